@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+#   ./test.sh              normal build in build/
+#   ./test.sh --sanitize   AddressSanitizer + UBSan build in build-sanitize/
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+build_dir=build
+cmake_args=(-G Ninja)
+if [ "${1:-}" = "--sanitize" ]; then
+  build_dir=build-sanitize
+  cmake_args+=(-DQUILLSET_SANITIZE=ON -DQUILLSET_BENCH=OFF)
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+cmake -S . -B "$build_dir" "${cmake_args[@]}" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" --timeout 600
