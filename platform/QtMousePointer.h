@@ -1,0 +1,28 @@
+#pragma once
+
+#include "MousePointer.h"
+
+namespace quillset {
+
+// The application-wide pointer: the hourglass is an override cursor, the arrow removes it.
+class QtMousePointer : public MousePointer {
+public:
+    void setShape(PointerShape shape) override;
+    PointerShape shape() const override { return shape_; }
+
+private:
+    PointerShape shape_ = PointerShape::Default;
+    bool overridden_ = false;
+};
+
+// For programs and tests without a window: only remembers the shape asked for.
+class RememberedMousePointer : public MousePointer {
+public:
+    void setShape(PointerShape shape) override { shape_ = shape; }
+    PointerShape shape() const override { return shape_; }
+
+private:
+    PointerShape shape_ = PointerShape::Default;
+};
+
+} // namespace quillset

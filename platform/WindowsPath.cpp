@@ -1,0 +1,67 @@
+#include "WindowsPath.h"
+
+#include <QRegularExpression>
+#include <cstdlib>
+#include <system_error>
+
+namespace quillset {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path matchComponent(const fs::path& folder, const QString& name) {
+    std::error_code error;
+    const fs::path exact = folder / name.toStdString();
+    if (fs::exists(fs::symlink_status(exact, error)))
+        return exact;
+    // Entries are compared case-insensitively; the first in name order wins, so the outcome does
+    // not depend on the order the file system lists them in.
+    fs::path best;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const fs::path candidate = it->path();
+        const QString entry = QString::fromStdString(candidate.filename().string());
+        if (entry.compare(name, Qt::CaseInsensitive) == 0 && (best.empty() || candidate < best))
+            best = candidate;
+    }
+    return best.empty() ? exact : best;
+}
+
+} // namespace
+
+fs::path ProgramFolder() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path() : self.parent_path();
+}
+
+fs::path DriveFolder(QChar letter) {
+    const QChar upper = letter.toUpper();
+    const QByteArray variable = "QUILLSET_DRIVE_" + QString(upper).toLatin1();
+    if (const char* value = std::getenv(variable.constData()); value && *value)
+        return fs::path(value);
+    return ProgramFolder() / ("drive_" + QString(upper.toLower()).toStdString());
+}
+
+fs::path ResolveWindowsPath(const QString& text) {
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    QString rest = text;
+    fs::path result("/");
+    if (rest.size() >= 2 && rest[1] == QLatin1Char(':') && rest[0].isLetter() &&
+        rest[0].unicode() < 128) {
+        result = DriveFolder(rest[0]);
+        rest = rest.mid(2);
+    }
+    const bool isFolder = rest.endsWith(QLatin1Char('\\')) || rest.endsWith(QLatin1Char('/'));
+    for (const QString& component : rest.split(separators, Qt::SkipEmptyParts)) {
+        if (component == QLatin1String(".") || component == QLatin1String(".."))
+            result /= component.toStdString();
+        else
+            result = matchComponent(result, component);
+    }
+    if (isFolder && result.has_filename())
+        result /= "";
+    return result;
+}
+
+} // namespace quillset
