@@ -2,6 +2,7 @@
 """Writes one ZIP archive of a named kind, for the unzip tests and the fuzz seed corpus.
 
     make_archive.py KIND OUT.zip
+    make_archive.py --all FOLDER     (every kind, as FOLDER/KIND.zip)
 
 Hostile kinds are named after the fault they carry; each is one an attacker or a broken tool
 could hand the update agent.
@@ -89,6 +90,10 @@ KINDS["not-a-zip"] = not_a_zip
 if __name__ == "__main__":
     if len(sys.argv) == 2 and sys.argv[1] == "--kinds":
         print("\n".join(KINDS))
+        sys.exit(0)
+    if len(sys.argv) == 3 and sys.argv[1] == "--all":
+        for kind, make in KINDS.items():
+            make(f"{sys.argv[2]}/{kind}.zip")
         sys.exit(0)
     if len(sys.argv) != 3 or sys.argv[1] not in KINDS:
         sys.exit("usage: make_archive.py KIND OUT.zip  (--kinds lists them)")
