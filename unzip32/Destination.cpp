@@ -37,7 +37,8 @@ UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& proble
 // Short, so that it fits wherever the final name fits; hidden, so a listing does not show it.
 std::string nextTemporaryName() {
     static std::atomic<unsigned> counter{0};
-    return ".uz-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    static const std::string prefix = ".uz-" + std::to_string(getpid()) + "-";
+    return prefix + std::to_string(counter++);
 }
 
 } // namespace

@@ -13,6 +13,10 @@ struct HostileCase {
     bool goodFileExtracted; // the archive's harmless good.txt still arrives
 };
 
+void PrintTo(const HostileCase& row, std::ostream* out) {
+    *out << row.kind;
+}
+
 class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
 protected:
     // The scratch root holds only the archive, dest/ and what the test put there itself.
@@ -38,7 +42,8 @@ protected:
                         S_ISLNK(status.st_mode))
                 << "special file: " << path;
             EXPECT_EQ(path.rfind(".uz-", 0), std::string::npos) << "temporary left: " << path;
-            if (S_ISLNK(status.st_mode)) {
+            // The test's own link to a folder outside is there to be walked through, not made.
+            if (S_ISLNK(status.st_mode) && path != "escape") {
                 std::error_code error;
                 const fs::path target = fs::weakly_canonical(item, error);
                 EXPECT_EQ(target.string().rfind(inside.string(), 0), 0u)
