@@ -284,13 +284,13 @@ void Engine::extractFolder(const Entry& entry) {
 
 void Engine::extractFileOrLink(const Entry& entry) {
     Problem problem;
-    UniqueFd parent = destination_->openParent(entry.path.components, problem);
-    if (!parent.valid()) {
+    const int parent = destination_->openParent(entry.path.components, problem);
+    if (parent < 0) {
         reporter_.report(problem, entry.shownName);
         return;
     }
     const std::string& finalName = entry.path.components.back();
-    const std::optional<struct stat> existing = StatEntry(parent.get(), finalName);
+    const std::optional<struct stat> existing = StatEntry(parent, finalName);
     if (existing && S_ISDIR(existing->st_mode)) {
         reporter_.report(Problem{UZ_DISK_ERROR, "a folder of that name is in the way"},
                          entry.shownName);
@@ -318,7 +318,7 @@ void Engine::extractFileOrLink(const Entry& entry) {
         return;
     }
 
-    PendingEntry pending(parent.get(), finalName);
+    PendingEntry pending(parent, finalName);
     if (entry.type == AE_IFLNK) {
         if (!pending.createLink(entry.linkTarget, problem) || !pending.commit(problem)) {
             reporter_.report(problem, entry.shownName);
