@@ -3,6 +3,7 @@
 #include "DES_Crypt.h"
 #include "ScriptedDialogs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 

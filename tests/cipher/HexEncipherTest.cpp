@@ -54,13 +54,13 @@ TEST(HexEncipherTest, CodePageCheck) {
     EXPECT_FALSE(fitsAnsiCodePage(QStringLiteral("?") + QChar(0x4E2D)));
 }
 
-struct Run {
+struct ProgramRun {
     int exitCode;
     QString out;
     QString err;
 };
 
-Run hexcipher(const QStringList& arguments) {
+ProgramRun hexcipher(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(QUILLSET_BIN_DIR "/hexcipher"), arguments);
     EXPECT_TRUE(process.waitForFinished(10000));
@@ -69,23 +69,23 @@ Run hexcipher(const QStringList& arguments) {
 }
 
 TEST(HexcipherProgramTest, EnciphersAndDeciphersFromTheCommandLine) {
-    const Run enciphered = hexcipher({"encipher", QStringLiteral("Quill\u20AC 53"), kKey});
+    const ProgramRun enciphered = hexcipher({"encipher", QStringLiteral("Quill\u20AC 53"), kKey});
     ASSERT_EQ(enciphered.exitCode, 0) << enciphered.err.toStdString();
     const QString hex = enciphered.out.trimmed();
-    EXPECT_EQ(hex.size(), 16);
+    EXPECT_EQ(hex.size(), 32) << "nine characters take two blocks";
 
-    const Run deciphered = hexcipher({"decipher", hex.toLower(), kKey});
+    const ProgramRun deciphered = hexcipher({"decipher", hex.toLower(), kKey});
     EXPECT_EQ(deciphered.exitCode, 0);
     EXPECT_EQ(deciphered.out, QStringLiteral("Quill\u20AC 53\n"));
     EXPECT_TRUE(deciphered.err.isEmpty());
 
-    const Run padded = hexcipher({"encipher", "ab", kKey, "--pad", "48"});
+    const ProgramRun padded = hexcipher({"encipher", "ab", kKey, "--pad", "48"});
     EXPECT_EQ(padded.exitCode, 0);
     EXPECT_EQ(padded.out.trimmed().size(), 96);
 }
 
 TEST(HexcipherProgramTest, QuestionsGoToStandardErrorAndBadUseFails) {
-    const Run asked = hexcipher({"decipher", "0G", kKey});
+    const ProgramRun asked = hexcipher({"decipher", "0G", kKey});
     EXPECT_EQ(asked.exitCode, 0);
     EXPECT_TRUE(asked.err.contains(QStringLiteral("G  is not valid hex digit ...")))
         << asked.err.toStdString();

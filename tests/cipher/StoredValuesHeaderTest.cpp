@@ -1,4 +1,5 @@
 #include "DES_Crypt.h"
+#include "ExpectedStoredValues.h"
 #include "ScriptedDialogs.h"
 #include "StoredValues.h"
 
