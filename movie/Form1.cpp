@@ -2,6 +2,8 @@
 
 #include "Fonts.h"
 #include "PictureBox.h"
+#include "PictureLoader.h"
+#include "WindowsPath.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +47,18 @@ QString WithLf(const QString& text) {
     return result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+Picture SamplePicture(const char16_t* windowsPath) {
+    return LoadPicture(ResolveWindowsPath(QString::fromUtf16(windowsPath))).value_or(Picture());
+}
+
 } // namespace
+
+ScheduleContents StartingSchedule() {
+    ScheduleContents contents = SampleScheduleTexts();
+    contents.picture1 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE1.BMP");
+    contents.picture2 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE2.BMP");
+    return contents;
+}
 
 Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* parent)
     : QWidget(parent), actions_(std::move(actions)) {
@@ -122,9 +135,10 @@ void Form1::ChooseBitmapFor(PictureBox& box) {
             actions_.dialogs->showOpen({pattern, QStringLiteral("Windows Bitmap (*.BMP)|*.BMP")});
         if (name.trimmed().isEmpty() || name == pattern)
             return;
-        Picture picture = actions_.loadPicture(name);
-        if (!picture.isNull())
-            box.setPicture(std::move(picture));
+        // The dialog answers a path of this machine, not a Windows-style one.
+        std::optional<Picture> picture = LoadPicture(std::filesystem::path(name.toStdString()));
+        if (picture && !picture->isNull())
+            box.setPicture(std::move(*picture));
     } catch (const std::exception&) {
     }
 }

@@ -15,11 +15,13 @@ namespace quillset {
 
 class PictureBox;
 
+// The contents the form starts with: the sample texts and the sample bitmaps of the demo folder
+// (a sample that cannot be read leaves its box empty).
+ScheduleContents StartingSchedule();
+
 // What the form's buttons reach outside the form.
 struct Form1Actions {
     Dialogs* dialogs = nullptr;
-    // The picture in a file; throws or answers a null picture when the file is no picture.
-    std::function<Picture(const QString& path)> loadPicture;
     std::function<void(const ScheduleContents&)> printSchedule;
     std::function<void()> endProgram;
 };
