@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Fonts.h"
+#include "FormPicture.h"
 #include "PictureBox.h"
 #include "PictureLoader.h"
 #include "WindowsPath.h"
@@ -136,7 +137,7 @@ void Form1::ChooseBitmapFor(PictureBox& box) {
         if (name.trimmed().isEmpty() || name == pattern)
             return;
         // The dialog answers a path of this machine, not a Windows-style one.
-        std::optional<Picture> picture = LoadPicture(std::filesystem::path(name.toStdString()));
+        std::optional<Picture> picture = LoadFormPicture(std::filesystem::path(name.toStdString()));
         if (picture && !picture->isNull())
             box.setPicture(std::move(*picture));
     } catch (const std::exception&) {

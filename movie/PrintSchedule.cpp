@@ -74,8 +74,8 @@ void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
                   const ScheduleContents& contents) {
     pictures.Load();
     for (const PictureFile& file : kPictureFiles)
-        PlacePictureFile(page, pictures, QString::fromUtf16(file.path), file.x, file.y,
-                         file.width, file.height);
+        PlacePictureFile(page, pictures, QString::fromUtf16(file.path), file.x, file.y, file.width,
+                         file.height);
     PlacePicture(page, pictures, contents.picture1, 4958, 3202, 6240, 5820);
     PlacePicture(page, pictures, contents.picture2, 2272, 9622, 2626, 2144);
 

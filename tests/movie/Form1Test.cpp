@@ -4,10 +4,13 @@
 #include "ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -25,7 +28,6 @@ struct FormFixture {
     ScriptedDialogs dialogs;
     std::vector<ScheduleContents> printed;
     int ended = 0;
-    QStringList loaded;
     std::unique_ptr<Form1> form;
 
     FormFixture() {
@@ -34,10 +36,6 @@ struct FormFixture {
         start.picture2 = Picture(Solid(224, 226, Qt::blue));
         Form1Actions actions;
         actions.dialogs = &dialogs;
-        actions.loadPicture = [this](const QString& path) {
-            loaded << path;
-            return Picture(Solid(10, 10, Qt::green));
-        };
         actions.printSchedule = [this](const ScheduleContents& c) { printed.push_back(c); };
         actions.endProgram = [this] { ++ended; };
         form = std::make_unique<Form1>(start, std::move(actions));
@@ -94,37 +92,77 @@ TEST(Form1, PlusAppendsTheTimeUnchangedEvenEmptyOrRepeated) {
               QStringList({"16:00", "18:00", "20:00", " 22:30 ", " 22:30 ", ""}));
 }
 
+// Picture files of every kind the "..." buttons may be handed, written to a temporary folder.
+class PictureFiles {
+public:
+    PictureFiles() {
+        EXPECT_TRUE(Solid(40, 30, Qt::green).save(path("good.bmp"), "BMP"));
+        QFile good(path("good.bmp"));
+        good.open(QIODevice::ReadOnly);
+        const QByteArray bmp = good.readAll();
+        write("truncated.bmp", bmp.left(bmp.size() / 2));
+        write("header-only.bmp", bmp.left(20));
+        write("not-a-picture.bmp", "Sunday Movie, 16:00 and 18:00\r\n");
+        write("empty.bmp", {});
+        write("huge.bmp", HugeBitmapHeader());
+    }
+    QString path(const QString& name) const { return folder_.filePath(name); }
+
+private:
+    // A 24-bit bitmap that declares 30000 x 30000 pixels (2.7 GB) and holds none.
+    static QByteArray HugeBitmapHeader() {
+        QByteArray header(54, 0);
+        QDataStream out(&header, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out << quint8('B') << quint8('M') << quint32(54 + 30000u * 30000u * 3) << quint32(0)
+            << quint32(54) << quint32(40) << qint32(30000) << qint32(30000) << quint16(1)
+            << quint16(24) << quint32(0) << quint32(0) << qint32(2835) << qint32(2835) << quint32(0)
+            << quint32(0);
+        return header;
+    }
+    void write(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QTemporaryDir folder_;
+};
+
 TEST(Form1, ChoosingABitmapAsksForBmpFilesAndLoadsTheChosenOne) {
+    PictureFiles files;
     FormFixture f;
-    f.dialogs.queueOpenFile("/pictures/poster.bmp");
+    f.dialogs.queueOpenFile(files.path("good.bmp"));
     f.click("Command2");
     ASSERT_EQ(f.dialogs.openDialogs().size(), 1u);
     EXPECT_EQ(f.dialogs.openDialogs()[0].fileName, "*.BMP");
     EXPECT_EQ(f.dialogs.openDialogs()[0].filter, "Windows Bitmap (*.BMP)|*.BMP");
-    EXPECT_EQ(f.loaded, QStringList({"/pictures/poster.bmp"}));
-    EXPECT_EQ(f.child<PictureBox>("Picture2")->picture().naturalSize(), QSize(10, 10));
+    EXPECT_EQ(f.child<PictureBox>("Picture2")->picture().naturalSize(), QSize(40, 30));
     EXPECT_EQ(f.child<PictureBox>("Picture1")->picture().naturalSize(), QSize(198, 189));
+    f.click("Command4");
+    EXPECT_EQ(f.printed.back().picture2.naturalSize(), QSize(40, 30));
 }
 
-TEST(Form1, CancelledOrBlankChoicesLoadNothing) {
-    for (const QString& answer : {QString("*.BMP"), QString("   "), QString()}) {
+// Nothing chosen, or nothing readable chosen: the old picture stays and nothing is said.
+TEST(Form1, ChoicesThatGiveNoPictureKeepTheOldOne) {
+    PictureFiles files;
+    for (const QString& answer :
+         {QString("*.BMP"), QString("   "), QString(), files.path("truncated.bmp"),
+          files.path("header-only.bmp"), files.path("not-a-picture.bmp"), files.path("empty.bmp"),
+          files.path("huge.bmp"), files.path("missing.bmp"), files.path("")}) {
         FormFixture f;
         f.dialogs.queueOpenFile(answer);
         f.click("Command1");
-        EXPECT_TRUE(f.loaded.isEmpty()) << answer.toStdString();
-        EXPECT_EQ(f.child<PictureBox>("Picture1")->picture().naturalSize(), QSize(198, 189));
+        EXPECT_EQ(f.dialogs.openDialogs().size(), 1u);
+        EXPECT_EQ(f.child<PictureBox>("Picture1")->picture().naturalSize(), QSize(198, 189))
+            << answer.toStdString();
+        EXPECT_TRUE(f.dialogs.messages().empty());
     }
 }
 
 TEST(Form1, CancellingTheRealFileDialogKeepsThePicture) {
-    FormFixture f;
     QtDialogs qtDialogs;
     Form1Actions actions;
     actions.dialogs = &qtDialogs;
-    actions.loadPicture = [&](const QString& path) {
-        f.loaded << path;
-        return Picture(Solid(10, 10, Qt::green));
-    };
     ScheduleContents start;
     start.picture1 = Picture(Solid(198, 189, Qt::red));
     Form1 form(start, actions);
@@ -138,8 +176,15 @@ TEST(Form1, CancellingTheRealFileDialogKeepsThePicture) {
     });
     form.findChild<QPushButton*>("Command1")->click();
     EXPECT_TRUE(dialogSeen);
-    EXPECT_TRUE(f.loaded.isEmpty());
     EXPECT_EQ(form.findChild<PictureBox*>("Picture1")->picture().naturalSize(), QSize(198, 189));
+}
+
+TEST(Form1, StartsWithTheSampleBitmapsOfTheDemoFolder) {
+    const ScheduleContents start = StartingSchedule();
+    EXPECT_EQ(start.picture1.naturalSize(), QSize(198, 189));
+    EXPECT_EQ(start.picture2.naturalSize(), QSize(224, 226));
+    ASSERT_NE(start.picture1.bitmap(), nullptr);
+    EXPECT_EQ(start.picture1.bitmap()->depth(), 32); // 24-bit files, held as RGB32
 }
 
 TEST(Form1, ExitEndsTheProgram) {
