@@ -70,6 +70,10 @@ struct FaultCase {
     const char* file;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ServerFault : public TransferAgainstServer,
                     public ::testing::WithParamInterface<FaultCase> {};
 

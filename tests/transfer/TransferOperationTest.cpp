@@ -12,6 +12,10 @@ struct OperationCase {
     const char* localPath;
 };
 
+void PrintTo(const OperationCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class OperationText : public ::testing::TestWithParam<OperationCase> {};
 
 TEST_P(OperationText, SplitsNameAndWholeLocalPath) {
@@ -38,6 +42,10 @@ struct RefusedCase {
     const char* operation;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RefusedOperation : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedOperation, ThrowsTransferError) {
@@ -61,6 +69,10 @@ struct AddressCase {
     const char* remoteName;
     const char* expected;
 };
+
+void PrintTo(const AddressCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class RemoteAddress : public ::testing::TestWithParam<AddressCase> {};
 
