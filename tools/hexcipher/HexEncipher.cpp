@@ -1,0 +1,49 @@
+#include "HexEncipher.h"
+
+#include "CodePage.h"
+
+namespace quillset {
+
+bool fitsAnsiCodePage(const QString& text) {
+    for (QChar ch : text) {
+        if (ansiToChar(charToAnsi(ch)) != ch)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::string encipherBlock(DES_Crypt& des, std::string_view dataBits) {
+    const std::string ip = des.PermuteIP(dataBits);
+    std::string left = ip.substr(0, 32);
+    std::string right = ip.substr(32);
+    for (int n = 1; n <= 16; ++n) {
+        std::string newRight =
+            DES_Crypt::XorBits32(left, des.CipherFunction(right, des.SubKeys()[n]));
+        left = std::move(right);
+        right = std::move(newRight);
+    }
+    return des.PermuteIPInverse(right + left);
+}
+
+} // namespace
+
+QString EncipherHexText(DES_Crypt& des, const QString& text, const QString& key) {
+    QByteArray bytes = stringToAnsi(text);
+    if (bytes.size() % 8 != 0)
+        bytes.append(8 - bytes.size() % 8, ' ');
+
+    des.ComputeSubKeys(des.HexTextToBits(key));
+    des.StopProcessing = false;
+
+    QString hex;
+    for (qsizetype offset = 0; offset < bytes.size(); offset += 8) {
+        const QString blockHex = QString::fromLatin1(bytes.mid(offset, 8).toHex());
+        hex += QString::fromStdString(
+            DES_Crypt::BitsToHexText(encipherBlock(des, des.HexTextToBits(blockHex))));
+    }
+    return hex;
+}
+
+} // namespace quillset
