@@ -1,11 +1,13 @@
 #include "Form1.h"
 #include "FrameServices.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace quillset {
@@ -115,6 +117,15 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
         EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
         EXPECT_TRUE(form.LastResult().sent);
     }
+}
+
+TEST(Form1, CloseEndsTheProgram) {
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    QTimer::singleShot(0, form.Command2, &QPushButton::click);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(f.pages.empty()) << "nothing printed";
 }
 
 } // namespace
