@@ -83,19 +83,23 @@ TEST_F(CupsQueueTest, TheLetterGoesToTheQueueNamedInTheEnvironmentAsOnePage) {
     EXPECT_EQ(QString::fromUtf8(quotation.readAllStandardOutput()).trimmed(),
               "[QUOTATION] 1 page(s) sent to printer");
 
-    // The spooler converts the page for its generic PostScript driver and writes it out.
-    ASSERT_TRUE(waitFor(
-        [&] {
-            QFile job(jobFile());
-            return job.open(QIODevice::ReadOnly) && job.readAll().contains("%%EOF");
-        },
-        60000))
+    // The spooler converts the page for its generic PostScript driver and writes it out; the job
+    // is done when no job is pending any more.
+    const auto pendingJobs = [&] {
+        QProcess lpstat;
+        lpstat.setProcessEnvironment(environment);
+        lpstat.start("lpstat", {"-o"});
+        lpstat.waitForFinished(10000);
+        return lpstat.readAllStandardOutput();
+    };
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(jobFile()) && pendingJobs().isEmpty(); }, 60000))
         << "no job arrived";
     QFile job(jobFile());
     ASSERT_TRUE(job.open(QIODevice::ReadOnly));
     const QByteArray postScript = job.readAll();
     EXPECT_TRUE(postScript.startsWith("%!PS"));
-    EXPECT_TRUE(postScript.contains("%%Pages: 1")) << "one page";
+    EXPECT_TRUE(postScript.contains("%%Page: 1 1\n")) << "the page";
+    EXPECT_TRUE(postScript.contains("%%Pages: 1\n")) << "one page only";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "FormLogo.h"
 #include "FrameServices.h"
 
 #include <QCoreApplication>
@@ -53,6 +54,7 @@ TEST(Form1, WindowAndControlsFollowTheDesignInTwips) {
 TEST(Form1, LogoIsDrawnFromTheStoredMetafile) {
     FrameServices f;
     Form1 form(f.services);
+    EXPECT_EQ(FormLogoData().size(), 4246);
     const QImage logo = form.Image1->pixmap().toImage();
     ASSERT_FALSE(logo.isNull());
     EXPECT_EQ(logo.size(), QSize(86, 84));
