@@ -5,7 +5,7 @@ find_package(GTest)
 function(quillset_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} quillset_test_main GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
@@ -14,4 +14,37 @@ function(quillset_add_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};${T_ENVIRONMENT}"
     LABELS "${T_LABELS}")
+endfunction()
+
+# quillset_add_fuzz_target(NAME name SOURCES a.cpp... LIBS lib... CORPUS dir [SECONDS n])
+# The source defines LLVMFuzzerTestOneInput. With QUILLSET_FUZZ (clang) it becomes a libFuzzer
+# program that ctest runs for a few seconds over its corpus; in every build a replay program runs
+# the corpus once under ctest, so the inputs stay covered with gcc and the sanitizers.
+function(quillset_add_fuzz_target)
+  cmake_parse_arguments(F "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT F_SECONDS)
+    set(F_SECONDS 5)
+  endif()
+  if(QUILLSET_FUZZ)
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    add_test(NAME ${F_NAME}_run
+      COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -timeout=10 -rss_limit_mb=2048
+              ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}_work ${F_CORPUS})
+    set_tests_properties(${F_NAME}_run PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                         FIXTURES_REQUIRED ${F_NAME}_workdir)
+    add_test(NAME ${F_NAME}_workdir COMMAND ${CMAKE_COMMAND} -E make_directory
+             ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}_work)
+    set_tests_properties(${F_NAME}_workdir PROPERTIES FIXTURES_SETUP ${F_NAME}_workdir)
+  endif()
+  if(QUILLSET_TESTS)
+    add_executable(${F_NAME}_replay ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/FuzzReplayMain.cpp)
+    target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBS})
+    set_target_properties(${F_NAME}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${F_NAME}_replay COMMAND ${F_NAME}_replay ${F_CORPUS})
+    set_tests_properties(${F_NAME}_replay PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
 endfunction()

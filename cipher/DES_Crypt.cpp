@@ -1,0 +1,99 @@
+#include "DES_Crypt.h"
+
+namespace quillset {
+
+namespace {
+
+// Left shifts of the key halves before rounds 1-16.
+constexpr std::array<int, 16> kRotations = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
+
+std::string_view firstChars(std::string_view bits, std::size_t count) {
+    return bits.substr(0, std::min(count, bits.size()));
+}
+
+std::string_view charsFrom(std::string_view bits, std::size_t start) {
+    return start < bits.size() ? bits.substr(start) : std::string_view();
+}
+
+} // namespace
+
+bool DES_Crypt::askYes(const QString& text) {
+    MessageBoxRequest request;
+    request.title = QStringLiteral("TLUPDATER");
+    request.text = text;
+    request.icon = MessageIcon::Question;
+    request.buttons = MessageButtons::YesNo;
+    request.defaultAnswer = MessageAnswer::Yes;
+    return dialogs_.showMessage(request) == MessageAnswer::Yes;
+}
+
+void DES_Crypt::ComputeSubKeys(std::string_view keyBits) {
+    const ShortBits k = PermutedChoice1(keyBits);
+    StopProcessing = false;
+    // A key of 32 bits or fewer leaves D empty, and each subkey is PC-2 of C alone.
+    ShortBits c(firstChars(k, 28));
+    ShortBits d(charsFrom(k, 28));
+    for (int n = 1; n <= 16; ++n) {
+        rotateInPlace(c.data(), c.size(), kRotations[n - 1]);
+        rotateInPlace(d.data(), d.size(), kRotations[n - 1]);
+        ShortBits cd = c;
+        cd.append(d);
+        subKeys_[n] = PermutedChoice2(cd);
+        StopProcessing = false;
+    }
+}
+
+ShortBits DES_Crypt::CipherFunction(std::string_view right, std::string_view subKey) {
+    const ShortBits e = ExpandE(right);
+    const ShortBits x = XorBits48(e, subKey);
+    const ShortBits s = SubstituteSBoxes(x);
+    return PermuteP(s);
+}
+
+QString DES_Crypt::DecryptBlock(QStringView block, QStringView key) {
+    const std::string dataBits = HexTextToBits(block);
+    const std::string keyBits = HexTextToBits(key);
+
+    const ShortBits ip = PermuteIP(dataBits);
+    if (StopProcessing) {
+        StopProcessing = false;
+        return {};
+    }
+    ShortBits left(firstChars(ip, 32));
+    ShortBits right(charsFrom(ip, 32));
+
+    ComputeSubKeys(keyBits);
+
+    for (int n = 1; n <= 16; ++n) {
+        const ShortBits f = CipherFunction(right, subKeys_[17 - n]);
+        StopProcessing = false;
+        const ShortBits newRight = XorBits32(left, f);
+        left = right;
+        right = newRight;
+    }
+
+    // The halves swap once more before the inverse permutation, as the standard prescribes.
+    ShortBits swapped = right;
+    swapped.append(left);
+    const ShortBits output = PermuteIPInverse(swapped);
+    StopProcessing = false;
+    return QString::fromStdString(BitsToHexText(output));
+}
+
+QString DES_Crypt::DecryptHexText(const QString& text, const QString& key) {
+    QString result;
+    result.reserve(text.size() / 2 + 8);
+    for (qsizetype offset = 0; offset < text.size(); offset += 16)
+        result += HexToText(DecryptBlock(QStringView(text).mid(offset, 16), key));
+
+    // Only spaces are trimmed; NUL and other control characters stay.
+    qsizetype begin = 0;
+    qsizetype end = result.size();
+    while (begin < end && result[begin] == u' ')
+        ++begin;
+    while (end > begin && result[end - 1] == u' ')
+        --end;
+    return result.mid(begin, end - begin);
+}
+
+} // namespace quillset

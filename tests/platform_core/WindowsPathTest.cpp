@@ -1,0 +1,63 @@
+#include "WindowsPath.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using quillset::ResolveWindowsPath;
+
+namespace {
+
+class WindowsPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("winpath-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "drive_c" / "QSet_Demos" / "Quotation");
+        std::ofstream(root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf") << "x";
+        fs::create_directories(root_ / "home" / "me" / "apps dir" / "editor");
+        ::setenv("QUILLSET_DRIVE_C", (root_ / "drive_c").c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("QUILLSET_DRIVE_C");
+        fs::remove_all(root_);
+    }
+    QString host(const fs::path& p) const { return QString::fromStdString(p.string()); }
+
+    fs::path root_;
+};
+
+TEST_F(WindowsPathTest, DriveCMapsToItsFolderAndMatchesEveryComponentIgnoringCase) {
+    EXPECT_EQ(ResolveWindowsPath(R"(C:\QSET_DEMOS\QUOTATION\GLOBE.WMF)"),
+              root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf");
+    EXPECT_EQ(ResolveWindowsPath(R"(c:/qset_demos\QUOTATION/Globe.Wmf)"),
+              root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf");
+}
+
+TEST_F(WindowsPathTest, UpperCasedHostFolderReachesTheRealFolder) {
+    const QString upper = host(root_ / "home" / "me" / "apps dir" / "editor").toUpper() + "\\";
+    EXPECT_EQ(ResolveWindowsPath(upper), root_ / "home" / "me" / "apps dir" / "editor" / "");
+}
+
+TEST_F(WindowsPathTest, NewNamesKeepTheirCaseUnderAnExistingFolder) {
+    const QString text = host(root_).toUpper() + R"(\HOME\ME\APPS DIR\EDITOR\EDITOR.VER)";
+    EXPECT_EQ(ResolveWindowsPath(text),
+              root_ / "home" / "me" / "apps dir" / "editor" / "EDITOR.VER");
+}
+
+TEST_F(WindowsPathTest, TrailingSeparatorMarksAFolderAndDoubledSeparatorsCollapse) {
+    const fs::path folder = ResolveWindowsPath(R"(C:\\QSET_DEMOS\\)");
+    EXPECT_EQ(folder, root_ / "drive_c" / "QSet_Demos" / "");
+    EXPECT_FALSE(folder.has_filename());
+    EXPECT_EQ(ResolveWindowsPath("\\"), fs::path("/"));
+}
+
+TEST_F(WindowsPathTest, DriveWithoutVariableLiesBesideTheProgram) {
+    EXPECT_EQ(ResolveWindowsPath(R"(D:\X)"), quillset::ProgramFolder() / "drive_d" / "X");
+}
+
+} // namespace
