@@ -32,6 +32,15 @@ QLabel* AddLabel(QWidget* form, const char* name, const char* text, int left, in
     return Place(new QLabel(QString::fromLatin1(text), form), name, left, top, width, 195);
 }
 
+// A multi-line text box wraps its text at the box's width.
+QPlainTextEdit* AddMultiLineBox(QWidget* form, const char* name, const QString& text, int left,
+                                int top) {
+    auto* box = Place(new QPlainTextEdit(text, form), name, left, top, 4095, 1935);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return box;
+}
+
 QPushButton* AddButton(QWidget* form, const char* name, const char* text, int left, int top,
                        int width, int height) {
     return Place(new QPushButton(QString::fromLatin1(text), form), name, left, top, width, height);
@@ -79,8 +88,7 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     auto* command1 = AddButton(this, "Command1", "...", 1920, 2760, 255, 255);
 
     AddLabel(this, "Label3", "Movie description 1:", 2280, 840, 1425);
-    Text1 = Place(new QPlainTextEdit(WithLf(start.description1), this), "Text1", 2280, 1080, 4095,
-                  1935);
+    Text1 = AddMultiLineBox(this, "Text1", WithLf(start.description1), 2280, 1080);
 
     AddLabel(this, "Label5", "Schedule:", 6480, 840, 720);
     Text3 = Place(new QLineEdit(QStringLiteral("16:00"), this), "Text3", 6480, 1080, 1695, 285);
@@ -94,8 +102,7 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     auto* command2 = AddButton(this, "Command2", "...", 1920, 4980, 255, 255);
 
     AddLabel(this, "Label4", "Movie description 2:", 2280, 3060, 1425);
-    Text2 = Place(new QPlainTextEdit(WithLf(start.description2), this), "Text2", 2280, 3300, 4095,
-                  1935);
+    Text2 = AddMultiLineBox(this, "Text2", WithLf(start.description2), 2280, 3300);
 
     AddLabel(this, "Label6", "Rated:", 6480, 4680, 480);
     BoxRated = Place(new QLineEdit(start.rated, this), "BoxRated", 6480, 4920, 1935, 285);

@@ -48,14 +48,22 @@ bool BitmapDataIsComplete(QByteArrayView data) {
         compression = Read<std::uint32_t>(data, 30);
         declaredImageSize = Read<std::uint32_t>(data, 34);
     }
-    // Run-length encoded rows have no fixed length: only the size the header states can be held
-    // against the file.
-    std::int64_t pixelBytes = declaredImageSize;
-    if (compression == kUncompressed || compression == kBitFields) {
-        const std::int64_t rowBytes = (std::llabs(width) * bitsPerPixel + 31) / 32 * 4;
-        pixelBytes = rowBytes * height;
+    const std::int64_t available = std::int64_t(data.size()) - pixelOffset;
+    if (available < 0)
+        return false;
+    if (compression != kUncompressed && compression != kBitFields) {
+        // Run-length encoded rows have no fixed length: only the size the header states can be
+        // held against the file.
+        return declaredImageSize <= available;
     }
-    return std::int64_t(pixelOffset) + pixelBytes <= data.size();
+    const std::int64_t rowBits = std::llabs(width) * bitsPerPixel;
+    const std::int64_t paddedRow = (rowBits + 31) / 32 * 4;
+    // Some writers leave out the padding of the last row.
+    const std::int64_t lastRow = (rowBits + 7) / 8;
+    if (height == 0 || paddedRow == 0)
+        return true;
+    // Divided rather than multiplied: declared sizes may be absurd.
+    return available >= lastRow && height - 1 <= (available - lastRow) / paddedRow;
 }
 
 std::optional<Picture> LoadFormPicture(const std::filesystem::path& path) {

@@ -39,7 +39,8 @@ TextAreaCanvas& TextForm::CreateTextArea(int index) {
         throw PrintFailure(slotName(index) + " already exists");
     Load();
     std::unique_ptr<TextAreaCanvas> canvas = makeTextArea_();
-    // The template's text colour; its background, the window colour, is the paper's own.
+    // The template's text colour. Its background, the window colour, is left unpainted: on white
+    // paper it looks the same and hides nothing beneath the canvas.
     canvas->Surface().SetForeColor(WindowTextColor);
     return *slots_.emplace(index, std::move(canvas)).first->second;
 }
