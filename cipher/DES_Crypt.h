@@ -24,7 +24,7 @@ public:
     explicit DES_Crypt(Dialogs& dialogs) : dialogs_(dialogs) {}
 
     // Raised by a No to the invalid-digit question and by a Yes to a length guard; cleared only
-    // by DecryptBlock.
+    // by DecryptBlock and the conversions and key schedule it runs.
     bool StopProcessing = false;
 
     // Deciphers `text` block by block (16 digits each, the last one possibly shorter) under the
