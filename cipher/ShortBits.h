@@ -37,7 +37,11 @@ public:
     char* data() { return chars_.data(); }
 
     void append(std::string_view bits) {
-        const std::size_t count = bits.size() < kCapacity - size_ ? bits.size() : kCapacity - size_;
+        const std::size_t room = kCapacity - size_;
+        const std::size_t count = bits.size() < room ? bits.size() : room;
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (count == 0)
+            return;
         std::memcpy(chars_.data() + size_, bits.data(), count);
         size_ += count;
     }
