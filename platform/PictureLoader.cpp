@@ -1,0 +1,67 @@
+#include "PictureLoader.h"
+
+#include "PlaceableMetafile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+namespace quillset {
+
+namespace {
+
+std::optional<Picture> fail(QString* error, const QString& why) {
+    if (error)
+        *error = why;
+    return std::nullopt;
+}
+
+std::optional<Picture> decodeBitmap(QByteArrayView data, QString* error) {
+    // The reader must not copy the bytes it reads: the view stays alive for the whole call.
+    const QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return fail(error, QStringLiteral("the file is not a picture"));
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        return fail(error, QStringLiteral("the picture declares no usable size"));
+    if (declared.width() > kMaxPictureSide || declared.height() > kMaxPictureSide ||
+        qint64(declared.width()) * declared.height() * 4 > kMaxPictureBytes)
+        return fail(error, QStringLiteral("the picture declares a size of %1 x %2 pixels, which "
+                                          "is not allowed")
+                               .arg(declared.width())
+                               .arg(declared.height()));
+    // A second guard inside the decoder, for formats whose header size can lie.
+    QImageReader::setAllocationLimit(int(kMaxPictureBytes / (1024 * 1024)));
+    QImage image = reader.read();
+    if (image.isNull())
+        return fail(error,
+                    QStringLiteral("the picture could not be read: %1").arg(reader.errorString()));
+    return Picture(std::move(image));
+}
+
+} // namespace
+
+std::optional<Picture> DecodePicture(QByteArrayView data, QString* error) {
+    if (LooksLikePlaceableMetafile(data))
+        return ReadPlaceableMetafile(data, error);
+    return decodeBitmap(data, error);
+}
+
+std::optional<Picture> LoadPicture(const std::filesystem::path& path, QString* error) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(error, file.errorString());
+    if (file.size() > kMaxPictureBytes)
+        return fail(error, QStringLiteral("the file is too large for a picture"));
+    const QByteArray data = file.read(kMaxPictureBytes + 1);
+    if (data.size() > kMaxPictureBytes)
+        return fail(error, QStringLiteral("the file is too large for a picture"));
+    return DecodePicture(data, error);
+}
+
+} // namespace quillset

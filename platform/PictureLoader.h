@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Picture.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+namespace quillset {
+
+// Limits on what a picture file may ask of us, checked before any pixel memory is taken.
+constexpr int kMaxPictureSide = 10000;
+constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
+
+// Loads a picture file as a picture box does: a placeable Windows metafile (kept as vector
+// drawing) or a bitmap. Nullopt, with the reason in *error, when the file is missing, is not a
+// picture, is damaged or declares a size beyond the limits above.
+std::optional<Picture> LoadPicture(const std::filesystem::path& path, QString* error = nullptr);
+// The same for the contents of a file already in memory.
+std::optional<Picture> DecodePicture(QByteArrayView data, QString* error = nullptr);
+
+} // namespace quillset

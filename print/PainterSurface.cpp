@@ -1,0 +1,53 @@
+#include "PainterSurface.h"
+
+#include "Picture.h"
+#include "SystemColors.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace quillset {
+
+float PainterSurface::TextWidth(const QString& text) const {
+    const QFontMetricsF metrics(DeviceFont(), MetricsDevice());
+    return float(metrics.horizontalAdvance(text) / unitsPerTwip_);
+}
+
+double PainterSurface::DeviceLineHeight(const QFont& font) const {
+    return QFontMetricsF(font, MetricsDevice()).height();
+}
+
+float PainterSurface::LineHeight() const {
+    return float(DeviceLineHeight(DeviceFont()) / unitsPerTwip_);
+}
+
+void PainterSurface::PrintText(const QString& text) {
+    QPainter& painter = ActivePainter();
+    const QFont font = DeviceFont();
+    painter.setFont(font);
+    painter.setPen(ToQColor(foreColor_));
+    // CurrentX/CurrentY name the line box's top-left; Qt places text by its baseline.
+    const QFontMetricsF metrics(font, painter.device());
+    const QPointF baseline(currentX_ * unitsPerTwip_, currentY_ * unitsPerTwip_ + metrics.ascent());
+    painter.drawText(baseline, text);
+    currentY_ = float(currentY_ + DeviceLineHeight(font) / unitsPerTwip_);
+    currentX_ = 0;
+}
+
+void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {
+    QPainter& painter = ActivePainter();
+    QPen pen(ToQColor(color));
+    pen.setWidthF(DefaultPenWidth());
+    painter.setPen(pen);
+    painter.drawLine(QPointF(x1 * unitsPerTwip_, y1 * unitsPerTwip_),
+                     QPointF(x2 * unitsPerTwip_, y2 * unitsPerTwip_));
+}
+
+void PainterSurface::DrawPicture(const Picture& picture, float x, float y, std::int16_t width,
+                                 std::int16_t height) {
+    QPainter& painter = ActivePainter();
+    picture.drawInto(painter, QRectF(x * unitsPerTwip_, y * unitsPerTwip_, width * unitsPerTwip_,
+                                     height * unitsPerTwip_));
+}
+
+} // namespace quillset

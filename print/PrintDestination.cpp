@@ -1,0 +1,47 @@
+#include "PrintDestination.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cups/cups.h>
+
+namespace quillset {
+
+QString DefaultPrinterName() {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return {};
+    const QString name = QString::fromLocal8Bit(dest->name);
+    cupsFreeDests(1, dest);
+    return name;
+}
+
+QString DefaultPdfPath(const QString& programName, const QDateTime& now) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString stem =
+        QDir(folder).filePath(programName + QLatin1Char('-') + now.toString(u"yyyyMMdd-HHmmss"));
+    QString path = stem + QStringLiteral(".pdf");
+    // A second job in the same second must not overwrite the first one's letter.
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".pdf");
+    return path;
+}
+
+PrintDestination ChoosePrintDestination(const PrintOptions& options, const QString& programName,
+                                        const QDateTime& now) {
+    if (!options.printerName.isEmpty())
+        return {options.printerName, {}, false};
+    if (!options.pdfPath.isEmpty())
+        return {{}, options.pdfPath, false};
+    const QString fromEnvironment = qEnvironmentVariable("QUILLSET_PRINTER");
+    if (!fromEnvironment.isEmpty())
+        return {fromEnvironment, {}, false};
+    const QString systemDefault = DefaultPrinterName();
+    if (!systemDefault.isEmpty())
+        return {systemDefault, {}, false};
+    return {{}, DefaultPdfPath(programName, now), true};
+}
+
+} // namespace quillset

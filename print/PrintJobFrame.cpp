@@ -1,0 +1,82 @@
+#include "PrintJobFrame.h"
+
+#include "Clock.h"
+#include "DateText.h"
+#include "Dialogs.h"
+#include "MousePointer.h"
+#include "PicturesFrm.h"
+
+namespace quillset {
+
+namespace {
+
+constexpr int kDeviceSettingBoth = 2;
+constexpr int kDeviceSettingSchedule = 1;
+constexpr int kHighQuality = -4;
+
+void destroySlots(PicturesFrm& pictures) {
+    const int highest = pictures.HighestDocImg();
+    for (int index = 1; index <= highest; ++index) {
+        if (pictures.HasDocImg(index))
+            pictures.DestroyDocImg(index);
+    }
+    pictures.Unload();
+}
+
+} // namespace
+
+PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& layout,
+                           const std::function<void(PrintSurface& page)>& content) {
+    services.pointer.setShape(PointerShape::Hourglass);
+    const std::int16_t pageCount = 1;
+    std::shared_ptr<PrintSurface> page;
+    try {
+        page = services.openPage();
+        page->ApplyDeviceSetting(kDeviceSettingBoth);
+        page->SetPrintQuality(kHighQuality);
+        if (layout.deviceSettingOne)
+            page->ApplyDeviceSetting(kDeviceSettingSchedule);
+        page->SetWidth(kPageWidth);
+        page->SetHeight(kPageHeight);
+
+        content(*page);
+
+        page->SetCurrentX(567);
+        page->SetCurrentY(layout.footerY);
+        page->SetFontSize(10);
+        page->PrintText(GeneralDateText(services.clock.now()) + QStringLiteral(" - Page 1 "));
+
+        page->EndDocument();
+        destroySlots(services.pictures);
+    } catch (const std::exception& failure) {
+        services.pointer.setShape(PointerShape::Arrow);
+        if (page)
+            page->AbortDocument();
+        services.pictures.Unload();
+        return {false, QString::fromStdString(failure.what())};
+    }
+    services.pointer.setShape(PointerShape::Arrow);
+    MessageBoxRequest message;
+    message.title = services.applicationTitle;
+    message.text = QString::number(pageCount) + QStringLiteral(" page(s) sent to printer");
+    services.dialogs.showMessage(message);
+    return {true, {}};
+}
+
+void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures, const QString& windowsPath,
+                      float x, float y, std::int16_t width, std::int16_t height) {
+    const int index = pictures.HighestDocImg() + 1;
+    pictures.CreateDocImg(index);
+    pictures.LoadDocImg(index, windowsPath);
+    page.DrawPicture(pictures.DocImg(index), x, y, width, height);
+}
+
+void PlacePicture(PrintSurface& page, PicturesFrm& pictures, const Picture& picture, float x,
+                  float y, std::int16_t width, std::int16_t height) {
+    const int index = pictures.HighestDocImg() + 1;
+    pictures.CreateDocImg(index);
+    pictures.SetDocImg(index, picture);
+    page.DrawPicture(pictures.DocImg(index), x, y, width, height);
+}
+
+} // namespace quillset

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "PainterSurface.h"
+#include "Picture.h"
+
+#include <QPainter>
+#include <QPicture>
+
+namespace quillset {
+
+// An off-screen text canvas: a PrintSurface of a given size in twips whose drawing is kept as
+// vector drawing, so text set on it stays real text when its image is placed on the page. The
+// drawing is recorded at the screen's 96 dpi (15 twips a pixel) with fonts sized in pixels,
+// which is how a QPicture keeps text the same size on any device it is replayed on.
+class TextCanvas : public PainterSurface {
+public:
+    TextCanvas(std::int32_t widthTwips, std::int32_t heightTwips);
+    ~TextCanvas() override;
+
+    // The drawing so far, as a picture of the canvas's size; drawing can go on afterwards.
+    Picture Image();
+
+    // A canvas is not a document: these do nothing.
+    void ApplyDeviceSetting(int) override {}
+    void SetPrintQuality(int) override {}
+    void EndDocument() override {}
+    void AbortDocument() override {}
+
+    static constexpr double kTwipsPerPixel = 15.0;
+
+protected:
+    QPainter& ActivePainter() override;
+    QPaintDevice* MetricsDevice() const override;
+    QFont DeviceFont() const override;
+    double DefaultPenWidth() const override { return 1.0; }
+    // A screen measures text lines in whole pixels.
+    double DeviceLineHeight(const QFont& font) const override;
+
+private:
+    mutable QPicture drawing_;
+    QPainter painter_;
+};
+
+} // namespace quillset

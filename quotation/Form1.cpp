@@ -1,0 +1,153 @@
+#include "Form1.h"
+
+#include "Fonts.h"
+#include "FormLogo.h"
+#include "PlaceableMetafile.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace quillset {
+
+namespace {
+
+// The list box's items as the print job reads them.
+class ListBoxItems : public CostItems {
+public:
+    explicit ListBoxItems(const QListWidget& list) : list_(list) {}
+    int ListCount() const override { return list_.count(); }
+    QString List(int index) const override { return list_.item(index)->text(); }
+
+private:
+    const QListWidget& list_;
+};
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(Form1::TwipsToPixels(left), Form1::TwipsToPixels(top),
+                         Form1::TwipsToPixels(width), Form1::TwipsToPixels(height));
+}
+
+// Text boxes keep their text as typed; the click handler removes the blanks at either end.
+QString trimmedSpaces(const QString& text) {
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+Form1::Form1(PrintJobServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      services_(services) {
+    setWindowTitle(QStringLiteral("Quotaton - Quillset Demo!"));
+    setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
+    setFixedSize(TwipsToPixels(5790), TwipsToPixels(6345));
+    placeControls();
+    showLogo();
+}
+
+void Form1::placeControls() {
+    Image1 = new QLabel(this);
+    place(Image1, 120, 120, 1290, 1260);
+
+    Label1 = new QLabel(QStringLiteral("World Express Delivery Inc."), this);
+    Label1->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 13.5f));
+    place(Label1, 1560, 240, 3465, 360);
+    Label2 = new QLabel(QStringLiteral("We deliver while you are resting!"), this);
+    place(Label2, 1560, 720, 2295, 195);
+
+    Line1 = new QFrame(this);
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    Line1->setGeometry(TwipsToPixels(1560), TwipsToPixels(960), TwipsToPixels(5640 - 1560), 1);
+
+    Label3 = new QLabel(QStringLiteral("Customer Name:"), this);
+    place(Label3, 120, 1440, 1170, 195);
+    Text1 = new QLineEdit(QStringLiteral("Robert Miller"), this);
+    place(Text1, 120, 1680, 5535, 285);
+    Label6 = new QLabel(QStringLiteral("Customer Address:"), this);
+    place(Label6, 120, 2040, 1320, 195);
+    Text2 = new QLineEdit(QStringLiteral("4352 Hillstreets, Toronto CA"), this);
+    place(Text2, 120, 2280, 5535, 285);
+    Label5 = new QLabel(QStringLiteral("Costs:"), this);
+    place(Label5, 120, 2640, 435, 195);
+    List1 = new QListWidget(this);
+    List1->addItems({QStringLiteral("$10.00 - Delivery to Canada"),
+                     QStringLiteral("$15.00 - Delivery to Mexico"),
+                     QStringLiteral("$45.00 - Delivery to Japan!")});
+    place(List1, 120, 2880, 5535, 2205);
+    Label4 = new QLabel(QStringLiteral("Sincerely:"), this);
+    place(Label4, 120, 5160, 690, 195);
+    Text3 = new QLineEdit(QStringLiteral("Susan Clarke"), this);
+    place(Text3, 120, 5400, 5535, 285);
+
+    Command2 = new QPushButton(QStringLiteral("Close"), this);
+    place(Command2, 120, 5880, 1215, 375);
+    Command1 = new QPushButton(QStringLiteral("Print Quotation"), this);
+    place(Command1, 3840, 5880, 1815, 375);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+
+    // Labels take no focus; the focus stops follow the design's tab indices.
+    for (QWidget* stop : std::initializer_list<QWidget*>{Text1, Text2, Text3, Command1, Command2})
+        stop->setFocusPolicy(Qt::StrongFocus);
+    List1->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(Command1, Text1);
+    setTabOrder(Text1, List1);
+    setTabOrder(List1, Text3);
+    setTabOrder(Text3, Command2);
+    setTabOrder(Command2, Text2);
+    setTabOrder(Text2, Command1);
+}
+
+void Form1::showLogo() {
+    const std::optional<Picture> logo = ReadPlaceableMetafile(FormLogoData());
+    if (!logo)
+        return;
+    const qreal scale = devicePixelRatioF();
+    QImage image(Image1->size() * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    logo->drawInto(painter, QRectF(QPointF(0, 0), QSizeF(Image1->size())));
+    painter.end();
+    Image1->setPixmap(QPixmap::fromImage(image));
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    Command1->setFocus();
+}
+
+void Form1::Command1_Click() {
+    module_.CustomerName = trimmedSpaces(Text1->text());
+    module_.CustomerAddress = trimmedSpaces(Text2->text());
+    module_.SignerName = trimmedSpaces(Text3->text());
+    lastResult_ = PrintQuotation(services_, module_, ListBoxItems(*List1));
+}
+
+void Form1::Command2_Click() {
+    QCoreApplication::exit(0);
+}
+
+} // namespace quillset

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Module1.h"
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace quillset {
+
+// The quotation program's window: the company's logo and name, the addressee's name and address,
+// the cost lines the letter will carry, the signer's name, and the two buttons.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // `services` runs the print job; it must outlive the form.
+    explicit Form1(PrintJobServices& services, QWidget* parent = nullptr);
+
+    // Twips to the form's pixels: 15 twips a pixel on a 96-dpi screen.
+    static int TwipsToPixels(int twips) { return twips / 15; }
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QListWidget* List1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    const Module1& Strings() const { return module_; }
+    // The outcome of the last print job, for the command line and tests.
+    const PrintJobResult& LastResult() const { return lastResult_; }
+
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void placeControls();
+    void showLogo();
+
+    PrintJobServices& services_;
+    Module1 module_;
+    PrintJobResult lastResult_;
+    bool centred_ = false;
+};
+
+} // namespace quillset

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "PrintJobFrame.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace quillset {
+
+class PicturesFrm;
+class PrintSurface;
+
+inline const QString kQuotationTitle = QStringLiteral("QUOTATION");
+
+// The module-level strings the form hands to the print job just before it runs.
+struct Module1 {
+    QString CustomerName;
+    QString CustomerAddress;
+    QString SignerName;
+};
+
+// The form's list box as the job reads it: the item count and each item's text.
+class CostItems {
+public:
+    virtual ~CostItems() = default;
+    virtual int ListCount() const = 0;
+    virtual QString List(int index) const = 0;
+};
+
+class CostItemList : public CostItems {
+public:
+    explicit CostItemList(QStringList items) : items_(std::move(items)) {}
+    int ListCount() const override { return int(items_.size()); }
+    QString List(int index) const override { return items_.at(index); }
+
+private:
+    QStringList items_;
+};
+
+// Prints the one-page quotation letter through the print-job frame: letterhead pictures and
+// lines, date, addressee, greeting, one line per cost item, closing and footer.
+PrintJobResult PrintQuotation(PrintJobServices& services, const Module1& strings,
+                              const CostItems& list);
+
+// The letter's content on the page, between the frame's page settings and its footer.
+void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& strings,
+                   const CostItems& list, const QDate& today);
+
+} // namespace quillset

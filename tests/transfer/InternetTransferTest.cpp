@@ -1,0 +1,200 @@
+#include "transfer/InternetTransfer.h"
+#include "TestServer.h"
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace quillset {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::TestServer;
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Waits the way the agent does; a transfer still running after `limit` fails the test instead
+// of hanging it.
+bool runToEnd(InternetTransfer& control, std::chrono::seconds limit = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (control.StillExecuting())
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+    return true;
+}
+
+class TransferAgainstServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(serverRoot.isValid() && localRoot.isValid());
+        writeFile(serverFolder() / "EDITOR.VER", "2.6,\"notes\"\r\n");
+        std::string archive(300'000, '\0');
+        for (size_t i = 0; i < archive.size(); ++i)
+            archive[i] = char(i * 7 % 251);
+        writeFile(serverFolder() / "EDITOR.ZIP", archive);
+        control.setTimeouts({2s, 100, 2s});
+    }
+    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
+    fs::path localFolder() const { return localRoot.path().toStdString(); }
+    QString localPath(const QString& name) const { return localRoot.path() + "/" + name; }
+
+    QTemporaryDir serverRoot;
+    QTemporaryDir localRoot;
+    TestServer server{serverFolder()};
+    InternetTransfer control;
+};
+
+struct FaultCase {
+    const char* name;
+    const char* directive; // server path segment, e.g. "~404"
+    const char* file;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ServerFault : public TransferAgainstServer,
+                    public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(ServerFault, LeavesNoFileAndReportsTheFailure) {
+    const FaultCase& c = GetParam();
+    const QString name = QString::fromUtf8(c.file);
+    control.Execute(server.address(QString::fromUtf8(c.directive) + "/updates/"),
+                    "GET " + name + " " + localPath(name));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_TRUE(entries(localFolder()).empty()) << "a failed transfer left a file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Transfer, ServerFault,
+                         ::testing::Values(FaultCase{"NotFound", "~404", "EDITOR.VER"},
+                                           FaultCase{"ServerError", "~500", "EDITOR.VER"},
+                                           FaultCase{"MissingOnServer", "x", "OTHER.VER"},
+                                           FaultCase{"DroppedHalfWay", "~drop", "EDITOR.ZIP"},
+                                           FaultCase{"StalledAfterHeaders", "~stall", "EDITOR.ZIP"},
+                                           FaultCase{"NeverAnswers", "~hang", "EDITOR.VER"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
+    for (const char* directive : {"updates", "~slow=200000/updates"}) {
+        fs::remove(localFolder() / "EDITOR.ZIP");
+        control.Execute(server.address(QString::fromUtf8(directive)),
+                        "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+        ASSERT_TRUE(runToEnd(control));
+        EXPECT_TRUE(control.lastError().isEmpty()) << control.lastError().toStdString();
+        EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), readAll(serverFolder() / "EDITOR.ZIP"));
+        EXPECT_EQ(entries(localFolder()), std::vector<std::string>{"EDITOR.ZIP"}) << directive;
+    }
+}
+
+TEST_F(TransferAgainstServer, FolderWithSpacesAndUpperCasedPathReachTheRealFolder) {
+    fs::create_directories(localFolder() / "apps dir" / "editor");
+    const QString upperFolder = (localRoot.path() + "/APPS DIR/EDITOR/").toUpper();
+    // Only the part below the temporary folder is upper-cased; its own name must stay exact
+    // when it is not upper case already.
+    const QString folder = localRoot.path() + upperFolder.mid(localRoot.path().size());
+    control.Execute(server.address("updates/"), "GET EDITOR.VER " + folder + "EDITOR.VER");
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_EQ(readAll(localFolder() / "apps dir" / "editor" / "EDITOR.VER"), "2.6,\"notes\"\r\n");
+}
+
+TEST_F(TransferAgainstServer, FailedTransferKeepsAnEarlierFileUntouched) {
+    writeFile(localFolder() / "EDITOR.ZIP", "earlier");
+    control.Execute(server.address("~drop/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), "earlier");
+    EXPECT_EQ(entries(localFolder()).size(), 1u);
+}
+
+TEST_F(TransferAgainstServer, CancelledTransferLeavesNothing) {
+    {
+        InternetTransfer slow;
+        slow.Execute(server.address("~slow=1000/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(slow.StillExecuting());
+        EXPECT_EQ(entries(localFolder()).size(), 1u) << "the body goes to a temporary file";
+    }
+    EXPECT_TRUE(entries(localFolder()).empty());
+}
+
+TEST_F(TransferAgainstServer, OneOperationAtATime) {
+    control.Execute(server.address("~slow=1000/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    EXPECT_THROW(control.Execute(server.address(), "GET EDITOR.VER " + localPath("EDITOR.VER")),
+                 TransferError);
+    control.Cancel();
+    EXPECT_FALSE(control.StillExecuting());
+}
+
+TEST_F(TransferAgainstServer, StillExecutingWaitsForTheNetworkInsteadOfSpinning) {
+    control.setPollInterval(50ms);
+    control.Execute(server.address("~hang/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
+    int calls = 0;
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < 500ms && control.StillExecuting())
+        ++calls;
+    // Without a wait inside the call, half a second would run it many thousand times.
+    EXPECT_LE(calls, 15);
+}
+
+TEST_F(TransferAgainstServer, BadStartsThrowAndLeaveNoFile) {
+    EXPECT_THROW(control.Execute(server.address(), "GET EDITOR.VER " + localRoot.path() +
+                                                       "/no such folder/EDITOR.VER"),
+                 TransferError);
+    EXPECT_THROW(control.Execute(QStringLiteral("gopher://127.0.0.1/"),
+                                 "GET EDITOR.VER " + localPath("EDITOR.VER")),
+                 TransferError);
+    EXPECT_FALSE(control.StillExecuting());
+    EXPECT_TRUE(entries(localFolder()).empty());
+}
+
+TEST_F(TransferAgainstServer, NetworkFailuresEndWithoutAFile) {
+    // A port nobody listens on (taken from a server that has ended) and a name that never
+    // resolves.
+    int closedPort = 0;
+    {
+        TestServer gone(serverFolder());
+        closedPort = gone.port();
+    }
+    for (const QString& address : {QStringLiteral("http://127.0.0.1:%1/").arg(closedPort),
+                                   QStringLiteral("http://update.server.invalid/updates/")}) {
+        control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
+        ASSERT_TRUE(runToEnd(control, 20s)) << address.toStdString();
+        EXPECT_FALSE(control.lastError().isEmpty());
+        EXPECT_TRUE(entries(localFolder()).empty());
+    }
+}
+
+TEST_F(TransferAgainstServer, FileAddressesCopyAndFailLikeTheOthers) {
+    const QString address = "file://" + serverRoot.path() + "/";
+    control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_EQ(readAll(localFolder() / "EDITOR.VER"), "2.6,\"notes\"\r\n");
+    control.Execute(address, "GET MISSING.VER " + localPath("MISSING.VER"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_EQ(entries(localFolder()), std::vector<std::string>{"EDITOR.VER"});
+}
+
+} // namespace
+} // namespace quillset

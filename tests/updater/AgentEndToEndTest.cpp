@@ -1,0 +1,107 @@
+#include "AgentRun.h"
+#include "QtPrinters.h"
+#include "TestServer.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace quillset::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kProgram = QStringLiteral(TLUPDATER_E2E_PROGRAM);
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The real program, built with the address of a server on this test's fixed port.
+class AgentEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(moduleFolder()); }
+    void startServer(const QStringList& rules = {}) {
+        server = std::make_unique<TestServer>(serverFolder(), rules, TLUPDATER_E2E_PORT);
+    }
+    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
+    fs::path moduleFolder() const { return fs::path(moduleRoot.path().toStdString()) / "Apps Dir"; }
+    QStringList commandLine(const char* version) const {
+        return {QStringLiteral("editor"), QString::fromUtf8(version),
+                QString::fromStdString(moduleFolder().string()).replace(' ', '%')};
+    }
+
+    QTemporaryDir serverRoot;
+    QTemporaryDir moduleRoot;
+    std::unique_ptr<TestServer> server;
+};
+
+const QStringList kUpToDate{"CurSoft: EDITOR.EXE",
+                            "Avance: 0",
+                            "Status: Scanning for a new version...",
+                            "Avance: 1",
+                            "Status: You have the latest version of the software.",
+                            "Avance: 4",
+                            "[TLUPDATER] You have the latest version of the software.",
+                            "Unload: WinMain"};
+
+TEST_F(AgentEndToEnd, EmptyCommandLineIsRefused) {
+    const AgentRun run = RunAgent(kProgram, {});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.lines,
+              (QStringList{"[TLUPDATER] This module can not be run as a stand alone application.",
+                           "Unload: WinMain"}));
+}
+
+TEST_F(AgentEndToEnd, UpToDateModuleEndsByItselfUnattended) {
+    writeFile(serverFolder() / "EDITOR.VER", "2.5\r\n");
+    startServer();
+    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.lines, kUpToDate);
+    EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.VER"));
+}
+
+struct FailureCase {
+    const char* name;
+    bool serverRuns;
+    QStringList rules;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FailedCheck : public AgentEndToEnd, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedCheck, EndsAsUpToDateAndLeavesNoStrayFile) {
+    writeFile(serverFolder() / "EDITOR.VER", "9.0" + std::string(4000, ' '));
+    if (GetParam().serverRuns)
+        startServer(GetParam().rules);
+    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    ASSERT_TRUE(run.finished);
+    // A failed check sets the status once more before the cycle does.
+    QStringList expected = kUpToDate;
+    expected.insert(3, "Status: You have the latest version of the software.");
+    EXPECT_EQ(run.lines, expected);
+    EXPECT_TRUE(fs::is_empty(moduleFolder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, FailedCheck,
+    ::testing::Values(FailureCase{"NoServer", false, {}},
+                      FailureCase{"NotFound", true, {"--rule", "EDITOR.VER=404"}},
+                      FailureCase{"ServerError", true, {"--rule", "EDITOR.VER=500"}},
+                      FailureCase{"DroppedHalfWay", true, {"--rule", "EDITOR.VER=drop"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AgentEndToEnd, GigabyteVersionFileIsReadByItsHead) {
+    writeFile(serverFolder() / "EDITOR.VER", "2.5,");
+    startServer({"--rule", "EDITOR.VER=pad=1000000000"});
+    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.lines, kUpToDate);
+}
+
+} // namespace
+} // namespace quillset::testing

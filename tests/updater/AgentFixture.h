@@ -1,0 +1,93 @@
+#pragma once
+
+#include "HexEncipher.h"
+#include "InternetTransfer.h"
+#include "Local.h"
+#include "QtMousePointer.h"
+#include "QtPrinters.h"
+#include "RecordingAgentView.h"
+#include "ScriptedDialogs.h"
+#include "TestServer.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+namespace quillset::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+inline std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The values the build would store, enciphered the way the build does it.
+inline StoredValues EncipherStoredValues(const QString& address, const QString& password) {
+    ScriptedDialogs quiet;
+    DES_Crypt des(quiet);
+    const QString key = QString::fromLatin1(kStoredValuesKey);
+    return {EncipherHexText(des, address.leftJustified(48, QLatin1Char(' ')), key),
+            EncipherHexText(des, password, key)};
+}
+
+// One agent against a real local update server: the server's files live in serverFolder(), the
+// module in moduleFolder() (a folder whose name has a space in it).
+class AgentFixture : public ::testing::Test {
+protected:
+    static constexpr const char* kPassword = "QS-pass8";
+
+    void SetUp() override {
+        ASSERT_TRUE(serverRoot.isValid() && moduleRoot.isValid());
+        fs::create_directories(moduleFolder());
+        transfer.setTimeouts({2s, 100, 2s});
+    }
+
+    void startServer(const QStringList& rules = {}) {
+        server = std::make_unique<TestServer>(serverFolder(), rules);
+        makeAgent(server->address(QStringLiteral("updates/")));
+    }
+
+    void makeAgent(const QString& address) {
+        agent = std::make_unique<Local>(dialogs, pointer, view, transfer,
+                                        EncipherStoredValues(address, QLatin1String(kPassword)));
+    }
+
+    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
+    fs::path moduleFolder() const { return fs::path(moduleRoot.path().toStdString()) / "apps dir"; }
+    // The command line a starting program would write for the module folder.
+    QString commandLine(const QString& version) const {
+        QString folder = QString::fromStdString(moduleFolder().string());
+        return QStringLiteral("editor ") + version + QLatin1Char(' ') +
+               folder.replace(QLatin1Char(' '), QLatin1Char('%'));
+    }
+
+    QTemporaryDir serverRoot;
+    QTemporaryDir moduleRoot;
+    ScriptedDialogs dialogs;
+    RememberedMousePointer pointer;
+    RecordingAgentView view;
+    InternetTransfer transfer;
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<Local> agent;
+};
+
+} // namespace quillset::testing

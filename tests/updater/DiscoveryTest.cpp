@@ -1,0 +1,189 @@
+#include "AgentFixture.h"
+
+namespace quillset::testing {
+namespace {
+
+const QString kLatest = QString::fromUtf8(kLatestVersionMessage);
+
+struct DiscoveryCase {
+    const char* name;
+    const char* installed;
+    std::optional<std::string> serverFile; // none: not on the server
+    QStringList rules;
+    bool newer;
+    float serverVersion;
+    bool versionCopyStays;
+};
+
+void PrintTo(const DiscoveryCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Discovery : public AgentFixture, public ::testing::WithParamInterface<DiscoveryCase> {};
+
+TEST_P(Discovery, ComparesTheServerVersionAsAFloat) {
+    const DiscoveryCase& c = GetParam();
+    if (c.serverFile)
+        writeFile(serverFolder() / "EDITOR.VER", *c.serverFile);
+    writeFile(moduleFolder() / "EDITOR.ZIP", "left by an earlier run");
+    startServer(c.rules);
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine(QString::fromUtf8(c.installed))));
+
+    EXPECT_EQ(agent->CheckForNewVersion(), c.newer);
+    EXPECT_EQ(agent->state().ServerVersion, c.serverVersion);
+    EXPECT_EQ(fs::exists(moduleFolder() / "EDITOR.VER"), c.versionCopyStays);
+    if (c.versionCopyStays) {
+        EXPECT_TRUE(readAll(moduleFolder() / "EDITOR.VER").starts_with(*c.serverFile));
+        EXPECT_TRUE(view.statuses.isEmpty());
+        EXPECT_EQ(view.progress.back(), 1);
+    } else {
+        EXPECT_EQ(view.statuses, QStringList{kLatest});
+        EXPECT_EQ(entries(moduleFolder()), std::vector<std::string>{})
+            << "the failure steps delete the local copies";
+    }
+    EXPECT_EQ(pointer.shape(), PointerShape::Arrow);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, Discovery,
+    ::testing::Values(
+        DiscoveryCase{"EqualIsNotNewer", "2.5", "2.5", {}, false, 2.5f, true},
+        DiscoveryCase{"TrailingZeroIsEqual", "2.5", "2.50\r\n", {}, false, 2.5f, true},
+        DiscoveryCase{"HigherIsNewer", "2.5", "2.6", {}, true, 2.6f, true},
+        DiscoveryCase{"DecimalNotDotted", "1.9", "1.10", {}, false, 1.1f, true},
+        DiscoveryCase{"FirstCommaItem", "2", "3,1", {}, true, 3.0f, true},
+        DiscoveryCase{"QuotedVersion", "2.5", "\"2.7\"", {}, true, 2.7f, true},
+        DiscoveryCase{
+            "BinaryFileReadsZero", "1", std::string("\x89PNG\0\1", 6), {}, false, 0.0f, true},
+        DiscoveryCase{"EmptyFile", "2.5", "", {}, false, 2.5f, false},
+        DiscoveryCase{"NotOnServer", "2.5", std::nullopt, {}, false, 2.5f, false},
+        DiscoveryCase{"ServerError", "2.5", "9", {"--rule", "EDITOR.VER=500"}, false, 2.5f, false},
+        DiscoveryCase{"DroppedHalfWay",
+                      "2.5",
+                      "2.6" + std::string(5000, ' '),
+                      {"--rule", "EDITOR.VER=drop"},
+                      false,
+                      2.5f,
+                      false},
+        DiscoveryCase{"StalledServerGivesUp",
+                      "2.5",
+                      "2.6" + std::string(100, ' '),
+                      {"--rule", "EDITOR.VER=stall"},
+                      false,
+                      2.5f,
+                      false},
+        DiscoveryCase{"HugeFileReadsItsHead",
+                      "2.5",
+                      "2.6,",
+                      {"--rule", "EDITOR.VER=pad=20000000"},
+                      true,
+                      2.6f,
+                      true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AgentFixture, StaleVersionCopyIsDeletedBeforeTheTransfer) {
+    writeFile(moduleFolder() / "EDITOR.VER", "9.9");
+    startServer({"--rule", "EDITOR.VER=404"});
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+    EXPECT_FALSE(agent->CheckForNewVersion());
+    EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.VER"));
+}
+
+TEST_F(AgentFixture, StaleCopyThatCannotBeDeletedEndsAsUpToDate) {
+    // A folder where the copy should be cannot be removed like a file.
+    fs::create_directories(moduleFolder() / "EDITOR.VER" / "inside");
+    writeFile(serverFolder() / "EDITOR.VER", "3");
+    startServer();
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+    EXPECT_FALSE(agent->CheckForNewVersion());
+    EXPECT_EQ(view.statuses, QStringList{kLatest});
+}
+
+TEST_F(AgentFixture, AddressThatDoesNotResolveEndsAsUpToDate) {
+    makeAgent(QStringLiteral("http://update.server.invalid/updates/"));
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+    EXPECT_FALSE(agent->CheckForNewVersion());
+    EXPECT_TRUE(entries(moduleFolder()).empty());
+}
+
+TEST_F(AgentFixture, CloseDuringTheTransferEndsTheCycleAndLeavesNoFile) {
+    writeFile(serverFolder() / "EDITOR.VER", std::string(2000, '3'));
+    startServer({"--rule", "EDITOR.VER=slow=200"});
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+    view.closeAfterRounds = 5;
+    agent->RunCycle();
+    EXPECT_TRUE(view.unloaded);
+    EXPECT_EQ(view.statuses, QStringList{QString::fromUtf8(kScanningStatus)});
+    EXPECT_TRUE(dialogs.messages().empty()) << "nothing runs after the unload";
+    EXPECT_FALSE(transfer.StillExecuting());
+    EXPECT_TRUE(entries(moduleFolder()).empty());
+}
+
+TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
+    writeFile(serverFolder() / "EDITOR.VER", "2.5");
+    startServer();
+    ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+    agent->RunCycle();
+    EXPECT_EQ(view.statuses, (QStringList{QString::fromUtf8(kScanningStatus), kLatest}));
+    EXPECT_EQ(view.repaintedStatuses, QStringList{QString::fromUtf8(kScanningStatus)});
+    EXPECT_EQ(view.progress, (std::vector<int>{0, 1, 4}));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text, kLatest);
+    EXPECT_EQ(dialogs.messages()[0].title, "TLUPDATER");
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Information);
+    EXPECT_FALSE(view.unloaded) << "an interactive window stays until closed";
+
+    agent->setCloseWhenUpToDate(true);
+    agent->RunCycle();
+    EXPECT_TRUE(view.unloaded);
+}
+
+struct RefusedLine {
+    const char* name;
+    const char* line;
+    const char* message;
+};
+
+void PrintTo(const RefusedLine& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RefusedCommandLine : public AgentFixture,
+                           public ::testing::WithParamInterface<RefusedLine> {};
+
+TEST_P(RefusedCommandLine, ToldAndUnloaded) {
+    makeAgent(QStringLiteral("http://127.0.0.1:1/"));
+    EXPECT_FALSE(agent->ReadCommandLine(QString::fromUtf8(GetParam().line)));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text, QString::fromUtf8(GetParam().message));
+    EXPECT_TRUE(view.unloaded);
+    EXPECT_TRUE(view.currentSoftware.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, RefusedCommandLine,
+    ::testing::Values(
+        RefusedLine{"Empty", "", kStandAloneMessage},
+        RefusedLine{"Blanks", "    ", kStandAloneMessage},
+        RefusedLine{"SurplusFields", "EDITOR 2.5 C:\\APPS DIR\\EDITOR", kSurplusFieldsMessage},
+        RefusedLine{"ModuleNameWalksUp", "..\\..\\ETC\\PASSWD 1 C:\\A", kModuleNameMessage},
+        RefusedLine{"ModuleNameIsAPath", "/etc/x 1 C:\\A", kModuleNameMessage}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AgentFixture, CommandLineFillsTheStateAndDeciphersThePassword) {
+    makeAgent(QStringLiteral("http://127.0.0.1:1/"));
+    ASSERT_TRUE(agent->ReadCommandLine(QStringLiteral("editor 2.5 c:\\apps%dir\\editor")));
+    const UpdateState& state = agent->state();
+    EXPECT_EQ(state.ModuleName, "EDITOR");
+    EXPECT_EQ(state.ModuleFolder, "C:\\APPS DIR\\EDITOR\\");
+    EXPECT_EQ(state.VersionFileName, "EDITOR.VER");
+    EXPECT_EQ(state.ArchiveFileName, "EDITOR.ZIP");
+    EXPECT_EQ(state.ProgramFileName, "EDITOR.EXE");
+    EXPECT_EQ(state.ArchivePassword, QLatin1String(kPassword));
+    EXPECT_EQ(view.currentSoftware, "EDITOR.EXE");
+    EXPECT_EQ(view.progress, std::vector<int>{0});
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
+} // namespace
+} // namespace quillset::testing

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "AgentView.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace quillset::testing {
+
+// The window as the update steps see it, keeping every label text and progress value in order.
+// It can play the user who clicks Close after a number of event rounds of a wait.
+class RecordingAgentView : public AgentView {
+public:
+    void setCurrentSoftware(const QString& text) override { currentSoftware = text; }
+    void setStatus(const QString& text) override { statuses << text; }
+    void repaint() override {
+        repaintedStatuses << (statuses.isEmpty() ? QString() : statuses.back());
+    }
+    void setProgress(int value) override { progress.push_back(value); }
+    int progressMaximum() const override { return 4; }
+    void processEvents() override {
+        if (++eventRounds == closeAfterRounds)
+            unload();
+    }
+    bool unloadRequested() const override { return unloaded; }
+    void unload() override { unloaded = true; }
+
+    QString currentSoftware;
+    QStringList statuses;
+    QStringList repaintedStatuses;
+    std::vector<int> progress;
+    int eventRounds = 0;
+    int closeAfterRounds = -1;
+    bool unloaded = false;
+};
+
+} // namespace quillset::testing

@@ -1,0 +1,169 @@
+#include "InternetTransfer.h"
+
+#include "WindowsPath.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillset {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CURLM* asMulti(void* multi) {
+    return static_cast<CURLM*>(multi);
+}
+
+// Files the control creates get the usual permissions, not mkstemp's private ones.
+mode_t newFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+struct InternetTransfer::Running {
+    CURL* easy = nullptr;
+    std::FILE* body = nullptr;
+    fs::path target;
+    fs::path temporary;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    ~Running() {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (body)
+            std::fclose(body);
+        if (!temporary.empty()) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+        }
+    }
+
+    static size_t write(char* data, size_t size, size_t count, void* self) {
+        auto* running = static_cast<Running*>(self);
+        return std::fwrite(data, size, count, running->body) * size;
+    }
+};
+
+InternetTransfer::InternetTransfer() {
+    initialiseCurlOnce();
+    multi_ = curl_multi_init();
+}
+
+InternetTransfer::~InternetTransfer() {
+    Cancel();
+    if (multi_)
+        curl_multi_cleanup(asMulti(multi_));
+}
+
+void InternetTransfer::Cancel() {
+    if (running_ && running_->easy)
+        curl_multi_remove_handle(asMulti(multi_), running_->easy);
+    running_.reset();
+}
+
+void InternetTransfer::Execute(const QString& address, const QString& operation) {
+    if (running_)
+        throw TransferError("a transfer is still running");
+    if (!multi_)
+        throw TransferError("the transfer library could not be initialised");
+    const TransferOperation parsed = ParseTransferOperation(operation);
+    const std::string url = ResolveRemoteAddress(address, parsed.remoteName);
+
+    auto running = std::make_unique<Running>();
+    running->target = ResolveWindowsPath(parsed.localPath);
+    if (!running->target.has_filename())
+        throw TransferError("the local path names a folder");
+    std::string pattern = running->target.string() + ".part-XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+        throw TransferError("the local file cannot be created");
+    running->temporary = pattern;
+    fchmod(fd, newFileMode());
+    running->body = fdopen(fd, "wb");
+    if (!running->body) {
+        ::close(fd);
+        throw TransferError("the local file cannot be created");
+    }
+
+    CURL* easy = curl_easy_init();
+    if (!easy)
+        throw TransferError("the transfer library could not start a transfer");
+    running->easy = easy;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts_.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytes);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(timeouts_.lowSpeedTime.count()));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, running->errorText);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Running::write);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, running.get());
+    if (curl_multi_add_handle(asMulti(multi_), easy) != CURLM_OK)
+        throw TransferError("the transfer library could not start a transfer");
+    lastError_.clear();
+    running_ = std::move(running);
+}
+
+bool InternetTransfer::StillExecuting() {
+    if (!running_)
+        return false;
+    CURLM* multi = asMulti(multi_);
+    for (int round = 0; round < 2; ++round) {
+        int active = 0;
+        curl_multi_perform(multi, &active);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == running_->easy) {
+                finish(message->data.result);
+                return false;
+            }
+        }
+        if (round == 0)
+            curl_multi_poll(multi, nullptr, 0, int(pollInterval_.count()), nullptr);
+    }
+    return true;
+}
+
+void InternetTransfer::finish(int curlResult) {
+    const auto result = static_cast<CURLcode>(curlResult);
+    curl_multi_remove_handle(asMulti(multi_), running_->easy);
+    const bool written = std::fflush(running_->body) == 0 && !std::ferror(running_->body);
+    std::fclose(running_->body);
+    running_->body = nullptr;
+    std::error_code error;
+    if (result != CURLE_OK) {
+        lastError_ = QString::fromUtf8(running_->errorText[0] ? running_->errorText
+                                                              : curl_easy_strerror(result));
+    } else if (!written) {
+        lastError_ = QStringLiteral("the local file could not be written");
+    } else {
+        fs::rename(running_->temporary, running_->target, error);
+        if (error)
+            lastError_ = QString::fromStdString("the local file could not be put in place: " +
+                                                error.message());
+        else
+            running_->temporary.clear();
+    }
+    running_.reset();
+}
+
+} // namespace quillset

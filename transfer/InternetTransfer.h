@@ -1,0 +1,59 @@
+#pragma once
+
+#include "TransferOperation.h"
+
+#include <QString>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+namespace quillset {
+
+// Limits that keep a dead or stalled server from holding the agent forever.
+struct TransferTimeouts {
+    std::chrono::milliseconds connect{30'000};
+    // A transfer slower than lowSpeedBytes per second for lowSpeedTime is given up.
+    long lowSpeedBytes = 1;
+    std::chrono::seconds lowSpeedTime{60};
+};
+
+// The internet transfer control: starts one GET with Execute and reports with StillExecuting
+// whether it is still running. The body goes to a temporary file beside the local path, which
+// is renamed into place only when the whole body arrived without error (an HTTP status of 400 or
+// more is an error), so a failed or interrupted transfer leaves no file behind.
+class InternetTransfer {
+public:
+    InternetTransfer();
+    ~InternetTransfer();
+    InternetTransfer(const InternetTransfer&) = delete;
+    InternetTransfer& operator=(const InternetTransfer&) = delete;
+
+    void setTimeouts(const TransferTimeouts& timeouts) { timeouts_ = timeouts; }
+    // How long one StillExecuting call may wait for network activity, so that a caller's loop
+    // can handle its window events in between without spinning.
+    void setPollInterval(std::chrono::milliseconds interval) { pollInterval_ = interval; }
+
+    // Starts "GET name localpath" against the server folder `address`. Throws TransferError when
+    // the operation cannot be started; a failure after the start shows only as a missing file.
+    void Execute(const QString& address, const QString& operation);
+    // True while the started operation runs; each call moves it on and waits at most the poll
+    // interval for the network.
+    bool StillExecuting();
+
+    // Why the last operation failed, or an empty text when it completed.
+    const QString& lastError() const { return lastError_; }
+    // Stops a running operation; nothing of it stays on disk.
+    void Cancel();
+
+private:
+    struct Running;
+    void finish(int curlResult);
+
+    std::unique_ptr<Running> running_;
+    void* multi_ = nullptr;
+    TransferTimeouts timeouts_;
+    std::chrono::milliseconds pollInterval_{20};
+    QString lastError_;
+};
+
+} // namespace quillset

@@ -1,0 +1,239 @@
+#include "CodeModule.h"
+
+#include "CodePage.h"
+#include "ListingLine.h"
+#include "UnzipError.h"
+#include "WindowsPath.h"
+
+#include <cstring>
+#include <new>
+
+namespace quillset {
+
+namespace {
+
+constexpr std::size_t kLongestName = 256;
+const QString kCallUnzipEngine = QStringLiteral("CodeModule::CallUnzipEngine");
+
+// The module whose unpack is running; the engine's callbacks are routed to it.
+CodeModule* activeModule = nullptr;
+
+QString nameText(const char* name) {
+    return name ? ansiToString(name, static_cast<qsizetype>(strnlen(name, kLongestName)))
+                : QString();
+}
+
+QByteArray pathText(const QString& windowsPath) {
+    if (windowsPath.isEmpty())
+        return {};
+    return stringToAnsi(QString::fromStdString(ResolveWindowsPath(windowsPath).string()));
+}
+
+// The callbacks never raise: whatever goes wrong inside one answers `fallback`.
+template <typename Result, typename Body> Result guarded(Result fallback, Body body) {
+    if (!activeModule)
+        return fallback;
+    try {
+        return body(*activeModule);
+    } catch (...) {
+        return fallback;
+    }
+}
+
+extern "C" {
+
+static std::int32_t printThunk(const char* buffer, std::uint32_t length) {
+    return guarded<std::int32_t>(
+        0, [&](CodeModule& module) { return module.UnzipPrintCallback(buffer, length); });
+}
+
+static std::int32_t replaceThunk(const char* name) {
+    return guarded<std::int32_t>(
+        UZ_REPLACE_NO, [&](CodeModule& module) { return module.UnzipReplaceCallback(name); });
+}
+
+static std::int32_t passwordThunk(char* buffer, std::int32_t size, const char* prompt,
+                                  const char* entryName) {
+    return guarded<std::int32_t>(UZ_PASSWORD_NONE, [&](CodeModule& module) {
+        return module.UnzipPasswordCallback(buffer, size, prompt, entryName);
+    });
+}
+
+static void listingThunk(std::uint32_t uncompressedSize, std::uint32_t, std::uint16_t,
+                         std::uint16_t month, std::uint16_t day, std::uint16_t year,
+                         std::uint16_t hour, std::uint16_t minute, char, const char* name,
+                         const char*, std::uint16_t, std::uint16_t) {
+    guarded<int>(0, [&](CodeModule& module) {
+        module.UnzipListingCallback(uncompressedSize, month, day, year, hour, minute, name);
+        return 0;
+    });
+}
+
+static std::int32_t serviceThunk(const char* name, std::uint32_t length) {
+    return guarded<std::int32_t>(
+        0, [&](CodeModule& module) { return module.UnzipServiceCallback(name, length); });
+}
+
+} // extern "C"
+
+// Marks the module as the one the callbacks reach for as long as its unpack runs.
+class ActiveUnpack {
+public:
+    explicit ActiveUnpack(CodeModule& module) {
+        if (activeModule) {
+            throw UnzipError(UnzipError::kUnzipAlreadyRunning,
+                             QStringLiteral("Another unpack is running"), kCallUnzipEngine);
+        }
+        activeModule = &module;
+    }
+    ~ActiveUnpack() { activeModule = nullptr; }
+    ActiveUnpack(const ActiveUnpack&) = delete;
+    ActiveUnpack& operator=(const ActiveUnpack&) = delete;
+};
+
+void fillVersionText(char* field, std::size_t size) {
+    std::memset(field, ' ', size - 1);
+    field[size - 1] = '\0';
+}
+
+} // namespace
+
+CodeModule::CodeModule(Dialogs& dialogs, QString& archivePassword)
+    : dialogs_(dialogs), archivePassword_(archivePassword) {}
+
+CodeModule::~CodeModule() {
+    if (activeModule == this)
+        activeModule = nullptr;
+}
+
+void CodeModule::resetState() {
+    lastUnzipMessage_.clear();
+    unzipListing_.clear();
+    unzipMessages_.clear();
+    listingLineCount_ = 0;
+    passwordGivenUp_ = false;
+}
+
+std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QString& extractDir,
+                                         const UnzipSettings& settings) {
+    try {
+        resetState();
+        const UnzipNameList includeNames{};
+        const UnzipNameList excludeNames{};
+
+        const QByteArray zipPath = pathText(zipFileName);
+        const QByteArray folderPath = pathText(extractDir);
+        UnzipOptions options{};
+        options.ExtractOnlyNewer = settings.ExtractOnlyNewer;
+        options.SpaceToUnderScore = settings.SpaceToUnderScore;
+        options.PromptOverwrite = settings.PromptOverwrite;
+        options.MessageLevel = settings.MessageLevel;
+        options.WriteToStdOut = settings.WriteToStdOut;
+        options.TestZip = settings.TestZip;
+        options.ExtractList = settings.ExtractList;
+        options.ExtractNewer = settings.ExtractNewer;
+        options.DisplayComment = settings.DisplayComment;
+        options.HonorDirectories = settings.HonorDirectories;
+        options.OverWriteFiles = settings.OverWriteFiles;
+        options.ConvertCRtoCRLF = settings.ConvertCRtoCRLF;
+        options.Verbose = settings.Verbose;
+        options.CaseSensitive = settings.CaseSensitive;
+        options.Privilege = settings.Privilege;
+        options.ZipFileName = zipPath.constData();
+        options.ExtractDir = folderPath.constData();
+
+        UnzipCallbacks callbacks{};
+        callbacks.Print = &printThunk;
+        callbacks.Sound = nullptr;
+        callbacks.Replace = &replaceThunk;
+        callbacks.Password = &passwordThunk;
+        callbacks.Message = &listingThunk;
+        callbacks.Service = &serviceThunk;
+
+        UnzipVersionInfo version{};
+        version.StructLength = sizeof(UnzipVersionInfo);
+        version.Flag = 0;
+        fillVersionText(version.Release, sizeof(version.Release));
+        fillVersionText(version.BuildDate, sizeof(version.BuildDate));
+        fillVersionText(version.LibArchive, sizeof(version.LibArchive));
+        engine_.load();
+        engine_.UzpVersion2(&version);
+
+        ActiveUnpack active(*this);
+        return engine_.Wiz_SingleEntryUnzip(0, &includeNames, 0, &excludeNames, &options,
+                                            &callbacks);
+    } catch (const UnzipError& error) {
+        throw error.from(kCallUnzipEngine);
+    } catch (const std::bad_alloc&) {
+        throw UnzipError(UnzipError::kOutOfMemory, QStringLiteral("Out of memory"),
+                         kCallUnzipEngine);
+    }
+}
+
+std::int32_t CodeModule::UnzipPrintCallback(const char* buffer, std::uint32_t length) {
+    if (!buffer)
+        return 0;
+    QString piece = ansiToString(buffer, static_cast<qsizetype>(strnlen(buffer, length)));
+    if (piece.startsWith(QLatin1Char('\n')))
+        piece = QStringLiteral("\r\n");
+    unzipMessages_ += piece;
+    lastUnzipMessage_ = unzipMessages_;
+    return 0;
+}
+
+std::int32_t CodeModule::UnzipReplaceCallback(const char* name) {
+    MessageBoxRequest question;
+    question.title = QStringLiteral("Unzip - File Already Exists!");
+    question.text = QStringLiteral("Overwrite ") + nameText(name) + QLatin1Char('?');
+    question.icon = MessageIcon::Warning;
+    question.buttons = MessageButtons::YesNoCancel;
+    question.defaultAnswer = MessageAnswer::Yes;
+    switch (dialogs_.showMessage(question)) {
+    case MessageAnswer::No:
+        return UZ_REPLACE_NO;
+    case MessageAnswer::Cancel:
+        return UZ_REPLACE_CANCEL;
+    default:
+        return UZ_REPLACE_YES;
+    }
+}
+
+std::int32_t CodeModule::UnzipPasswordCallback(char* buffer, std::int32_t size,
+                                               const char* /*prompt*/, const char* /*entryName*/) {
+    if (passwordGivenUp_)
+        return UZ_PASSWORD_NONE;
+    if (archivePassword_.trimmed().isEmpty()) {
+        archivePassword_ = dialogs_.inputBox(InputBoxRequest{
+            QLatin1String(kApplicationTitle), QStringLiteral("Ingrese la contraseña!"), {}});
+    }
+    if (archivePassword_.isEmpty()) {
+        passwordGivenUp_ = true;
+        return UZ_PASSWORD_NONE;
+    }
+    if (!buffer || size <= 0)
+        return UZ_PASSWORD_NONE;
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    const QByteArray bytes = stringToAnsi(archivePassword_);
+    const auto count = std::min<qsizetype>(bytes.size(), size - 1);
+    std::memcpy(buffer, bytes.constData(), static_cast<std::size_t>(count));
+    return UZ_PASSWORD_GIVEN;
+}
+
+void CodeModule::UnzipListingCallback(std::uint32_t uncompressedSize, std::uint16_t month,
+                                      std::uint16_t day, std::uint16_t year, std::uint16_t hour,
+                                      std::uint16_t minute, const char* name) {
+    if (listingLineCount_ == 0)
+        unzipListing_ = ListingHeaderLine() + QStringLiteral("\r\n");
+    unzipListing_ +=
+        ListingEntryLine(nameText(name), uncompressedSize, month, day, year, hour, minute) +
+        QStringLiteral("\r\n");
+    // A 16-bit count; it stops at its top rather than wrapping round to a second header.
+    if (listingLineCount_ < INT16_MAX)
+        ++listingLineCount_;
+}
+
+std::int32_t CodeModule::UnzipServiceCallback(const char* /*name*/, std::uint32_t /*length*/) {
+    return 0;
+}
+
+} // namespace quillset

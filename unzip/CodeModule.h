@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "EngineLibrary.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace quillset {
+
+// The fifteen setting values of one unpack, in the order of CGUnzipFiles' properties, each
+// already a 16-bit value (Booleans 1 or 0).
+struct UnzipSettings {
+    std::int16_t ExtractNewer = 0;
+    std::int16_t SpaceToUnderScore = 0;
+    std::int16_t PromptOverwrite = 0;
+    std::int16_t MessageLevel = 0;
+    std::int16_t WriteToStdOut = 0;
+    std::int16_t TestZip = 0;
+    std::int16_t ExtractList = 0;
+    std::int16_t ExtractOnlyNewer = 0;
+    std::int16_t DisplayComment = 0;
+    std::int16_t HonorDirectories = 0;
+    std::int16_t OverWriteFiles = 0;
+    std::int16_t ConvertCRtoCRLF = 0;
+    std::int16_t Verbose = 0;
+    std::int16_t CaseSensitive = 0;
+    std::int16_t Privilege = 0;
+};
+
+// The agent's side of the unzip engine: the unpack state shared by all CGUnzipFiles objects, the
+// call into libunzip32.so and the five callbacks it makes. The engine's callbacks carry no
+// pointer of ours, so they reach the one CodeModule whose unpack is running; one unpack runs at
+// a time.
+class CodeModule {
+public:
+    static constexpr const char* kApplicationTitle = "TLUPDATER";
+
+    // `archivePassword` is the agent's UpdateState::ArchivePassword; an answer to the password
+    // prompt replaces it for the rest of the run.
+    CodeModule(Dialogs& dialogs, QString& archivePassword);
+    CodeModule(const CodeModule&) = delete;
+    CodeModule& operator=(const CodeModule&) = delete;
+    ~CodeModule();
+
+    // Unpacks through the engine and answers its result code. The paths are Windows-style texts
+    // (ResolveWindowsPath) handed on as Windows-1252. Raises UnzipError with the source
+    // "CodeModule::CallUnzipEngine", e.g. when libunzip32.so cannot be loaded.
+    std::int32_t CallUnzipEngine(const QString& zipFileName, const QString& extractDir,
+                                 const UnzipSettings& settings);
+
+    const QString& UnzipMessages() const { return unzipMessages_; }
+    const QString& LastUnzipMessage() const { return lastUnzipMessage_; }
+    const QString& UnzipListing() const { return unzipListing_; }
+    std::int16_t ListingLineCount() const { return listingLineCount_; }
+    bool PasswordGivenUp() const { return passwordGivenUp_; }
+
+    // The callbacks, as the engine calls them. None of them raises.
+    std::int32_t UnzipPrintCallback(const char* buffer, std::uint32_t length);
+    std::int32_t UnzipReplaceCallback(const char* name);
+    std::int32_t UnzipPasswordCallback(char* buffer, std::int32_t size, const char* prompt,
+                                       const char* entryName);
+    void UnzipListingCallback(std::uint32_t uncompressedSize, std::uint16_t month,
+                              std::uint16_t day, std::uint16_t year, std::uint16_t hour,
+                              std::uint16_t minute, const char* name);
+    std::int32_t UnzipServiceCallback(const char* name, std::uint32_t length);
+
+private:
+    void resetState();
+
+    Dialogs& dialogs_;
+    QString& archivePassword_;
+    EngineLibrary engine_;
+
+    QString unzipMessages_;
+    QString lastUnzipMessage_;
+    QString unzipListing_;
+    std::int16_t listingLineCount_ = 0;
+    bool passwordGivenUp_ = false;
+};
+
+} // namespace quillset

@@ -1,0 +1,85 @@
+#include "Cp1252.h"
+
+#include <array>
+#include <cstdint>
+
+namespace quillset::unzip32 {
+
+namespace {
+
+// 0x80..0x9F; the five holes of the code page stand for the C1 controls of the same number.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+char toCp1252(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
+        return static_cast<char>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == code)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+// Decodes one UTF-8 sequence at `pos`; answers U+FFFF (not in the code page) for a bad one and
+// always moves on by at least one byte.
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    const std::uint8_t lead = byte(pos);
+    const int extra = lead < 0x80           ? 0
+                      : (lead >> 5) == 0x6  ? 1
+                      : (lead >> 4) == 0xE  ? 2
+                      : (lead >> 3) == 0x1E ? 3
+                                            : -1;
+    if (extra < 0) {
+        ++pos;
+        return 0xFFFF;
+    }
+    char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) {
+        if (pos + i >= text.size() || (byte(pos + i) & 0xC0) != 0x80) {
+            ++pos;
+            return 0xFFFF;
+        }
+        code = (code << 6) | (byte(pos + i) & 0x3F);
+    }
+    pos += extra + 1;
+    return code;
+}
+
+} // namespace
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        const auto byte = static_cast<std::uint8_t>(ch);
+        appendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();)
+        out += toCp1252(decodeUtf8(text, pos));
+    return out;
+}
+
+} // namespace quillset::unzip32

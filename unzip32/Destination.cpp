@@ -1,0 +1,185 @@
+#include "Destination.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quillset::unzip32 {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Opens `name` below `parentFd` as a folder, creating it when missing.
+UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& problem) {
+    UniqueFd folder(openat(parentFd, name.c_str(), kFolderFlags));
+    if (!folder.valid() && errno == ENOENT) {
+        if (mkdirat(parentFd, name.c_str(), 0755) != 0 && errno != EEXIST) {
+            problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name);
+            return {};
+        }
+        folder = UniqueFd(openat(parentFd, name.c_str(), kFolderFlags));
+    }
+    if (!folder.valid()) {
+        // Linux answers ENOTDIR or ELOOP for a link here; only the link is a safety matter.
+        const int openError = errno;
+        struct stat status {};
+        const bool isLink = fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISLNK(status.st_mode);
+        errno = openError;
+        problem = isLink ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
+                         : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name);
+    }
+    return folder;
+}
+
+// Short, so that it fits wherever the final name fits; hidden, so a listing does not show it.
+std::string nextTemporaryName() {
+    static std::atomic<unsigned> counter{0};
+    return ".uz-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+} // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        reset();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int UniqueFd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void UniqueFd::reset() {
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+}
+
+std::optional<Destination> Destination::Open(const std::string& folder, Problem& problem) {
+    const std::string path = folder.empty() ? std::string(".") : folder;
+    UniqueFd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.valid() && errno == ENOENT) {
+        // The caller chose this folder, so its missing parents are made as a shell's mkdir -p.
+        for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+            const std::string prefix = path.substr(0, slash);
+            if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
+                break;
+            if (slash == std::string::npos)
+                break;
+        }
+        root = UniqueFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    if (!root.valid()) {
+        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path);
+        return std::nullopt;
+    }
+    return Destination(std::move(root));
+}
+
+UniqueFd Destination::openParent(const std::vector<std::string>& components, Problem& problem) {
+    const std::vector<std::string> parentPath(components.begin(), components.end() - 1);
+    if (!(cachedParent_.valid() && cachedParentPath_ == parentPath)) {
+        UniqueFd current(fcntl(root_.get(), F_DUPFD_CLOEXEC, 0));
+        for (const std::string& name : parentPath) {
+            if (!current.valid())
+                break;
+            current = openOrMakeFolder(current.get(), name, problem);
+        }
+        if (!current.valid()) {
+            if (!problem)
+                problem = ErrnoProblem(UZ_DISK_ERROR, "cannot open the extraction folder");
+            cachedParent_.reset();
+            return {};
+        }
+        cachedParent_ = std::move(current);
+        cachedParentPath_ = parentPath;
+    }
+    return UniqueFd(fcntl(cachedParent_.get(), F_DUPFD_CLOEXEC, 0));
+}
+
+bool Destination::makeFolder(const std::vector<std::string>& components, Problem& problem) {
+    UniqueFd parent = openParent(components, problem);
+    if (!parent.valid())
+        return false;
+    return openOrMakeFolder(parent.get(), components.back(), problem).valid();
+}
+
+bool Destination::finishFolder(const std::vector<std::string>& components, mode_t mode,
+                               const std::optional<timespec>& modified) {
+    Problem problem;
+    UniqueFd parent = openParent(components, problem);
+    if (!parent.valid())
+        return false;
+    UniqueFd folder(openat(parent.get(), components.back().c_str(), kFolderFlags));
+    if (!folder.valid())
+        return false;
+    bool ok = fchmod(folder.get(), mode | S_IRWXU) == 0;
+    if (modified) {
+        const timespec times[2] = {{0, UTIME_OMIT}, *modified};
+        ok = futimens(folder.get(), times) == 0 && ok;
+    }
+    return ok;
+}
+
+std::optional<struct stat> StatEntry(int parentFd, const std::string& name) {
+    struct stat status {};
+    if (fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return status;
+}
+
+PendingEntry::~PendingEntry() {
+    file_.reset();
+    if (!committed_ && !temporaryName_.empty())
+        unlinkat(parentFd_, temporaryName_.c_str(), 0);
+}
+
+bool PendingEntry::createFile(Problem& problem) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryName_ = nextTemporaryName();
+        file_ = UniqueFd(openat(parentFd_, temporaryName_.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file_.valid())
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    temporaryName_.clear();
+    problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create a file for " + finalName_);
+    return false;
+}
+
+bool PendingEntry::createLink(const std::string& target, Problem& problem) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryName_ = nextTemporaryName();
+        if (symlinkat(target.c_str(), parentFd_, temporaryName_.c_str()) == 0)
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    temporaryName_.clear();
+    problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create the link " + finalName_);
+    return false;
+}
+
+bool PendingEntry::commit(Problem& problem) {
+    if (file_.valid() && close(file_.release()) != 0) {
+        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_);
+        return false;
+    }
+    if (renameat(parentFd_, temporaryName_.c_str(), parentFd_, finalName_.c_str()) != 0) {
+        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_);
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+} // namespace quillset::unzip32

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Problem.h"
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace quillset::unzip32 {
+
+// A file descriptor closed when it goes out of scope.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release();
+    void reset();
+
+private:
+    int fd_ = -1;
+};
+
+// The extraction folder. Everything is created relative to the folder's descriptor, one
+// component at a time and never through a symbolic link, so no entry can reach outside it,
+// whatever links earlier entries or other programs left inside.
+class Destination {
+public:
+    // Opens the folder, creating it and its missing parents; nullopt with `problem` set.
+    static std::optional<Destination> Open(const std::string& folder, Problem& problem);
+
+    // The folder that holds the last of `components`, missing folders created on the way. A
+    // link on the way is refused (UZ_REFUSED); a file in the way is a disk error.
+    UniqueFd openParent(const std::vector<std::string>& components, Problem& problem);
+
+    // Creates the folder named by `components` if missing; fails when something else is there.
+    bool makeFolder(const std::vector<std::string>& components, Problem& problem);
+
+    // Gives a folder its mode (the owner keeps full access) and modification time.
+    bool finishFolder(const std::vector<std::string>& components, mode_t mode,
+                      const std::optional<timespec>& modified);
+
+private:
+    explicit Destination(UniqueFd root) : root_(std::move(root)) {}
+
+    UniqueFd root_;
+    // The last parent opened: entries of one folder usually come one after the other.
+    std::vector<std::string> cachedParentPath_;
+    UniqueFd cachedParent_;
+};
+
+// A new file or link that takes its final name only when committed; dropped otherwise.
+class PendingEntry {
+public:
+    PendingEntry(int parentFd, std::string finalName) noexcept
+        : parentFd_(parentFd), finalName_(std::move(finalName)) {}
+    PendingEntry(const PendingEntry&) = delete;
+    PendingEntry& operator=(const PendingEntry&) = delete;
+    ~PendingEntry();
+
+    // Creates the temporary file, open for writing; false with `problem` set.
+    bool createFile(Problem& problem);
+    // Creates the temporary link.
+    bool createLink(const std::string& target, Problem& problem);
+    int fd() const { return file_.get(); }
+
+    // Closes the file and renames it over the final name.
+    bool commit(Problem& problem);
+
+private:
+    int parentFd_;
+    std::string finalName_;
+    std::string temporaryName_;
+    UniqueFd file_;
+    bool committed_ = false;
+};
+
+// Whether the folder's entry `name` exists, and what it is.
+std::optional<struct stat> StatEntry(int parentFd, const std::string& name);
+
+} // namespace quillset::unzip32

@@ -1,0 +1,485 @@
+#include "Engine.h"
+
+#include "ArchiveComment.h"
+#include "Cp1252.h"
+#include "LineEnds.h"
+#include "ReplaceDecision.h"
+
+#include <algorithm>
+#include <archive.h>
+#include <archive_entry.h>
+#include <cerrno>
+#include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillset::unzip32 {
+
+namespace {
+
+constexpr int kPasswordBufferSize = 256;
+// A password callback that keeps answering new wrong passwords is given up on after this many.
+constexpr std::size_t kMostPasswordTries = 10;
+// libarchive guarantees progress after a failed header; this bounds a run of them all the same.
+constexpr int kMostFailedHeadersInARow = 64;
+
+std::string joinComponents(const std::vector<std::string>& components) {
+    std::string joined;
+    for (const std::string& component : components) {
+        if (!joined.empty())
+            joined += '/';
+        joined += component;
+    }
+    return joined;
+}
+
+Problem writeAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
+    while (!bytes.empty()) {
+        const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + name);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return {};
+}
+
+} // namespace
+
+struct Engine::Entry {
+    std::string name;      // as stored, UTF-8
+    std::string shownName; // Windows-1252, for the callbacks and the messages
+    EntryPath path;
+    mode_t type = 0;
+    mode_t permissions = 0;
+    std::optional<timespec> modified;
+    std::int64_t size = 0;
+    std::string linkTarget;
+    bool hardLink = false;
+    bool encrypted = false;
+
+    std::string shownPath() const { return Utf8ToCp1252(joinComponents(path.components)); }
+};
+
+Engine::Engine(const UnzipOptions& options, const UnzipCallbacks& callbacks, NameFilter filter)
+    : options_(options), callbacks_(callbacks), filter_(std::move(filter)),
+      archivePath_(options.ZipFileName ? Cp1252ToUtf8(options.ZipFileName) : std::string()),
+      folderPath_(options.ExtractDir ? Cp1252ToUtf8(options.ExtractDir) : std::string()) {}
+
+Engine::~Engine() {
+    if (reader_)
+        archive_read_free(reader_);
+}
+
+std::int32_t Engine::run() {
+    if (archivePath_.empty()) {
+        report(Problem{UZ_ARGUMENT, "no archive named"}, "");
+        return result_;
+    }
+    if (options_.DisplayComment) {
+        if (const std::string comment = ReadArchiveComment(archivePath_); !comment.empty()) {
+            printRaw(comment);
+            printRaw("\n");
+        }
+    }
+    if (!openArchive())
+        return result_;
+    if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
+        Problem problem;
+        destination_ = Destination::Open(folderPath_, problem);
+        if (!destination_) {
+            report(problem, "");
+            return result_;
+        }
+    }
+    int failedHeaders = 0;
+    while (!stopped_) {
+        archive_entry* header = nullptr;
+        const int status = archive_read_next_header(reader_, &header);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status == ARCHIVE_FATAL ||
+            (status == ARCHIVE_FAILED && ++failedHeaders > kMostFailedHeadersInARow)) {
+            const bool recognised = archive_format(reader_) != 0;
+            report(Problem{recognised ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
+                           archive_error_string(reader_) ? archive_error_string(reader_)
+                                                         : "unreadable archive"},
+                   Utf8ToCp1252(archivePath_));
+            break;
+        }
+        if (status == ARCHIVE_FAILED) {
+            report(Problem{UZ_BAD_ARCHIVE, archive_error_string(reader_)
+                                               ? archive_error_string(reader_)
+                                               : "unreadable entry"},
+                   Utf8ToCp1252(archivePath_));
+            continue;
+        }
+        failedHeaders = 0;
+        handleEntry(header);
+    }
+    if (destination_)
+        finishFolders();
+    if (options_.Verbose) {
+        say(2, std::to_string(entriesDone_) + " entries, " + std::to_string(bytesDone_) + " bytes");
+    }
+    return result_;
+}
+
+bool Engine::openArchive() {
+    reader_ = archive_read_new();
+    if (!reader_) {
+        report(Problem{UZ_DISK_ERROR, "out of memory"}, "");
+        return false;
+    }
+    archive_read_support_format_zip(reader_);
+    archive_read_set_passphrase_callback(reader_, this, &Engine::passphraseCallback);
+    if (archive_read_open_filename(reader_, archivePath_.c_str(), 1 << 16) != ARCHIVE_OK) {
+        const char* why = archive_error_string(reader_);
+        report(Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"}, Utf8ToCp1252(archivePath_));
+        return false;
+    }
+    return true;
+}
+
+bool Engine::handleEntry(archive_entry* header) {
+    Entry entry;
+    const char* utf8Name = archive_entry_pathname_utf8(header);
+    const char* rawName = archive_entry_pathname(header);
+    entry.name = utf8Name ? utf8Name : rawName ? rawName : "";
+    entry.shownName = Utf8ToCp1252(entry.name);
+    if (!filter_.selects(entry.name))
+        return true;
+    entry.path = MakeEntryPath(entry.name, !options_.HonorDirectories, options_.SpaceToUnderScore);
+    entry.type = archive_entry_filetype(header);
+    entry.permissions = archive_entry_perm(header) & (options_.Privilege ? 07777 : 0777);
+    if (archive_entry_mtime_is_set(header))
+        entry.modified = timespec{archive_entry_mtime(header), archive_entry_mtime_nsec(header)};
+    entry.size = archive_entry_size_is_set(header) ? archive_entry_size(header) : 0;
+    if (const char* target = archive_entry_symlink_utf8(header))
+        entry.linkTarget = target;
+    else if (const char* rawTarget = archive_entry_symlink(header))
+        entry.linkTarget = rawTarget;
+    entry.hardLink = archive_entry_hardlink(header) != nullptr;
+    entry.encrypted = archive_entry_is_encrypted(header) != 0;
+
+    passwordEntryName_ = entry.shownName;
+    triedPasswords_.clear();
+    passwordDeclined_ = false;
+    passwordExhausted_ = false;
+
+    if (callbacks_.Service &&
+        callbacks_.Service(entry.shownName.c_str(),
+                           static_cast<std::uint32_t>(entry.shownName.size())) != 0) {
+        report(Problem{UZ_CANCELLED, "stopped by the caller"}, entry.shownName);
+        stopped_ = true;
+        return false;
+    }
+    ++entriesDone_;
+    if (options_.ExtractList)
+        listEntry(entry);
+    else if (options_.TestZip)
+        testEntry(entry);
+    else if (options_.WriteToStdOut)
+        printEntryData(entry);
+    else
+        return extractEntry(entry);
+    return true;
+}
+
+void Engine::listEntry(const Entry& entry) {
+    if (!callbacks_.Message)
+        return;
+    std::tm local{};
+    if (entry.modified) {
+        const time_t seconds = entry.modified->tv_sec;
+        localtime_r(&seconds, &local);
+    }
+    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0));
+    const char kind = entry.type == AE_IFREG   ? '-'
+                      : entry.type == AE_IFDIR ? 'd'
+                      : entry.type == AE_IFLNK ? 'l'
+                                               : '?';
+    const std::string shownTarget = Utf8ToCp1252(entry.linkTarget);
+    const bool dated = entry.modified.has_value();
+    callbacks_.Message(static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(size >> 32),
+                       static_cast<std::uint16_t>(entry.permissions),
+                       static_cast<std::uint16_t>(dated ? local.tm_mon + 1 : 0),
+                       static_cast<std::uint16_t>(dated ? local.tm_mday : 0),
+                       static_cast<std::uint16_t>(dated ? local.tm_year + 1900 : 0),
+                       static_cast<std::uint16_t>(local.tm_hour),
+                       static_cast<std::uint16_t>(local.tm_min), kind, entry.shownName.c_str(),
+                       shownTarget.c_str(), static_cast<std::uint16_t>(local.tm_sec),
+                       entry.encrypted ? 1 : 0);
+}
+
+void Engine::testEntry(const Entry& entry) {
+    std::int64_t bytes = 0;
+    const Problem problem = readData(entry, [&](std::string_view block, std::int64_t) {
+        bytes += static_cast<std::int64_t>(block.size());
+        return Problem{};
+    });
+    if (problem) {
+        report(problem, entry.shownName);
+        return;
+    }
+    bytesDone_ += static_cast<std::uint64_t>(bytes);
+    say(2, "    testing: " + entry.name + "   OK");
+}
+
+void Engine::printEntryData(const Entry& entry) {
+    const Problem problem = readData(entry, [&](std::string_view block, std::int64_t) {
+        printRaw(block);
+        bytesDone_ += block.size();
+        return Problem{};
+    });
+    if (problem)
+        report(problem, entry.shownName);
+}
+
+bool Engine::extractEntry(const Entry& entry) {
+    if (!entry.path.refusal.empty()) {
+        report(Problem{UZ_REFUSED, entry.path.refusal}, entry.shownName);
+        return true;
+    }
+    if (entry.path.components.empty()) {
+        // "./" as bsdtar writes it is the folder itself; a file needs a name.
+        if (entry.type != AE_IFDIR)
+            report(Problem{UZ_REFUSED, "entry without a name"}, entry.shownName);
+        return true;
+    }
+    switch (entry.type) {
+    case AE_IFDIR:
+        return !options_.HonorDirectories || extractFolder(entry);
+    case AE_IFREG:
+    case AE_IFLNK:
+        if (entry.hardLink) {
+            report(Problem{UZ_REFUSED, "hard links are not extracted"}, entry.shownName);
+            return true;
+        }
+        if (entry.type == AE_IFLNK &&
+            !LinkTargetStaysInside(entry.path.components, entry.linkTarget)) {
+            report(Problem{UZ_REFUSED,
+                           "link points outside the folder: " + Utf8ToCp1252(entry.linkTarget)},
+                   entry.shownName);
+            return true;
+        }
+        return extractFileOrLink(entry);
+    default:
+        report(Problem{UZ_REFUSED, "device, pipe or socket entries are not extracted"},
+               entry.shownName);
+        return true;
+    }
+}
+
+bool Engine::extractFolder(const Entry& entry) {
+    Problem problem;
+    if (!destination_->makeFolder(entry.path.components, problem)) {
+        report(problem, entry.shownName);
+        return true;
+    }
+    folders_.push_back(FolderToFinish{entry.path.components, entry.permissions, entry.modified});
+    say(2, "   creating: " + joinComponents(entry.path.components) + "/");
+    return true;
+}
+
+bool Engine::extractFileOrLink(const Entry& entry) {
+    Problem problem;
+    UniqueFd parent = destination_->openParent(entry.path.components, problem);
+    if (!parent.valid()) {
+        report(problem, entry.shownName);
+        return true;
+    }
+    const std::string& finalName = entry.path.components.back();
+    const std::optional<struct stat> existing = StatEntry(parent.get(), finalName);
+    if (existing && S_ISDIR(existing->st_mode)) {
+        report(Problem{UZ_DISK_ERROR, "a folder of that name is in the way"}, entry.shownName);
+        return true;
+    }
+    const ReplaceRules rules{options_.ExtractOnlyNewer != 0, options_.ExtractNewer != 0,
+                             options_.PromptOverwrite != 0, options_.OverWriteFiles != 0};
+    ReplaceDecision decision = DecideReplace(
+        rules, existing ? std::optional<time_t>(existing->st_mtime) : std::nullopt,
+        entry.modified ? std::optional<time_t>(entry.modified->tv_sec) : std::nullopt);
+    if (decision == ReplaceDecision::Ask) {
+        const std::int32_t answer =
+            callbacks_.Replace ? callbacks_.Replace(entry.shownPath().c_str()) : UZ_REPLACE_NO;
+        if (answer == UZ_REPLACE_CANCEL) {
+            report(Problem{UZ_CANCELLED, "stopped at the question to replace it"}, entry.shownName);
+            stopped_ = true;
+            return false;
+        }
+        decision = answer == UZ_REPLACE_YES ? ReplaceDecision::Write : ReplaceDecision::Skip;
+    }
+    const std::string shownPath = joinComponents(entry.path.components);
+    if (decision == ReplaceDecision::Skip) {
+        say(2, "   skipping: " + shownPath);
+        return true;
+    }
+
+    PendingEntry pending(parent.get(), finalName);
+    if (entry.type == AE_IFLNK) {
+        if (!pending.createLink(entry.linkTarget, problem) || !pending.commit(problem)) {
+            report(problem, entry.shownName);
+            return true;
+        }
+        say(2, "    linking: " + shownPath + " -> " + entry.linkTarget);
+        return true;
+    }
+    if (!pending.createFile(problem)) {
+        report(problem, entry.shownName);
+        return true;
+    }
+    if (!writeFileData(entry, pending))
+        return true;
+    if (!pending.commit(problem)) {
+        report(problem, entry.shownName);
+        return true;
+    }
+    std::string line = " extracting: " + shownPath;
+    if (options_.Verbose)
+        line += "  (" + std::to_string(entry.size) + " bytes)";
+    say(2, line);
+    return true;
+}
+
+bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
+    const int fd = pending.fd();
+    const std::string shownPath = entry.shownPath();
+    const bool convert = options_.ConvertCRtoCRLF != 0;
+    CrLfConverter converter;
+    bool firstBlock = true;
+    bool isText = false;
+    std::int64_t converted = 0;
+    Problem problem = readData(entry, [&](std::string_view block, std::int64_t offset) -> Problem {
+        if (firstBlock)
+            isText = convert && LooksLikeText(block);
+        firstBlock = false;
+        bytesDone_ += block.size();
+        if (!isText)
+            return writeAll(fd, block, offset, shownPath);
+        const std::string lines = converter.convert(block);
+        converted += static_cast<std::int64_t>(lines.size());
+        return writeAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
+    });
+    if (!problem && isText)
+        problem = writeAll(fd, converter.finish(), converted, shownPath);
+    if (problem) {
+        report(problem, entry.shownName);
+        return false;
+    }
+    bool restored = fchmod(fd, entry.permissions) == 0;
+    if (entry.modified) {
+        const timespec times[2] = {*entry.modified, *entry.modified};
+        restored = futimens(fd, times) == 0 && restored;
+    }
+    if (!restored)
+        report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
+    return true;
+}
+
+void Engine::finishFolders() {
+    for (const FolderToFinish& folder : folders_) {
+        if (!destination_->finishFolder(folder.components, folder.mode, folder.modified)) {
+            report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"),
+                   Utf8ToCp1252(joinComponents(folder.components)));
+        }
+    }
+}
+
+Problem Engine::readData(const Entry& entry, const BlockSink& sink) {
+    for (;;) {
+        const void* buffer = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader_, &buffer, &size, &offset);
+        if (status == ARCHIVE_EOF)
+            return {};
+        if (status != ARCHIVE_OK) {
+            if (status == ARCHIVE_FATAL)
+                stopped_ = true;
+            return readProblem(entry);
+        }
+        if (size == 0)
+            continue;
+        if (Problem problem =
+                sink(std::string_view(static_cast<const char*>(buffer), size), offset))
+            return problem;
+    }
+}
+
+Problem Engine::readProblem(const Entry& entry) {
+    const char* why = archive_error_string(reader_);
+    const std::string text = why ? why : "unreadable data";
+    // A wrong password can pass the one-byte check of traditional encryption and then fail as
+    // bad data, so any failure of an encrypted entry after a password counts as a wrong one.
+    if (entry.encrypted && (passwordDeclined_ || !triedPasswords_.empty() ||
+                            text.find("assphrase") != std::string::npos)) {
+        const bool noneTried = passwordDeclined_ && triedPasswords_.empty();
+        return Problem{UZ_BAD_PASSWORD, noneTried ? "no password given" : "incorrect password"};
+    }
+    return Problem{UZ_BAD_ARCHIVE, text};
+}
+
+void Engine::say(int level, std::string_view utf8Text) {
+    if (options_.MessageLevel < level)
+        return;
+    printRaw(Utf8ToCp1252(utf8Text));
+    printRaw("\n");
+}
+
+void Engine::report(const Problem& problem, const std::string& entryName) {
+    result_ = MoreSerious(result_, problem.code);
+    const char* kind = problem.code == UZ_WARNING   ? "warning: "
+                       : problem.code == UZ_REFUSED ? "refused: "
+                                                    : "error: ";
+    std::string line = kind;
+    if (!entryName.empty())
+        line += entryName + ": ";
+    if (options_.MessageLevel >= 1) {
+        printRaw(line);
+        printRaw(Utf8ToCp1252(problem.text));
+        printRaw("\n");
+    }
+}
+
+void Engine::printRaw(std::string_view bytes) {
+    if (!callbacks_.Print)
+        return;
+    while (!bytes.empty()) {
+        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
+        callbacks_.Print(bytes.data(), static_cast<std::uint32_t>(piece));
+        bytes.remove_prefix(piece);
+    }
+}
+
+const char* Engine::passphraseCallback(archive* /*reader*/, void* engine) {
+    return static_cast<Engine*>(engine)->askPassword();
+}
+
+const char* Engine::askPassword() {
+    if (!callbacks_.Password || passwordDeclined_ || passwordExhausted_ ||
+        triedPasswords_.size() >= kMostPasswordTries)
+        return nullptr;
+    char buffer[kPasswordBufferSize] = {};
+    const char* prompt = triedPasswords_.empty() ? "Password: " : "Wrong password, try again: ";
+    if (callbacks_.Password(buffer, kPasswordBufferSize, prompt, passwordEntryName_.c_str()) !=
+        UZ_PASSWORD_GIVEN) {
+        passwordDeclined_ = true;
+        return nullptr;
+    }
+    buffer[kPasswordBufferSize - 1] = '\0';
+    std::string password(buffer);
+    // The same answer again would only fail again: libarchive would keep asking forever.
+    if (std::find(triedPasswords_.begin(), triedPasswords_.end(), password) !=
+        triedPasswords_.end()) {
+        passwordExhausted_ = true;
+        return nullptr;
+    }
+    triedPasswords_.push_back(password);
+    currentPassword_ = std::move(password);
+    return currentPassword_.c_str();
+}
+
+} // namespace quillset::unzip32

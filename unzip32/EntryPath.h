@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillset::unzip32 {
+
+// The components of an entry name below the extraction folder, or the reason it was refused.
+struct EntryPath {
+    std::vector<std::string> components;
+    std::string refusal; // empty when the name is safe
+};
+
+// Splits an archive entry name on "/" and "\" (archives made on Windows use both). Names that are
+// absolute, carry a drive letter, or hold a ".." component are refused; "." and empty components
+// are dropped, so "./" has no components at all: it names the extraction folder itself.
+// `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces.
+EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores);
+
+// True when a symbolic link at `linkComponents` (relative to the extraction folder) with this
+// target stays inside the folder: the target is relative and its ".." components come only at
+// its start and climb no higher than the folder. Keeping ".." at the start means no link can
+// climb out through another link, whatever the other links point at.
+bool LinkTargetStaysInside(const std::vector<std::string>& linkComponents, std::string_view target);
+
+} // namespace quillset::unzip32

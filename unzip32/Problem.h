@@ -1,0 +1,24 @@
+#pragma once
+
+#include "unzip32.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quillset::unzip32 {
+
+// Something that went wrong with one entry or the whole unpack: its result code and its text.
+struct Problem {
+    std::int32_t code = UZ_OK;
+    std::string text;
+
+    explicit operator bool() const { return code != UZ_OK; }
+};
+
+// Problem with the text of errno appended.
+Problem ErrnoProblem(std::int32_t code, const std::string& what);
+
+// The more serious of two result codes, so an unpack answers its worst trouble.
+std::int32_t MoreSerious(std::int32_t a, std::int32_t b);
+
+} // namespace quillset::unzip32

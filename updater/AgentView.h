@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace quillset {
+
+// What the update steps need of the agent's window: the labels, the progress bar, repainting,
+// handling pending events while a transfer runs, and unloading, which ends the agent.
+class AgentView {
+public:
+    virtual ~AgentView() = default;
+
+    virtual void setCurrentSoftware(const QString& text) = 0;
+    virtual void setStatus(const QString& text) = 0;
+    // Redraws the window at once, before the next step runs.
+    virtual void repaint() = 0;
+    virtual void setProgress(int value) = 0;
+    virtual int progressMaximum() const = 0;
+    virtual void processEvents() = 0;
+    // True once the window was asked to unload (Close, or the window closed otherwise).
+    virtual bool unloadRequested() const = 0;
+    virtual void unload() = 0;
+};
+
+// Thrown out of a wait when the window was unloaded meanwhile: nothing after the unload runs.
+struct AgentEnded {};
+
+} // namespace quillset

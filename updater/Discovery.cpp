@@ -1,0 +1,103 @@
+#include "InternetTransfer.h"
+#include "Local.h"
+#include "VersionFile.h"
+#include "WindowsPath.h"
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillset {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A version file that is there but yields no version.
+class VersionFileError : public std::runtime_error {
+public:
+    VersionFileError() : std::runtime_error("the version file holds no version") {}
+};
+
+} // namespace
+
+fs::path Local::LocalPath(const QString& name) const {
+    return ResolveWindowsPath(state_.ModuleFolder + name);
+}
+
+bool Local::FileExists(const QString& path) const {
+    const int fd = ::open(ResolveWindowsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    const bool readableFile = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return readableFile;
+}
+
+void Local::DeleteLocalCopy(const QString& name) {
+    if (FileExists(state_.ModuleFolder + name))
+        fs::remove(LocalPath(name)); // throws when the copy cannot be removed
+}
+
+void Local::DeleteLocalCopies() {
+    // Part of the failure steps: one copy that will not go must not keep the other.
+    for (const QString& name : {state_.ArchiveFileName, state_.VersionFileName}) {
+        std::error_code ignored;
+        if (FileExists(state_.ModuleFolder + name))
+            fs::remove(LocalPath(name), ignored);
+    }
+}
+
+bool Local::TransferFile(InternetTransfer& control, const QString& address,
+                         const QString& remoteName, const QString& localFolder) {
+    pointer_.setShape(PointerShape::Hourglass);
+    try {
+        control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
+                                     localFolder + remoteName);
+        while (control.StillExecuting()) {
+            view_.processEvents();
+            if (view_.unloadRequested()) {
+                control.Cancel();
+                throw AgentEnded{};
+            }
+        }
+    } catch (const TransferError&) {
+        pointer_.setShape(PointerShape::Arrow);
+        return false;
+    }
+    pointer_.setShape(PointerShape::Arrow);
+    return true;
+}
+
+bool Local::CheckForNewVersion() {
+    pointer_.setShape(PointerShape::Hourglass);
+    try {
+        DeleteLocalCopy(state_.VersionFileName);
+        const QString address = ServerAddress();
+        if (TransferFile(transfer_, address, state_.VersionFileName, state_.ModuleFolder) &&
+            FileExists(state_.ModuleFolder + state_.VersionFileName)) {
+            const std::optional<float> version = ReadVersionFile(LocalPath(state_.VersionFileName));
+            if (!version)
+                throw VersionFileError();
+            state_.ServerVersion = *version;
+        } else {
+            view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
+            DeleteLocalCopies();
+            state_.ServerVersion = state_.CurrentVersion;
+        }
+        const bool newer = state_.ServerVersion > state_.CurrentVersion;
+        view_.setProgress(1);
+        pointer_.setShape(PointerShape::Arrow);
+        return newer;
+    } catch (const std::exception&) {
+        view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
+        DeleteLocalCopies();
+        state_.ServerVersion = state_.CurrentVersion;
+        pointer_.setShape(PointerShape::Arrow);
+        return false;
+    }
+}
+
+} // namespace quillset

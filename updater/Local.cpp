@@ -1,0 +1,78 @@
+#include "Local.h"
+
+#include "CommandLine.h"
+
+namespace quillset {
+
+namespace {
+
+// The module name becomes the last part of every local path; one that names another folder
+// would make the agent delete and write files outside the module folder.
+bool isPlainFileName(const QString& name) {
+    return name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char('/'));
+}
+
+} // namespace
+
+Local::Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
+             StoredValues stored)
+    : dialogs_(dialogs), pointer_(pointer), view_(view), transfer_(transfer),
+      stored_(std::move(stored)), des_(dialogs) {}
+
+void Local::ShowInfo(const QString& text) {
+    dialogs_.showMessage({QStringLiteral("TLUPDATER"), text, MessageIcon::Information,
+                          MessageButtons::Ok, MessageAnswer::Ok});
+}
+
+bool Local::ReadCommandLine(const QString& arguments) {
+    const CommandLineReading reading = ReadCommandLineFields(arguments);
+    const char* refusal = nullptr;
+    if (reading.verdict == CommandLineVerdict::Empty)
+        refusal = kStandAloneMessage;
+    else if (reading.verdict == CommandLineVerdict::SurplusFields)
+        refusal = kSurplusFieldsMessage;
+    else if (!isPlainFileName(reading.fields.ModuleName))
+        refusal = kModuleNameMessage;
+    if (refusal) {
+        ShowInfo(QString::fromUtf8(refusal));
+        view_.unload();
+        return false;
+    }
+
+    state_.ModuleName = reading.fields.ModuleName;
+    state_.CurrentVersion = reading.fields.CurrentVersion;
+    state_.ModuleFolder = reading.fields.ModuleFolder;
+    state_.VersionFileName = state_.ModuleName + QStringLiteral(".VER");
+    state_.ArchiveFileName = state_.ModuleName + QStringLiteral(".ZIP");
+    state_.ProgramFileName = state_.ModuleName + QStringLiteral(".EXE");
+    state_.ArchivePassword =
+        des_.DecryptHexText(stored_.ArchivePassword, QString::fromLatin1(kStoredValuesKey));
+    view_.setCurrentSoftware(state_.ProgramFileName);
+    view_.setProgress(0);
+    return true;
+}
+
+QString Local::ServerAddress() {
+    return des_.DecryptHexText(stored_.ServerAddress, QString::fromLatin1(kStoredValuesKey));
+}
+
+void Local::RunCycle() {
+    try {
+        view_.setStatus(QString::fromUtf8(kScanningStatus));
+        view_.repaint();
+        if (CheckForNewVersion()) {
+            DownloadAndInstall();
+            return;
+        }
+        view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
+        view_.setProgress(view_.progressMaximum());
+        ShowInfo(QString::fromUtf8(kLatestVersionMessage));
+        if (closeWhenUpToDate_)
+            view_.unload();
+    } catch (const AgentEnded&) {
+        // The window was unloaded during a transfer; the agent ends with nothing more done.
+    }
+}
+
+} // namespace quillset

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "AgentView.h"
+#include "DES_Crypt.h"
+#include "Dialogs.h"
+#include "MousePointer.h"
+#include "UpdateState.h"
+
+#include <QString>
+#include <filesystem>
+
+namespace quillset {
+
+class InternetTransfer;
+
+// The values stored in the program, enciphered as hexadecimal text under kStoredValuesKey.
+struct StoredValues {
+    QString ServerAddress;   // 96 digits
+    QString ArchivePassword; // 16 digits
+};
+
+inline constexpr char kStoredValuesKey[] = "3E71B0C4";
+
+inline constexpr char kStandAloneMessage[] =
+    "This module can not be run as a stand alone application.";
+inline constexpr char kSurplusFieldsMessage[] =
+    "The command line holds more than three fields (module, version, folder). Nothing was "
+    "updated.";
+inline constexpr char kModuleNameMessage[] =
+    "The module name on the command line is not a plain file name. Nothing was updated.";
+inline constexpr char kScanningStatus[] = "Scanning for a new version...";
+inline constexpr char kLatestVersionMessage[] = "You have the latest version of the software.";
+inline constexpr char kDownloadingStatus[] = "Downloading the latest version...";
+inline constexpr char kUnpackingStatus[] = "Unpacking...";
+inline constexpr char kUpdatedMessage[] = "Software updated succesfully!";
+inline constexpr char kNotUpdatedMessage[] =
+    "The software could not be updated. Please try again later.";
+
+// The agent's code module: the command line, the update cycle, discovery, transfers and
+// installation, working on the shared UpdateState and on the window through AgentView.
+class Local {
+public:
+    Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
+          StoredValues stored);
+
+    UpdateState& state() { return state_; }
+    const UpdateState& state() const { return state_; }
+    // The unattended user closes the window after the up-to-date message, so the run ends.
+    void setCloseWhenUpToDate(bool close) { closeWhenUpToDate_ = close; }
+
+    // Fills UpdateState from the command-line text, deciphers the archive password and shows
+    // the program file name. A refused command line is told and unloads the window; then false.
+    bool ReadCommandLine(const QString& arguments);
+    // The cycle run once by the timer.
+    void RunCycle();
+
+    void ShowInfo(const QString& text);
+    bool TransferFile(InternetTransfer& control, const QString& address, const QString& remoteName,
+                      const QString& localFolder);
+    bool FileExists(const QString& path) const;
+    bool CheckForNewVersion();
+    void DownloadAndInstall();
+    // Unpacks into `folder`; true when the engine reported no error.
+    bool UnpackArchive(const QString& archivePath, const QString& folder);
+
+private:
+    QString ServerAddress();
+    // Removes the local copy `name` from the module folder when present; throws when it stays.
+    void DeleteLocalCopy(const QString& name);
+    void DeleteLocalCopies();
+    std::filesystem::path LocalPath(const QString& name) const;
+    bool Install();
+    void StartProgram();
+
+    Dialogs& dialogs_;
+    MousePointer& pointer_;
+    AgentView& view_;
+    InternetTransfer& transfer_;
+    StoredValues stored_;
+    DES_Crypt des_;
+    UpdateState state_;
+    bool closeWhenUpToDate_ = false;
+};
+
+} // namespace quillset
