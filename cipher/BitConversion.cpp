@@ -1,18 +1,13 @@
 #include "CodePage.h"
 #include "DES_Crypt.h"
+#include "Nibbles.h"
 
 #include <array>
+#include <iterator>
 
 namespace quillset {
 
 namespace {
-
-// The nibble table: each digit's value in base 2, most significant bit first.
-constexpr std::array<std::string_view, 16> kNibbles = {
-    "0000", "0001", "0010", "0011", "0100", "0101", "0110", "0111",
-    "1000", "1001", "1010", "1011", "1100", "1101", "1110", "1111"};
-
-constexpr std::string_view kDigits = "0123456789ABCDEF";
 
 // Value of a hexadecimal digit of either case, or -1.
 int hexValue(char16_t ch) {
@@ -31,7 +26,7 @@ std::string DES_Crypt::HexDigitToBits(QStringView digit) {
     if (digit.size() == 1) {
         const int value = hexValue(digit.front().unicode());
         if (value >= 0)
-            return std::string(kNibbles[value]);
+            return std::string(nibbles::kGroups[value]);
     }
     const QString question = QStringLiteral("Can't convert hex to binary !!!\r\r") +
                              digit.toString() +
@@ -53,12 +48,16 @@ std::string DES_Crypt::HexTextToBits(QStringView text) {
 }
 
 std::string DES_Crypt::BitsToHexDigit(std::string_view group) {
-    for (std::size_t value = 0; value < kNibbles.size(); ++value) {
-        if (group == kNibbles[value])
-            return std::string(1, kDigits[value]);
+    // Only the sixteen four-character groups of the nibble table have a digit.
+    if (group.size() != 4)
+        return {};
+    int value = 0;
+    for (char ch : group) {
+        if (ch != '0' && ch != '1')
+            return {};
+        value = value * 2 + (ch - '0');
     }
-    // Not one of the sixteen groups: no digit, as the conversion never produces one.
-    return {};
+    return std::string(1, nibbles::kDigits[value]);
 }
 
 std::string DES_Crypt::BitsToHexText(std::string_view bits) {
@@ -73,10 +72,7 @@ double DES_Crypt::BaseToDecimal(std::string_view digits, int base) {
     double result = 0.0;
     double weight = 1.0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        int value = static_cast<unsigned char>(*it) - 48;
-        if (value > 9)
-            value -= 7;
-        result += value * weight;
+        result += nibbles::digitValue(*it) * weight;
         weight *= base;
     }
     return result;
@@ -89,15 +85,17 @@ std::string DES_Crypt::DecimalToBase(int value, int base) {
     // Negative values keep their sign in front of the magnitude's digits instead of looping
     // forever on the floor division.
     long long rest = value < 0 ? -static_cast<long long>(value) : value;
-    std::string digits;
+    // Filled from the end: at most a sign and 32 binary digits.
+    char digits[40];
+    char* first = std::end(digits);
     do {
         const int digit = static_cast<int>(rest % base);
         rest /= base;
-        digits.insert(digits.begin(), static_cast<char>(digit > 9 ? digit + 55 : digit + 48));
+        *--first = static_cast<char>(digit > 9 ? digit + 55 : digit + 48);
     } while (rest != 0);
     if (value < 0)
-        digits.insert(digits.begin(), '-');
-    return digits;
+        *--first = '-';
+    return std::string(first, std::end(digits));
 }
 
 QString DES_Crypt::HexToText(QStringView hex) {

@@ -28,25 +28,25 @@ bool DES_Crypt::askYes(const QString& text) {
 }
 
 void DES_Crypt::ComputeSubKeys(std::string_view keyBits) {
-    const std::string k = PermutedChoice1(keyBits);
+    const ShortBits k = PermutedChoice1(keyBits);
     StopProcessing = false;
     // A key of 32 bits or fewer leaves D empty, and each subkey is PC-2 of C alone.
-    std::string c(firstChars(k, 28));
-    std::string d(charsFrom(k, 28));
-    std::string cd;
+    ShortBits c(firstChars(k, 28));
+    ShortBits d(charsFrom(k, 28));
     for (int n = 1; n <= 16; ++n) {
-        c = RotateLeft(c, kRotations[n - 1]);
-        d = RotateLeft(d, kRotations[n - 1]);
-        cd.assign(c).append(d);
+        rotateInPlace(c.data(), c.size(), kRotations[n - 1]);
+        rotateInPlace(d.data(), d.size(), kRotations[n - 1]);
+        ShortBits cd = c;
+        cd.append(d);
         subKeys_[n] = PermutedChoice2(cd);
         StopProcessing = false;
     }
 }
 
-std::string DES_Crypt::CipherFunction(std::string_view right, std::string_view subKey) {
-    const std::string e = ExpandE(right);
-    const std::string x = XorBits48(e, subKey);
-    const std::string s = SubstituteSBoxes(x);
+ShortBits DES_Crypt::CipherFunction(std::string_view right, std::string_view subKey) {
+    const ShortBits e = ExpandE(right);
+    const ShortBits x = XorBits48(e, subKey);
+    const ShortBits s = SubstituteSBoxes(x);
     return PermuteP(s);
 }
 
@@ -54,26 +54,28 @@ QString DES_Crypt::DecryptBlock(QStringView block, QStringView key) {
     const std::string dataBits = HexTextToBits(block);
     const std::string keyBits = HexTextToBits(key);
 
-    const std::string ip = PermuteIP(dataBits);
+    const ShortBits ip = PermuteIP(dataBits);
     if (StopProcessing) {
         StopProcessing = false;
         return {};
     }
-    std::string left(firstChars(ip, 32));
-    std::string right(charsFrom(ip, 32));
+    ShortBits left(firstChars(ip, 32));
+    ShortBits right(charsFrom(ip, 32));
 
     ComputeSubKeys(keyBits);
 
     for (int n = 1; n <= 16; ++n) {
-        const std::string f = CipherFunction(right, subKeys_[17 - n]);
+        const ShortBits f = CipherFunction(right, subKeys_[17 - n]);
         StopProcessing = false;
-        std::string newRight = XorBits32(left, f);
-        left = std::move(right);
-        right = std::move(newRight);
+        const ShortBits newRight = XorBits32(left, f);
+        left = right;
+        right = newRight;
     }
 
     // The halves swap once more before the inverse permutation, as the standard prescribes.
-    const std::string output = PermuteIPInverse(right + left);
+    ShortBits swapped = right;
+    swapped.append(left);
+    const ShortBits output = PermuteIPInverse(swapped);
     StopProcessing = false;
     return QString::fromStdString(BitsToHexText(output));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "ShortBits.h"
 
 #include <QString>
 #include <QStringView>
@@ -34,9 +35,9 @@ public:
 
     // Fills SubKeys() 1..16 from the key bits; clears StopProcessing after each step.
     void ComputeSubKeys(std::string_view keyBits);
-    const std::array<std::string, 17>& SubKeys() const { return subKeys_; }
+    const std::array<ShortBits, 17>& SubKeys() const { return subKeys_; }
     // The cipher function f of one round: P(S(E(right) xor subKey)).
-    std::string CipherFunction(std::string_view right, std::string_view subKey);
+    ShortBits CipherFunction(std::string_view right, std::string_view subKey);
 
     // Bit strings and hexadecimal text.
     std::string HexDigitToBits(QStringView digit);
@@ -49,15 +50,16 @@ public:
     static std::string BitsToHexText(std::string_view bits);
 
     // The primitives. Table operations drop positions beyond a short input's end; the guarded
-    // ones ask first when the input is longer than their limit.
-    std::string PermuteIP(std::string_view bits);
-    std::string ExpandE(std::string_view bits);
-    std::string PermutedChoice1(std::string_view bits);
-    std::string PermutedChoice2(std::string_view bits);
+    // ones ask first when the input is longer than their limit. Outputs of at most 64 bits come
+    // as ShortBits.
+    ShortBits PermuteIP(std::string_view bits);
+    ShortBits ExpandE(std::string_view bits);
+    ShortBits PermutedChoice1(std::string_view bits);
+    ShortBits PermutedChoice2(std::string_view bits);
     static std::string RotateLeft(std::string_view half, int count);
-    static std::string XorBits48(std::string_view first, std::string_view second);
-    static std::string XorBits32(std::string_view first, std::string_view second);
-    std::string SubstituteSBoxes(std::string_view bits);
+    static ShortBits XorBits48(std::string_view first, std::string_view second);
+    static ShortBits XorBits32(std::string_view first, std::string_view second);
+    ShortBits SubstituteSBoxes(std::string_view bits);
     // Entry of S-box k (1-8); 0 for a box, row or column outside the tables.
     static int SBox(int box, int row, int column);
     static int SBox1(int row, int column) { return SBox(1, row, column); }
@@ -68,10 +70,12 @@ public:
     static int SBox6(int row, int column) { return SBox(6, row, column); }
     static int SBox7(int row, int column) { return SBox(7, row, column); }
     static int SBox8(int row, int column) { return SBox(8, row, column); }
-    std::string PermuteP(std::string_view bits);
-    std::string PermuteIPInverse(std::string_view bits);
+    ShortBits PermuteP(std::string_view bits);
+    ShortBits PermuteIPInverse(std::string_view bits);
 
 private:
+    // RotateLeft on characters in place: one place for a count of 1, two for any other count.
+    static void rotateInPlace(char* first, std::size_t size, int count);
     // Asks the four-line question of a length guard when `bits` is longer than `limit`; true
     // (and StopProcessing raised) when the user wants to stop.
     bool guardStops(std::string_view bits, std::size_t limit, const char* nameLine);
@@ -79,7 +83,7 @@ private:
     bool askYes(const QString& text);
 
     Dialogs& dialogs_;
-    std::array<std::string, 17> subKeys_;
+    std::array<ShortBits, 17> subKeys_;
 };
 
 } // namespace quillset

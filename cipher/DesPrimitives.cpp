@@ -1,5 +1,6 @@
 #include "DES_Crypt.h"
 #include "DesTables.h"
+#include "Nibbles.h"
 
 #include <algorithm>
 
@@ -9,30 +10,41 @@ namespace {
 
 // The input's characters at the table's positions, in table order; positions beyond a short
 // input's end contribute nothing.
-template <std::size_t N>
-std::string select(std::string_view bits, const std::array<std::uint8_t, N>& table) {
-    std::string out;
-    out.reserve(N);
-    for (std::uint8_t position : table) {
-        if (position <= bits.size())
-            out.push_back(bits[position - 1]);
+template <const auto& table> ShortBits select(std::string_view bits) {
+    static_assert(table.size() <= ShortBits::kCapacity);
+    constexpr std::size_t largest = *std::max_element(table.begin(), table.end());
+    ShortBits out;
+    char* next = out.data();
+    if (bits.size() >= largest) {
+        for (std::uint8_t position : table)
+            *next++ = bits[position - 1];
+    } else {
+        for (std::uint8_t position : table) {
+            if (position <= bits.size())
+                *next++ = bits[position - 1];
+        }
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return out;
 }
 
 // Exclusive or over exactly `width` positions; an operand that has run out repeats its last bit,
 // an empty one reads as zeros.
-std::string xorBits(std::string_view first, std::string_view second, std::size_t width) {
-    std::string out(width, '0');
-    bool a = false;
-    bool b = false;
-    for (std::size_t i = 0; i < width; ++i) {
+ShortBits xorBits(std::string_view first, std::string_view second, std::size_t width) {
+    ShortBits out;
+    out.resize(width);
+    char* bits = out.data();
+    const std::size_t common = std::min({width, first.size(), second.size()});
+    for (std::size_t i = 0; i < common; ++i)
+        bits[i] = static_cast<char>('0' + ((first[i] == '1') != (second[i] == '1')));
+    bool a = common > 0 && first[common - 1] == '1';
+    bool b = common > 0 && second[common - 1] == '1';
+    for (std::size_t i = common; i < width; ++i) {
         if (i < first.size())
             a = first[i] == '1';
         if (i < second.size())
             b = second[i] == '1';
-        if (a != b)
-            out[i] = '1';
+        bits[i] = static_cast<char>('0' + (a != b));
     }
     return out;
 }
@@ -52,86 +64,86 @@ bool DES_Crypt::guardStops(std::string_view bits, std::size_t limit, const char*
     return true;
 }
 
-std::string DES_Crypt::PermuteIP(std::string_view bits) {
+ShortBits DES_Crypt::PermuteIP(std::string_view bits) {
     if (guardStops(bits, 64, "IP function ..."))
         return {};
-    return select(bits, des_tables::kIP);
+    return select<des_tables::kIP>(bits);
 }
 
-std::string DES_Crypt::ExpandE(std::string_view bits) {
+ShortBits DES_Crypt::ExpandE(std::string_view bits) {
     if (guardStops(bits, 32, "E function ..."))
         return {};
-    return select(bits, des_tables::kE);
+    return select<des_tables::kE>(bits);
 }
 
-std::string DES_Crypt::PermutedChoice1(std::string_view bits) {
+ShortBits DES_Crypt::PermutedChoice1(std::string_view bits) {
     // The limit is the size of the whole key, parity bits included, not of the selection.
     if (guardStops(bits, 64, "PC-1 function ..."))
         return {};
-    return select(bits, des_tables::kPC1);
+    return select<des_tables::kPC1>(bits);
 }
 
-std::string DES_Crypt::PermutedChoice2(std::string_view bits) {
+ShortBits DES_Crypt::PermutedChoice2(std::string_view bits) {
     if (guardStops(bits, 56, "PC-2 function ..."))
         return {};
-    return select(bits, des_tables::kPC2);
+    return select<des_tables::kPC2>(bits);
 }
 
-std::string DES_Crypt::PermuteP(std::string_view bits) {
+ShortBits DES_Crypt::PermuteP(std::string_view bits) {
     if (guardStops(bits, 32, "P function ..."))
         return {};
-    return select(bits, des_tables::kP);
+    return select<des_tables::kP>(bits);
 }
 
-std::string DES_Crypt::PermuteIPInverse(std::string_view bits) {
+ShortBits DES_Crypt::PermuteIPInverse(std::string_view bits) {
     if (guardStops(bits, 64, "IP reverse function ..."))
         return {};
-    return select(bits, des_tables::kIPInverse);
+    return select<des_tables::kIPInverse>(bits);
+}
+
+void DES_Crypt::rotateInPlace(char* first, std::size_t size, int count) {
+    const std::size_t shift = count == 1 ? 1 : 2;
+    if (size >= shift)
+        std::rotate(first, first + shift, first + size);
 }
 
 std::string DES_Crypt::RotateLeft(std::string_view half, int count) {
-    const std::size_t shift = count == 1 ? 1 : 2;
-    if (half.size() < shift)
-        return std::string(half);
-    std::string out;
-    out.reserve(half.size());
-    out.append(half.substr(shift));
-    out.append(half.substr(0, shift));
+    std::string out(half);
+    rotateInPlace(out.data(), out.size(), count);
     return out;
 }
 
-std::string DES_Crypt::XorBits48(std::string_view first, std::string_view second) {
+ShortBits DES_Crypt::XorBits48(std::string_view first, std::string_view second) {
     return xorBits(first, second, 48);
 }
 
-std::string DES_Crypt::XorBits32(std::string_view first, std::string_view second) {
+ShortBits DES_Crypt::XorBits32(std::string_view first, std::string_view second) {
     return xorBits(first, second, 32);
 }
 
-std::string DES_Crypt::SubstituteSBoxes(std::string_view bits) {
+ShortBits DES_Crypt::SubstituteSBoxes(std::string_view bits) {
     if (guardStops(bits, 48, "S-box function ..."))
         return {};
-    std::string out;
-    out.reserve(32);
+    ShortBits out;
     for (int box = 1; box <= 8; ++box) {
         // A short input gives short groups: missing characters add nothing to row or column.
         const std::size_t start = 6 * static_cast<std::size_t>(box - 1);
         const std::string_view group =
             start < bits.size() ? bits.substr(start, 6) : std::string_view();
-        std::string rowDigits;
+        // Row: the outer characters read in base 2; column: the inner four. Computed as
+        // BaseToDecimal reads digits, without building the substrings.
+        int row = 0;
         if (!group.empty())
-            rowDigits.push_back(group.front());
+            row = nibbles::digitValue(group.front());
         if (group.size() == 6)
-            rowDigits.push_back(group.back());
-        const double row = BaseToDecimal(rowDigits, 2);
-        const double column =
-            BaseToDecimal(group.substr(std::min<std::size_t>(1, group.size()), 4), 2);
-        // Characters other than 0 and 1 can push row or column out of the tables; SBox answers 0.
-        const bool inRange = row >= 0 && row <= 3 && column >= 0 && column <= 15;
-        const int value = inRange ? SBox(box, static_cast<int>(row), static_cast<int>(column)) : 0;
-        std::string nibble = DecimalToBase(value, 2);
-        out.append(4 - nibble.size(), '0');
-        out.append(nibble);
+            row = row * 2 + nibbles::digitValue(group.back());
+        int column = 0;
+        for (std::size_t i = 1; i < group.size() && i <= 4; ++i)
+            column = column * 2 + nibbles::digitValue(group[i]);
+        // Characters other than 0 and 1 can take row or column out of the tables: value 0.
+        const int value = SBox(box, row, column);
+        // The value's base-2 digits with leading zeros up to four, as the nibble table holds them.
+        out.append(nibbles::kGroups[value]);
     }
     return out;
 }

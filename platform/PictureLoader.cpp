@@ -27,8 +27,9 @@ std::optional<Picture> decodeBitmap(QByteArrayView data, QString* error) {
     if (!reader.canRead())
         return fail(error, QStringLiteral("the file is not a picture"));
     const QSize declared = reader.size();
-    if (!declared.isValid() || declared.width() > kMaxPictureSide ||
-        declared.height() > kMaxPictureSide ||
+    if (!declared.isValid())
+        return fail(error, QStringLiteral("the picture declares no usable size"));
+    if (declared.width() > kMaxPictureSide || declared.height() > kMaxPictureSide ||
         qint64(declared.width()) * declared.height() * 4 > kMaxPictureBytes)
         return fail(error, QStringLiteral("the picture declares a size of %1 x %2 pixels, which "
                                           "is not allowed")

@@ -13,9 +13,12 @@ float PainterSurface::TextWidth(const QString& text) const {
     return float(metrics.horizontalAdvance(text) / unitsPerTwip_);
 }
 
+double PainterSurface::DeviceLineHeight(const QFont& font) const {
+    return QFontMetricsF(font, MetricsDevice()).height();
+}
+
 float PainterSurface::LineHeight() const {
-    const QFontMetricsF metrics(DeviceFont(), MetricsDevice());
-    return float(metrics.height() / unitsPerTwip_);
+    return float(DeviceLineHeight(DeviceFont()) / unitsPerTwip_);
 }
 
 void PainterSurface::PrintText(const QString& text) {
@@ -27,7 +30,7 @@ void PainterSurface::PrintText(const QString& text) {
     const QFontMetricsF metrics(font, painter.device());
     const QPointF baseline(currentX_ * unitsPerTwip_, currentY_ * unitsPerTwip_ + metrics.ascent());
     painter.drawText(baseline, text);
-    currentY_ = float(currentY_ + metrics.height() / unitsPerTwip_);
+    currentY_ = float(currentY_ + DeviceLineHeight(font) / unitsPerTwip_);
     currentX_ = 0;
 }
 

@@ -51,6 +51,8 @@ protected:
     virtual QFont DeviceFont() const = 0;
     // The width of a default pen, in device units.
     virtual double DefaultPenWidth() const = 0;
+    // The height of one text line of `font`, in device units.
+    virtual double DeviceLineHeight(const QFont& font) const;
 
     double unitsPerTwip() const { return unitsPerTwip_; }
 

@@ -29,7 +29,7 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
                            const std::function<void(PrintSurface& page)>& content) {
     services.pointer.setShape(PointerShape::Hourglass);
     const std::int16_t pageCount = 1;
-    std::unique_ptr<PrintSurface> page;
+    std::shared_ptr<PrintSurface> page;
     try {
         page = services.openPage();
         page->ApplyDeviceSetting(kDeviceSettingBoth);

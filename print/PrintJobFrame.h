@@ -14,8 +14,9 @@ class MousePointer;
 class Picture;
 class PicturesFrm;
 
-// Opens the page a job prints on; called once per job, inside the job's error trap.
-using PageFactory = std::function<std::unique_ptr<PrintSurface>()>;
+// Opens the page a job prints on; called once per job, inside the job's error trap. The page is
+// shared so that whoever opened it (a test, say) can still read it after the job.
+using PageFactory = std::function<std::shared_ptr<PrintSurface>()>;
 
 // What every print job of a program shares: where its page comes from, the hidden picture
 // holder, the pointer, the dialogs, the clock of the footer and the title of its message box.

@@ -6,6 +6,7 @@
 #include "UnattendedDialogs.h"
 
 #include <QGuiApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,10 +35,15 @@ PrintCommandLine ParsePrintCommandLine(const QStringList& arguments) {
     return result;
 }
 
-void UseOffscreenPlatformWhenHeadless(int argc, char** argv) {
-    bool printOnly = false;
+bool IsPrintRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        printOnly = printOnly || std::strcmp(argv[i], "--print") == 0;
+        if (std::strcmp(argv[i], "--print") == 0)
+            return true;
+    return false;
+}
+
+void UseOffscreenPlatformWhenHeadless(int argc, char** argv) {
+    const bool printOnly = IsPrintRun(argc, argv);
     const auto isSet = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
@@ -46,11 +52,18 @@ void UseOffscreenPlatformWhenHeadless(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+void KeepStandardErrorForTheOutcome() {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+}
+
 PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QString documentTitle,
                                    const Clock& clock) {
     return [options = std::move(options), programName = std::move(programName),
-            documentTitle = std::move(documentTitle), &clock]() -> std::unique_ptr<PrintSurface> {
-        return std::make_unique<PrinterPage>(
+            documentTitle = std::move(documentTitle), &clock]() -> std::shared_ptr<PrintSurface> {
+        return std::make_shared<PrinterPage>(
             ChoosePrintDestination(options, programName, clock.now()), documentTitle);
     };
 }

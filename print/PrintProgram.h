@@ -21,9 +21,16 @@ struct PrintCommandLine {
 
 PrintCommandLine ParsePrintCommandLine(const QStringList& arguments);
 
+// True when the raw command line asks for --print; usable before the application object exists.
+bool IsPrintRun(int argc, char** argv);
+
 // Call before the application object exists: a --print run on a machine without a display
 // draws off-screen instead of failing to open one.
 void UseOffscreenPlatformWhenHeadless(int argc, char** argv);
+
+// A --print run reports on standard error only its own one-line outcome: Qt's warnings about
+// the environment (no runtime folder, no session bus...) are dropped; critical messages stay.
+void KeepStandardErrorForTheOutcome();
 
 // Every job opens a new printer page for the destination the options and environment choose.
 PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QString documentTitle,

@@ -3,6 +3,7 @@
 #include "Fonts.h"
 #include "Picture.h"
 
+#include <QFontMetrics>
 #include <cmath>
 
 namespace quillset {
@@ -33,6 +34,10 @@ QFont TextCanvas::DeviceFont() const {
     // 96 pixels an inch, 72 points an inch: 8.25 points are 11 pixels.
     font.setPixelSize(std::max(1, int(std::lround(FontSize() * 96.0 / 72.0))));
     return font;
+}
+
+double TextCanvas::DeviceLineHeight(const QFont& font) const {
+    return QFontMetrics(font, &drawing_).height();
 }
 
 Picture TextCanvas::Image() {

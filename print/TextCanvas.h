@@ -1,13 +1,12 @@
 #pragma once
 
 #include "PainterSurface.h"
+#include "Picture.h"
 
 #include <QPainter>
 #include <QPicture>
 
 namespace quillset {
-
-class Picture;
 
 // An off-screen text canvas: a PrintSurface of a given size in twips whose drawing is kept as
 // vector drawing, so text set on it stays real text when its image is placed on the page. The
@@ -34,6 +33,8 @@ protected:
     QPaintDevice* MetricsDevice() const override;
     QFont DeviceFont() const override;
     double DefaultPenWidth() const override { return 1.0; }
+    // A screen measures text lines in whole pixels.
+    double DeviceLineHeight(const QFont& font) const override;
 
 private:
     mutable QPicture drawing_;

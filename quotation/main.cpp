@@ -12,7 +12,10 @@ using namespace quillset;
 
 int main(int argc, char** argv) {
     UseOffscreenPlatformWhenHeadless(argc, argv);
+    if (IsPrintRun(argc, argv))
+        KeepStandardErrorForTheOutcome();
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform ...) out of the arguments by now.
     const PrintCommandLine command = ParsePrintCommandLine(app.arguments());
     if (!command.error.isEmpty()) {
         std::fprintf(stderr, "quotation: %s\n", qPrintable(command.error));

@@ -22,8 +22,14 @@ UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& proble
         folder = UniqueFd(openat(parentFd, name.c_str(), kFolderFlags));
     }
     if (!folder.valid()) {
-        problem = errno == ELOOP ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
-                                 : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name);
+        // Linux answers ENOTDIR or ELOOP for a link here; only the link is a safety matter.
+        const int openError = errno;
+        struct stat status {};
+        const bool isLink = fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISLNK(status.st_mode);
+        errno = openError;
+        problem = isLink ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
+                         : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name);
     }
     return folder;
 }

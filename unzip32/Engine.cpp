@@ -243,6 +243,12 @@ bool Engine::extractEntry(const Entry& entry) {
         report(Problem{UZ_REFUSED, entry.path.refusal}, entry.shownName);
         return true;
     }
+    if (entry.path.components.empty()) {
+        // "./" as bsdtar writes it is the folder itself; a file needs a name.
+        if (entry.type != AE_IFDIR)
+            report(Problem{UZ_REFUSED, "entry without a name"}, entry.shownName);
+        return true;
+    }
     switch (entry.type) {
     case AE_IFDIR:
         return !options_.HonorDirectories || extractFolder(entry);
@@ -406,7 +412,10 @@ Problem Engine::readData(const Entry& entry, const BlockSink& sink) {
 Problem Engine::readProblem(const Entry& entry) {
     const char* why = archive_error_string(reader_);
     const std::string text = why ? why : "unreadable data";
-    if (entry.encrypted && (passwordDeclined_ || text.find("assphrase") != std::string::npos)) {
+    // A wrong password can pass the one-byte check of traditional encryption and then fail as
+    // bad data, so any failure of an encrypted entry after a password counts as a wrong one.
+    if (entry.encrypted && (passwordDeclined_ || !triedPasswords_.empty() ||
+                            text.find("assphrase") != std::string::npos)) {
         const bool noneTried = passwordDeclined_ && triedPasswords_.empty();
         return Problem{UZ_BAD_PASSWORD, noneTried ? "no password given" : "incorrect password"};
     }

@@ -49,8 +49,6 @@ EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnders
     }
     if (flatten && path.components.size() > 1)
         path.components.erase(path.components.begin(), path.components.end() - 1);
-    if (path.components.empty())
-        path.refusal = "empty name";
     return path;
 }
 

@@ -14,7 +14,8 @@ struct EntryPath {
 
 // Splits an archive entry name on "/" and "\" (archives made on Windows use both). Names that are
 // absolute, carry a drive letter, or hold a ".." component are refused; "." and empty components
-// are dropped. `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces.
+// are dropped, so "./" has no components at all: it names the extraction folder itself.
+// `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces.
 EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores);
 
 // True when a symbolic link at `linkComponents` (relative to the extraction folder) with this

@@ -76,8 +76,8 @@ TEST_F(DecryptTest, ShortKeyScheduleMatchesStandardDesWithAnEquivalentKey) {
     for (int i = 1; i <= 64; ++i)
         (i <= 32 ? indices32 : indices64).push_back(static_cast<char>(i));
     indices64 = indices32 + indices64;
-    const std::string shortPC1 = des.PermutedChoice1(indices32);
-    const std::string fullPC1 = des.PermutedChoice1(indices64);
+    const ShortBits shortPC1 = des.PermutedChoice1(indices32);
+    const ShortBits fullPC1 = des.PermutedChoice1(indices64);
     ASSERT_EQ(shortPC1.size(), 28u);
 
     // Positions of C that reach position 2 (PC-2's 24th entry) over the sixteen rotations.
@@ -90,17 +90,17 @@ TEST_F(DecryptTest, ShortKeyScheduleMatchesStandardDesWithAnEquivalentKey) {
 
         std::string shortKey = randomBits(32);
         for (int i = 0; i < 28; ++i)
-            shortKey[static_cast<unsigned char>(shortPC1[i]) - 1] = c[i];
+            shortKey[static_cast<unsigned char>(shortPC1.view()[i]) - 1] = c[i];
         std::string fullKey = randomBits(64);
         for (int i = 0; i < 56; ++i)
-            fullKey[static_cast<unsigned char>(fullPC1[i]) - 1] = i < 28 ? c[i] : dBit;
+            fullKey[static_cast<unsigned char>(fullPC1.view()[i]) - 1] = i < 28 ? c[i] : dBit;
 
         const QString shortKeyText = QString::fromStdString(DES_Crypt::BitsToHexText(shortKey));
         ASSERT_EQ(shortKeyText.size(), 8);
         des.ComputeSubKeys(shortKey);
         for (int n = 1; n <= 16; ++n) {
             ASSERT_EQ(des.SubKeys()[n].size(), 24u) << n;
-            ASSERT_EQ(des.SubKeys()[n][23], dBit) << n;
+            ASSERT_EQ(des.SubKeys()[n].view()[23], dBit) << n;
         }
 
         const QByteArray plain = randomBytes(8);

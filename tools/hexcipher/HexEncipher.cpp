@@ -14,17 +14,19 @@ bool fitsAnsiCodePage(const QString& text) {
 
 namespace {
 
-std::string encipherBlock(DES_Crypt& des, std::string_view dataBits) {
-    const std::string ip = des.PermuteIP(dataBits);
-    std::string left = ip.substr(0, 32);
-    std::string right = ip.substr(32);
+ShortBits encipherBlock(DES_Crypt& des, std::string_view dataBits) {
+    const ShortBits ip = des.PermuteIP(dataBits);
+    ShortBits left(ip.view().substr(0, 32));
+    ShortBits right(ip.view().substr(32));
     for (int n = 1; n <= 16; ++n) {
-        std::string newRight =
+        const ShortBits newRight =
             DES_Crypt::XorBits32(left, des.CipherFunction(right, des.SubKeys()[n]));
-        left = std::move(right);
-        right = std::move(newRight);
+        left = right;
+        right = newRight;
     }
-    return des.PermuteIPInverse(right + left);
+    ShortBits swapped = right;
+    swapped.append(left);
+    return des.PermuteIPInverse(swapped);
 }
 
 } // namespace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "ScheduleContents.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quillset {
+
+class PictureBox;
+
+// The contents the form starts with: the sample texts and the sample bitmaps of the demo folder
+// (a sample that cannot be read leaves its box empty).
+ScheduleContents StartingSchedule();
+
+// What the form's buttons reach outside the form.
+struct Form1Actions {
+    Dialogs* dialogs = nullptr;
+    std::function<void(const ScheduleContents&)> printSchedule;
+    std::function<void()> endProgram;
+};
+
+// The movie schedule window. Its controls hold the whole state of the program; they carry their
+// designer names as object names.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(const ScheduleContents& start, Form1Actions actions, QWidget* parent = nullptr);
+
+    // The schedule as the controls show it now.
+    ScheduleContents Contents() const;
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+
+private:
+    void ChooseBitmapFor(PictureBox& box);
+
+    Form1Actions actions_;
+    QLineEdit* BoxDay;
+    QLineEdit* Title;
+    QLineEdit* BoxRated;
+    QLineEdit* Text3;
+    QPlainTextEdit* Text1;
+    QPlainTextEdit* Text2;
+    QListWidget* SList;
+    PictureBox* Picture1;
+    PictureBox* Picture2;
+};
+
+} // namespace quillset

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "PrintJobFrame.h"
+#include "ScheduleContents.h"
+
+namespace quillset {
+
+class PicturesFrm;
+class TextForm;
+
+// The title of the program's message boxes, after the program as the family names them.
+inline const QString kMovieTitle = QStringLiteral("MOVIE");
+
+// Prints the schedule page through the print-job frame: the three decorative pictures, the
+// form's two pictures, headings, title, rating, weekday, show times, the two descriptions set on
+// text canvases, and the footer. The canvases are the job's own: whatever the outcome, none is
+// left when it returns.
+PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
+                             const ScheduleContents& contents);
+
+// The schedule's content on the page, between the frame's page settings and its footer.
+void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
+                  const ScheduleContents& contents);
+
+} // namespace quillset

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Picture.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillset {
+
+// What the schedule form shows when "Print schedule" is pressed: everything the page is made of.
+struct ScheduleContents {
+    QString day;           // BoxDay
+    QString title;         // Title
+    QString rated;         // BoxRated
+    QString description1;  // Text1, line breaks as CR LF
+    QString description2;  // Text2, line breaks as CR LF
+    QStringList showTimes; // SList, in list order
+    Picture picture1;
+    Picture picture2;
+};
+
+// The contents the form starts with, without its pictures.
+ScheduleContents SampleScheduleTexts();
+
+} // namespace quillset

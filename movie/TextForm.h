@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Picture.h"
+#include "PrintSurface.h"
+
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace quillset {
+
+// One slot of the canvas array TextArea: a surface the paragraph printer draws on, whose
+// persistent drawing becomes a picture for the page.
+class TextAreaCanvas {
+public:
+    virtual ~TextAreaCanvas() = default;
+    virtual PrintSurface& Surface() = 0;
+    // What has been drawn so far, as a picture of the canvas's size.
+    virtual Picture Image() = 0;
+};
+
+using TextAreaFactory = std::function<std::unique_ptr<TextAreaCanvas>()>;
+
+// Canvases that keep their drawing as vector drawing, so the text stays text on the page.
+std::unique_ptr<TextAreaCanvas> MakeVectorTextArea();
+
+// The hidden form "Text paragraph printing form" holding the indexed canvases TextArea. Slot 0
+// is the design's template and is never drawn on; a job creates slots 1..n and destroys them when
+// it ends. Slot misuse (creating a slot twice, touching a missing one) is a PrintFailure.
+class TextForm {
+public:
+    explicit TextForm(TextAreaFactory makeTextArea = MakeVectorTextArea)
+        : makeTextArea_(std::move(makeTextArea)) {}
+
+    static QString Caption() { return QStringLiteral("Text paragraph printing form"); }
+
+    void Load() { loaded_ = true; }
+    // Unloading the form takes its run-time slots with it.
+    void Unload();
+    bool IsLoaded() const { return loaded_; }
+
+    // A new, empty canvas in the template's colours.
+    TextAreaCanvas& CreateTextArea(int index);
+    TextAreaCanvas& TextArea(int index);
+    void DestroyTextArea(int index);
+    // The highest slot index in use, 0 when only the template exists.
+    int HighestTextArea() const;
+
+private:
+    TextAreaFactory makeTextArea_;
+    bool loaded_ = false;
+    std::map<int, std::unique_ptr<TextAreaCanvas>> slots_;
+};
+
+} // namespace quillset

@@ -1,0 +1,148 @@
+// The movie program end to end: `movie --print --pdf FILE` writes the schedule page, and the
+// PDF's words stand where the layout puts them (1 point is 20 twips).
+#include "ScheduleContents.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ProgramRun RunMovie(const QStringList& arguments, const QString& driveC) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLSET_UNATTENDED", "1");
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("QUILLSET_DRIVE_C", driveC);
+    environment.remove("QUILLSET_PRINTER");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUILLSET_BIN_DIR "/movie"), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+struct Word {
+    QString text;
+    double x = 0, y = 0;
+};
+
+struct PdfPage {
+    double width = 0, height = 0;
+    std::vector<Word> words;
+};
+
+PdfPage ReadWords(const QString& pdf) {
+    QProcess process;
+    process.start("pdftotext", {"-bbox", pdf, "-"});
+    EXPECT_TRUE(process.waitForFinished(30000));
+    PdfPage page;
+    QXmlStreamReader xml(process.readAllStandardOutput());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"page") {
+            page.width = xml.attributes().value("width").toDouble();
+            page.height = xml.attributes().value("height").toDouble();
+        } else if (xml.name() == u"word") {
+            Word word;
+            word.x = xml.attributes().value("xMin").toDouble();
+            word.y = xml.attributes().value("yMin").toDouble();
+            word.text = xml.readElementText();
+            page.words.push_back(word);
+        }
+    }
+    return page;
+}
+
+// The words whose top-left corner lies in a rectangle given in twips, in reading order.
+QString WordsWithin(const PdfPage& page, double left, double top, double width, double height) {
+    QStringList found;
+    for (const Word& word : page.words) {
+        if (word.x >= left / 20 - 1 && word.x <= (left + width) / 20 && word.y >= top / 20 - 1 &&
+            word.y <= (top + height) / 20)
+            found << word.text;
+    }
+    return found.join(u' ');
+}
+
+// Qt may add warnings of its own to standard error; the program's line is one of its lines.
+bool HasLineStartingWith(const QString& text, const QString& start) {
+    const QStringList lines = text.split(u'\n');
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QString& line) { return line.startsWith(start); });
+}
+
+QString Simplified(const QString& text) {
+    return text.simplified();
+}
+
+TEST(MovieProgram, PrintsTheDefaultScheduleToPdf) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("schedule.pdf");
+    const ProgramRun run =
+        RunMovie({"--print", "--pdf", pdf}, qEnvironmentVariable("QUILLSET_DRIVE_C"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("[MOVIE] 1 page(s) sent to printer")) << run.out.toStdString();
+
+    const PdfPage page = ReadWords(pdf);
+    EXPECT_NEAR(page.width, 12189 / 20.0, 1);
+    EXPECT_NEAR(page.height, 15874 / 20.0, 1);
+
+    // First words of the texts at their places, in twips; a description's first line lies 25
+    // below its canvas's top.
+    struct Placed {
+        const char* word;
+        double x, y;
+    };
+    for (const Placed& p :
+         {Placed{"Sunday", 1988, 998}, Placed{"The", 2265, 2595}, Placed{"Schedule:", 2302, 12322},
+          Placed{"16:00", 2272, 12712}, Placed{"18:00", 2272, 12893.5},
+          Placed{"20:00", 2272, 13075}, Placed{"Rated", 6758, 14092}, Placed{"PG13", 7778, 13718},
+          Placed{"A", 2242, 3218 + 25}, Placed{"Filmed", 4988, 9622 + 25}}) {
+        const auto found = std::find_if(page.words.begin(), page.words.end(), [&](const Word& w) {
+            return w.text == QLatin1String(p.word) && std::abs(w.x - p.x / 20) < 1 &&
+                   std::abs(w.y - p.y / 20) < 1;
+        });
+        EXPECT_NE(found, page.words.end()) << p.word << " at " << p.x << "," << p.y;
+    }
+    EXPECT_TRUE(WordsWithin(page, 567, 14500, 3000, 300).endsWith("- Page 1"));
+
+    // Each description is real text, whole and in order, inside its canvas's rectangle.
+    const ScheduleContents samples = SampleScheduleTexts();
+    EXPECT_EQ(WordsWithin(page, 2242, 3218, 2370, 5894), Simplified(samples.description1));
+    EXPECT_EQ(WordsWithin(page, 4988, 9622, 6180, 3150), Simplified(samples.description2));
+}
+
+TEST(MovieProgram, WithoutThePictureFilesPrintsNoPageAndShowsNoMessage) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("schedule.pdf");
+    const ProgramRun run = RunMovie({"--print", "--pdf", pdf}, folder.filePath("empty-drive"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_FALSE(run.out.contains("page(s) sent to printer")) << run.out.toStdString();
+    EXPECT_TRUE(HasLineStartingWith(run.err, "movie: the schedule was not printed: "))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("IMAGE1.WMF")) << run.err.toStdString();
+}
+
+TEST(MovieProgram, RefusesAWrongCommandLine) {
+    for (const QStringList& arguments :
+         {QStringList{"--print", "--bogus"}, QStringList{"--print", "--pdf"},
+          QStringList{"--print", "--pdf", "a.pdf", "--printer", "Office"}}) {
+        const ProgramRun run = RunMovie(arguments, qEnvironmentVariable("QUILLSET_DRIVE_C"));
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(HasLineStartingWith(run.err, "movie: ")) << run.err.toStdString();
+    }
+}
+
+} // namespace
+} // namespace quillset

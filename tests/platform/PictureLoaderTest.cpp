@@ -1,0 +1,52 @@
+#include "PictureLoader.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+using test::Demo;
+
+TEST(PictureLoader, LoadsTheSampleBitmapsAtTheirPixelSize) {
+    struct Case {
+        const char* file;
+        QSize size;
+    };
+    for (const Case& c : {Case{"FORMATED TEXT/SAMPLE1.BMP", {198, 189}},
+                          Case{"FORMATED TEXT/SAMPLE2.BMP", {224, 226}}}) {
+        QString error;
+        const std::optional<Picture> picture = LoadPicture(Demo(c.file), &error);
+        ASSERT_TRUE(picture) << c.file << ": " << error.toStdString();
+        EXPECT_FALSE(picture->isVector());
+        EXPECT_EQ(picture->naturalSize(), c.size);
+        ASSERT_NE(picture->bitmap(), nullptr);
+        EXPECT_EQ(picture->bitmap()->size(), c.size);
+    }
+}
+
+TEST(PictureLoader, TellsMetafilesFromBitmapsByContentNotByName) {
+    QTemporaryDir folder;
+    const std::filesystem::path disguised = (folder.path() + "/GLOBE.BMP").toStdString();
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(Demo("QUOTATION/GLOBE.WMF").string()),
+                            QString::fromStdString(disguised.string())));
+    const std::optional<Picture> picture = LoadPicture(disguised);
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->isVector());
+}
+
+TEST(PictureLoader, MissingAndEmptyFilesFailWithAReason) {
+    QTemporaryDir folder;
+    QFile empty(folder.path() + "/EMPTY.BMP");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    for (const QString& path : {folder.path() + "/MISSING.WMF", empty.fileName(), folder.path()}) {
+        QString error;
+        EXPECT_FALSE(LoadPicture(path.toStdString(), &error)) << path.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << path.toStdString();
+    }
+}
+
+} // namespace
+} // namespace quillset

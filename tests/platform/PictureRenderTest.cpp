@@ -1,0 +1,110 @@
+#include "MetafileBytes.h"
+#include "PlaceableMetafile.h"
+#include "TestFiles.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+using namespace test;
+
+constexpr int kDotsPerMeterAt1440Dpi = 56693;
+
+// A canvas whose pixels can be read back; dotsPerMeter sets the resolution the painter reports,
+// so a picture is drawn as it would be on the printer or on a screen.
+QImage blankImage(int size, int dotsPerMeter) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+bool isInk(const QImage& image, int x, int y) {
+    return qAlpha(image.pixel(x, y)) == 255 && qGray(image.pixel(x, y)) < 60;
+}
+
+struct WindowCase {
+    const char* name;
+    MetafileBytes file;
+    QPoint inked; // a pixel of a 200 x 200 target that the rectangle covers
+    QPoint blank; // one it does not
+};
+
+// A black rectangle drawn through different window settings; the target is 200 x 200 pixels.
+std::vector<WindowCase> windowCases() {
+    auto black = [](MetafileBytes file) {
+        return file.record(kCreatePen, {5, 0, 0, 0, 0})
+            .record(kSelectObject, {0})
+            .record(kCreateBrush, {0, 0, 0, 0})
+            .record(kSelectObject, {1});
+    };
+    std::vector<WindowCase> cases;
+    cases.push_back({"NoWindowMeansTheFrame",
+                     black(MetafileBytes(1000, 1000)).record(kRectangle, {500, 500, 0, 0}),
+                     {50, 50},
+                     {150, 150}});
+    cases.push_back({"WindowScalesAndMoves",
+                     black(MetafileBytes(1000, 1000))
+                         .record(kSetWindowOrg, {50, 50})
+                         .record(kSetWindowExt, {100, 100})
+                         .record(kRectangle, {150, 150, 100, 100}),
+                     {150, 150},
+                     {50, 50}});
+    cases.push_back({"RestoreDcBringsBackTheWindow",
+                     black(MetafileBytes(1000, 1000))
+                         .record(kSaveDc, {})
+                         .record(kSetWindowExt, {10, 10})
+                         .record(kRestoreDc, {-1})
+                         .record(kRectangle, {1000, 1000, 500, 500}),
+                     {150, 150},
+                     {50, 50}});
+    cases.push_back({"NegativeExtentFlips",
+                     black(MetafileBytes(1000, 1000))
+                         .record(kSetWindowOrg, {1000, 0})
+                         .record(kSetWindowExt, {-1000, 1000})
+                         .record(kRectangle, {500, 500, 0, 0}),
+                     {50, 150},
+                     {50, 50}});
+    return cases;
+}
+
+TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
+    for (const WindowCase& c : windowCases()) {
+        for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
+            QString error;
+            const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
+            ASSERT_TRUE(picture) << c.name << ": " << error.toStdString();
+            QImage image = blankImage(200, dotsPerMeter);
+            QPainter painter(&image);
+            picture->drawInto(painter, QRectF(0, 0, 200, 200));
+            painter.end();
+            EXPECT_TRUE(isInk(image, c.inked.x(), c.inked.y())) << c.name << " @" << dotsPerMeter;
+            EXPECT_FALSE(isInk(image, c.blank.x(), c.blank.y())) << c.name << " @" << dotsPerMeter;
+        }
+    }
+}
+
+// The rule's teal band must fill exactly its target, whatever resolution the device reports.
+TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions) {
+    const std::optional<Picture> rule =
+        ReadPlaceableMetafile(test::ReadAll(test::Demo("QUOTATION/LINE.WMF")));
+    ASSERT_TRUE(rule);
+    for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
+        QImage image = blankImage(200, dotsPerMeter);
+        QPainter painter(&image);
+        rule->drawInto(painter, QRectF(20, 80, 160, 40));
+        painter.end();
+        EXPECT_EQ(image.pixelColor(100, 100), QColor(0, 128, 128)) << dotsPerMeter;
+        EXPECT_EQ(image.pixelColor(22, 82), QColor(0, 128, 128)) << dotsPerMeter;
+        EXPECT_EQ(qAlpha(image.pixel(10, 100)), 0) << dotsPerMeter;
+        EXPECT_EQ(qAlpha(image.pixel(190, 100)), 0) << dotsPerMeter;
+        EXPECT_EQ(qAlpha(image.pixel(100, 70)), 0) << dotsPerMeter;
+        EXPECT_EQ(qAlpha(image.pixel(100, 130)), 0) << dotsPerMeter;
+    }
+}
+
+} // namespace
+} // namespace quillset

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "PicturesFrm.h"
+#include "PrintJobFrame.h"
+#include "QtMousePointer.h"
+#include "RecordingSurface.h"
+#include "ScriptedDialogs.h"
+#include "SystemClock.h"
+
+#include <QDateTime>
+#include <memory>
+#include <vector>
+
+namespace quillset::test {
+
+// Everything a print job needs, with a recording page per job kept for reading back.
+struct FrameServices {
+    ScriptedDialogs dialogs;
+    RememberedMousePointer pointer;
+    FixedClock clock{QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9))};
+    PicturesFrm pictures;
+    std::vector<std::shared_ptr<RecordingSurface>> pages;
+    PrintJobServices services{[this] {
+                                  pages.push_back(std::make_shared<RecordingSurface>());
+                                  return pages.back();
+                              },
+                              pictures,
+                              pointer,
+                              dialogs,
+                              clock,
+                              QStringLiteral("QUOTATION")};
+
+    const RecordingSurface& lastPage() const { return *pages.back(); }
+    bool lastPageHas(RecordingSurface::Kind kind) const {
+        for (const auto& op : lastPage().operations())
+            if (op.kind == kind)
+                return true;
+        return false;
+    }
+};
+
+} // namespace quillset::test

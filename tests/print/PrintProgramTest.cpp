@@ -1,0 +1,80 @@
+#include "PrintProgram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+TEST(PrintCommandLine, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
+    struct Case {
+        QStringList arguments;
+        bool printOnly;
+        QString pdf, printer;
+        bool error;
+    };
+    const std::vector<Case> cases = {
+        {{"quotation"}, false, "", "", false},
+        {{"quotation", "--print"}, true, "", "", false},
+        {{"quotation", "--print", "--pdf", "/tmp/a.pdf"}, true, "/tmp/a.pdf", "", false},
+        {{"quotation", "--printer", "Office", "--print"}, true, "", "Office", false},
+        {{"quotation", "--pdf"}, false, "", "", true},
+        {{"quotation", "--pdf", ""}, false, "", "", true},
+        {{"quotation", "--pdf", "a.pdf", "--printer", "Office"}, false, "a.pdf", "Office", true},
+        {{"quotation", "--colour"}, false, "", "", true},
+    };
+    for (const Case& c : cases) {
+        const PrintCommandLine parsed = ParsePrintCommandLine(c.arguments);
+        const std::string name = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(!parsed.error.isEmpty(), c.error) << name;
+        if (c.error)
+            continue;
+        EXPECT_EQ(parsed.printOnly, c.printOnly) << name;
+        EXPECT_EQ(parsed.options.pdfPath, c.pdf) << name;
+        EXPECT_EQ(parsed.options.printerName, c.printer) << name;
+    }
+}
+
+// The tests run with CUPS_SERVER pointing nowhere, so there is no default queue.
+TEST(PrintDestination, CommandLineThenEnvironmentThenDocumentsFolder) {
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    const QDateTime when(QDate(2024, 3, 7), QTime(14, 5, 9));
+    struct Case {
+        const char* name;
+        PrintOptions options;
+        QByteArray environment;
+        QString printer, pdf;
+        bool announce;
+    };
+    const QString documentsPdf = home.path() + "/Documents/quotation-20240307-140509.pdf";
+    const std::vector<Case> cases = {
+        {"PrinterOption", {"Office", ""}, "Lobby", "Office", "", false},
+        {"PdfOptionBeatsEnvironment", {"", "/tmp/x.pdf"}, "Lobby", "", "/tmp/x.pdf", false},
+        {"Environment", {"", ""}, "Lobby", "Lobby", "", false},
+        {"DocumentsFolder", {"", ""}, "", "", documentsPdf, true},
+    };
+    for (const Case& c : cases) {
+        qputenv("QUILLSET_PRINTER", c.environment);
+        const PrintDestination chosen = ChoosePrintDestination(c.options, "quotation", when);
+        EXPECT_EQ(chosen.printerName, c.printer) << c.name;
+        EXPECT_EQ(chosen.pdfPath, c.pdf) << c.name;
+        EXPECT_EQ(chosen.announcePath, c.announce) << c.name;
+    }
+    qunsetenv("QUILLSET_PRINTER");
+
+    // A second letter in the same second gets its own file.
+    ASSERT_TRUE(QDir().mkpath(home.path() + "/Documents"));
+    QFile first(documentsPdf);
+    ASSERT_TRUE(first.open(QIODevice::WriteOnly));
+    first.close();
+    EXPECT_EQ(DefaultPdfPath("quotation", when),
+              home.path() + "/Documents/quotation-20240307-140509-2.pdf");
+    qputenv("HOME", savedHome);
+}
+
+} // namespace
+} // namespace quillset

@@ -1,0 +1,121 @@
+#include "Form1.h"
+#include "FrameServices.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+using test::FrameServices;
+
+TEST(Form1, WindowAndControlsFollowTheDesignInTwips) {
+    FrameServices f;
+    Form1 form(f.services);
+    EXPECT_EQ(form.windowTitle(), "Quotaton - Quillset Demo!");
+    EXPECT_EQ(form.minimumSize(), QSize(386, 423));
+    EXPECT_EQ(form.maximumSize(), QSize(386, 423));
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    struct Placed {
+        QWidget* control;
+        QRect twips;
+    };
+    for (const Placed& p :
+         {Placed{form.Image1, {120, 120, 1290, 1260}}, Placed{form.Label1, {1560, 240, 3465, 360}},
+          Placed{form.Text1, {120, 1680, 5535, 285}}, Placed{form.Text2, {120, 2280, 5535, 285}},
+          Placed{form.List1, {120, 2880, 5535, 2205}}, Placed{form.Text3, {120, 5400, 5535, 285}},
+          Placed{form.Command2, {120, 5880, 1215, 375}},
+          Placed{form.Command1, {3840, 5880, 1815, 375}}}) {
+        const QRect& t = p.twips;
+        EXPECT_EQ(p.control->geometry(),
+                  QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15))
+            << p.control->metaObject()->className();
+    }
+    EXPECT_EQ(form.Line1->geometry().y(), 64);
+    EXPECT_EQ(form.Line1->geometry().width(), (5640 - 1560) / 15);
+    EXPECT_DOUBLE_EQ(form.Label1->font().pointSizeF(), 13.5);
+    EXPECT_EQ(form.Command1->text(), "Print Quotation");
+    EXPECT_EQ(form.Command2->text(), "Close");
+    EXPECT_EQ(form.Text2->text(), "4352 Hillstreets, Toronto CA");
+    ASSERT_EQ(form.List1->count(), 3);
+    EXPECT_EQ(form.List1->item(0)->text(), "$10.00 - Delivery to Canada");
+    EXPECT_EQ(form.List1->item(1)->text(), "$15.00 - Delivery to Mexico");
+    EXPECT_EQ(form.List1->item(2)->text(), "$45.00 - Delivery to Japan!");
+}
+
+TEST(Form1, LogoIsDrawnFromTheStoredMetafile) {
+    FrameServices f;
+    Form1 form(f.services);
+    const QImage logo = form.Image1->pixmap().toImage();
+    ASSERT_FALSE(logo.isNull());
+    EXPECT_EQ(logo.size(), QSize(86, 84));
+    int inked = 0;
+    for (int y = 0; y < logo.height(); ++y)
+        for (int x = 0; x < logo.width(); ++x)
+            inked += qAlpha(logo.pixel(x, y)) != 0;
+    EXPECT_GT(inked, logo.width() * logo.height() / 3) << "the globe fills much of the box";
+}
+
+TEST(Form1, FocusStartsOnPrintAndTabVisitsTheDesignOrder) {
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    EXPECT_EQ(form.focusWidget(), form.Command1);
+    std::vector<QWidget*> visited;
+    QWidget* at = form.Command1;
+    for (int i = 0; i < 6; ++i) {
+        do
+            at = at->nextInFocusChain();
+        while (!(at->focusPolicy() & Qt::TabFocus));
+        visited.push_back(at);
+    }
+    const std::vector<QWidget*> expected = {form.Text1,    form.List1, form.Text3,
+                                            form.Command2, form.Text2, form.Command1};
+    EXPECT_EQ(visited, expected);
+}
+
+// Clicking "Print Quotation" trims the boxes, prints the letter and shows the job's message.
+TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    struct Click {
+        QString name, address, signer;
+        QString printedName, printedAddress, printedSigner;
+    };
+    const std::vector<Click> clicks = {
+        {"  Jane  Doe  ", "\t1 Elm St ", " Al", "Jane  Doe", "\t1 Elm St", "Al"},
+        {"Max Planck", "", "", "Max Planck", "", ""},
+    };
+    for (std::size_t k = 0; k < clicks.size(); ++k) {
+        const Click& c = clicks[k];
+        form.Text1->setText(c.name);
+        form.Text2->setText(c.address);
+        form.Text3->setText(c.signer);
+        form.Command1->click();
+        ASSERT_EQ(f.pages.size(), k + 1);
+        const auto texts = f.pages.back()->texts();
+        const auto textAt = [&](float x, float y) -> std::optional<QString> {
+            for (const auto& t : texts)
+                if (t.x == x && t.y == y)
+                    return t.text;
+            return std::nullopt;
+        };
+        EXPECT_EQ(textAt(585, 3135), c.printedName) << k;
+        EXPECT_EQ(textAt(585, 3465), c.printedAddress) << k;
+        EXPECT_EQ(textAt(8805, 13095), c.printedSigner) << k;
+        EXPECT_EQ(textAt(570, 4508), "$10.00 - Delivery to Canada") << k;
+        ASSERT_EQ(f.dialogs.messages().size(), k + 1);
+        EXPECT_EQ(f.dialogs.messages().back().title, "QUOTATION");
+        EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
+        EXPECT_TRUE(form.LastResult().sent);
+    }
+}
+
+} // namespace
+} // namespace quillset

@@ -1,0 +1,99 @@
+#include "PdfWords.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ProgramRun runQuotation(const QStringList& arguments, const QString& driveC = {}) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLSET_UNATTENDED", "1");
+    if (!driveC.isEmpty())
+        environment.insert("QUILLSET_DRIVE_C", driveC);
+    process.setProcessEnvironment(environment);
+    process.start(QUILLSET_BIN_DIR "/quotation", arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+bool isEmptyFolder(const QString& path) {
+    return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
+    QTemporaryDir out;
+    const QString pdf = out.filePath("letter.pdf");
+    const ProgramRun run = runQuotation({"--print", "--pdf", pdf});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.trimmed(), "[QUOTATION] 1 page(s) sent to printer");
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    const test::PdfPage page = test::ReadPdfPage(pdf);
+    struct Expected {
+        const char* word;
+        double x, y; // points: twips / 20
+    };
+    for (const Expected& e :
+         {Expected{"World", 113.25, 38.25}, Expected{"Dallas", 561.75, 75},
+          Expected{"Dear", 29.25, 192.75}, Expected{"Robert", 29.25, 156.75},
+          Expected{"$10.00", 28.5, 225.4}, Expected{"$15.00", 28.5, 234.475},
+          Expected{"$45.00", 28.5, 243.55}, Expected{"Sincerely", 440.25, 612.75},
+          Expected{"Susan", 440.25, 654.75}, Expected{"Page", -1, 752.25}}) {
+        const test::PdfWord* word = page.find(e.word);
+        ASSERT_NE(word, nullptr) << e.word;
+        if (e.x >= 0) {
+            EXPECT_NEAR(word->xMin, e.x, 0.3) << e.word;
+        }
+        EXPECT_NEAR(word->yMin, e.y, 0.3) << e.word;
+    }
+    EXPECT_LE(page.find("Inc.")->xMax, page.width) << "the company name fits the page";
+}
+
+TEST(QuotationProgram, FailuresExitNonZeroWithOneLineAndLeaveNoFile) {
+    QTemporaryDir out;
+    QTemporaryDir emptyDriveC;
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        QString driveC;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"UnwritablePdfPath",
+         {"--print", "--pdf", out.filePath("missing/letter.pdf")},
+         {},
+         "missing/letter.pdf"},
+        {"NoSuchQueue", {"--print", "--printer", "NoSuchQueue"}, {}, "NoSuchQueue"},
+        {"MissingPictures",
+         {"--print", "--pdf", out.filePath("letter.pdf")},
+         emptyDriveC.path(),
+         "GLOBE.WMF"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = runQuotation(c.arguments, c.driveC);
+        EXPECT_NE(run.exitCode, 0) << c.name;
+        EXPECT_EQ(run.err.count('\n'), 1) << c.name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("quotation: ")) << c.name;
+        EXPECT_TRUE(run.err.contains(c.reason)) << c.name << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("sent to printer")) << c.name;
+        EXPECT_TRUE(isEmptyFolder(out.path())) << c.name;
+    }
+    const ProgramRun wrong = runQuotation({"--print", "--colour"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(wrong.err.contains("--colour"));
+}
+
+} // namespace
+} // namespace quillset

@@ -1,0 +1,110 @@
+// Archives built to escape the folder or to break the reader: a result code and messages, no
+// write outside the folder, no special file, no partial file under an entry's name.
+#include "UnzipFixture.h"
+
+#include <sys/stat.h>
+
+namespace quillset::test {
+namespace {
+
+struct HostileCase {
+    const char* kind;
+    std::int32_t result;
+    bool goodFileExtracted; // the archive's harmless good.txt still arrives
+};
+
+class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
+protected:
+    // The scratch root holds only the archive, dest/ and what the test put there itself.
+    void expectNothingOutside(const std::vector<std::string>& allowedOutside) {
+        for (const auto& item : fs::directory_iterator(scratch.root())) {
+            const std::string name = item.path().filename().string();
+            EXPECT_TRUE(name == "dest" || item.path().extension() == ".zip" ||
+                        std::find(allowedOutside.begin(), allowedOutside.end(), name) !=
+                            allowedOutside.end())
+                << "written outside: " << name;
+        }
+        EXPECT_FALSE(fs::exists(scratch.root() / "evil.txt"));
+        EXPECT_FALSE(fs::exists("/tmp/quillset-unzip-evil.txt"));
+    }
+
+    void expectOnlyPlainFilesFoldersAndInsideLinks() {
+        const fs::path inside = fs::canonical(scratch.dest());
+        for (const std::string& path : TreeBelow(scratch.dest())) {
+            const fs::path item = scratch.dest() / path;
+            struct stat status {};
+            ASSERT_EQ(lstat(item.c_str(), &status), 0) << path;
+            EXPECT_TRUE(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode) ||
+                        S_ISLNK(status.st_mode))
+                << "special file: " << path;
+            EXPECT_EQ(path.rfind(".uz-", 0), std::string::npos) << "temporary left: " << path;
+            if (S_ISLNK(status.st_mode)) {
+                std::error_code error;
+                const fs::path target = fs::weakly_canonical(item, error);
+                EXPECT_EQ(target.string().rfind(inside.string(), 0), 0u)
+                    << path << " points at " << target;
+            }
+        }
+    }
+};
+
+TEST_P(HostileArchives, AreRefusedOrFailWithoutHarm) {
+    const HostileCase& row = GetParam();
+    fs::create_directories(scratch.root() / "outside");
+    fs::create_symlink(scratch.root() / "outside", scratch.dest() / "escape");
+    const fs::path archive = archiveOf(row.kind);
+
+    EXPECT_EQ(unzip(archive), row.result) << module.LastUnzipMessage().toStdString();
+
+    EXPECT_FALSE(module.LastUnzipMessage().isEmpty());
+    expectNothingOutside({"outside"});
+    EXPECT_TRUE(fs::is_empty(scratch.root() / "outside"));
+    expectOnlyPlainFilesFoldersAndInsideLinks();
+    EXPECT_EQ(fs::exists(scratch.dest() / "good.txt"), row.goodFileExtracted);
+    if (row.goodFileExtracted) {
+        EXPECT_EQ(ReadFile(scratch.dest() / "good.txt"), "stays inside\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HostileArchives,
+                         ::testing::Values(HostileCase{"slip-dotdot", UZ_REFUSED, true},
+                                           HostileCase{"slip-deep", UZ_REFUSED, true},
+                                           HostileCase{"slip-backslash", UZ_REFUSED, true},
+                                           HostileCase{"absolute-name", UZ_REFUSED, true},
+                                           HostileCase{"drive-name", UZ_REFUSED, true},
+                                           HostileCase{"link-absolute", UZ_REFUSED, true},
+                                           HostileCase{"link-climbs-out", UZ_REFUSED, true},
+                                           HostileCase{"link-then-write-through", UZ_REFUSED, true},
+                                           HostileCase{"link-chain-out", UZ_REFUSED, false},
+                                           HostileCase{"through-existing-link", UZ_REFUSED, true},
+                                           HostileCase{"char-device", UZ_REFUSED, true},
+                                           HostileCase{"fifo", UZ_OK, true},
+                                           HostileCase{"corrupt-crc", UZ_BAD_ARCHIVE, false},
+                                           HostileCase{"truncated", UZ_BAD_ARCHIVE, false},
+                                           HostileCase{"not-a-zip", UZ_NO_ARCHIVE, false}),
+                         [](const auto& info) {
+                             std::string name = info.param.kind;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+TEST_F(UnzipFixture, DamagedEntryKeepsTheFileAlreadyThere) {
+    WriteFile(scratch.dest() / "data.txt", "old data\n");
+    EXPECT_EQ(unzip(archiveOf("corrupt-crc")), UZ_BAD_ARCHIVE);
+    EXPECT_EQ(ReadFile(scratch.dest() / "data.txt"), "old data\n");
+    EXPECT_EQ(TreeBelow(scratch.dest()), std::vector<std::string>{"data.txt"});
+}
+
+TEST_F(UnzipFixture, LinksInsideTheFolderAreMade) {
+    EXPECT_EQ(unzip(archiveOf("link-inside")), UZ_OK) << module.LastUnzipMessage().toStdString();
+    EXPECT_EQ(fs::read_symlink(scratch.dest() / "alias.txt"), "good.txt");
+    EXPECT_EQ(ReadFile(scratch.dest() / "sub" / "up.txt"), "stays inside\n");
+}
+
+TEST_F(UnzipFixture, MissingArchiveIsReportedNotRaised) {
+    EXPECT_EQ(unzip(scratch.root() / "absent.zip"), UZ_NO_ARCHIVE);
+    EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("absent.zip")));
+}
+
+} // namespace
+} // namespace quillset::test
