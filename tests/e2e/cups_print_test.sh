@@ -17,11 +17,17 @@ eval "$("$cups" start "$work")"
 export CUPS_SERVER QT_QPA_PLATFORM=offscreen QUILLSET_UNATTENDED=1
 
 failures=0
-check() { # program, expected texts...
-  local program=$1; shift
+check() { # how the queue is named (option or environment), program, expected texts...
+  local how=$1 program=$2; shift 2
   rm -f "$work/out/job.pdf"
-  if ! "$bin/$program" --print --printer QuillsetFile >"$work/$program.out" 2>&1; then
-    echo "FAIL: $program --print --printer QuillsetFile: $(cat "$work/$program.out")"
+  local status=0
+  if [ "$how" = option ]; then
+    "$bin/$program" --print --printer QuillsetFile >"$work/$program.out" 2>&1 || status=$?
+  else
+    QUILLSET_PRINTER=QuillsetFile "$bin/$program" --print >"$work/$program.out" 2>&1 || status=$?
+  fi
+  if [ "$status" -ne 0 ]; then
+    echo "FAIL: $program through the queue named by $how: $(cat "$work/$program.out")"
     failures=$((failures + 1)); return
   fi
   grep -q "1 page(s) sent to printer" "$work/$program.out" ||
@@ -30,7 +36,9 @@ check() { # program, expected texts...
     [ -s "$work/out/job.pdf" ] && [ -z "$(lpstat -o QuillsetFile 2>/dev/null)" ] && break
     sleep 0.1
   done
-  local text
+  local pages text
+  pages=$(pdfinfo "$work/out/job.pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
+  [ "$pages" = 1 ] || { echo "FAIL: the $program job has ${pages:-no} pages"; failures=$((failures + 1)); }
   text=$(pdftotext "$work/out/job.pdf" - 2>/dev/null)
   for expected in "$@"; do
     if ! grep -qF -- "$expected" <<<"$text"; then
@@ -40,8 +48,9 @@ check() { # program, expected texts...
   done
 }
 
-check quotation "World Express Delivery Inc." "\$45.00 - Delivery to Japan!" "Page 1"
-check movie "Schedule:" "Rated" "16:00" "Page 1"
+check option quotation "World Express Delivery Inc." "\$45.00 - Delivery to Japan!" "Page 1"
+check environment quotation "World Express Delivery Inc."
+check option movie "Schedule:" "Rated" "16:00" "Page 1"
 
 # A queue that does not exist fails the job with a message and a non-zero exit.
 if "$bin/quotation" --print --printer NoSuchQueue >"$work/missing.out" 2>&1; then
