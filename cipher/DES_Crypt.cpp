@@ -51,8 +51,32 @@ ShortBits DES_Crypt::CipherFunction(std::string_view right, std::string_view sub
 }
 
 QString DES_Crypt::DecryptBlock(QStringView block, QStringView key) {
+    ConvertedKey convertedKey;
+    return decryptBlock(block, key, convertedKey);
+}
+
+QString DES_Crypt::decryptBlock(QStringView block, QStringView key, ConvertedKey& convertedKey) {
     const std::string dataBits = HexTextToBits(block);
-    const std::string keyBits = HexTextToBits(key);
+
+    // The key is converted after the data, for every block: a block after the first asks the
+    // same questions again without converting a long key anew.
+    if (!convertedKey.converted) {
+        for (qsizetype i = 0; i < key.size(); ++i) {
+            const std::string nibble = HexDigitToBits(key.mid(i, 1));
+            StopProcessing = false;
+            if (nibble.empty())
+                convertedKey.invalidPositions.push_back(i);
+            else if (convertedKey.bits.size() <= ShortBits::kCapacity)
+                convertedKey.bits += nibble;
+        }
+        convertedKey.converted = true;
+    } else {
+        for (qsizetype position : convertedKey.invalidPositions) {
+            HexDigitToBits(key.mid(position, 1));
+            StopProcessing = false;
+        }
+    }
+    const std::string& keyBits = convertedKey.bits;
 
     const ShortBits ip = PermuteIP(dataBits);
     if (StopProcessing) {
@@ -83,8 +107,9 @@ QString DES_Crypt::DecryptBlock(QStringView block, QStringView key) {
 QString DES_Crypt::DecryptHexText(const QString& text, const QString& key) {
     QString result;
     result.reserve(text.size() / 2 + 8);
+    ConvertedKey convertedKey;
     for (qsizetype offset = 0; offset < text.size(); offset += 16)
-        result += HexToText(DecryptBlock(QStringView(text).mid(offset, 16), key));
+        result += HexToText(decryptBlock(QStringView(text).mid(offset, 16), key, convertedKey));
 
     // Only spaces are trimmed; NUL and other control characters stay.
     qsizetype begin = 0;

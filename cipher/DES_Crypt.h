@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillset {
 
@@ -24,7 +25,7 @@ public:
     explicit DES_Crypt(Dialogs& dialogs) : dialogs_(dialogs) {}
 
     // Raised by a No to the invalid-digit question and by a Yes to a length guard; cleared only
-    // by DecryptBlock.
+    // by DecryptBlock and the conversions and key schedule it runs.
     bool StopProcessing = false;
 
     // Deciphers `text` block by block (16 digits each, the last one possibly shorter) under the
@@ -74,6 +75,14 @@ public:
     ShortBits PermuteIPInverse(std::string_view bits);
 
 private:
+    // A key text converted once for all blocks of a text: enough of its bits to tell PC-1 that
+    // it is too long, and where its invalid characters are, to ask about them again per block.
+    struct ConvertedKey {
+        bool converted = false;
+        std::string bits;
+        std::vector<qsizetype> invalidPositions;
+    };
+    QString decryptBlock(QStringView block, QStringView key, ConvertedKey& convertedKey);
     // RotateLeft on characters in place: one place for a count of 1, two for any other count.
     static void rotateInPlace(char* first, std::size_t size, int count);
     // Asks the four-line question of a length guard when `bits` is longer than `limit`; true

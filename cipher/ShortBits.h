@@ -23,8 +23,10 @@ public:
         std::memcpy(chars_.data(), other.chars_.data(), size_);
     }
     ShortBits& operator=(const ShortBits& other) {
-        size_ = other.size_;
-        std::memcpy(chars_.data(), other.chars_.data(), size_);
+        if (this != &other) {
+            size_ = other.size_;
+            std::memcpy(chars_.data(), other.chars_.data(), size_);
+        }
         return *this;
     }
 
@@ -32,19 +34,17 @@ public:
     operator std::string_view() const { return view(); }
     std::string str() const { return std::string(view()); }
     std::size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
     char* data() { return chars_.data(); }
 
-    void push_back(char ch) {
-        if (size_ < kCapacity)
-            chars_[size_++] = ch;
-    }
     void append(std::string_view bits) {
-        const std::size_t count = bits.size() < kCapacity - size_ ? bits.size() : kCapacity - size_;
+        const std::size_t room = kCapacity - size_;
+        const std::size_t count = bits.size() < room ? bits.size() : room;
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (count == 0)
+            return;
         std::memcpy(chars_.data() + size_, bits.data(), count);
         size_ += count;
     }
-    void clear() { size_ = 0; }
     // For filling through data(): the new size, at most the capacity.
     void resize(std::size_t size) { size_ = size < kCapacity ? size : kCapacity; }
 

@@ -20,6 +20,8 @@ QString DefaultPdfPath(const QString& programName, const QDateTime& now) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();
+    // A fresh account may have no documents folder yet.
+    QDir().mkpath(folder);
     const QString stem =
         QDir(folder).filePath(programName + QLatin1Char('-') + now.toString(u"yyyyMMdd-HHmmss"));
     QString path = stem + QStringLiteral(".pdf");

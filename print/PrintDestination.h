@@ -25,7 +25,7 @@ PrintDestination ChoosePrintDestination(const PrintOptions& options, const QStri
                                         const QDateTime& now);
 
 // The PDF file a job prints to when nothing else is named: <documents>/<program>-<time>.pdf,
-// with a number added when a file of that name already exists.
+// with a number added when a file of that name already exists. Creates the folder if needed.
 QString DefaultPdfPath(const QString& programName, const QDateTime& now);
 
 // The name of the system's default CUPS queue, empty when there is none or no print server.

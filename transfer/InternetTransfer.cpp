@@ -2,11 +2,13 @@
 
 #include "WindowsPath.h"
 
+#include <cerrno>
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillset {
 
@@ -34,7 +36,9 @@ mode_t newFileMode() {
 
 struct InternetTransfer::Running {
     CURL* easy = nullptr;
-    std::FILE* body = nullptr;
+    int body = -1;
+    bool writeFailed = false;
+    std::vector<char> pending;
     fs::path target;
     fs::path temporary;
     char errorText[CURL_ERROR_SIZE] = {};
@@ -42,17 +46,40 @@ struct InternetTransfer::Running {
     ~Running() {
         if (easy)
             curl_easy_cleanup(easy);
-        if (body)
-            std::fclose(body);
+        if (body >= 0)
+            ::close(body);
         if (!temporary.empty()) {
             std::error_code ignored;
             fs::remove(temporary, ignored);
         }
     }
 
+    // libcurl hands the body over in pieces of at most 16 KB; gathering them into large writes
+    // keeps the system calls few enough for a fast network.
+    static constexpr size_t kGather = 1 << 20;
+
+    bool flush() {
+        for (size_t done = 0; done < pending.size();) {
+            const ssize_t written = ::write(body, pending.data() + done, pending.size() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                writeFailed = true;
+                return false;
+            }
+            done += size_t(written);
+        }
+        pending.clear();
+        return true;
+    }
+
     static size_t write(char* data, size_t size, size_t count, void* self) {
         auto* running = static_cast<Running*>(self);
-        return std::fwrite(data, size, count, running->body) * size;
+        const size_t total = size * count;
+        if (running->pending.size() + total > kGather && !running->flush())
+            return 0;
+        running->pending.insert(running->pending.end(), data, data + total);
+        return total;
     }
 };
 
@@ -90,12 +117,9 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     if (fd < 0)
         throw TransferError("the local file cannot be created");
     running->temporary = pattern;
+    running->body = fd;
+    running->pending.reserve(Running::kGather);
     fchmod(fd, newFileMode());
-    running->body = fdopen(fd, "wb");
-    if (!running->body) {
-        ::close(fd);
-        throw TransferError("the local file cannot be created");
-    }
 
     CURL* easy = curl_easy_init();
     if (!easy)
@@ -146,9 +170,9 @@ bool InternetTransfer::StillExecuting() {
 void InternetTransfer::finish(int curlResult) {
     const auto result = static_cast<CURLcode>(curlResult);
     curl_multi_remove_handle(asMulti(multi_), running_->easy);
-    const bool written = std::fflush(running_->body) == 0 && !std::ferror(running_->body);
-    std::fclose(running_->body);
-    running_->body = nullptr;
+    const bool flushed = result == CURLE_OK && running_->flush();
+    const bool written = ::close(running_->body) == 0 && flushed;
+    running_->body = -1;
     std::error_code error;
     if (result != CURLE_OK) {
         lastError_ = QString::fromUtf8(running_->errorText[0] ? running_->errorText

@@ -107,7 +107,6 @@ CodeModule::~CodeModule() {
 }
 
 void CodeModule::resetState() {
-    lastUnzipMessage_.clear();
     unzipListing_.clear();
     unzipMessages_.clear();
     listingLineCount_ = 0;
@@ -177,7 +176,6 @@ std::int32_t CodeModule::UnzipPrintCallback(const char* buffer, std::uint32_t le
     if (piece.startsWith(QLatin1Char('\n')))
         piece = QStringLiteral("\r\n");
     unzipMessages_ += piece;
-    lastUnzipMessage_ = unzipMessages_;
     return 0;
 }
 

@@ -50,7 +50,9 @@ public:
                                  const UnzipSettings& settings);
 
     const QString& UnzipMessages() const { return unzipMessages_; }
-    const QString& LastUnzipMessage() const { return lastUnzipMessage_; }
+    // Set to UnzipMessages after every printed piece, so it is always the same text; one string
+    // serves both rather than copying the growing text at each piece.
+    const QString& LastUnzipMessage() const { return unzipMessages_; }
     const QString& UnzipListing() const { return unzipListing_; }
     std::int16_t ListingLineCount() const { return listingLineCount_; }
     bool PasswordGivenUp() const { return passwordGivenUp_; }
@@ -73,7 +75,6 @@ private:
     EngineLibrary engine_;
 
     QString unzipMessages_;
-    QString lastUnzipMessage_;
     QString unzipListing_;
     std::int16_t listingLineCount_ = 0;
     bool passwordGivenUp_ = false;

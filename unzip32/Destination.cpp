@@ -37,7 +37,8 @@ UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& proble
 // Short, so that it fits wherever the final name fits; hidden, so a listing does not show it.
 std::string nextTemporaryName() {
     static std::atomic<unsigned> counter{0};
-    return ".uz-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    static const std::string prefix = ".uz-" + std::to_string(getpid()) + "-";
+    return prefix + std::to_string(counter++);
 }
 
 } // namespace
@@ -83,41 +84,39 @@ std::optional<Destination> Destination::Open(const std::string& folder, Problem&
     return Destination(std::move(root));
 }
 
-UniqueFd Destination::openParent(const std::vector<std::string>& components, Problem& problem) {
-    const std::vector<std::string> parentPath(components.begin(), components.end() - 1);
-    if (!(cachedParent_.valid() && cachedParentPath_ == parentPath)) {
-        UniqueFd current(fcntl(root_.get(), F_DUPFD_CLOEXEC, 0));
-        for (const std::string& name : parentPath) {
-            if (!current.valid())
-                break;
-            current = openOrMakeFolder(current.get(), name, problem);
-        }
-        if (!current.valid()) {
-            if (!problem)
-                problem = ErrnoProblem(UZ_DISK_ERROR, "cannot open the extraction folder");
-            cachedParent_.reset();
-            return {};
-        }
-        cachedParent_ = std::move(current);
-        cachedParentPath_ = parentPath;
+int Destination::openParent(const std::vector<std::string>& components, Problem& problem) {
+    // Keys of the folders on the way: "", "/a", "/a/b"; components never hold a "/".
+    const std::size_t depth = components.size() - 1;
+    std::vector<std::string> keys(depth + 1);
+    for (std::size_t i = 1; i <= depth; ++i)
+        keys[i] = keys[i - 1] + '/' + components[i - 1];
+    if (openFolders_.size() + depth > kMostOpenFolders)
+        openFolders_.clear();
+    std::size_t known = depth;
+    while (known > 0 && !openFolders_.contains(keys[known]))
+        --known;
+    int current = known == 0 ? root_.get() : openFolders_[keys[known]].get();
+    for (std::size_t i = known; i < depth; ++i) {
+        UniqueFd next = openOrMakeFolder(current, components[i], problem);
+        if (!next.valid())
+            return -1;
+        current = (openFolders_[keys[i + 1]] = std::move(next)).get();
     }
-    return UniqueFd(fcntl(cachedParent_.get(), F_DUPFD_CLOEXEC, 0));
+    return current;
 }
 
 bool Destination::makeFolder(const std::vector<std::string>& components, Problem& problem) {
-    UniqueFd parent = openParent(components, problem);
-    if (!parent.valid())
-        return false;
-    return openOrMakeFolder(parent.get(), components.back(), problem).valid();
+    const int parent = openParent(components, problem);
+    return parent >= 0 && openOrMakeFolder(parent, components.back(), problem).valid();
 }
 
 bool Destination::finishFolder(const std::vector<std::string>& components, mode_t mode,
                                const std::optional<timespec>& modified) {
     Problem problem;
-    UniqueFd parent = openParent(components, problem);
-    if (!parent.valid())
+    const int parent = openParent(components, problem);
+    if (parent < 0)
         return false;
-    UniqueFd folder(openat(parent.get(), components.back().c_str(), kFolderFlags));
+    UniqueFd folder(openat(parent, components.back().c_str(), kFolderFlags));
     if (!folder.valid())
         return false;
     bool ok = fchmod(folder.get(), mode | S_IRWXU) == 0;

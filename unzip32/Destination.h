@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <vector>
 
 namespace quillset::unzip32 {
@@ -38,9 +39,10 @@ public:
     // Opens the folder, creating it and its missing parents; nullopt with `problem` set.
     static std::optional<Destination> Open(const std::string& folder, Problem& problem);
 
-    // The folder that holds the last of `components`, missing folders created on the way. A
-    // link on the way is refused (UZ_REFUSED); a file in the way is a disk error.
-    UniqueFd openParent(const std::vector<std::string>& components, Problem& problem);
+    // The folder that holds the last of `components`, missing folders created on the way, or -1.
+    // A link on the way is refused (UZ_REFUSED); a file in the way is a disk error. The
+    // descriptor stays the Destination's and is valid until the next call.
+    int openParent(const std::vector<std::string>& components, Problem& problem);
 
     // Creates the folder named by `components` if missing; fails when something else is there.
     bool makeFolder(const std::vector<std::string>& components, Problem& problem);
@@ -52,10 +54,11 @@ public:
 private:
     explicit Destination(UniqueFd root) : root_(std::move(root)) {}
 
+    // Archives visit their folders in any order; keeping them open saves walking the path again.
+    static constexpr std::size_t kMostOpenFolders = 256;
+
     UniqueFd root_;
-    // The last parent opened: entries of one folder usually come one after the other.
-    std::vector<std::string> cachedParentPath_;
-    UniqueFd cachedParent_;
+    std::unordered_map<std::string, UniqueFd> openFolders_; // by "/a/b" below the root
 };
 
 // A new file or link that takes its final name only when committed; dropped otherwise.

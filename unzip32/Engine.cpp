@@ -17,9 +17,6 @@ namespace quillset::unzip32 {
 
 namespace {
 
-constexpr int kPasswordBufferSize = 256;
-// A password callback that keeps answering new wrong passwords is given up on after this many.
-constexpr std::size_t kMostPasswordTries = 10;
 // libarchive guarantees progress after a failed header; this bounds a run of them all the same.
 constexpr int kMostFailedHeadersInARow = 64;
 
@@ -66,7 +63,8 @@ struct Engine::Entry {
 Engine::Engine(const UnzipOptions& options, const UnzipCallbacks& callbacks, NameFilter filter)
     : options_(options), callbacks_(callbacks), filter_(std::move(filter)),
       archivePath_(options.ZipFileName ? Cp1252ToUtf8(options.ZipFileName) : std::string()),
-      folderPath_(options.ExtractDir ? Cp1252ToUtf8(options.ExtractDir) : std::string()) {}
+      folderPath_(options.ExtractDir ? Cp1252ToUtf8(options.ExtractDir) : std::string()),
+      reporter_(callbacks.Print, options.MessageLevel), passwords_(callbacks.Password) {}
 
 Engine::~Engine() {
     if (reader_)
@@ -75,23 +73,23 @@ Engine::~Engine() {
 
 std::int32_t Engine::run() {
     if (archivePath_.empty()) {
-        report(Problem{UZ_ARGUMENT, "no archive named"}, "");
-        return result_;
+        reporter_.report(Problem{UZ_ARGUMENT, "no archive named"}, "");
+        return reporter_.result();
     }
     if (options_.DisplayComment) {
         if (const std::string comment = ReadArchiveComment(archivePath_); !comment.empty()) {
-            printRaw(comment);
-            printRaw("\n");
+            reporter_.printRaw(comment);
+            reporter_.printRaw("\n");
         }
     }
     if (!openArchive())
-        return result_;
+        return reporter_.result();
     if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
         Problem problem;
         destination_ = Destination::Open(folderPath_, problem);
         if (!destination_) {
-            report(problem, "");
-            return result_;
+            reporter_.report(problem, "");
+            return reporter_.result();
         }
     }
     int failedHeaders = 0;
@@ -103,17 +101,17 @@ std::int32_t Engine::run() {
         if (status == ARCHIVE_FATAL ||
             (status == ARCHIVE_FAILED && ++failedHeaders > kMostFailedHeadersInARow)) {
             const bool recognised = archive_format(reader_) != 0;
-            report(Problem{recognised ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
-                           archive_error_string(reader_) ? archive_error_string(reader_)
-                                                         : "unreadable archive"},
-                   Utf8ToCp1252(archivePath_));
+            reporter_.report(Problem{recognised ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
+                                     archive_error_string(reader_) ? archive_error_string(reader_)
+                                                                   : "unreadable archive"},
+                             Utf8ToCp1252(archivePath_));
             break;
         }
         if (status == ARCHIVE_FAILED) {
-            report(Problem{UZ_BAD_ARCHIVE, archive_error_string(reader_)
-                                               ? archive_error_string(reader_)
-                                               : "unreadable entry"},
-                   Utf8ToCp1252(archivePath_));
+            reporter_.report(Problem{UZ_BAD_ARCHIVE, archive_error_string(reader_)
+                                                         ? archive_error_string(reader_)
+                                                         : "unreadable entry"},
+                             Utf8ToCp1252(archivePath_));
             continue;
         }
         failedHeaders = 0;
@@ -122,35 +120,37 @@ std::int32_t Engine::run() {
     if (destination_)
         finishFolders();
     if (options_.Verbose) {
-        say(2, std::to_string(entriesDone_) + " entries, " + std::to_string(bytesDone_) + " bytes");
+        reporter_.say(2, std::to_string(entriesDone_) + " entries, " + std::to_string(bytesDone_) +
+                             " bytes");
     }
-    return result_;
+    return reporter_.result();
 }
 
 bool Engine::openArchive() {
     reader_ = archive_read_new();
     if (!reader_) {
-        report(Problem{UZ_DISK_ERROR, "out of memory"}, "");
+        reporter_.report(Problem{UZ_DISK_ERROR, "out of memory"}, "");
         return false;
     }
     archive_read_support_format_zip(reader_);
     archive_read_set_passphrase_callback(reader_, this, &Engine::passphraseCallback);
     if (archive_read_open_filename(reader_, archivePath_.c_str(), 1 << 16) != ARCHIVE_OK) {
         const char* why = archive_error_string(reader_);
-        report(Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"}, Utf8ToCp1252(archivePath_));
+        reporter_.report(Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"},
+                         Utf8ToCp1252(archivePath_));
         return false;
     }
     return true;
 }
 
-bool Engine::handleEntry(archive_entry* header) {
+void Engine::handleEntry(archive_entry* header) {
     Entry entry;
     const char* utf8Name = archive_entry_pathname_utf8(header);
     const char* rawName = archive_entry_pathname(header);
     entry.name = utf8Name ? utf8Name : rawName ? rawName : "";
     entry.shownName = Utf8ToCp1252(entry.name);
     if (!filter_.selects(entry.name))
-        return true;
+        return;
     entry.path = MakeEntryPath(entry.name, !options_.HonorDirectories, options_.SpaceToUnderScore);
     entry.type = archive_entry_filetype(header);
     entry.permissions = archive_entry_perm(header) & (options_.Privilege ? 07777 : 0777);
@@ -164,17 +164,14 @@ bool Engine::handleEntry(archive_entry* header) {
     entry.hardLink = archive_entry_hardlink(header) != nullptr;
     entry.encrypted = archive_entry_is_encrypted(header) != 0;
 
-    passwordEntryName_ = entry.shownName;
-    triedPasswords_.clear();
-    passwordDeclined_ = false;
-    passwordExhausted_ = false;
+    passwords_.startEntry(entry.shownName);
 
     if (callbacks_.Service &&
         callbacks_.Service(entry.shownName.c_str(),
                            static_cast<std::uint32_t>(entry.shownName.size())) != 0) {
-        report(Problem{UZ_CANCELLED, "stopped by the caller"}, entry.shownName);
+        reporter_.report(Problem{UZ_CANCELLED, "stopped by the caller"}, entry.shownName);
         stopped_ = true;
-        return false;
+        return;
     }
     ++entriesDone_;
     if (options_.ExtractList)
@@ -184,8 +181,7 @@ bool Engine::handleEntry(archive_entry* header) {
     else if (options_.WriteToStdOut)
         printEntryData(entry);
     else
-        return extractEntry(entry);
-    return true;
+        extractEntry(entry);
 }
 
 void Engine::listEntry(const Entry& entry) {
@@ -221,81 +217,84 @@ void Engine::testEntry(const Entry& entry) {
         return Problem{};
     });
     if (problem) {
-        report(problem, entry.shownName);
+        reporter_.report(problem, entry.shownName);
         return;
     }
     bytesDone_ += static_cast<std::uint64_t>(bytes);
-    say(2, "    testing: " + entry.name + "   OK");
+    reporter_.say(2, "    testing: " + entry.name + "   OK");
 }
 
 void Engine::printEntryData(const Entry& entry) {
     const Problem problem = readData(entry, [&](std::string_view block, std::int64_t) {
-        printRaw(block);
+        reporter_.printRaw(block);
         bytesDone_ += block.size();
         return Problem{};
     });
     if (problem)
-        report(problem, entry.shownName);
+        reporter_.report(problem, entry.shownName);
 }
 
-bool Engine::extractEntry(const Entry& entry) {
+void Engine::extractEntry(const Entry& entry) {
     if (!entry.path.refusal.empty()) {
-        report(Problem{UZ_REFUSED, entry.path.refusal}, entry.shownName);
-        return true;
+        reporter_.report(Problem{UZ_REFUSED, entry.path.refusal}, entry.shownName);
+        return;
     }
     if (entry.path.components.empty()) {
         // "./" as bsdtar writes it is the folder itself; a file needs a name.
         if (entry.type != AE_IFDIR)
-            report(Problem{UZ_REFUSED, "entry without a name"}, entry.shownName);
-        return true;
+            reporter_.report(Problem{UZ_REFUSED, "entry without a name"}, entry.shownName);
+        return;
     }
     switch (entry.type) {
     case AE_IFDIR:
-        return !options_.HonorDirectories || extractFolder(entry);
+        if (options_.HonorDirectories)
+            extractFolder(entry);
+        break;
     case AE_IFREG:
     case AE_IFLNK:
         if (entry.hardLink) {
-            report(Problem{UZ_REFUSED, "hard links are not extracted"}, entry.shownName);
-            return true;
+            reporter_.report(Problem{UZ_REFUSED, "hard links are not extracted"}, entry.shownName);
+            return;
         }
         if (entry.type == AE_IFLNK &&
             !LinkTargetStaysInside(entry.path.components, entry.linkTarget)) {
-            report(Problem{UZ_REFUSED,
-                           "link points outside the folder: " + Utf8ToCp1252(entry.linkTarget)},
-                   entry.shownName);
-            return true;
+            reporter_.report(Problem{UZ_REFUSED, "link points outside the folder: " +
+                                                     Utf8ToCp1252(entry.linkTarget)},
+                             entry.shownName);
+            return;
         }
-        return extractFileOrLink(entry);
+        extractFileOrLink(entry);
+        break;
     default:
-        report(Problem{UZ_REFUSED, "device, pipe or socket entries are not extracted"},
-               entry.shownName);
-        return true;
+        reporter_.report(Problem{UZ_REFUSED, "device, pipe or socket entries are not extracted"},
+                         entry.shownName);
+        break;
     }
 }
 
-bool Engine::extractFolder(const Entry& entry) {
+void Engine::extractFolder(const Entry& entry) {
     Problem problem;
     if (!destination_->makeFolder(entry.path.components, problem)) {
-        report(problem, entry.shownName);
-        return true;
+        reporter_.report(problem, entry.shownName);
+        return;
     }
     folders_.push_back(FolderToFinish{entry.path.components, entry.permissions, entry.modified});
-    say(2, "   creating: " + joinComponents(entry.path.components) + "/");
-    return true;
+    reporter_.say(2, "   creating: " + joinComponents(entry.path.components) + "/");
 }
 
-bool Engine::extractFileOrLink(const Entry& entry) {
+void Engine::extractFileOrLink(const Entry& entry) {
     Problem problem;
-    UniqueFd parent = destination_->openParent(entry.path.components, problem);
-    if (!parent.valid()) {
-        report(problem, entry.shownName);
-        return true;
+    const int parent = destination_->openParent(entry.path.components, problem);
+    if (parent < 0) {
+        reporter_.report(problem, entry.shownName);
+        return;
     }
     const std::string& finalName = entry.path.components.back();
-    const std::optional<struct stat> existing = StatEntry(parent.get(), finalName);
+    const std::optional<struct stat> existing = StatEntry(parent, finalName);
     if (existing && S_ISDIR(existing->st_mode)) {
-        report(Problem{UZ_DISK_ERROR, "a folder of that name is in the way"}, entry.shownName);
-        return true;
+        reporter_.report(Problem{UZ_DISK_ERROR, "a folder of that name is in the way"},
+                         entry.shownName);
+        return;
     }
     const ReplaceRules rules{options_.ExtractOnlyNewer != 0, options_.ExtractNewer != 0,
                              options_.PromptOverwrite != 0, options_.OverWriteFiles != 0};
@@ -306,42 +305,42 @@ bool Engine::extractFileOrLink(const Entry& entry) {
         const std::int32_t answer =
             callbacks_.Replace ? callbacks_.Replace(entry.shownPath().c_str()) : UZ_REPLACE_NO;
         if (answer == UZ_REPLACE_CANCEL) {
-            report(Problem{UZ_CANCELLED, "stopped at the question to replace it"}, entry.shownName);
+            reporter_.report(Problem{UZ_CANCELLED, "stopped at the question to replace it"},
+                             entry.shownName);
             stopped_ = true;
-            return false;
+            return;
         }
         decision = answer == UZ_REPLACE_YES ? ReplaceDecision::Write : ReplaceDecision::Skip;
     }
     const std::string shownPath = joinComponents(entry.path.components);
     if (decision == ReplaceDecision::Skip) {
-        say(2, "   skipping: " + shownPath);
-        return true;
+        reporter_.say(2, "   skipping: " + shownPath);
+        return;
     }
 
-    PendingEntry pending(parent.get(), finalName);
+    PendingEntry pending(parent, finalName);
     if (entry.type == AE_IFLNK) {
         if (!pending.createLink(entry.linkTarget, problem) || !pending.commit(problem)) {
-            report(problem, entry.shownName);
-            return true;
+            reporter_.report(problem, entry.shownName);
+            return;
         }
-        say(2, "    linking: " + shownPath + " -> " + entry.linkTarget);
-        return true;
+        reporter_.say(2, "    linking: " + shownPath + " -> " + entry.linkTarget);
+        return;
     }
     if (!pending.createFile(problem)) {
-        report(problem, entry.shownName);
-        return true;
+        reporter_.report(problem, entry.shownName);
+        return;
     }
     if (!writeFileData(entry, pending))
-        return true;
+        return;
     if (!pending.commit(problem)) {
-        report(problem, entry.shownName);
-        return true;
+        reporter_.report(problem, entry.shownName);
+        return;
     }
     std::string line = " extracting: " + shownPath;
     if (options_.Verbose)
         line += "  (" + std::to_string(entry.size) + " bytes)";
-    say(2, line);
-    return true;
+    reporter_.say(2, line);
 }
 
 bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
@@ -366,7 +365,7 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     if (!problem && isText)
         problem = writeAll(fd, converter.finish(), converted, shownPath);
     if (problem) {
-        report(problem, entry.shownName);
+        reporter_.report(problem, entry.shownName);
         return false;
     }
     bool restored = fchmod(fd, entry.permissions) == 0;
@@ -375,15 +374,15 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
         restored = futimens(fd, times) == 0 && restored;
     }
     if (!restored)
-        report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
+        reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
     return true;
 }
 
 void Engine::finishFolders() {
     for (const FolderToFinish& folder : folders_) {
         if (!destination_->finishFolder(folder.components, folder.mode, folder.modified)) {
-            report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"),
-                   Utf8ToCp1252(joinComponents(folder.components)));
+            reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"),
+                             Utf8ToCp1252(joinComponents(folder.components)));
         }
     }
 }
@@ -414,72 +413,16 @@ Problem Engine::readProblem(const Entry& entry) {
     const std::string text = why ? why : "unreadable data";
     // A wrong password can pass the one-byte check of traditional encryption and then fail as
     // bad data, so any failure of an encrypted entry after a password counts as a wrong one.
-    if (entry.encrypted && (passwordDeclined_ || !triedPasswords_.empty() ||
+    if (entry.encrypted && (passwords_.declined() || passwords_.triedAny() ||
                             text.find("assphrase") != std::string::npos)) {
-        const bool noneTried = passwordDeclined_ && triedPasswords_.empty();
+        const bool noneTried = passwords_.declined() && !passwords_.triedAny();
         return Problem{UZ_BAD_PASSWORD, noneTried ? "no password given" : "incorrect password"};
     }
     return Problem{UZ_BAD_ARCHIVE, text};
 }
 
-void Engine::say(int level, std::string_view utf8Text) {
-    if (options_.MessageLevel < level)
-        return;
-    printRaw(Utf8ToCp1252(utf8Text));
-    printRaw("\n");
-}
-
-void Engine::report(const Problem& problem, const std::string& entryName) {
-    result_ = MoreSerious(result_, problem.code);
-    const char* kind = problem.code == UZ_WARNING   ? "warning: "
-                       : problem.code == UZ_REFUSED ? "refused: "
-                                                    : "error: ";
-    std::string line = kind;
-    if (!entryName.empty())
-        line += entryName + ": ";
-    if (options_.MessageLevel >= 1) {
-        printRaw(line);
-        printRaw(Utf8ToCp1252(problem.text));
-        printRaw("\n");
-    }
-}
-
-void Engine::printRaw(std::string_view bytes) {
-    if (!callbacks_.Print)
-        return;
-    while (!bytes.empty()) {
-        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
-        callbacks_.Print(bytes.data(), static_cast<std::uint32_t>(piece));
-        bytes.remove_prefix(piece);
-    }
-}
-
 const char* Engine::passphraseCallback(archive* /*reader*/, void* engine) {
-    return static_cast<Engine*>(engine)->askPassword();
-}
-
-const char* Engine::askPassword() {
-    if (!callbacks_.Password || passwordDeclined_ || passwordExhausted_ ||
-        triedPasswords_.size() >= kMostPasswordTries)
-        return nullptr;
-    char buffer[kPasswordBufferSize] = {};
-    const char* prompt = triedPasswords_.empty() ? "Password: " : "Wrong password, try again: ";
-    if (callbacks_.Password(buffer, kPasswordBufferSize, prompt, passwordEntryName_.c_str()) !=
-        UZ_PASSWORD_GIVEN) {
-        passwordDeclined_ = true;
-        return nullptr;
-    }
-    buffer[kPasswordBufferSize - 1] = '\0';
-    std::string password(buffer);
-    // The same answer again would only fail again: libarchive would keep asking forever.
-    if (std::find(triedPasswords_.begin(), triedPasswords_.end(), password) !=
-        triedPasswords_.end()) {
-        passwordExhausted_ = true;
-        return nullptr;
-    }
-    triedPasswords_.push_back(password);
-    currentPassword_ = std::move(password);
-    return currentPassword_.c_str();
+    return static_cast<Engine*>(engine)->passwords_.next();
 }
 
 } // namespace quillset::unzip32

@@ -106,6 +106,7 @@ typedef void (*UnzipMessageFunction)(uint32_t uncompressedSize, /* 1: low 32 bit
 /* service: called before each entry is handled; answer 0 to go on, anything else to stop. */
 typedef int32_t (*UnzipServiceFunction)(const char* name, uint32_t length);
 
+/* Six code addresses and 20 reserved bytes: 44 bytes where addresses are 32 bits, 68 here. */
 typedef struct UnzipCallbacks {
     UnzipPrintFunction Print;
     UnzipSoundFunction Sound; /* never called */

@@ -18,7 +18,7 @@ bool isPlainFileName(const QString& name) {
 Local::Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
              StoredValues stored)
     : dialogs_(dialogs), pointer_(pointer), view_(view), transfer_(transfer),
-      stored_(std::move(stored)), des_(dialogs) {}
+      stored_(std::move(stored)), des_(dialogs), codeModule_(dialogs, state_.ArchivePassword) {}
 
 void Local::ShowInfo(const QString& text) {
     dialogs_.showMessage({QStringLiteral("TLUPDATER"), text, MessageIcon::Information,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgentView.h"
+#include "CodeModule.h"
 #include "DES_Crypt.h"
 #include "Dialogs.h"
 #include "MousePointer.h"
@@ -60,7 +61,8 @@ public:
     bool FileExists(const QString& path) const;
     bool CheckForNewVersion();
     void DownloadAndInstall();
-    // Unpacks into `folder`; true when the engine reported no error.
+    // Unpacks into `folder`; true when the engine reported no error. Raises UnzipError when
+    // the engine cannot be used.
     bool UnpackArchive(const QString& archivePath, const QString& folder);
 
 private:
@@ -69,6 +71,8 @@ private:
     void DeleteLocalCopy(const QString& name);
     void DeleteLocalCopies();
     std::filesystem::path LocalPath(const QString& name) const;
+    // Unpacks the fetched archive over the module; false, with the old program file back in
+    // place, when that cannot be done completely.
     bool Install();
     void StartProgram();
 
@@ -79,6 +83,8 @@ private:
     StoredValues stored_;
     DES_Crypt des_;
     UpdateState state_;
+    // After state_: the password callback reads and may replace state_.ArchivePassword.
+    CodeModule codeModule_;
     bool closeWhenUpToDate_ = false;
 };
 

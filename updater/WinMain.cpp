@@ -38,6 +38,7 @@ WinMain::WinMain(std::FILE* echo)
     setMinimumWidth(420);
 
     timer_.setInterval(2000);
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &WinMain::Timer_Timer);
     connect(closeBtn_, &QPushButton::clicked, this, &QWidget::close);
 }

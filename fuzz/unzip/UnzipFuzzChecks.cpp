@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset::fuzz {
 
@@ -89,6 +90,7 @@ std::string checkFolder(const fs::path& root, const fs::path& folder) {
         if (name != "in.zip" && name != "out")
             return "written beside the folder: " + name;
     }
+    const std::string temporaryPrefix = ".uz-" + std::to_string(getpid()) + "-";
     const fs::path inside = fs::canonical(folder);
     std::error_code error;
     for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
@@ -97,7 +99,8 @@ std::string checkFolder(const fs::path& root, const fs::path& folder) {
         if (lstat(it->path().c_str(), &status) != 0)
             return "vanished: " + it->path().string();
         const std::string name = it->path().filename().string();
-        if (name.rfind(".uz-", 0) == 0)
+        // The engine's temporaries are ".uz-PID-N"; an entry may well be called ".uz-" itself.
+        if (name.rfind(temporaryPrefix, 0) == 0)
             return "temporary left: " + it->path().string();
         if (S_ISLNK(status.st_mode)) {
             const fs::path target = fs::weakly_canonical(it->path(), error);

@@ -89,7 +89,7 @@ TEST_F(PrimitivesTest, LengthGuardsAskAboveTheirLimitOnly) {
         dialogs.clear();
         const ShortBits nominal = (des.*row.op)(atLimit);
         EXPECT_TRUE(dialogs.messages().empty()) << row.nameLine << " asked at its limit";
-        EXPECT_FALSE(nominal.empty()) << row.nameLine;
+        EXPECT_NE(nominal.size(), 0u) << row.nameLine;
 
         dialogs.queueAnswer(MessageAnswer::No);
         EXPECT_EQ((des.*row.op)(overLimit), nominal) << row.nameLine << ": No uses the head";

@@ -1,11 +1,14 @@
 #include "Form1.h"
+#include "FormLogo.h"
 #include "FrameServices.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace quillset {
@@ -51,6 +54,7 @@ TEST(Form1, WindowAndControlsFollowTheDesignInTwips) {
 TEST(Form1, LogoIsDrawnFromTheStoredMetafile) {
     FrameServices f;
     Form1 form(f.services);
+    EXPECT_EQ(FormLogoData().size(), 4246);
     const QImage logo = form.Image1->pixmap().toImage();
     ASSERT_FALSE(logo.isNull());
     EXPECT_EQ(logo.size(), QSize(86, 84));
@@ -115,6 +119,15 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
         EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
         EXPECT_TRUE(form.LastResult().sent);
     }
+}
+
+TEST(Form1, CloseEndsTheProgram) {
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    QTimer::singleShot(0, form.Command2, &QPushButton::click);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(f.pages.empty()) << "nothing printed";
 }
 
 } // namespace

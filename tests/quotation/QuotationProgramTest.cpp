@@ -59,6 +59,15 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
         EXPECT_NEAR(word->yMin, e.y, 0.3) << e.word;
     }
     EXPECT_LE(page.find("Inc.")->xMax, page.width) << "the company name fits the page";
+
+    // The letterhead pictures come from metafiles and must stay vector: no bitmap in the PDF.
+    QProcess pdfimages;
+    pdfimages.start("pdfimages", {"-list", pdf});
+    ASSERT_TRUE(pdfimages.waitForFinished(30000));
+    const QStringList listing =
+        QString::fromUtf8(pdfimages.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(listing.size(), 2) << "only the listing's two heading lines: "
+                                 << listing.join('\n').toStdString();
 }
 
 TEST(QuotationProgram, FailuresExitNonZeroWithOneLineAndLeaveNoFile) {

@@ -3,6 +3,7 @@
 #include "UnzipFixture.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -12,6 +13,10 @@ struct HostileCase {
     std::int32_t result;
     bool goodFileExtracted; // the archive's harmless good.txt still arrives
 };
+
+void PrintTo(const HostileCase& row, std::ostream* out) {
+    *out << row.kind;
+}
 
 class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
 protected:
@@ -30,6 +35,7 @@ protected:
 
     void expectOnlyPlainFilesFoldersAndInsideLinks() {
         const fs::path inside = fs::canonical(scratch.dest());
+        const std::string temporaryPrefix = ".uz-" + std::to_string(getpid()) + "-";
         for (const std::string& path : TreeBelow(scratch.dest())) {
             const fs::path item = scratch.dest() / path;
             struct stat status {};
@@ -37,8 +43,10 @@ protected:
             EXPECT_TRUE(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode) ||
                         S_ISLNK(status.st_mode))
                 << "special file: " << path;
-            EXPECT_EQ(path.rfind(".uz-", 0), std::string::npos) << "temporary left: " << path;
-            if (S_ISLNK(status.st_mode)) {
+            EXPECT_NE(fs::path(path).filename().string().rfind(temporaryPrefix, 0), 0u)
+                << "temporary left: " << path;
+            // The test's own link to a folder outside is there to be walked through, not made.
+            if (S_ISLNK(status.st_mode) && path != "escape") {
                 std::error_code error;
                 const fs::path target = fs::weakly_canonical(item, error);
                 EXPECT_EQ(target.string().rfind(inside.string(), 0), 0u)
@@ -79,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, HostileArchives,
                                            HostileCase{"through-existing-link", UZ_REFUSED, true},
                                            HostileCase{"char-device", UZ_REFUSED, true},
                                            HostileCase{"fifo", UZ_OK, true},
+                                           HostileCase{"temporary-lookalike", UZ_OK, true},
                                            HostileCase{"corrupt-crc", UZ_BAD_ARCHIVE, false},
                                            HostileCase{"truncated", UZ_BAD_ARCHIVE, false},
                                            HostileCase{"not-a-zip", UZ_NO_ARCHIVE, false}),

@@ -63,7 +63,7 @@ std::vector<std::string> TreeBelow(const fs::path& folder) {
     std::error_code error;
     for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error))
-        paths.push_back(fs::relative(it->path(), folder).string());
+        paths.push_back(it->path().lexically_relative(folder).string());
     std::sort(paths.begin(), paths.end());
     return paths;
 }

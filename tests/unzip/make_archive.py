@@ -60,6 +60,8 @@ KINDS = {
                                           (entry("d/l", 0o777, stat.S_IFLNK), b".."),
                                           (entry("x", 0o777, stat.S_IFLNK), b"d/l/..")]),
     "through-existing-link": lambda p: write(p, [good_file(), (entry("escape/evil.txt"), b"through a link\n")]),
+    "temporary-lookalike": lambda p: write(p, [good_file(), (entry(".uz-"), b"a\n"), (entry(".uz-1-0"), b"b\n"),
+                                               (entry(".uz-1-0"), b"c\n")]),
     "fifo": lambda p: write(p, [good_file(), (entry("pipe", 0o644, stat.S_IFIFO), b"")]),
     "char-device": lambda p: write(p, [good_file(), (entry("null", 0o666, stat.S_IFCHR), b"")]),
 }

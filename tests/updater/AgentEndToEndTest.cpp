@@ -1,40 +1,7 @@
-#include "AgentRun.h"
-#include "QtPrinters.h"
-#include "TestServer.h"
-
-#include <QTemporaryDir>
-#include <fstream>
-#include <gtest/gtest.h>
+#include "EndToEndFixture.h"
 
 namespace quillset::testing {
 namespace {
-
-namespace fs = std::filesystem;
-
-const QString kProgram = QStringLiteral(TLUPDATER_E2E_PROGRAM);
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// The real program, built with the address of a server on this test's fixed port.
-class AgentEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override { fs::create_directories(moduleFolder()); }
-    void startServer(const QStringList& rules = {}) {
-        server = std::make_unique<TestServer>(serverFolder(), rules, TLUPDATER_E2E_PORT);
-    }
-    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
-    fs::path moduleFolder() const { return fs::path(moduleRoot.path().toStdString()) / "Apps Dir"; }
-    QStringList commandLine(const char* version) const {
-        return {QStringLiteral("editor"), QString::fromUtf8(version),
-                QString::fromStdString(moduleFolder().string()).replace(' ', '%')};
-    }
-
-    QTemporaryDir serverRoot;
-    QTemporaryDir moduleRoot;
-    std::unique_ptr<TestServer> server;
-};
 
 const QStringList kUpToDate{"CurSoft: EDITOR.EXE",
                             "Avance: 0",
@@ -56,7 +23,7 @@ TEST_F(AgentEndToEnd, EmptyCommandLineIsRefused) {
 TEST_F(AgentEndToEnd, UpToDateModuleEndsByItselfUnattended) {
     writeFile(serverFolder() / "EDITOR.VER", "2.5\r\n");
     startServer();
-    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.lines, kUpToDate);
     EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.VER"));
@@ -78,7 +45,7 @@ TEST_P(FailedCheck, EndsAsUpToDateAndLeavesNoStrayFile) {
     writeFile(serverFolder() / "EDITOR.VER", "9.0" + std::string(4000, ' '));
     if (GetParam().serverRuns)
         startServer(GetParam().rules);
-    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
     // A failed check sets the status once more before the cycle does.
     QStringList expected = kUpToDate;
@@ -98,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(AgentEndToEnd, GigabyteVersionFileIsReadByItsHead) {
     writeFile(serverFolder() / "EDITOR.VER", "2.5,");
     startServer({"--rule", "EDITOR.VER=pad=1000000000"});
-    const AgentRun run = RunAgent(kProgram, commandLine("2.5"));
+    const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.lines, kUpToDate);
 }

@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <filesystem>
 
 namespace quillset::testing {
 
@@ -13,14 +12,17 @@ struct AgentRun {
     bool finished = false;
 };
 
+// `settings` holds NAME=VALUE texts added to the test's own environment.
 inline AgentRun RunAgent(const QString& program, const QStringList& arguments,
-                         int timeoutMs = 60'000) {
-    QProcess process;
+                         const QStringList& settings = {}, int timeoutMs = 60'000) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUILLSET_UNATTENDED"), QStringLiteral("1"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& setting : settings)
+        environment.insert(setting.section(QLatin1Char('='), 0, 0),
+                           setting.section(QLatin1Char('='), 1));
+    QProcess process;
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
     AgentRun run;
     run.finished = process.waitForFinished(timeoutMs);

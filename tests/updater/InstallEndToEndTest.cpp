@@ -1,0 +1,218 @@
+#include "EndToEndFixture.h"
+
+namespace quillset::testing {
+namespace {
+
+const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+const QString kNotUpdated =
+    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
+
+// The progress values in the order the run showed them.
+std::vector<int> progressOf(const AgentRun& run) {
+    std::vector<int> values;
+    for (const QString& line : run.lines)
+        if (line.startsWith(QLatin1String("Avance: ")))
+            values.push_back(line.mid(8).toInt());
+    return values;
+}
+
+class Installation : public AgentEndToEnd {
+protected:
+    void SetUp() override {
+        AgentEndToEnd::SetUp();
+        writeModuleProgram(moduleFolder(), "1.0");
+        newVersion = fs::path(stagingRoot.path().toStdString()) / "module";
+        writeModuleProgram(newVersion, "2.0");
+        writeFile(newVersion / "README.TXT", "version 2.0\n");
+        fs::create_directories(newVersion / "DATA");
+        // Incompressible, so that the entry fills most of the archive.
+        std::string table(50'000, '\0');
+        std::uint32_t state = 12345;
+        for (char& ch : table) {
+            state = state * 1103515245u + 12345u;
+            ch = char(state >> 24);
+        }
+        writeFile(newVersion / "DATA" / "TABLE.DAT", table);
+    }
+    // The module folder still holds a program that runs: the old one, started by the agent.
+    void expectOldProgramKeptAndStarted() {
+        EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
+        EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.EXE.previous"));
+    }
+    // Nothing written beside the module folder.
+    void expectNothingOutsideTheModule() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(moduleRoot.path().toStdString()))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"Apps Dir"});
+    }
+
+    QTemporaryDir stagingRoot;
+    fs::path newVersion;
+};
+
+TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
+    publish(newVersion, "2.0");
+    startServer();
+    const AgentRun run = runAgent("1.0");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(progressOf(run), (std::vector<int>{0, 1, 2, 3, 4}));
+    const qsizetype downloading = run.lines.indexOf("Status: Downloading the latest version...");
+    const qsizetype unpacking = run.lines.indexOf("Status: Unpacking...");
+    const qsizetype updated = run.lines.indexOf("Status: Software updated succesfully!");
+    ASSERT_GE(downloading, 0);
+    EXPECT_EQ(run.lines[downloading + 1], "Avance: 2");
+    EXPECT_EQ(run.lines[unpacking + 1], "Avance: 3");
+    EXPECT_EQ(run.lines[updated + 1], "Avance: 4");
+    EXPECT_EQ(run.lines[updated + 2], kUpdated);
+    EXPECT_EQ(run.lines.back(), "Unload: WinMain");
+
+    EXPECT_EQ(startedVersions("2.0\n"), "2.0\n");
+    EXPECT_EQ(readAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+    EXPECT_EQ(fs::file_size(moduleFolder() / "DATA" / "TABLE.DAT"), 50'000u);
+    EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.ZIP"));
+    EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.VER"));
+    EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.EXE.previous"));
+    expectNothingOutsideTheModule();
+}
+
+TEST_F(Installation, ArchiveMissingOnTheServerRestartsTheOldProgram) {
+    writeFile(serverFolder() / "EDITOR.VER", "2.0");
+    // A copy left by an earlier failed run: deleted before the transfer, so it cannot be used.
+    writeFile(moduleFolder() / "EDITOR.ZIP", "PK left over");
+    startServer();
+    const AgentRun run = runAgent("1.0");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.lines.contains(kNotUpdated));
+    EXPECT_FALSE(run.lines.contains("Status: Unpacking..."));
+    EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.ZIP"));
+    EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.VER")) << "kept for the next run to delete";
+    expectOldProgramKeptAndStarted();
+}
+
+enum class Fault {
+    DroppedHalfWay,
+    TruncatedArchive,
+    CorruptEntry,
+    WrongPassword,
+    NoProgramFile,
+    ZipSlipEntry,
+    EngineMissing
+};
+
+struct FaultCase {
+    const char* name;
+    Fault fault;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FailedInstallation : public Installation, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    // Builds the server's files for the fault; answers the server rules and agent settings.
+    std::pair<QStringList, QStringList> prepare(Fault fault) {
+        const fs::path archive = serverFolder() / "EDITOR.ZIP";
+        switch (fault) {
+        case Fault::DroppedHalfWay:
+            publish(newVersion, "2.0");
+            return {{"--rule", "EDITOR.ZIP=drop"}, {}};
+        case Fault::TruncatedArchive: {
+            publish(newVersion, "2.0");
+            std::string bytes = readAll(archive);
+            writeFile(archive, bytes.substr(0, bytes.size() * 2 / 3));
+            return {};
+        }
+        case Fault::CorruptEntry: {
+            publish(newVersion, "2.0", nullptr);
+            // Flip bytes inside the compressed data of the largest entry.
+            std::string bytes = readAll(archive);
+            const size_t at = bytes.find("TABLE.DAT");
+            for (size_t i = at + 60; i < at + 90 && i < bytes.size(); ++i)
+                bytes[i] = char(bytes[i] ^ 0x5a);
+            writeFile(archive, bytes);
+            return {};
+        }
+        case Fault::WrongPassword:
+            publish(newVersion, "2.0", "not-ours");
+            return {};
+        case Fault::NoProgramFile:
+            publish(newVersion, "2.0");
+            zipDelete(archive, "EDITOR.EXE");
+            return {};
+        case Fault::ZipSlipEntry:
+            writeFile(serverFolder() / "EDITOR.VER", "2.0");
+            pythonZip(archive, {{"EDITOR.EXE", "#!/bin/sh\necho evil > STARTED.TXT\n"},
+                                {"../ESCAPED.TXT", "outside"}});
+            return {};
+        case Fault::EngineMissing:
+            publish(newVersion, "2.0");
+            return {{}, {"QUILLSET_UNZIP32=/nonexistent/libunzip32.so"}};
+        }
+        return {};
+    }
+    static void zipDelete(const fs::path& archive, const char* entry) {
+        QProcess zip;
+        zip.start("zip", {"-q", "-d", QString::fromStdString(archive.string()), entry});
+        ASSERT_TRUE(zip.waitForFinished(10'000));
+        ASSERT_EQ(zip.exitCode(), 0);
+    }
+    // Entry names that zip itself will not write, stored with Python's zipfile.
+    static void pythonZip(const fs::path& archive,
+                          const std::vector<std::pair<std::string, std::string>>& entries) {
+        QString script = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n";
+        for (const auto& [name, text] : entries)
+            script +=
+                QString::fromStdString("z.writestr(" + quoted(name) + ", " + quoted(text) + ")\n");
+        script += "z.close()\n";
+        QProcess python;
+        python.start("python3", {"-c", script, QString::fromStdString(archive.string())});
+        ASSERT_TRUE(python.waitForFinished(10'000));
+        ASSERT_EQ(python.exitCode(), 0);
+    }
+    static std::string quoted(const std::string& text) {
+        std::string out = "'";
+        for (char ch : text)
+            out += ch == '\n' ? std::string("\\n") : std::string(1, ch);
+        return out + "'";
+    }
+};
+
+TEST_P(FailedInstallation, KeepsARunnableProgramAndTellsTheUser) {
+    const auto [rules, settings] = prepare(GetParam().fault);
+    startServer(rules);
+    const AgentRun run = runAgent("1.0", settings);
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.lines.contains(kNotUpdated));
+    EXPECT_FALSE(run.lines.contains(kUpdated));
+    EXPECT_EQ(run.lines.back(), "Unload: WinMain");
+    expectOldProgramKeptAndStarted();
+    expectNothingOutsideTheModule();
+}
+
+INSTANTIATE_TEST_SUITE_P(Agent, FailedInstallation,
+                         ::testing::Values(FaultCase{"DroppedHalfWay", Fault::DroppedHalfWay},
+                                           FaultCase{"TruncatedArchive", Fault::TruncatedArchive},
+                                           FaultCase{"CorruptEntry", Fault::CorruptEntry},
+                                           FaultCase{"WrongPassword", Fault::WrongPassword},
+                                           FaultCase{"NoProgramFile", Fault::NoProgramFile},
+                                           FaultCase{"ZipSlipEntry", Fault::ZipSlipEntry},
+                                           FaultCase{"EngineMissing", Fault::EngineMissing}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Installation, ProgramThatCannotBeSetAsideStopsTheUpdate) {
+    publish(newVersion, "2.0");
+    startServer();
+    // A folder standing where the old program would be set aside cannot be replaced by it.
+    fs::create_directories(moduleFolder() / "EDITOR.EXE.previous" / "KEEP");
+    const AgentRun run = runAgent("1.0");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.lines.contains(kNotUpdated));
+    EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
+    EXPECT_FALSE(fs::exists(moduleFolder() / "README.TXT")) << "nothing was unpacked";
+    EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.EXE.previous" / "KEEP"));
+}
+
+} // namespace
+} // namespace quillset::testing

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "unzip32.h"
+
+#include <string>
+#include <vector>
+
+namespace quillset::unzip32 {
+
+// Answers libarchive's passphrase requests for one entry from the password callback: asked
+// again after each wrong password until the callback has none, repeats one that already
+// failed, or has had ten tries (libarchive would otherwise ask for ever).
+class PasswordAsker {
+public:
+    explicit PasswordAsker(UnzipPasswordFunction ask) : ask_(ask) {}
+
+    // A new entry: its name for the callback, and a clean slate.
+    void startEntry(const std::string& shownName);
+    // The next password to try, or nullptr when there is none; libarchive copies it.
+    const char* next();
+
+    // Whether the callback answered that it has no password, and whether any was tried.
+    bool declined() const { return declined_; }
+    bool triedAny() const { return !tried_.empty(); }
+
+private:
+    UnzipPasswordFunction ask_;
+    std::string entryName_;
+    std::vector<std::string> tried_;
+    std::string current_;
+    bool declined_ = false;
+    bool exhausted_ = false;
+};
+
+} // namespace quillset::unzip32

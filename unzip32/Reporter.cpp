@@ -1,0 +1,40 @@
+#include "Reporter.h"
+
+#include "Cp1252.h"
+
+#include <algorithm>
+
+namespace quillset::unzip32 {
+
+void Reporter::say(int level, std::string_view utf8Text) {
+    if (messageLevel_ < level)
+        return;
+    printRaw(Utf8ToCp1252(utf8Text));
+    printRaw("\n");
+}
+
+void Reporter::report(const Problem& problem, const std::string& entryName) {
+    result_ = MoreSerious(result_, problem.code);
+    if (messageLevel_ < 1)
+        return;
+    const char* kind = problem.code == UZ_WARNING   ? "warning: "
+                       : problem.code == UZ_REFUSED ? "refused: "
+                                                    : "error: ";
+    std::string line = kind;
+    if (!entryName.empty())
+        line += entryName + ": ";
+    printRaw(line + Utf8ToCp1252(problem.text));
+    printRaw("\n");
+}
+
+void Reporter::printRaw(std::string_view bytes) {
+    if (!print_)
+        return;
+    while (!bytes.empty()) {
+        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
+        print_(bytes.data(), static_cast<std::uint32_t>(piece));
+        bytes.remove_prefix(piece);
+    }
+}
+
+} // namespace quillset::unzip32
