@@ -146,9 +146,8 @@ protected:
             publish(staging, "2.0");
             return {};
         case Fault::NotAProgram:
-            writeFile(staging / "EDITOR.EXE", std::string("\x7f"
-                                                          "ELF garbage, not a program",
-                                                          28));
+            writeFile(staging / "EDITOR.EXE", "\x7f"
+                                              "ELF, but no program at all");
             publish(staging, "2.0");
             return {};
         }
