@@ -158,8 +158,9 @@ protected:
         switch (step) {
         case Step::VersionFile:
             publish(staging, "2.0");
-            if (mountModuleDisk(64 * 1024))
+            if (mountModuleDisk(64 * 1024)) {
                 EXPECT_TRUE(SmallDisk::FillUp(moduleFolder() / "FILLER.BIN"));
+            }
             break;
         case Step::ArchiveTransfer:
             // Room for the program and the version file, not for the 50 kB archive.
