@@ -199,6 +199,17 @@ protected:
         }
         return stray;
     }
+    // Files of the new version that a failed run left behind but that differ from the published
+    // ones: a half-written file the module would take for whole.
+    std::vector<std::string> halfWrittenFiles() const {
+        std::vector<std::string> half;
+        for (const char* name : {"README.TXT", "DATA/TABLE.DAT"}) {
+            const fs::path left = moduleFolder() / name;
+            if (fs::exists(left) && readAll(left) != readAll(staging / name))
+                half.push_back(name);
+        }
+        return half;
+    }
     std::vector<std::string> besideTheModule() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(moduleRoot.path().toStdString()))
@@ -269,6 +280,7 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     }
     EXPECT_EQ(besideTheModule(), std::vector<std::string>{"Apps Dir"});
     EXPECT_EQ(strayFiles(), std::vector<std::string>{});
+    EXPECT_EQ(halfWrittenFiles(), std::vector<std::string>{});
     if (row.step == Step::Restart) {
         EXPECT_NE(readAll(moduleFolder() / "EDITOR.EXE"), oldProgram) << "the new file is in place";
         return;
