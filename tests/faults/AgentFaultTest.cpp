@@ -1,0 +1,313 @@
+// Every step of an agent run against every fault that applies to it, with the real program, the
+// project's update server and, for a full disk, a small tmpfs mounted as the module folder.
+#include "EndToEndFixture.h"
+#include "SmallDisk.h"
+
+#include <iostream>
+#include <set>
+
+namespace quillset::testing {
+namespace {
+
+const QString kUpToDate =
+    QStringLiteral("[TLUPDATER] You have the latest version of the software.");
+const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+const QString kNotUpdated =
+    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
+
+enum class Step { VersionFile, ArchiveTransfer, Unpack, Restart };
+
+enum class Fault {
+    Dropped,
+    Stalled,
+    NotFound,
+    ServerError,
+    DiskFull,
+    Truncated,
+    Corrupt,
+    WrongPassword,
+    NotExecutable,
+    NotAProgram
+};
+
+struct FaultCase {
+    const char* name;
+    Step step;
+    Fault fault;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// The agent gives up a stalled transfer after 60 seconds without a byte; the program offers no
+// way to shorten that, so those rows wait it out.
+constexpr int kStalledRunMs = 150'000;
+constexpr int kRunMs = 60'000;
+
+// The file a module program appends its version to. It lies outside the module folder so that a
+// full module disk does not hide a start; the check for stray files looks only at the module's
+// own parent folder.
+constexpr const char* kMarkerVariable = "QUILLSET_FAULT_MARKER";
+
+class AgentFaults : public AgentEndToEnd, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    void SetUp() override {
+        AgentEndToEnd::SetUp();
+        staging = fs::path(stagingRoot.path().toStdString()) / "module";
+        writeProgram(staging, "2.0");
+        writeFile(staging / "README.TXT", "version 2.0\n");
+        fs::create_directories(staging / "DATA");
+        // Incompressible, so that the archive is large enough to be cut half-way.
+        std::string table(50'000, '\0');
+        std::uint32_t state = 12345;
+        for (char& ch : table) {
+            state = state * 1103515245u + 12345u;
+            ch = char(state >> 24);
+        }
+        writeFile(staging / "DATA" / "TABLE.DAT", table);
+    }
+    void TearDown() override {
+        disk.reset();
+        if (!IsSkipped()) {
+            ++tried;
+            if (!HasFailure())
+                ++passed;
+        }
+    }
+    static void TearDownTestSuite() {
+        std::cout << "fault cases: " << tried << " tried, " << passed << " passed" << std::endl;
+    }
+
+    static void writeProgram(const fs::path& folder, const std::string& version) {
+        fs::create_directories(folder);
+        writeFile(folder / "EDITOR.EXE",
+                  "#!/bin/sh\necho " + version + " >> \"$" + kMarkerVariable + "\"\n");
+        fs::permissions(folder / "EDITOR.EXE", fs::perms::owner_all | fs::perms::group_read |
+                                                   fs::perms::group_exec | fs::perms::others_read |
+                                                   fs::perms::others_exec);
+    }
+    fs::path marker(const char* name) const {
+        return fs::path(markerRoot.path().toStdString()) / name;
+    }
+    // The module folder on a tmpfs of `bytes`, holding the old program; where none can be
+    // mounted, `noDisk` says why.
+    bool mountModuleDisk(std::size_t bytes) {
+        disk = SmallDisk::Mount(moduleFolder(), bytes, noDisk);
+        if (disk)
+            writeProgram(moduleFolder(), "1.0");
+        return disk != nullptr;
+    }
+
+    // Builds the server's files and the module folder for the row; answers the server rules.
+    QStringList prepare(const FaultCase& row) {
+        const fs::path archive = serverFolder() / "EDITOR.ZIP";
+        switch (row.fault) {
+        case Fault::Dropped:
+        case Fault::Stalled:
+        case Fault::NotFound:
+        case Fault::ServerError: {
+            publish(staging, "2.0");
+            const char* name = row.step == Step::VersionFile ? "EDITOR.VER" : "EDITOR.ZIP";
+            // The version file is padded so that half of it still reaches the agent.
+            const char* pad = row.step == Step::VersionFile ? "pad=4000," : "";
+            const char* directive = row.fault == Fault::Dropped    ? "drop"
+                                    : row.fault == Fault::Stalled  ? "stall"
+                                    : row.fault == Fault::NotFound ? "404"
+                                                                   : "500";
+            return {"--rule", QString::asprintf("%s=%s%s", name, pad, directive)};
+        }
+        case Fault::DiskFull:
+            return prepareDiskFull(row.step);
+        case Fault::Truncated: {
+            publish(staging, "2.0");
+            // Announced as complete, so the transfer succeeds and the unpack meets the cut.
+            const auto size = fs::file_size(archive);
+            return {"--rule",
+                    QString::asprintf("EDITOR.ZIP=truncate=%ju", uintmax_t(size * 2 / 3))};
+        }
+        case Fault::Corrupt: {
+            publish(staging, "2.0");
+            std::string bytes = readAll(archive);
+            const size_t at = bytes.find("TABLE.DAT");
+            EXPECT_NE(at, std::string::npos);
+            for (size_t i = at + 60; i < at + 2000 && i < bytes.size(); ++i)
+                bytes[i] = char(bytes[i] ^ 0x5a);
+            writeFile(archive, bytes);
+            return {};
+        }
+        case Fault::WrongPassword:
+            publish(staging, "2.0", "not-ours");
+            return {};
+        case Fault::NotExecutable:
+            fs::permissions(staging / "EDITOR.EXE", fs::perms::owner_read | fs::perms::owner_write |
+                                                        fs::perms::group_read |
+                                                        fs::perms::others_read);
+            publish(staging, "2.0");
+            return {};
+        case Fault::NotAProgram:
+            writeFile(staging / "EDITOR.EXE", "\x7f"
+                                              "ELF, but no program at all");
+            publish(staging, "2.0");
+            return {};
+        }
+        return {};
+    }
+
+    QStringList prepareDiskFull(Step step) {
+        switch (step) {
+        case Step::VersionFile:
+            publish(staging, "2.0");
+            if (mountModuleDisk(64 * 1024)) {
+                EXPECT_TRUE(SmallDisk::FillUp(moduleFolder() / "FILLER.BIN"));
+            }
+            break;
+        case Step::ArchiveTransfer:
+            // Room for the program and the version file, not for the 50 kB archive.
+            publish(staging, "2.0");
+            mountModuleDisk(32 * 1024);
+            break;
+        case Step::Unpack:
+            // The archive fits; the 4 MB it unpacks to does not.
+            writeFile(staging / "DATA" / "TABLE.DAT", std::string(4 << 20, 'q'));
+            publish(staging, "2.0");
+            mountModuleDisk(256 * 1024);
+            break;
+        case Step::Restart:
+            break;
+        }
+        return {};
+    }
+
+    // Who started: the versions the module programs wrote, waiting a little for a detached start.
+    std::string started(const std::string& expected) const {
+        for (int i = 0; i < 50 && readAll(marker("started")) != expected; ++i)
+            QThread::msleep(100);
+        return readAll(marker("started"));
+    }
+
+    // Files in the module folder that are neither the module's nor the agent's local copies.
+    std::vector<std::string> strayFiles() const {
+        static const std::set<std::string> known{"EDITOR.EXE",    "EDITOR.VER", "EDITOR.ZIP",
+                                                 "README.TXT",    "DATA",       "FILLER.BIN",
+                                                 "DATA/TABLE.DAT"};
+        std::vector<std::string> stray;
+        for (const auto& entry : fs::recursive_directory_iterator(moduleFolder())) {
+            const std::string name = entry.path().lexically_relative(moduleFolder()).string();
+            if (!known.contains(name))
+                stray.push_back(name);
+        }
+        return stray;
+    }
+    // Files of the new version that a failed run left behind but that differ from the published
+    // ones: a half-written file the module would take for whole.
+    std::vector<std::string> halfWrittenFiles() const {
+        std::vector<std::string> half;
+        for (const char* name : {"README.TXT", "DATA/TABLE.DAT"}) {
+            const fs::path left = moduleFolder() / name;
+            if (fs::exists(left) && readAll(left) != readAll(staging / name))
+                half.push_back(name);
+        }
+        return half;
+    }
+    std::vector<std::string> besideTheModule() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(moduleRoot.path().toStdString()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+    // Runs the module folder's program as its starting program would; answers what it wrote.
+    std::string runProgramFile() const {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kMarkerVariable, QString::fromStdString(marker("after").string()));
+        program.setProcessEnvironment(environment);
+        program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
+        program.waitForFinished(10'000);
+        return readAll(marker("after"));
+    }
+
+    QTemporaryDir stagingRoot;
+    QTemporaryDir markerRoot;
+    fs::path staging;
+    std::unique_ptr<SmallDisk> disk;
+    std::string noDisk;
+    static inline int tried = 0;
+    static inline int passed = 0;
+};
+
+TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
+    const FaultCase& row = GetParam();
+    if (row.fault != Fault::DiskFull)
+        writeProgram(moduleFolder(), "1.0");
+    const QStringList rules = prepare(row);
+    if (!noDisk.empty())
+        GTEST_SKIP() << noDisk;
+    ASSERT_FALSE(HasFailure());
+    const std::string oldProgram = readAll(moduleFolder() / "EDITOR.EXE");
+    startServer(rules);
+
+    const AgentRun run = RunAgent(
+        kProgram, commandLine("1.0"),
+        {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
+         QString(kMarkerVariable) + "=" + QString::fromStdString(marker("started").string())},
+        row.fault == Fault::Stalled ? kStalledRunMs : kRunMs);
+    ASSERT_TRUE(run.finished) << "the agent did not end";
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_EQ(run.lines.back(), "Unload: WinMain");
+
+    switch (row.step) {
+    case Step::VersionFile:
+        EXPECT_TRUE(run.lines.contains(kUpToDate)) << run.lines.join('\n').toStdString();
+        EXPECT_FALSE(
+            run.lines.contains(QStringLiteral("Status: Downloading the latest version...")));
+        EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.VER"));
+        break;
+    case Step::ArchiveTransfer:
+        EXPECT_FALSE(run.lines.contains(QStringLiteral("Status: Unpacking...")));
+        EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.ZIP")) << "no part of it is kept";
+        [[fallthrough]];
+    case Step::Unpack:
+        EXPECT_TRUE(run.lines.contains(kNotUpdated)) << run.lines.join('\n').toStdString();
+        EXPECT_FALSE(run.lines.contains(kUpdated));
+        EXPECT_EQ(started("1.0\n"), "1.0\n") << "the old program is started again";
+        break;
+    case Step::Restart:
+        EXPECT_TRUE(run.lines.contains(kUpdated)) << run.lines.join('\n').toStdString();
+        QThread::msleep(500);
+        EXPECT_EQ(readAll(marker("started")), "") << "the program file cannot start";
+        break;
+    }
+    EXPECT_EQ(besideTheModule(), std::vector<std::string>{"Apps Dir"});
+    EXPECT_EQ(strayFiles(), std::vector<std::string>{});
+    EXPECT_EQ(halfWrittenFiles(), std::vector<std::string>{});
+    if (row.step == Step::Restart) {
+        EXPECT_NE(readAll(moduleFolder() / "EDITOR.EXE"), oldProgram) << "the new file is in place";
+        return;
+    }
+    EXPECT_EQ(readAll(moduleFolder() / "EDITOR.EXE"), oldProgram);
+    EXPECT_EQ(runProgramFile(), "1.0\n") << "the module's program file runs";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, AgentFaults,
+    ::testing::Values(FaultCase{"VersionFileDroppedHalfWay", Step::VersionFile, Fault::Dropped},
+                      FaultCase{"VersionFileStalledPastTimeOut", Step::VersionFile, Fault::Stalled},
+                      FaultCase{"VersionFileNotFound404", Step::VersionFile, Fault::NotFound},
+                      FaultCase{"VersionFileServerError500", Step::VersionFile, Fault::ServerError},
+                      FaultCase{"VersionFileDiskFull", Step::VersionFile, Fault::DiskFull},
+                      FaultCase{"ArchiveDroppedHalfWay", Step::ArchiveTransfer, Fault::Dropped},
+                      FaultCase{"ArchiveStalledPastTimeOut", Step::ArchiveTransfer, Fault::Stalled},
+                      FaultCase{"ArchiveNotFound404", Step::ArchiveTransfer, Fault::NotFound},
+                      FaultCase{"ArchiveServerError500", Step::ArchiveTransfer, Fault::ServerError},
+                      FaultCase{"ArchiveDiskFull", Step::ArchiveTransfer, Fault::DiskFull},
+                      FaultCase{"UnpackTruncatedArchive", Step::Unpack, Fault::Truncated},
+                      FaultCase{"UnpackCorruptArchive", Step::Unpack, Fault::Corrupt},
+                      FaultCase{"UnpackWrongPassword", Step::Unpack, Fault::WrongPassword},
+                      FaultCase{"UnpackDiskFull", Step::Unpack, Fault::DiskFull},
+                      FaultCase{"RestartProgramNotExecutable", Step::Restart, Fault::NotExecutable},
+                      FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quillset::testing
