@@ -25,13 +25,14 @@ void PainterSurface::PrintText(const QString& text) {
     QPainter& painter = ActivePainter();
     const QFont font = DeviceFont();
     painter.setFont(font);
-    painter.setPen(ToQColor(foreColor_));
+    painter.setPen(ToQColor(ForeColor()));
     // CurrentX/CurrentY name the line box's top-left; Qt places text by its baseline.
     const QFontMetricsF metrics(font, painter.device());
-    const QPointF baseline(currentX_ * unitsPerTwip_, currentY_ * unitsPerTwip_ + metrics.ascent());
+    const QPointF baseline(CurrentX() * unitsPerTwip_,
+                           CurrentY() * unitsPerTwip_ + metrics.ascent());
     painter.drawText(baseline, text);
-    currentY_ = float(currentY_ + DeviceLineHeight(font) / unitsPerTwip_);
-    currentX_ = 0;
+    SetCurrentY(float(CurrentY() + DeviceLineHeight(font) / unitsPerTwip_));
+    SetCurrentX(0);
 }
 
 void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {

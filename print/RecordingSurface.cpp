@@ -7,12 +7,12 @@ namespace quillset {
 RecordingSurface::Operation RecordingSurface::current(Kind kind) const {
     Operation op;
     op.kind = kind;
-    op.x = currentX_;
-    op.y = currentY_;
-    op.fontName = fontName_;
-    op.fontSize = fontSize_;
-    op.italic = italic_;
-    op.color = foreColor_;
+    op.x = CurrentX();
+    op.y = CurrentY();
+    op.fontName = FontName();
+    op.fontSize = FontSize();
+    op.italic = FontItalic();
+    op.color = ForeColor();
     return op;
 }
 
@@ -26,15 +26,15 @@ std::vector<RecordingSurface::Operation> RecordingSurface::texts() const {
 }
 
 float RecordingSurface::TextWidth(const QString& text) const {
-    return float(text.size()) * fontSize_ * charWidthPerPoint_;
+    return float(text.size()) * FontSize() * charWidthPerPoint_;
 }
 
 void RecordingSurface::PrintText(const QString& text) {
     Operation op = current(Kind::Text);
     op.text = text;
     operations_.push_back(op);
-    currentX_ = 0;
-    currentY_ = op.y + lineHeight();
+    SetCurrentX(0);
+    SetCurrentY(op.y + lineHeight());
 }
 
 void RecordingSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {
