@@ -19,6 +19,7 @@ fi
 out_dir=${QUILLSET_OUT_DIR:-$PWD/out}
 mkdir -p "$out_dir"
 export QT_QPA_PLATFORM=offscreen QUILLSET_UNATTENDED=1
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 for program in quotation movie; do
   if [ -x "$bin/$program" ]; then
     "$bin/$program" --print --pdf "$out_dir/$program.pdf"
