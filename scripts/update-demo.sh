@@ -49,8 +49,9 @@ for _ in $(seq 50); do grep -q '^PORT' "$demo/server.out" 2>/dev/null && break; 
 grep -q '^PORT' "$demo/server.out" || { echo "update demo: the server could not listen on port $port" >&2; exit 1; }
 
 echo "== Installed: $(cat "$module/README.TXT")"
+# QUILLSET_DEMO_WRAPPER runs the agent under a measuring tool ("/usr/bin/time -v", valgrind...).
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} QUILLSET_UNATTENDED=1 \
-  "$agent" demo 1.0 "${module// /%}"
+  ${QUILLSET_DEMO_WRAPPER:-} "$agent" demo 1.0 "${module// /%}"
 for _ in $(seq 50); do [ -s "$module/STARTED.TXT" ] && break; sleep 0.1; done
 echo "== Module folder after the update:"
 (cd "$module" && find . -type f | sort)
