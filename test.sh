@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs every test.
 #   ./test.sh              normal build in build/
 #   ./test.sh --sanitize   AddressSanitizer + UBSan build in build-sanitize/
+#   ./test.sh --fuzz       clang libFuzzer build in build-fuzz/; each target runs a few seconds
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -13,6 +14,10 @@ if [ "${1:-}" = "--sanitize" ]; then
   cmake_args+=(-DQUILLSET_SANITIZE=ON -DQUILLSET_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+elif [ "${1:-}" = "--fuzz" ]; then
+  build_dir=build-fuzz
+  export CC=clang CXX=clang++
+  cmake_args+=(-DQUILLSET_FUZZ=ON -DQUILLSET_TESTS=OFF -DQUILLSET_BENCH=OFF)
 fi
 cmake -S . -B "$build_dir" "${cmake_args[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
