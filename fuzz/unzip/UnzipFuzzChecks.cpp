@@ -99,8 +99,10 @@ std::string checkFolder(const fs::path& root, const fs::path& folder) {
         if (lstat(it->path().c_str(), &status) != 0)
             return "vanished: " + it->path().string();
         const std::string name = it->path().filename().string();
-        // The engine's temporaries are ".uz-PID-N"; an entry may well be called ".uz-" itself.
-        if (name.rfind(temporaryPrefix, 0) == 0)
+        // The engine's temporaries are ".uz-PID-N" with N a counter; an entry may well be named
+        // like the prefix, and the engine creates its temporaries exclusively beside such names.
+        if (name.rfind(temporaryPrefix, 0) == 0 && name.size() > temporaryPrefix.size() &&
+            name.find_first_not_of("0123456789", temporaryPrefix.size()) == std::string::npos)
             return "temporary left: " + it->path().string();
         if (S_ISLNK(status.st_mode)) {
             const fs::path target = fs::weakly_canonical(it->path(), error);
