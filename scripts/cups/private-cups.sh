@@ -62,9 +62,15 @@ chmod 755 "$dir/serverbin" "$dir/serverbin/filter" "$dir/serverbin/filter/quills
 cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
 echo $! >"$dir/cupsd.pid"
 export CUPS_SERVER=$dir/cups.sock
-for _ in $(seq 50); do
-  lpstat -r >/dev/null 2>&1 && break
+# lpstat -r answers 0 whether or not the scheduler runs; its words tell.
+for _ in $(seq 100); do
+  [ -S "$dir/cups.sock" ] && lpstat -r 2>/dev/null | grep -q "is running" && break
   sleep 0.1
 done
-lpadmin -p QuillsetFile -E -v "file://$dir/out/job.pdf" -P "$here/passthrough.ppd" 2>/dev/null
+for _ in $(seq 20); do
+  lpadmin -p QuillsetFile -E -v "file://$dir/out/job.pdf" -P "$here/passthrough.ppd" 2>/dev/null &&
+    break
+  sleep 0.25
+done
+lpstat -p QuillsetFile >/dev/null 2>&1 || { echo "private-cups: the queue could not be added" >&2; exit 1; }
 echo "CUPS_SERVER=$CUPS_SERVER"

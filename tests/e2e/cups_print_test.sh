@@ -13,7 +13,8 @@ if [ "$(id -u)" -ne 0 ] || ! command -v cupsd >/dev/null; then
 fi
 rm -rf "$work" && mkdir -p "$work"
 trap '"$cups" stop "$work"' EXIT
-eval "$("$cups" start "$work")"
+server=$("$cups" start "$work") || { echo "FAIL: the private print server did not start"; exit 1; }
+eval "$server"
 export CUPS_SERVER QT_QPA_PLATFORM=offscreen QUILLSET_UNATTENDED=1
 
 failures=0
