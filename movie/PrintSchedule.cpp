@@ -13,13 +13,7 @@ namespace {
 
 constexpr float kFooterY = 14500;
 
-struct PictureFile {
-    const char16_t* path;
-    float x, y;
-    std::int16_t width, height;
-};
-
-constexpr PictureFile kPictureFiles[] = {
+constexpr PictureFilePlacement kPictureFiles[] = {
     {u"C:\\QSET_DEMOS\\FORMATED TEXT\\IMAGE1.WMF", 615, 585, 1215, 14730},
     {u"C:\\QSET_DEMOS\\FORMATED TEXT\\IMAGE2.WMF", 1912, 1972, 9450, 286},
     {u"C:\\QSET_DEMOS\\FORMATED TEXT\\IMAGE3.WMF", 9908, 652, 1417, 1237},
@@ -73,9 +67,8 @@ void DestroyTextAreas(TextForm& textForm) {
 void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
                   const ScheduleContents& contents) {
     pictures.Load();
-    for (const PictureFile& file : kPictureFiles)
-        PlacePictureFile(page, pictures, QString::fromUtf16(file.path), file.x, file.y, file.width,
-                         file.height);
+    for (const PictureFilePlacement& file : kPictureFiles)
+        PlacePictureFile(page, pictures, file);
     PlacePicture(page, pictures, contents.picture1, 4958, 3202, 6240, 5820);
     PlacePicture(page, pictures, contents.picture2, 2272, 9622, 2626, 2144);
 

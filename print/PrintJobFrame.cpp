@@ -63,11 +63,12 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
     return {true, {}};
 }
 
-void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures, const QString& windowsPath,
-                      float x, float y, std::int16_t width, std::int16_t height) {
+void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures,
+                      const PictureFilePlacement& placement) {
+    const auto [windowsPath, x, y, width, height] = placement;
     const int index = pictures.HighestDocImg() + 1;
     pictures.CreateDocImg(index);
-    pictures.LoadDocImg(index, windowsPath);
+    pictures.LoadDocImg(index, QString::fromUtf16(windowsPath));
     page.DrawPicture(pictures.DocImg(index), x, y, width, height);
 }
 

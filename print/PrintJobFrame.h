@@ -47,10 +47,17 @@ struct PrintJobResult {
 PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& layout,
                            const std::function<void(PrintSurface& page)>& content);
 
-// Creates the next DocImg slot, loads the picture file at a Windows-style path into it and draws
-// it scaled into the rectangle. Throws PrintFailure when the file cannot be loaded.
-void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures, const QString& windowsPath,
-                      float x, float y, std::int16_t width, std::int16_t height);
+// A picture read from a fixed file (a Windows-style path) and the rectangle it fills on the page.
+struct PictureFilePlacement {
+    const char16_t* windowsPath;
+    float x, y;
+    std::int16_t width, height;
+};
+
+// Creates the next DocImg slot, loads the picture file into it and draws it scaled into its
+// rectangle. Throws PrintFailure when the file cannot be loaded.
+void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures,
+                      const PictureFilePlacement& placement);
 // The same for a picture at hand (from a form's picture box or a text canvas).
 void PlacePicture(PrintSurface& page, PicturesFrm& pictures, const Picture& picture, float x,
                   float y, std::int16_t width, std::int16_t height);

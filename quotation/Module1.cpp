@@ -13,13 +13,7 @@ constexpr OleColor kTeal = 0x808000;
 constexpr OleColor kBlack = 0;
 constexpr float kFooterY = 15045;
 
-struct PictureElement {
-    const char16_t* file;
-    float x, y;
-    std::int16_t width, height;
-};
-
-constexpr PictureElement kPictures[] = {
+constexpr PictureFilePlacement kPictures[] = {
     {u"C:\\QSET_DEMOS\\QUOTATION\\GLOBE.WMF", 577, 570, 1515, 1695},
     {u"C:\\QSET_DEMOS\\QUOTATION\\LINE.WMF", 2265, 1315, 9615, 100},
     {u"C:\\QSET_DEMOS\\QUOTATION\\LINE2.WMF", 585, 2260, 3405, 100},
@@ -42,9 +36,8 @@ void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& str
     page.DrawLine(8520, 13042, 11910, 13042, WindowTextColor);
 
     pictures.Load();
-    for (const PictureElement& picture : kPictures)
-        PlacePictureFile(page, pictures, QString::fromUtf16(picture.file), picture.x, picture.y,
-                         picture.width, picture.height);
+    for (const PictureFilePlacement& picture : kPictures)
+        PlacePictureFile(page, pictures, picture);
 
     const QString arial = QStringLiteral("Arial");
     const QString sansSerif = QStringLiteral("MS Sans Serif");

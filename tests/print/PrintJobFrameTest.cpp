@@ -9,7 +9,7 @@ namespace {
 using Kind = RecordingSurface::Kind;
 using test::FrameServices;
 
-const QString kGlobe = QStringLiteral("C:\\QSET_DEMOS\\QUOTATION\\GLOBE.WMF");
+constexpr char16_t kGlobe[] = u"C:\\QSET_DEMOS\\QUOTATION\\GLOBE.WMF";
 
 TEST(PrintJobFrame, SettingsComeFirstInOrderAndTheScheduleAddsSettingOne) {
     for (bool schedule : {false, true}) {
@@ -74,7 +74,7 @@ TEST(PrintJobFrame, SlotsAreCreatedFromOneAndAllDestroyedAfterTheJob) {
     std::vector<int> created;
     RunPrintJob(f.services, {false, 15045}, [&](PrintSurface& page) {
         for (int i = 0; i < 3; ++i) {
-            PlacePictureFile(page, f.pictures, kGlobe, 100, 100, 500, 500);
+            PlacePictureFile(page, f.pictures, {kGlobe, 100, 100, 500, 500});
             created.push_back(f.pictures.HighestDocImg());
         }
     });
@@ -104,8 +104,9 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
     const std::vector<FailureCase> cases = {
         {"MissingPicture", true,
          [](PrintSurface& page, PicturesFrm& pictures) {
-             PlacePictureFile(page, pictures, kGlobe, 0, 0, 10, 10);
-             PlacePictureFile(page, pictures, "C:\\QSET_DEMOS\\QUOTATION\\NOPE.WMF", 0, 0, 10, 10);
+             PlacePictureFile(page, pictures, {kGlobe, 0, 0, 10, 10});
+             PlacePictureFile(page, pictures,
+                              {u"C:\\QSET_DEMOS\\QUOTATION\\NOPE.WMF", 0, 0, 10, 10});
          }},
         {"NoPrinter", false, [](PrintSurface&, PicturesFrm&) {}},
         {"OtherRuntimeError", true,
@@ -140,14 +141,14 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
 TEST(PrintJobFrame, ASecondJobAfterAFailedOneStartsAgainFromSlotOne) {
     FrameServices f;
     const auto twoThenFail = [&](PrintSurface& page) {
-        PlacePictureFile(page, f.pictures, kGlobe, 0, 0, 10, 10);
-        PlacePictureFile(page, f.pictures, kGlobe, 0, 0, 10, 10);
+        PlacePictureFile(page, f.pictures, {kGlobe, 0, 0, 10, 10});
+        PlacePictureFile(page, f.pictures, {kGlobe, 0, 0, 10, 10});
         throw PrintFailure("device error");
     };
     EXPECT_FALSE(RunPrintJob(f.services, {false, 15045}, twoThenFail).sent);
     int firstSlot = -1;
     const PrintJobResult second = RunPrintJob(f.services, {false, 15045}, [&](PrintSurface& page) {
-        PlacePictureFile(page, f.pictures, kGlobe, 0, 0, 10, 10);
+        PlacePictureFile(page, f.pictures, {kGlobe, 0, 0, 10, 10});
         firstSlot = f.pictures.HighestDocImg();
     });
     EXPECT_TRUE(second.sent) << second.failure.toStdString();
