@@ -1,5 +1,7 @@
 #include "DES_Crypt.h"
 
+#include "TrimSpaces.h"
+
 namespace quillset {
 
 namespace {
@@ -112,13 +114,7 @@ QString DES_Crypt::DecryptHexText(const QString& text, const QString& key) {
         result += HexToText(decryptBlock(QStringView(text).mid(offset, 16), key, convertedKey));
 
     // Only spaces are trimmed; NUL and other control characters stay.
-    qsizetype begin = 0;
-    qsizetype end = result.size();
-    while (begin < end && result[begin] == u' ')
-        ++begin;
-    while (end > begin && result[end - 1] == u' ')
-        --end;
-    return result.mid(begin, end - begin);
+    return TrimSpaces(result).toString();
 }
 
 } // namespace quillset

@@ -1,5 +1,7 @@
 #include "TextPrintingModule.h"
 
+#include "TrimSpaces.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <exception>
@@ -16,17 +18,6 @@ constexpr QStringView kTypedMark = u"%%";
 // Extra room below the previous line: between lines of one paragraph, and after a paragraph mark.
 constexpr float kLineGap = 25;
 constexpr float kParagraphGap = 75;
-
-// Only spaces: a CR or LF at either end is a character of the line and keeps its cell.
-QStringView TrimSpaces(QStringView text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 // Left to right, without overlaps, in one pass so long texts stay linear.
 QString ReplaceAll(QStringView text, QStringView from, QStringView to) {

@@ -3,6 +3,7 @@
 #include "Fonts.h"
 #include "FormLogo.h"
 #include "PlaceableMetafile.h"
+#include "TrimSpaces.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -32,16 +33,6 @@ private:
 void place(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(Form1::TwipsToPixels(left), Form1::TwipsToPixels(top),
                          Form1::TwipsToPixels(width), Form1::TwipsToPixels(height));
-}
-
-// Text boxes keep their text as typed; the click handler removes the blanks at either end.
-QString trimmedSpaces(const QString& text) {
-    qsizetype first = 0, last = text.size();
-    while (first < last && text[first] == QLatin1Char(' '))
-        ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
 }
 
 } // namespace
@@ -140,9 +131,9 @@ void Form1::showEvent(QShowEvent* event) {
 }
 
 void Form1::Command1_Click() {
-    module_.CustomerName = trimmedSpaces(Text1->text());
-    module_.CustomerAddress = trimmedSpaces(Text2->text());
-    module_.SignerName = trimmedSpaces(Text3->text());
+    module_.CustomerName = TrimSpaces(Text1->text()).toString();
+    module_.CustomerAddress = TrimSpaces(Text2->text()).toString();
+    module_.SignerName = TrimSpaces(Text3->text()).toString();
     lastResult_ = PrintQuotation(services_, module_, ListBoxItems(*List1));
 }
 

@@ -1,28 +1,15 @@
 #include "CommandLine.h"
 
 #include "NumericValue.h"
+#include "TrimSpaces.h"
 
 #include <array>
 
 namespace quillset {
 
-namespace {
-
-QString trimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == QLatin1Char(' '))
-        ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
-} // namespace
-
 CommandLineReading ReadCommandLineFields(const QString& arguments) {
     CommandLineReading reading;
-    const QString text = trimSpaces(arguments).toUpper();
+    const QString text = TrimSpaces(arguments).toString().toUpper();
     if (text.isEmpty())
         return reading;
 
@@ -37,9 +24,9 @@ CommandLineReading ReadCommandLineFields(const QString& arguments) {
     }
 
     reading.verdict = CommandLineVerdict::Read;
-    reading.fields.ModuleName = trimSpaces(fields[0]);
+    reading.fields.ModuleName = TrimSpaces(fields[0]).toString();
     reading.fields.CurrentVersion = LeadingNumber(fields[1]);
-    QString folder = trimSpaces(fields[2]).replace(QLatin1Char('%'), QLatin1Char(' '));
+    QString folder = TrimSpaces(fields[2]).toString().replace(QLatin1Char('%'), QLatin1Char(' '));
     if (!folder.endsWith(QLatin1Char('\\')))
         folder += QLatin1Char('\\');
     reading.fields.ModuleFolder = folder;
