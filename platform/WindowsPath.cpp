@@ -40,7 +40,16 @@ fs::path DriveFolder(QChar letter) {
     const QByteArray variable = "QUILLSET_DRIVE_" + QString(upper).toLatin1();
     if (const char* value = std::getenv(variable.constData()); value && *value)
         return fs::path(value);
-    return ProgramFolder() / ("drive_" + QString(upper.toLower()).toStdString());
+    const std::string name = "drive_" + QString(upper.toLower()).toStdString();
+    // Beside the program in the build tree; in the installed data folder, found relative to the
+    // program so that an installed tree works under any prefix.
+    const fs::path beside = ProgramFolder() / name;
+    const fs::path installed =
+        (ProgramFolder() / QUILLSET_INSTALLED_DATA_FROM_PROGRAM / name).lexically_normal();
+    std::error_code error;
+    if (!fs::is_directory(beside, error) && fs::is_directory(installed, error))
+        return installed;
+    return beside;
 }
 
 fs::path ResolveWindowsPath(const QString& text) {

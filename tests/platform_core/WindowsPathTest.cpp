@@ -60,4 +60,29 @@ TEST_F(WindowsPathTest, DriveWithoutVariableLiesBesideTheProgram) {
     EXPECT_EQ(ResolveWindowsPath(R"(D:\X)"), quillset::ProgramFolder() / "drive_d" / "X");
 }
 
+// A drive without its variable is looked for beside the program (build tree), then in the
+// installed data folder relative to the program. Drive Q is used only here, so the folders this
+// test makes beside the test program meet no other test.
+TEST(DriveFolderOrder, BesideTheProgramWinsOverTheInstalledFolderWhichWinsOverNothing) {
+    const fs::path beside = quillset::ProgramFolder() / "drive_q";
+    const fs::path installed =
+        (quillset::ProgramFolder() / QUILLSET_INSTALLED_DATA_FROM_PROGRAM / "drive_q")
+            .lexically_normal();
+    fs::remove_all(beside);
+    fs::remove_all(installed);
+    ::unsetenv("QUILLSET_DRIVE_Q");
+
+    EXPECT_EQ(quillset::DriveFolder('q'), beside) << "neither folder exists";
+    fs::create_directories(installed);
+    EXPECT_EQ(quillset::DriveFolder('Q'), installed) << "only the installed folder exists";
+    fs::create_directories(beside);
+    EXPECT_EQ(quillset::DriveFolder('q'), beside) << "both exist";
+    ::setenv("QUILLSET_DRIVE_Q", "/elsewhere", 1);
+    EXPECT_EQ(quillset::DriveFolder('q'), fs::path("/elsewhere")) << "the variable is set";
+
+    ::unsetenv("QUILLSET_DRIVE_Q");
+    fs::remove_all(beside);
+    fs::remove_all(installed);
+}
+
 } // namespace

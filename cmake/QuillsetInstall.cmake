@@ -1,0 +1,45 @@
+# Installing like any Linux desktop program: the GNU folder layout (cmake --install, DESTDIR),
+# menu entries and icons, and the Debian package made by CPack. Each component installs its own
+# files with the folders named here.
+include(GNUInstallDirs)
+
+# Private to the suite: the engine only the agent loads, and the tools of whoever publishes
+# modules, kept off the users' command path.
+set(QUILLSET_INSTALL_PRIVATE_DIR ${CMAKE_INSTALL_LIBDIR}/quillset)
+set(QUILLSET_INSTALL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/quillset)
+# Named after the package, as Debian wants, whatever the project is called.
+set(QUILLSET_INSTALL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillset)
+# The same folders seen from the installed programs, so an installed tree works under any prefix
+# and nothing reads the build tree once installed.
+file(RELATIVE_PATH QUILLSET_INSTALLED_DATA_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_DATADIR}/quillset)
+file(RELATIVE_PATH private_from_program ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBDIR}/quillset)
+set(QUILLSET_INSTALL_RPATH "$ORIGIN/${private_from_program}")
+# The day the version in project() was released; the package changelog and the software-centre
+# listings carry it.
+set(QUILLSET_RELEASE_DATE 2026-12-08)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quillset)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Quillset developers")
+set(CPACK_PACKAGE_CONTACT "The Quillset developers <developers@quillset.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "document-printing programs with their update agent")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Two desktop programs of the Quillset family print one formatted page each: movie, a movie \
+schedule with pictures and justified descriptions, and quotation, a quotation letter. The update \
+agent TLUPDATER, started by a module of the family, fetches a newer version of the module from the \
+update server, unpacks it and starts it.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Dependencies come from the binaries themselves (dpkg-shlibdeps), never from a hand-kept list.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+add_subdirectory(${PROJECT_SOURCE_DIR}/packaging)
+include(CPack)
