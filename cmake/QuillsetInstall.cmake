@@ -26,11 +26,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Quillset developers")
 set(CPACK_PACKAGE_CONTACT "The Quillset developers <developers@quillset.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "document-printing programs with their update agent")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Two desktop programs of the Quillset family print one formatted page each: movie, a movie \
-schedule with pictures and justified descriptions, and quotation, a quotation letter. The update \
-agent TLUPDATER, started by a module of the family, fetches a newer version of the module from the \
-update server, unpacks it and starts it.")
+# Kept in lines of at most 80 characters, as the package tools show them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Two desktop programs of the Quillset family print one formatted page each:"
+  "movie, a movie schedule with pictures and justified descriptions, and"
+  "quotation, a quotation letter. The update agent TLUPDATER, started by a module"
+  "of the family, fetches a newer version of the module from the update server,"
+  "unpacks it and starts it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
