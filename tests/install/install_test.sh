@@ -40,12 +40,14 @@ expected_files=(
   share/icons/hicolor/48x48/apps/org.quillset.movie.png
   share/icons/hicolor/48x48/apps/org.quillset.quotation.png
   share/doc/quillset/copyright share/doc/quillset/changelog.gz
+  share/man/man1/movie.1.gz share/man/man1/quotation.1.gz share/man/man1/TLUPDATER.1.gz
 )
 
 # A clean environment: no QUILLSET_* variable, no library path, a private home.
 clean_env() {
-  mkdir -p "$work/home"
+  mkdir -p "$work/home" && mkdir -p -m 700 "$work/runtime"
   env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_STATE_HOME="$work/home/state" \
+    XDG_RUNTIME_DIR="$work/runtime" \
     QT_QPA_PLATFORM=offscreen QUILLSET_UNATTENDED=1 "$@"
 }
 
