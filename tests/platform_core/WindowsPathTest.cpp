@@ -83,6 +83,10 @@ TEST(DriveFolderOrder, BesideTheProgramWinsOverTheInstalledFolderWhichWinsOverNo
     ::unsetenv("QUILLSET_DRIVE_Q");
     fs::remove_all(beside);
     fs::remove_all(installed);
+    // The data folders made above go too, unless something else lives there.
+    std::error_code error;
+    fs::remove(installed.parent_path(), error);
+    fs::remove(installed.parent_path().parent_path(), error);
 }
 
 } // namespace
