@@ -340,8 +340,16 @@ def rule(width, height, colours):
     return wmf.build()
 
 
+# The schedule places the strip at (615, 585) on the page and prints its footer line at y 14500
+# from x 567: in the strip that line runs from 13915 to about 14200. The strip is light there, a
+# film leader, so that black text over it reads on paper.
+LEADER_TOP, LEADER_BOTTOM = 13750, 14400
+LEADER = (246, 242, 230)
+
+
 def decorative_strip():
-    """A tall strip, 1215 x 14730 twips: a film strip with sprocket holes and stars."""
+    """A tall strip, 1215 x 14730 twips: a film strip with sprocket holes and stars, and a light
+    leader under the page's footer line."""
     width, height = 1215, 14730
     wmf = Metafile(width, height)
     dark = wmf.brush((30, 30, 40))
@@ -349,9 +357,17 @@ def decorative_strip():
     wmf.select(frame_pen)
     wmf.select(dark)
     wmf.rectangle(0, 0, width, height)
+    leader = wmf.brush(LEADER)
+    wmf.select(leader)
+    no_outline = wmf.null_pen()
+    wmf.select(no_outline)
+    wmf.rectangle(5, LEADER_TOP, width - 5, LEADER_BOTTOM)
+    wmf.select(frame_pen)
     hole = wmf.brush(WHITE)
     wmf.select(hole)
     for y in range(150, height - 150, 450):
+        if y + 220 > LEADER_TOP and y < LEADER_BOTTOM:
+            continue
         wmf.round_rect(60, y, 220, y + 220, 60, 60)
         wmf.round_rect(width - 220, y, width - 60, y + 220, 60, 60)
     star = wmf.brush(GOLD)
