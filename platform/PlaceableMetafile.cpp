@@ -59,12 +59,14 @@ std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
         return fail(error, QStringLiteral("the metafile header is not valid"));
     const qsizetype available = data.size() - header;
-    // Some writers count the placeable header in the size; the records then end with the file.
-    const bool countsPlaceableHeader = declaredWords * 2 == data.size();
+    // Some writers count the placeable header in the size: the records then end that many bytes
+    // from the start of the file.
+    const bool countsPlaceableHeader =
+        declaredWords * 2 > available && declaredWords * 2 <= data.size();
     if ((declaredWords * 2 > available && !countsPlaceableHeader) ||
         declaredWords * 2 < kMetaHeaderBytes)
         return fail(error, QStringLiteral("the file is shorter than its header declares"));
-    const qsizetype end = countsPlaceableHeader ? data.size() : header + declaredWords * 2;
+    const qsizetype end = countsPlaceableHeader ? declaredWords * 2 : header + declaredWords * 2;
 
     QPicture drawing;
     QPainter painter(&drawing);
