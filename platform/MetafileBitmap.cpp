@@ -86,7 +86,9 @@ QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
     QImage image = reader.read();
     if (image.isNull())
         throw BadMetafile("a bitmap in the metafile cannot be read");
-    return image;
+    // Without its colour table: pixels may name colours past the table's end, which the
+    // conversion clamps instead of leaving them to whatever reads the image later.
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 QImage DecodeBlitBitmap(const uchar* data, qsizetype size) {
