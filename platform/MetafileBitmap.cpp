@@ -86,8 +86,8 @@ QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
     QImage image = reader.read();
     if (image.isNull())
         throw BadMetafile("a bitmap in the metafile cannot be read");
-    // Without its colour table: pixels may name colours past the table's end, which the
-    // conversion clamps instead of leaving them to whatever reads the image later.
+    // Kept without a colour table: pixels may name colours past the table's end, and the
+    // conversion settles them once, here, rather than in every later reader of the image.
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
