@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <iostream>
 
 namespace quillset {
 namespace {

@@ -1,15 +1,8 @@
-#!/usr/bin/env python3
-"""Writes one small placeable metafile per kind of record that real writers use beyond the sample
+"""One small placeable metafile per kind of record that real writers use beyond the sample
 pictures: bitmaps, arcs, mapping modes and viewports, clipping, regions, pixels and turned text.
-Each has a dark frame at its edge, so that a reader which sizes the picture by what is drawn sees
-the same frame as one that reads the header.
-
-  record_kinds.py OUTPUT_FOLDER
+The picture corpus (fuzz/print/make_corpus.py) takes them as files that must load and draw, and
+the fuzz target starts from them.
 """
-import math
-import sys
-from pathlib import Path
-
 import make_pictures as mp
 
 RED = (200, 40, 40)
@@ -18,6 +11,7 @@ GREEN = (40, 150, 60)
 
 
 def framed(width=2000, height=1500, units_per_inch=1000):
+    """A metafile with a dark frame at its edge."""
     wmf = mp.Metafile(width, height, units_per_inch)
     wmf.window_org(0, 0)
     wmf.window_ext(width, height)
@@ -42,7 +36,7 @@ def solid(wmf, rgb, outline=None):
 def arcs():
     wmf = framed()
     solid(wmf, RED, mp.BLACK)
-    wmf.arc(0x081A, (100, 100, 900, 900), (900, 500), (500, 100))  # pie, lower three quarters
+    wmf.arc(0x081A, (100, 100, 900, 900), (900, 500), (500, 100))  # pie, the upper right quarter
     solid(wmf, BLUE, mp.BLACK)
     wmf.arc(0x0830, (1000, 100, 1900, 700), (1000, 400), (1900, 400))  # chord, lower half
     thick = wmf.pen(GREEN, 60)
@@ -51,13 +45,13 @@ def arcs():
     return wmf.build()
 
 
-def checker(width, height, cell):
+def checker(cell):
     return lambda x, y: RED if (x // cell + y // cell) % 2 else BLUE
 
 
 def bitmaps():
     wmf = framed()
-    wmf.stretch_dib((100, 100, 800, 600), (0, 0, 16, 12), mp.dib(16, 12, 24, checker(16, 12, 4)))
+    wmf.stretch_dib((100, 100, 800, 600), (0, 0, 16, 12), mp.dib(16, 12, 24, checker(4)))
     grey = [(k * 17, k * 17, k * 17) for k in range(16)]
     wmf.dib_stretch_blt((1000, 100, 900, 600), (0, 0, 16, 8),
                         mp.dib(16, 8, 8, lambda x, y: x, grey))
@@ -159,14 +153,3 @@ KINDS = {
     "kind-turned-text.wmf": turned_text,
 }
 
-
-def main():
-    if len(sys.argv) != 2:
-        raise SystemExit(__doc__)
-    folder = Path(sys.argv[1])
-    for name, make in KINDS.items():
-        mp.write(folder / name, make())
-
-
-if __name__ == "__main__":
-    main()
