@@ -2,7 +2,6 @@
 
 #include "PictureLoader.h"
 
-#include <QFile>
 #include <QtEndian>
 #include <cstdlib>
 
@@ -67,13 +66,10 @@ bool BitmapDataIsComplete(QByteArrayView data) {
 }
 
 std::optional<Picture> LoadFormPicture(const std::filesystem::path& path) {
-    QFile file(QString::fromStdString(path.string()));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureBytes)
+    const std::optional<QByteArray> data = ReadPictureFile(path);
+    if (!data || !BitmapDataIsComplete(*data))
         return std::nullopt;
-    const QByteArray data = file.read(kMaxPictureBytes + 1);
-    if (data.size() > kMaxPictureBytes || !BitmapDataIsComplete(data))
-        return std::nullopt;
-    return DecodePicture(data);
+    return DecodePicture(*data);
 }
 
 } // namespace quillset

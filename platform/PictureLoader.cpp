@@ -5,6 +5,11 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset {
 
@@ -52,16 +57,47 @@ std::optional<Picture> DecodePicture(QByteArrayView data, QString* error) {
     return decodeBitmap(data, error);
 }
 
+std::optional<QByteArray> ReadPictureFile(const std::filesystem::path& path, QString* error) {
+    // Opened without waiting, so that a FIFO with no writer or a device answers at once; only a
+    // regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (error)
+            *error = QStringLiteral("the picture is not a regular file");
+        return std::nullopt;
+    }
+    if (status.st_size > kMaxPictureBytes) {
+        if (error)
+            *error = QStringLiteral("the file is too large for a picture");
+        return std::nullopt;
+    }
+    QByteArray data = file.read(kMaxPictureBytes + 1);
+    if (data.size() > kMaxPictureBytes) {
+        if (error)
+            *error = QStringLiteral("the file is too large for a picture");
+        return std::nullopt;
+    }
+    return data;
+}
+
 std::optional<Picture> LoadPicture(const std::filesystem::path& path, QString* error) {
-    QFile file(QString::fromStdString(path.string()));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(error, file.errorString());
-    if (file.size() > kMaxPictureBytes)
-        return fail(error, QStringLiteral("the file is too large for a picture"));
-    const QByteArray data = file.read(kMaxPictureBytes + 1);
-    if (data.size() > kMaxPictureBytes)
-        return fail(error, QStringLiteral("the file is too large for a picture"));
-    return DecodePicture(data, error);
+    const std::optional<QByteArray> data = ReadPictureFile(path, error);
+    if (!data)
+        return std::nullopt;
+    return DecodePicture(*data, error);
 }
 
 } // namespace quillset

@@ -2,6 +2,7 @@
 
 #include "Picture.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <filesystem>
@@ -19,5 +20,9 @@ constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
 std::optional<Picture> LoadPicture(const std::filesystem::path& path, QString* error = nullptr);
 // The same for the contents of a file already in memory.
 std::optional<Picture> DecodePicture(QByteArrayView data, QString* error = nullptr);
+// Reads a picture file's bytes: only a regular file of at most kMaxPictureBytes; a FIFO, device
+// or folder fails at once with the reason in *error.
+std::optional<QByteArray> ReadPictureFile(const std::filesystem::path& path,
+                                          QString* error = nullptr);
 
 } // namespace quillset

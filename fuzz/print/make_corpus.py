@@ -11,6 +11,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "metafiles"))
 import make_pictures as mp  # noqa: E402
+import record_kinds  # noqa: E402
 
 
 def with_checksum(data):
@@ -55,6 +56,9 @@ def files():
         "good-odd-width.bmp": mp.bitmap_24(7, 5, lambda x, y: (x * 30, y * 40, 90)),
         "good-sample.bmp": mp.poster(20, 18, 120),
     }
+    for name, make in record_kinds.KINDS.items():
+        out["good-" + name] = make()
+    out["good-size-counts-placeable-header.wmf"] = patched(globe, 22 + 6, "<I", len(globe) // 2)
     first_record = 22 + 18
     out["bad-key.wmf"] = patched(globe, 0, "<I", 0x9AC6CDD6)
     out["bad-checksum.wmf"] = patched(globe, 20, "<H", struct.unpack_from("<H", globe, 20)[0] ^ 1,
@@ -85,6 +89,16 @@ def files():
     out["bad-short-pen.wmf"] = square(lambda w: raw_record(w, 0x02FA, 0))
     out["bad-short-font.wmf"] = square(lambda w: raw_record(w, 0x02FB, 20, 0))
     out["bad-short-rectangle.wmf"] = square(lambda w: raw_record(w, 0x041B, 1, 2))
+    out["bad-deep-savedc.wmf"] = square(lambda w: [w.save() for _ in range(1025)])
+    out["bad-dib-too-large.wmf"] = square(
+        lambda w: w.stretch_dib((0, 0, 100, 100), (0, 0, 1, 1), bmp_header(20000, 20000, 24)[14:]))
+    out["bad-dib-palette-past-record.wmf"] = square(
+        lambda w: w.stretch_dib((0, 0, 100, 100), (0, 0, 1, 1),
+                                mp.dib(2, 2, 8, lambda x, y: 0, [(0, 0, 0)] * 2)[:40] +
+                                b"\0" * 4))
+    out["bad-scale-zero-denominator.wmf"] = square(lambda w: w.scale_window_ext(1, 0, 1, 1))
+    out["bad-region-odd-edges.wmf"] = square(
+        lambda w: raw_record(w, 0x06FF, 0, 6, 0, 0, 30, 1, 1, 0, 0, 10, 10, 3, 0, 10, 0, 5, 7, 3))
     out["bad-too-short.wmf"] = globe[:30]
     out["bad-not-a-picture.txt"] = b"Dear Sirs, this is not a picture.\n"
     out["bad-bmp-20000-square.bmp"] = bmp_header(20000, 20000, 24) + b"\0" * 64

@@ -34,6 +34,11 @@ const std::map<QString, QString> kExpectedReasons = {
     {"bad-short-pen.wmf", "shorter than its contents"},
     {"bad-short-font.wmf", "shorter than its contents"},
     {"bad-short-rectangle.wmf", "shorter than its contents"},
+    {"bad-deep-savedc.wmf", "drawing states"},
+    {"bad-dib-too-large.wmf", "larger than allowed"},
+    {"bad-dib-palette-past-record.wmf", "shorter than its header"},
+    {"bad-scale-zero-denominator.wmf", "zero denominator"},
+    {"bad-region-odd-edges.wmf", "odd number of edges"},
     {"bad-bmp-20000-square.bmp", "size"},
     {"bad-bmp-300-megabytes.bmp", "9000 x 9000"},
 };

@@ -106,5 +106,26 @@ TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions)
     }
 }
 
+// The schedule draws IMAGE1 at (615, 585), 1215 x 14730 twips, and prints its footer line at
+// y 14500 from x 567 in black 10-point text; under that line the strip must be light on paper,
+// all but its thin outline.
+TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
+    const std::optional<Picture> strip =
+        ReadPlaceableMetafile(test::ReadAll(test::Demo("FORMATED TEXT/IMAGE1.WMF")));
+    ASSERT_TRUE(strip);
+    // A tenth of a twip's scale: one pixel is ten twips of the page.
+    QImage page = blankImage(1600, 3780);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    strip->drawInto(painter, QRectF(61.5, 58.5, 121.5, 1473));
+    painter.end();
+    int darkest = 255;
+    for (int y = 1450; y < 1478; ++y)
+        for (int x = 64; x < 181; ++x)
+            darkest = std::min(darkest, qGray(page.pixel(x, y)));
+    EXPECT_GT(darkest, 200);
+    EXPECT_LT(qGray(page.pixel(120, 700)), 80) << "the rest of the strip stays a dark film";
+}
+
 } // namespace
 } // namespace quillset

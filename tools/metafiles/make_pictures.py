@@ -86,9 +86,9 @@ class Metafile:
     def null_brush(self):
         return self.brush(BLACK, 1)
 
-    def font(self, height, face="Arial", weight=700, italic=False):
-        params = struct.pack("<hhhhh8B", -height, 0, 0, 0, weight, int(italic), 0, 0, 0, 0, 0,
-                             0, 0)
+    def font(self, height, face="Arial", weight=700, italic=False, escapement=0):
+        params = struct.pack("<hhhhh8B", -height, 0, escapement, escapement, weight, int(italic),
+                             0, 0, 0, 0, 0, 0, 0)
         return self.new_object(0x02FB, params + face.encode("cp1252") + b"\0")
 
     def select(self, index):
@@ -130,6 +130,96 @@ class Metafile:
         if len(data) % 2:
             data += b"\0"
         self.record(0x0521, struct.pack("<h", len(text)) + data + struct.pack("<hh", y, x))
+
+    def map_mode(self, mode):
+        self.words(0x0103, mode)
+
+    def viewport_org(self, x, y):
+        self.words(0x020D, y, x)
+
+    def viewport_ext(self, w, h):
+        self.words(0x020E, h, w)
+
+    def offset_window_org(self, dx, dy):
+        self.words(0x020F, dy, dx)
+
+    def offset_viewport_org(self, dx, dy):
+        self.words(0x0211, dy, dx)
+
+    def scale_window_ext(self, x_num, x_denom, y_num, y_denom):
+        self.words(0x0410, y_denom, y_num, x_denom, x_num)
+
+    def scale_viewport_ext(self, x_num, x_denom, y_num, y_denom):
+        self.words(0x0412, y_denom, y_num, x_denom, x_num)
+
+    def arc(self, function, box, start, end):
+        left, top, right, bottom = box
+        self.words(function, end[1], end[0], start[1], start[0], bottom, right, top, left)
+
+    def set_pixel(self, x, y, rgb):
+        self.record(0x041F, colorref(rgb) + struct.pack("<hh", y, x))
+
+    def intersect_clip(self, left, top, right, bottom):
+        self.words(0x0416, bottom, right, top, left)
+
+    def exclude_clip(self, left, top, right, bottom):
+        self.words(0x0415, bottom, right, top, left)
+
+    def region(self, rects):
+        """A region of non-overlapping rectangles, one scan per rectangle, sorted by top."""
+        scans = b""
+        for left, top, right, bottom in sorted(rects, key=lambda r: (r[1], r[0])):
+            scans += struct.pack("<hhhhhh", 2, top, bottom, left, right, 2)
+        xs = [r[0] for r in rects] + [r[2] for r in rects]
+        ys = [r[1] for r in rects] + [r[3] for r in rects]
+        head = struct.pack("<hhihhhhhhh", 0, 6, 0, 22 + len(scans), len(rects), 1,
+                           min(xs), min(ys), max(xs), max(ys))
+        return self.new_object(0x06FF, head + scans)
+
+    def fill_region(self, region, brush):
+        self.words(0x0228, region, brush)
+
+    def frame_region(self, region, brush, width, height):
+        self.words(0x0429, region, brush, height, width)
+
+    def paint_region(self, region):
+        self.words(0x012B, region)
+
+    def invert_region(self, region):
+        self.words(0x012A, region)
+
+    def select_clip_region(self, region):
+        self.words(0x012C, region)
+
+    def pat_blt(self, left, top, width, height, operation=0x00F00021):
+        self.record(0x061D, struct.pack("<Ihhhh", operation, height, width, top, left))
+
+    def stretch_dib(self, target, source, dib, operation=0x00CC0020):
+        (x, y, w, h), (sx, sy, sw, sh) = target, source
+        self.record(0x0F43, struct.pack("<IHhhhhhhhh", operation, 0, sh, sw, sy, sx, h, w, y, x) +
+                    dib)
+
+    def dib_stretch_blt(self, target, source, dib, operation=0x00CC0020):
+        (x, y, w, h), (sx, sy, sw, sh) = target, source
+        self.record(0x0B41, struct.pack("<Ihhhhhhhh", operation, sh, sw, sy, sx, h, w, y, x) + dib)
+
+    def dib_bit_blt(self, x, y, w, h, dib, operation=0x00CC0020):
+        self.record(0x0940, struct.pack("<Ihhhhhh", operation, 0, 0, h, w, y, x) + dib)
+
+    def bit_blt(self, x, y, w, h, bitmap16, operation=0x00CC0020):
+        self.record(0x0922, struct.pack("<Ihhhhhh", operation, 0, 0, h, w, y, x) + bitmap16)
+
+    def ext_text_out(self, x, y, text, advances=None, box=None, options=0):
+        data = text.encode("cp1252")
+        if len(data) % 2:
+            data += b"\0"
+        params = struct.pack("<hhhH", y, x, len(text), options)
+        if box is not None:
+            params += struct.pack("<hhhh", *box)
+        params += data
+        if advances is not None:
+            params += struct.pack("<%dh" % len(advances), *advances)
+        self.record(0x0A32, params)
 
     def comment(self, data):
         self.record(0x0626, struct.pack("<HH", 15, len(data)) + data)
@@ -250,8 +340,16 @@ def rule(width, height, colours):
     return wmf.build()
 
 
+# The schedule places the strip at (615, 585) on the page and prints its footer line at y 14500
+# from x 567: in the strip that line runs from 13915 to about 14200. The strip is light there, a
+# film leader, so that black text over it reads on paper.
+LEADER_TOP, LEADER_BOTTOM = 13750, 14400
+LEADER = (246, 242, 230)
+
+
 def decorative_strip():
-    """A tall strip, 1215 x 14730 twips: a film strip with sprocket holes and stars."""
+    """A tall strip, 1215 x 14730 twips: a film strip with sprocket holes and stars, and a light
+    leader under the page's footer line."""
     width, height = 1215, 14730
     wmf = Metafile(width, height)
     dark = wmf.brush((30, 30, 40))
@@ -259,9 +357,17 @@ def decorative_strip():
     wmf.select(frame_pen)
     wmf.select(dark)
     wmf.rectangle(0, 0, width, height)
+    leader = wmf.brush(LEADER)
+    wmf.select(leader)
+    no_outline = wmf.null_pen()
+    wmf.select(no_outline)
+    wmf.rectangle(5, LEADER_TOP, width - 5, LEADER_BOTTOM)
+    wmf.select(frame_pen)
     hole = wmf.brush(WHITE)
     wmf.select(hole)
     for y in range(150, height - 150, 450):
+        if y + 220 > LEADER_TOP and y < LEADER_BOTTOM:
+            continue
         wmf.round_rect(60, y, 220, y + 220, 60, 60)
         wmf.round_rect(width - 220, y, width - 60, y + 220, 60, 60)
     star = wmf.brush(GOLD)
@@ -314,6 +420,25 @@ def bitmap_24(width, height, paint):
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return head + info + pixels
+
+
+def dib(width, height, bits, paint, palette=None):
+    """A bottom-up device-independent bitmap as records carry it: info header, colour table (for
+    8 bits a pixel, `palette` of (r, g, b)), pixels. paint(x, y) gives (r, g, b), or an index."""
+    stride = (width * bits // 8 + 3) & ~3
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            value = paint(x, y)
+            row += bytes((value,)) if bits == 8 else bytes((value[2], value[1], value[0]))
+        rows.append(bytes(row) + b"\0" * (stride - len(row)))
+    pixels = b"".join(rows)
+    colours = palette or []
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(pixels), 2835, 2835,
+                       len(colours), 0)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    return info + table + pixels
 
 
 def poster(width, height, hue):

@@ -1,0 +1,128 @@
+#include "MetafileBitmap.h"
+
+#include "MetafileRecord.h"
+#include "PictureLoader.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QtEndian>
+#include <cstdlib>
+
+namespace quillset {
+
+namespace {
+
+constexpr qsizetype kFileHeaderBytes = 14;
+constexpr qsizetype kCoreHeaderBytes = 12;
+constexpr qsizetype kInfoHeaderBytes = 40;
+constexpr std::uint32_t kBitFields = 3;
+constexpr std::uint32_t kJpeg = 4;
+constexpr std::uint32_t kPng = 5;
+
+std::uint16_t word(const uchar* at) {
+    return qFromLittleEndian<std::uint16_t>(at);
+}
+std::uint32_t dword(const uchar* at) {
+    return qFromLittleEndian<std::uint32_t>(at);
+}
+
+void checkSize(qint64 width, qint64 height) {
+    width = std::llabs(width);
+    height = std::llabs(height);
+    if (width > kMaxPictureSide || height > kMaxPictureSide ||
+        width * height * 4 > kMaxPictureBytes)
+        throw BadMetafile("a bitmap in the metafile is larger than allowed");
+}
+
+bool isDibHeaderSize(std::uint32_t size) {
+    return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 ||
+           size == 108 || size == 124;
+}
+
+} // namespace
+
+QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
+    if (size < 4)
+        throw BadMetafile("a bitmap is shorter than its header");
+    const std::uint32_t headerBytes = dword(data);
+    if (!isDibHeaderSize(headerBytes) || qsizetype(headerBytes) > size)
+        throw BadMetafile("a bitmap is shorter than its header");
+    qint64 width, height;
+    std::uint32_t bitCount, compression = 0, colorsUsed = 0;
+    qint64 paletteEntryBytes = 4;
+    if (headerBytes == kCoreHeaderBytes) {
+        width = word(data + 4);
+        height = word(data + 6);
+        bitCount = word(data + 10);
+        paletteEntryBytes = 3;
+    } else {
+        width = std::int32_t(dword(data + 4));
+        height = std::int32_t(dword(data + 8));
+        bitCount = word(data + 14);
+        compression = dword(data + 16);
+        colorsUsed = dword(data + 32);
+    }
+    if (width == 0 || height == 0 || compression == kJpeg || compression == kPng || paletteIndices)
+        return {};
+    checkSize(width, height);
+    qint64 colors = colorsUsed;
+    if (colors == 0 && bitCount <= 8)
+        colors = qint64(1) << bitCount;
+    const qint64 masks = (headerBytes == kInfoHeaderBytes && compression == kBitFields) ? 12 : 0;
+    const qint64 pixelsAt = headerBytes + masks + colors * paletteEntryBytes;
+    if (colors > 65536 || pixelsAt > size)
+        throw BadMetafile("a bitmap is shorter than its header");
+
+    // Qt's BMP reader does the decoding; it only lacks the file header that records leave out.
+    QByteArray file(kFileHeaderBytes, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    qToLittleEndian<std::uint32_t>(std::uint32_t(kFileHeaderBytes + size), file.data() + 2);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(kFileHeaderBytes + pixelsAt), file.data() + 10);
+    file.append(reinterpret_cast<const char*>(data), size);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    QImage image = reader.read();
+    if (image.isNull())
+        throw BadMetafile("a bitmap in the metafile cannot be read");
+    // Kept without a colour table: pixels may name colours past the table's end, and the
+    // conversion settles them once, here, rather than in every later reader of the image.
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage DecodeBlitBitmap(const uchar* data, qsizetype size) {
+    if (size >= 4 && isDibHeaderSize(dword(data)))
+        return DecodeDib(data, size);
+    // Type, width, height, bytes per row, planes and bits per pixel, then the rows top down.
+    constexpr qsizetype kHeaderBytes = 10;
+    if (size < kHeaderBytes)
+        throw BadMetafile("a bitmap is shorter than its header");
+    const int width = std::int16_t(word(data + 2)), height = std::int16_t(word(data + 4));
+    const qsizetype stride = word(data + 6);
+    const int planes = data[8], bitCount = data[9];
+    if (width <= 0 || height <= 0 || planes != 1 ||
+        (bitCount != 1 && bitCount != 24 && bitCount != 32))
+        return {};
+    checkSize(width, height);
+    if (stride < (qsizetype(width) * bitCount + 7) / 8 || stride * height > size - kHeaderBytes)
+        throw BadMetafile("a bitmap is shorter than its pixels");
+    const uchar* rows = data + kHeaderBytes;
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = rows + y * stride;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (bitCount == 1) {
+                // A set bit is the background (white), a clear one the foreground (black).
+                out[x] = (row[x / 8] >> (7 - x % 8)) & 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+            } else {
+                const uchar* pixel = row + x * (bitCount / 8);
+                out[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace quillset
