@@ -330,5 +330,32 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
     EXPECT_GT(tried, 0);
 }
 
+// With no queue and no --pdf, pages go to new files in the documents folder; jobs in the same
+// second, or a file of that name made meanwhile, never lose an earlier page.
+TEST(PrintDestinations, AutomaticFileNamesNeverOverwriteAnEarlierJobsFile) {
+    for (const Program& program : kPrograms) {
+        QTemporaryDir home;
+        QStringList delivered;
+        for (int job = 0; job < 3; ++job) {
+            const ProgramRun run = test::RunProgram(
+                program.name, {"--print"},
+                {{"HOME", home.path()}, {"XDG_STATE_HOME", home.filePath("state")}});
+            ASSERT_EQ(run.exitCode, 0) << program.name << ": " << run.err.toStdString();
+            const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+            // The path on standard output for scripts, and on the message's second line.
+            ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+            EXPECT_EQ(lines[1],
+                      QStringLiteral("[%1] 1 page(s) sent to printer").arg(program.title));
+            EXPECT_EQ(lines[0], lines[2]);
+            EXPECT_TRUE(lines[0].startsWith(home.filePath("Documents/") + program.name + "-"));
+            delivered << lines[0];
+        }
+        delivered.removeDuplicates();
+        EXPECT_EQ(delivered.size(), 3) << program.name;
+        for (const QString& path : delivered)
+            EXPECT_TRUE(isCompletePdf(readAll(path))) << path.toStdString();
+    }
+}
+
 } // namespace
 } // namespace quillset
