@@ -14,8 +14,8 @@ void PlaceInTwips(QWidget* control, int left, int top, int width, int height);
 // originals), it grows to the right and downwards instead of clipping the text.
 void PlaceLabelInTwips(QLabel* label, int left, int top, int width, int height);
 
-// The window's default button: it has the focus when the window opens and shows it, as it does
-// once the user has moved the focus with the keyboard.
+// The window's default button: it has the focus when the window opens, and whenever it has the
+// focus it shows it, as buttons do once the user has moved the focus with the keyboard.
 void MakeDefaultButton(QPushButton* button);
 
 } // namespace quillset

@@ -42,6 +42,7 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
     setFixedSize(TwipsToPixels(5790), TwipsToPixels(6345));
     placeControls();
+    MakeDefaultButton(Command1);
     showLogo();
 }
 
@@ -124,7 +125,7 @@ void Form1::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    MakeDefaultButton(Command1);
+    Command1->setFocus();
 }
 
 void Form1::Command1_Click() {

@@ -39,13 +39,18 @@ QWidget* makeHeading(QWidget* window) {
     return heading;
 }
 
-// Every text the status label can show, so it is wide enough for the longest from the start.
-int widestStatus(const QLabel& status) {
+// Every text the status label can show, so it is wide enough for the longest from the start and
+// the window keeps its size.
+int widestStatus(QLabel& status) {
+    const QString shown = status.text();
     int widest = 0;
     for (const char* text :
          {"Stand By...", kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
-          kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage})
-        widest = std::max(widest, status.fontMetrics().horizontalAdvance(QString::fromUtf8(text)));
+          kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
+        status.setText(QString::fromUtf8(text));
+        widest = std::max(widest, status.sizeHint().width());
+    }
+    status.setText(shown);
     return widest;
 }
 

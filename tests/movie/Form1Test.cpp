@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "FormChecks.h"
 #include "PictureBox.h"
 #include "QtDialogs.h"
 #include "ScriptedDialogs.h"
@@ -67,6 +68,18 @@ TEST(Form1, ShowsTheControlsAtTheirPlaces) {
     EXPECT_EQ(label6.topLeft(), QPoint(432, 312));
     EXPECT_GE(label6.width(), 32);
     EXPECT_GE(label6.height(), 13);
+}
+
+TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
+    FormFixture f;
+    f.form->show();
+    f.form->activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(test::ClippedLabels(*f.form), QStringList());
+    EXPECT_TRUE(test::DefaultButtonShowsFocus(*f.child<QPushButton>("Command4")));
+    // "Movie description 1:" grows to the right, still short of the schedule column.
+    EXPECT_LT(f.child<QWidget>("Label3")->geometry().right(),
+              f.child<QWidget>("Label5")->geometry().left());
 }
 
 TEST(Form1, PrintsTheDefaultContentsRightAfterStart) {
