@@ -75,7 +75,7 @@ TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     f.form->show();
     f.form->activateWindow();
     QApplication::processEvents();
-    EXPECT_EQ(test::ClippedLabels(*f.form), QStringList());
+    EXPECT_EQ(test::ClippedLabels(*f.form).join("; ").toStdString(), "");
     EXPECT_TRUE(test::DefaultButtonShowsFocus(*f.child<QPushButton>("Command4")));
     // "Movie description 1:" grows to the right, still short of the schedule column.
     EXPECT_LT(f.child<QWidget>("Label3")->geometry().right(),

@@ -128,7 +128,7 @@ TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     form.show();
     form.activateWindow();
     QCoreApplication::processEvents();
-    EXPECT_EQ(test::ClippedLabels(form), QStringList());
+    EXPECT_EQ(test::ClippedLabels(form).join("; ").toStdString(), "");
     EXPECT_TRUE(test::DefaultButtonShowsFocus(*form.Command1));
     // Grown captions stay clear of the controls beside and below them.
     EXPECT_LE(form.Label2->geometry().right(), form.width());

@@ -70,7 +70,7 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
           kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
         window.setStatus(QString::fromUtf8(status));
         QApplication::processEvents();
-        EXPECT_EQ(test::ClippedLabels(window), QStringList()) << status;
+        EXPECT_EQ(test::ClippedLabels(window).join("; ").toStdString(), "") << status;
         EXPECT_EQ(window.size(), size) << status;
     }
     const auto* label1 = window.findChild<QLabel*>("Label1");
