@@ -11,8 +11,9 @@ function(quillset_add_test)
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     QUILLSET_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  # Failure logs of the programs under test stay in the build folder, out of the user's home.
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};${T_ENVIRONMENT}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}"
     LABELS "${T_LABELS}")
 endfunction()
 

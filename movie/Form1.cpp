@@ -1,9 +1,11 @@
 #include "Form1.h"
 
 #include "Fonts.h"
+#include "FormControls.h"
 #include "FormPicture.h"
 #include "PictureBox.h"
 #include "PictureLoader.h"
+#include "Twips.h"
 #include "WindowsPath.h"
 
 #include <QLabel>
@@ -17,19 +19,18 @@ namespace quillset {
 
 namespace {
 
-// The form is laid out in twips; the screen has 15 twips to a pixel.
-constexpr int kTwipsPerPixel = 15;
-
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-                        height / kTwipsPerPixel);
+    PlaceInTwips(widget, left, top, width, height);
     return widget;
 }
 
 QLabel* AddLabel(QWidget* form, const char* name, const char* text, int left, int top, int width) {
-    return Place(new QLabel(QString::fromLatin1(text), form), name, left, top, width, 195);
+    auto* label = new QLabel(QString::fromLatin1(text), form);
+    label->setObjectName(QString::fromLatin1(name));
+    PlaceLabelInTwips(label, left, top, width, 195);
+    return label;
 }
 
 // A multi-line text box wraps its text at the box's width.
@@ -75,7 +76,7 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Movie Schedule"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
-    setFixedSize(8550 / kTwipsPerPixel, 6060 / kTwipsPerPixel);
+    setFixedSize(TwipsToPixels(8550), TwipsToPixels(6060));
 
     AddLabel(this, "Label8", "Weekday:", 120, 240, 735);
     BoxDay = Place(new QLineEdit(start.day, this), "BoxDay", 120, 480, 4095, 285);
@@ -113,6 +114,8 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     // The "..." buttons sit over the pictures' lower right corners.
     command1->raise();
     command2->raise();
+
+    MakeDefaultButton(command4);
 
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);

@@ -55,13 +55,6 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
     }
 }
 
-void DestroyTextAreas(TextForm& textForm) {
-    const int highest = textForm.HighestTextArea();
-    for (int index = 1; index <= highest; ++index)
-        textForm.DestroyTextArea(index);
-    textForm.Unload();
-}
-
 } // namespace
 
 void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
@@ -85,7 +78,7 @@ PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
         DrawSchedule(page, services.pictures, textForm, contents);
     });
     // A failed job leaves its canvases too; the next one needs the slots free.
-    DestroyTextAreas(textForm);
+    textForm.DestroyAllAndUnload();
     return result;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "IndexedSlots.h"
 #include "Picture.h"
 #include "PrintSurface.h"
 
 #include <QString>
 #include <functional>
-#include <map>
 #include <memory>
 
 namespace quillset {
@@ -35,22 +35,23 @@ public:
 
     static QString Caption() { return QStringLiteral("Text paragraph printing form"); }
 
-    void Load() { loaded_ = true; }
+    void Load() { textArea_.Load(); }
     // Unloading the form takes its run-time slots with it.
-    void Unload();
-    bool IsLoaded() const { return loaded_; }
+    void Unload() { textArea_.Unload(); }
+    bool IsLoaded() const { return textArea_.IsLoaded(); }
 
     // A new, empty canvas in the template's colours.
     TextAreaCanvas& CreateTextArea(int index);
-    TextAreaCanvas& TextArea(int index);
-    void DestroyTextArea(int index);
+    TextAreaCanvas& TextArea(int index) { return *textArea_.At(index); }
+    void DestroyTextArea(int index) { textArea_.Destroy(index); }
+    // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
+    void DestroyAllAndUnload() { textArea_.DestroyAllAndUnload(); }
     // The highest slot index in use, 0 when only the template exists.
-    int HighestTextArea() const;
+    int HighestTextArea() const { return textArea_.Highest(); }
 
 private:
     TextAreaFactory makeTextArea_;
-    bool loaded_ = false;
-    std::map<int, std::unique_ptr<TextAreaCanvas>> slots_;
+    IndexedSlots<std::unique_ptr<TextAreaCanvas>> textArea_{"TextArea"};
 };
 
 } // namespace quillset

@@ -5,8 +5,8 @@
 
 namespace quillset {
 
-// Teaches Qt the Windows typeface names the programs ask for ("MS Sans Serif", "Arial",
-// "Courier New") so they land on the metric-compatible Liberation faces. Call once after the
+// Teaches Qt the Windows typeface names ("MS Sans Serif", "Arial", "Courier New", "Times New
+// Roman") so they land on the metric-compatible Liberation faces. Call once after the
 // application object exists.
 void InstallFontSubstitutions();
 

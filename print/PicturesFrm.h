@@ -1,9 +1,9 @@
 #pragma once
 
+#include "IndexedSlots.h"
 #include "Picture.h"
 
 #include <QString>
-#include <map>
 
 namespace quillset {
 
@@ -12,30 +12,28 @@ namespace quillset {
 // when it ends. Slot misuse (creating a slot twice, touching a missing one) is a PrintFailure.
 class PicturesFrm {
 public:
-    // Loading happens on first use of a slot as well, as with a form touched by code.
-    void Load() { loaded_ = true; }
+    void Load() { docImg_.Load(); }
     // Unloading the form takes its run-time slots with it.
-    void Unload();
-    bool IsLoaded() const { return loaded_; }
+    void Unload() { docImg_.Unload(); }
+    bool IsLoaded() const { return docImg_.IsLoaded(); }
 
-    void CreateDocImg(int index);
+    void CreateDocImg(int index) { docImg_.Create(index, Picture()); }
     // Loads the picture file at a Windows-style path into a slot; PrintFailure when the file is
     // missing or is not a picture we can read.
     void LoadDocImg(int index, const QString& windowsPath);
-    void SetDocImg(int index, Picture picture);
-    const Picture& DocImg(int index) const;
-    void DestroyDocImg(int index);
+    void SetDocImg(int index, Picture picture) { docImg_.At(index) = std::move(picture); }
+    const Picture& DocImg(int index) const { return index == 0 ? template_ : docImg_.At(index); }
+    void DestroyDocImg(int index) { docImg_.Destroy(index); }
+    // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
+    void DestroyAllAndUnload() { docImg_.DestroyAllAndUnload(); }
 
     // The highest slot index in use, 0 when only the template exists.
-    int HighestDocImg() const;
-    bool HasDocImg(int index) const { return index == 0 || slots_.count(index) != 0; }
+    int HighestDocImg() const { return docImg_.Highest(); }
+    bool HasDocImg(int index) const { return index == 0 || docImg_.Has(index); }
 
 private:
-    Picture& slot(int index);
-
-    bool loaded_ = false;
     Picture template_;
-    std::map<int, Picture> slots_;
+    IndexedSlots<Picture> docImg_{"DocImg"};
 };
 
 } // namespace quillset

@@ -22,13 +22,22 @@ QString DefaultPdfPath(const QString& programName, const QDateTime& now) {
         folder = QDir::homePath();
     // A fresh account may have no documents folder yet.
     QDir().mkpath(folder);
-    const QString stem =
-        QDir(folder).filePath(programName + QLatin1Char('-') + now.toString(u"yyyyMMdd-HHmmss"));
-    QString path = stem + QStringLiteral(".pdf");
+    const QString first = QDir(folder).filePath(
+        programName + QLatin1Char('-') + now.toString(u"yyyyMMdd-HHmmss") + QStringLiteral(".pdf"));
     // A second job in the same second must not overwrite the first one's letter.
+    QString path = first;
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".pdf");
+        path = NumberedPdfPath(first, n);
     return path;
+}
+
+QString NumberedPdfPath(const QString& path, int number) {
+    if (number < 2)
+        return path;
+    const QString suffix = QStringLiteral(".pdf");
+    const QString stem = path.endsWith(suffix) ? path.chopped(suffix.size()) : path;
+    return stem + QLatin1Char('-') + QString::number(number) +
+           (path.endsWith(suffix) ? suffix : QString());
 }
 
 PrintDestination ChoosePrintDestination(const PrintOptions& options, const QString& programName,

@@ -7,9 +7,11 @@ namespace quillset {
 
 // Where a print job's page goes: a CUPS queue, or a PDF file.
 struct PrintDestination {
-    QString printerName;       // a queue name, or empty for a PDF file
-    QString pdfPath;           // used when printerName is empty
-    bool announcePath = false; // the path was chosen for the user: tell it on standard output
+    QString printerName; // a queue name, or empty for a PDF file
+    QString pdfPath;     // used when printerName is empty
+    // The path was chosen for the user: it never replaces an earlier file and is told on
+    // standard output.
+    bool chosenForUser = false;
 };
 
 // The choices of the command line and the environment, in this order: a queue named with
@@ -27,6 +29,9 @@ PrintDestination ChoosePrintDestination(const PrintOptions& options, const QStri
 // The PDF file a job prints to when nothing else is named: <documents>/<program>-<time>.pdf,
 // with a number added when a file of that name already exists. Creates the folder if needed.
 QString DefaultPdfPath(const QString& programName, const QDateTime& now);
+
+// The name a PDF file takes when earlier ones hold its name: "a.pdf", "a-2.pdf", "a-3.pdf"...
+QString NumberedPdfPath(const QString& path, int number);
 
 // The name of the system's default CUPS queue, empty when there is none or no print server.
 QString DefaultPrinterName();

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DateText.h"
 #include "Dialogs.h"
+#include "FailureLog.h"
 #include "MousePointer.h"
 #include "PicturesFrm.h"
 
@@ -13,15 +14,6 @@ namespace {
 constexpr int kDeviceSettingBoth = 2;
 constexpr int kDeviceSettingSchedule = 1;
 constexpr int kHighQuality = -4;
-
-void destroySlots(PicturesFrm& pictures) {
-    const int highest = pictures.HighestDocImg();
-    for (int index = 1; index <= highest; ++index) {
-        if (pictures.HasDocImg(index))
-            pictures.DestroyDocImg(index);
-    }
-    pictures.Unload();
-}
 
 } // namespace
 
@@ -47,18 +39,23 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
         page->PrintText(GeneralDateText(services.clock.now()) + QStringLiteral(" - Page 1 "));
 
         page->EndDocument();
-        destroySlots(services.pictures);
+        services.pictures.DestroyAllAndUnload();
     } catch (const std::exception& failure) {
         services.pointer.setShape(PointerShape::Arrow);
         if (page)
             page->AbortDocument();
         services.pictures.Unload();
-        return {false, QString::fromStdString(failure.what())};
+        const QString reason = QString::fromStdString(failure.what());
+        LogFailure({services.programName, services.documentName, QStringLiteral("print"), reason});
+        return {false, reason};
     }
     services.pointer.setShape(PointerShape::Arrow);
     MessageBoxRequest message;
     message.title = services.applicationTitle;
     message.text = QString::number(pageCount) + QStringLiteral(" page(s) sent to printer");
+    // A page that went to a file is only found again by its path.
+    if (const QString file = page->DocumentFile(); !file.isEmpty())
+        message.text += u'\n' + file;
     services.dialogs.showMessage(message);
     return {true, {}};
 }

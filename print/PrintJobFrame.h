@@ -19,7 +19,8 @@ class PicturesFrm;
 using PageFactory = std::function<std::shared_ptr<PrintSurface>()>;
 
 // What every print job of a program shares: where its page comes from, the hidden picture
-// holder, the pointer, the dialogs, the clock of the footer and the title of its message box.
+// holder, the pointer, the dialogs, the clock of the footer, the title of its message box, and
+// the names its failures are logged under.
 struct PrintJobServices {
     PageFactory openPage;
     PicturesFrm& pictures;
@@ -27,6 +28,8 @@ struct PrintJobServices {
     Dialogs& dialogs;
     const Clock& clock;
     QString applicationTitle;
+    QString programName;  // "quotation": the failure log's name
+    QString documentName; // "letter": what the log says was not printed
 };
 
 // What differs between the jobs that follow the frame.
@@ -41,9 +44,11 @@ struct PrintJobResult {
 };
 
 // The frame of every print job: hourglass, page settings, the job's content, footer, end of
-// document, slots destroyed, arrow and the " page(s) sent to printer" message. Any failure inside
-// goes to the job's error handler: arrow pointer, document aborted, no message. The handler also
-// destroys the job's picture slots and unloads the holder, so the next job starts from slot 1.
+// document, slots destroyed, arrow and the " page(s) sent to printer" message, with the file's
+// full path on a second line when the page went to a file. Any failure inside goes to the job's
+// error handler: arrow pointer, document aborted, no message box; the reason goes to standard
+// error and the failure log. The handler also destroys the job's picture slots and unloads the
+// holder, so the next job starts from slot 1.
 PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& layout,
                            const std::function<void(PrintSurface& page)>& content);
 

@@ -63,6 +63,9 @@ public:
 
     virtual void EndDocument() = 0;
     virtual void AbortDocument() = 0;
+    // After EndDocument: the full path of the file the document went to, so the user can be
+    // told; empty when it went to a printer queue or the surface is no document.
+    virtual QString DocumentFile() const { return {}; }
 };
 
 } // namespace quillset

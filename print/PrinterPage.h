@@ -1,23 +1,23 @@
 #pragma once
 
+#include "PageSink.h"
 #include "PainterSurface.h"
-#include "PrintDestination.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <memory>
 
-class QIODevice;
 class QPdfWriter;
 
 namespace quillset {
 
 // The printer page: one document of one page, addressed in twips (the PDF writer runs at 1440
-// dpi, so one device unit is one twip). The page is always rendered as PDF into a file that is
-// not yet the user's: EndDocument renames it onto the PDF path or hands it to the CUPS queue,
-// AbortDocument throws it away, so an aborted or failed job leaves nothing behind.
+// dpi, so one device unit is one twip). The page only paints: it renders its PDF into memory and
+// EndDocument hands the finished bytes to its sink, which knows the destination. Qt's PDF writer
+// does not report failed writes, so it never writes to the destination itself.
 class PrinterPage : public PainterSurface {
 public:
-    PrinterPage(PrintDestination destination, QString documentTitle);
+    PrinterPage(std::unique_ptr<PageSink> sink, QString documentTitle);
     ~PrinterPage() override;
 
     // The device settings of the old printer object have no counterpart in a PDF page.
@@ -26,8 +26,7 @@ public:
 
     void EndDocument() override;
     void AbortDocument() override;
-
-    const PrintDestination& Destination() const { return destination_; }
+    QString DocumentFile() const override { return sink_->DeliveredTo(); }
 
 protected:
     QPainter& ActivePainter() override;
@@ -37,11 +36,10 @@ protected:
 
 private:
     void begin();
-    void closeOutput();
 
-    PrintDestination destination_;
+    std::unique_ptr<PageSink> sink_;
     QString documentTitle_;
-    std::unique_ptr<QIODevice> output_;
+    QBuffer pdf_;
     std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
     bool finished_ = false;

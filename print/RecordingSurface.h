@@ -45,6 +45,10 @@ public:
     void SetPrintQuality(int quality) override;
     void EndDocument() override;
     void AbortDocument() override;
+    QString DocumentFile() const override { return documentFile; }
+
+    // What DocumentFile answers: a test's stand-in for a page written to a file.
+    QString documentFile;
 
 private:
     Operation current(Kind kind) const;

@@ -2,6 +2,7 @@
 
 #include "Fonts.h"
 #include "Picture.h"
+#include "Twips.h"
 
 #include <QFontMetrics>
 #include <cmath>
@@ -52,8 +53,8 @@ Picture TextCanvas::Image() {
     } else {
         finished = drawing_;
     }
-    const QSize pixels(int(std::lround(Width() / kTwipsPerPixel)),
-                       int(std::lround(Height() / kTwipsPerPixel)));
+    const QSize pixels(int(std::lround(Width() / double(kTwipsPerPixel))),
+                       int(std::lround(Height() / double(kTwipsPerPixel))));
     return Picture(finished, QRectF(QPointF(0, 0), QSizeF(pixels)), pixels);
 }
 

@@ -26,8 +26,6 @@ public:
     void EndDocument() override {}
     void AbortDocument() override {}
 
-    static constexpr double kTwipsPerPixel = 15.0;
-
 protected:
     QPainter& ActivePainter() override;
     QPaintDevice* MetricsDevice() const override;

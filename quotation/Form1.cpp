@@ -1,9 +1,11 @@
 #include "Form1.h"
 
 #include "Fonts.h"
+#include "FormControls.h"
 #include "FormLogo.h"
 #include "PlaceableMetafile.h"
 #include "TrimSpaces.h"
+#include "Twips.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -30,11 +32,6 @@ private:
     const QListWidget& list_;
 };
 
-void place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(Form1::TwipsToPixels(left), Form1::TwipsToPixels(top),
-                         Form1::TwipsToPixels(width), Form1::TwipsToPixels(height));
-}
-
 } // namespace
 
 Form1::Form1(PrintJobServices& services, QWidget* parent)
@@ -45,18 +42,19 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
     setFixedSize(TwipsToPixels(5790), TwipsToPixels(6345));
     placeControls();
+    MakeDefaultButton(Command1);
     showLogo();
 }
 
 void Form1::placeControls() {
     Image1 = new QLabel(this);
-    place(Image1, 120, 120, 1290, 1260);
+    PlaceInTwips(Image1, 120, 120, 1290, 1260);
 
     Label1 = new QLabel(QStringLiteral("World Express Delivery Inc."), this);
     Label1->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 13.5f));
-    place(Label1, 1560, 240, 3465, 360);
+    PlaceLabelInTwips(Label1, 1560, 240, 3465, 360);
     Label2 = new QLabel(QStringLiteral("We deliver while you are resting!"), this);
-    place(Label2, 1560, 720, 2295, 195);
+    PlaceLabelInTwips(Label2, 1560, 720, 2295, 195);
 
     Line1 = new QFrame(this);
     Line1->setFrameShape(QFrame::HLine);
@@ -64,29 +62,29 @@ void Form1::placeControls() {
     Line1->setGeometry(TwipsToPixels(1560), TwipsToPixels(960), TwipsToPixels(5640 - 1560), 1);
 
     Label3 = new QLabel(QStringLiteral("Customer Name:"), this);
-    place(Label3, 120, 1440, 1170, 195);
+    PlaceLabelInTwips(Label3, 120, 1440, 1170, 195);
     Text1 = new QLineEdit(QStringLiteral("Robert Miller"), this);
-    place(Text1, 120, 1680, 5535, 285);
+    PlaceInTwips(Text1, 120, 1680, 5535, 285);
     Label6 = new QLabel(QStringLiteral("Customer Address:"), this);
-    place(Label6, 120, 2040, 1320, 195);
+    PlaceLabelInTwips(Label6, 120, 2040, 1320, 195);
     Text2 = new QLineEdit(QStringLiteral("4352 Hillstreets, Toronto CA"), this);
-    place(Text2, 120, 2280, 5535, 285);
+    PlaceInTwips(Text2, 120, 2280, 5535, 285);
     Label5 = new QLabel(QStringLiteral("Costs:"), this);
-    place(Label5, 120, 2640, 435, 195);
+    PlaceLabelInTwips(Label5, 120, 2640, 435, 195);
     List1 = new QListWidget(this);
     List1->addItems({QStringLiteral("$10.00 - Delivery to Canada"),
                      QStringLiteral("$15.00 - Delivery to Mexico"),
                      QStringLiteral("$45.00 - Delivery to Japan!")});
-    place(List1, 120, 2880, 5535, 2205);
+    PlaceInTwips(List1, 120, 2880, 5535, 2205);
     Label4 = new QLabel(QStringLiteral("Sincerely:"), this);
-    place(Label4, 120, 5160, 690, 195);
+    PlaceLabelInTwips(Label4, 120, 5160, 690, 195);
     Text3 = new QLineEdit(QStringLiteral("Susan Clarke"), this);
-    place(Text3, 120, 5400, 5535, 285);
+    PlaceInTwips(Text3, 120, 5400, 5535, 285);
 
     Command2 = new QPushButton(QStringLiteral("Close"), this);
-    place(Command2, 120, 5880, 1215, 375);
+    PlaceInTwips(Command2, 120, 5880, 1215, 375);
     Command1 = new QPushButton(QStringLiteral("Print Quotation"), this);
-    place(Command1, 3840, 5880, 1815, 375);
+    PlaceInTwips(Command1, 3840, 5880, 1815, 375);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 

@@ -20,9 +20,6 @@ public:
     // `services` runs the print job; it must outlive the form.
     explicit Form1(PrintJobServices& services, QWidget* parent = nullptr);
 
-    // Twips to the form's pixels: 15 twips a pixel on a 96-dpi screen.
-    static int TwipsToPixels(int twips) { return twips / 15; }
-
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

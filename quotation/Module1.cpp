@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DateText.h"
+#include "PageText.h"
 #include "PicturesFrm.h"
 #include "PrintSurface.h"
 
@@ -19,16 +20,6 @@ constexpr PictureFilePlacement kPictures[] = {
     {u"C:\\QSET_DEMOS\\QUOTATION\\LINE2.WMF", 585, 2260, 3405, 100},
 };
 
-void printAt(PrintSurface& page, float x, float y, OleColor color, const QString& face, float size,
-             const QString& text) {
-    page.SetCurrentX(x);
-    page.SetCurrentY(y);
-    page.SetForeColor(color);
-    page.SetFontName(face);
-    page.SetFontSize(size);
-    page.PrintText(text);
-}
-
 } // namespace
 
 void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& strings,
@@ -41,39 +32,27 @@ void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& str
 
     const QString arial = QStringLiteral("Arial");
     const QString sansSerif = QStringLiteral("MS Sans Serif");
-    printAt(page, 2265, 765, kTeal, arial, 24, QStringLiteral("World Express Delivery Inc."));
-    printAt(page, 2265, 1500, WindowTextColor, arial, 8.25f, QStringLiteral("3254 Hillwood Lane"));
-    printAt(page, 11235, 1500, WindowTextColor, arial, 8.25f, QStringLiteral("Dallas TX"));
-    printAt(page, 2265, 1785, WindowTextColor, arial, 8.25f,
-            QStringLiteral("Phone: (481) 453-5454"));
-    printAt(page, 9975, 1770, WindowTextColor, arial, 8.25f, QStringLiteral("www.wedelivery.com"));
-    printAt(page, 585, 3855, WindowTextColor, arial, 9.75f, QStringLiteral("Dear Sirs."));
-    printAt(page, 8805, 12255, WindowTextColor, arial, 8.25f, QStringLiteral("Sincerely"));
-    printAt(page, 8805, 13425, kBlack, arial, 9.75f,
-            QStringLiteral("We deliver while you're resting..."));
-    printAt(page, 555, 4155, WindowTextColor, arial, 9.75f,
-            QStringLiteral("This are the prices that you requested about our shiping services:"));
-    printAt(page, 8505, 2625, WindowTextColor, sansSerif, 8.25f, LongDateText(today));
-    printAt(page, 585, 3135, WindowTextColor, sansSerif, 8.25f, strings.CustomerName);
-    printAt(page, 585, 3465, WindowTextColor, sansSerif, 8.25f, strings.CustomerAddress);
-    printAt(page, 8805, 13095, WindowTextColor, sansSerif, 8.25f, strings.SignerName);
+    PrintTextAt(page, 2265, 765, kTeal, arial, 24, QStringLiteral("World Express Delivery Inc."));
+    PrintTextAt(page, 2265, 1500, WindowTextColor, arial, 8.25f,
+                QStringLiteral("3254 Hillwood Lane"));
+    PrintTextAt(page, 11235, 1500, WindowTextColor, arial, 8.25f, QStringLiteral("Dallas TX"));
+    PrintTextAt(page, 2265, 1785, WindowTextColor, arial, 8.25f,
+                QStringLiteral("Phone: (481) 453-5454"));
+    PrintTextAt(page, 9975, 1770, WindowTextColor, arial, 8.25f,
+                QStringLiteral("www.wedelivery.com"));
+    PrintTextAt(page, 585, 3855, WindowTextColor, arial, 9.75f, QStringLiteral("Dear Sirs."));
+    PrintTextAt(page, 8805, 12255, WindowTextColor, arial, 8.25f, QStringLiteral("Sincerely"));
+    PrintTextAt(page, 8805, 13425, kBlack, arial, 9.75f,
+                QStringLiteral("We deliver while you're resting..."));
+    PrintTextAt(
+        page, 555, 4155, WindowTextColor, arial, 9.75f,
+        QStringLiteral("This are the prices that you requested about our shiping services:"));
+    PrintTextAt(page, 8505, 2625, WindowTextColor, sansSerif, 8.25f, LongDateText(today));
+    PrintTextAt(page, 585, 3135, WindowTextColor, sansSerif, 8.25f, strings.CustomerName);
+    PrintTextAt(page, 585, 3465, WindowTextColor, sansSerif, 8.25f, strings.CustomerAddress);
+    PrintTextAt(page, 8805, 13095, WindowTextColor, sansSerif, 8.25f, strings.SignerName);
 
-    page.SetCurrentX(570);
-    page.SetCurrentY(4508);
-    float Y = 4508;
-    page.SetForeColor(WindowTextColor);
-    page.SetFontName(sansSerif);
-    page.SetFontSize(8.25f);
-    // No page break and no bound: a long list runs on down the page over the closing block.
-    for (int i = 0; i < list.ListCount(); ++i) {
-        page.SetCurrentX(570);
-        page.SetCurrentY(Y);
-        Y = Y + 22 * page.FontSize();
-        page.SetForeColor(WindowTextColor);
-        page.SetFontName(sansSerif);
-        page.SetFontSize(8.25f);
-        page.PrintText(list.List(i));
-    }
+    PrintListItems(page, 570, 4508, list.ListCount(), [&](int i) { return list.List(i); });
 }
 
 PrintJobResult PrintQuotation(PrintJobServices& services, const Module1& strings,

@@ -1,25 +1,67 @@
 #include "WinMain.h"
 
+#include "FormControls.h"
 #include "Local.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quillset {
+
+namespace {
+
+// Label1 and Label2 carry the same text: drawn as one heading, Label2 a shadow two pixels down
+// and to the right, in a mid grey beneath Label1.
+QWidget* makeHeading(QWidget* window) {
+    const QString text = QStringLiteral("Talvex Labs update agent");
+    auto* heading = new QWidget(window);
+    auto* label2 = new QLabel(text, heading);
+    auto* label1 = new QLabel(text, heading);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label2->setObjectName(QStringLiteral("Label2"));
+    QFont font = label1->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    for (QLabel* label : {label1, label2}) {
+        label->setFont(font);
+        label->resize(label->sizeHint());
+    }
+    constexpr int kShadowOffset = 2;
+    label2->move(kShadowOffset, kShadowOffset);
+    QPalette shadow = label2->palette();
+    shadow.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    label2->setPalette(shadow);
+    label1->raise();
+    heading->setFixedSize(label1->size() + QSize(kShadowOffset, kShadowOffset));
+    return heading;
+}
+
+// Every text the status label can show, so it is wide enough for the longest from the start and
+// the window keeps its size.
+int widestStatus(QLabel& status) {
+    const QString shown = status.text();
+    int widest = 0;
+    for (const char* text :
+         {"Stand By...", kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
+          kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
+        status.setText(QString::fromUtf8(text));
+        widest = std::max(widest, status.sizeHint().width());
+    }
+    status.setText(shown);
+    return widest;
+}
+
+} // namespace
 
 WinMain::WinMain(std::FILE* echo)
     : echo_(echo), curSoft_(new QLabel(QStringLiteral("Ninguno"))),
       status_(new QLabel(QStringLiteral("Stand By..."))), avance_(new QProgressBar),
       closeBtn_(new QPushButton(QStringLiteral("Close"))) {
     setWindowTitle(QStringLiteral("TL Updater"));
-    auto* label1 = new QLabel(QStringLiteral("Talvex Labs update agent"));
-    QFont heading = label1->font();
-    heading.setBold(true);
-    heading.setPointSizeF(heading.pointSizeF() * 1.4);
-    label1->setFont(heading);
-    auto* label2 = new QLabel(QStringLiteral("Talvex Labs update agent"));
+    status_->setMinimumWidth(widestStatus(*status_));
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Software:")), 0, 0);
     grid->addWidget(curSoft_, 0, 1);
@@ -30,12 +72,13 @@ WinMain::WinMain(std::FILE* echo)
     avance_->setValue(0);
     avance_->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label1);
-    layout->addWidget(label2);
+    layout->addWidget(makeHeading(this));
     layout->addLayout(grid);
     layout->addWidget(avance_);
     layout->addWidget(closeBtn_, 0, Qt::AlignRight);
-    setMinimumWidth(420);
+    // A fixed size: the labels cannot drift apart.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeDefaultButton(closeBtn_);
 
     timer_.setInterval(2000);
     timer_.setTimerType(Qt::PreciseTimer);

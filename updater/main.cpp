@@ -2,6 +2,7 @@
 #include "DialogsForEnvironment.h"
 #include "InternetTransfer.h"
 #include "Local.h"
+#include "ProgramAbout.h"
 #include "QtMousePointer.h"
 #include "UnattendedDialogs.h"
 #include "WinMain.h"
@@ -10,8 +11,23 @@
 #include <QApplication>
 #include <QStringList>
 
+namespace {
+
+const char kUsage[] =
+    "Usage: TLUPDATER MODULE VERSION FOLDER\n"
+    "Brings MODULE, installed at VERSION in FOLDER, up to date from the update server: when the\n"
+    "server has a newer version, downloads and unpacks it into FOLDER and starts MODULE.EXE.\n"
+    "A space inside FOLDER is written as %. Started by the module's own program.\n\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     using namespace quillset;
+    // Alone on the command line only: everything else is the starting program's three fields.
+    if (argc == 2 && AnswerAbout(argv[1], {"TLUPDATER", kUsage}))
+        return 0;
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TLUPDATER"));
     const bool unattended = unattendedMode();

@@ -29,15 +29,18 @@ void QuotationJobToPdf(benchmark::State& state) {
     RememberedMousePointer pointer;
     SystemClock clock;
     PicturesFrm pictures;
-    PrintJobServices services{
-        [&] {
-            return std::make_shared<PrinterPage>(PrintDestination{{}, pdf, false}, "QUOTATION");
-        },
-        pictures,
-        pointer,
-        dialogs,
-        clock,
-        kQuotationTitle};
+    PrintJobServices services{[&] {
+                                  return std::make_shared<PrinterPage>(
+                                      MakePageSink(PrintDestination{{}, pdf, false}, "QUOTATION"),
+                                      "QUOTATION");
+                              },
+                              pictures,
+                              pointer,
+                              dialogs,
+                              clock,
+                              kQuotationTitle,
+                              "quotation",
+                              "letter"};
     const Module1 strings{"Robert Miller", "4352 Hillstreets, Toronto CA", "Susan Clarke"};
     const CostItemList items({"$10.00 - Delivery to Canada", "$15.00 - Delivery to Mexico",
                               "$45.00 - Delivery to Japan!"});

@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "FormChecks.h"
 #include "PictureBox.h"
 #include "QtDialogs.h"
 #include "ScriptedDialogs.h"
@@ -60,9 +61,25 @@ TEST(Form1, ShowsTheControlsAtTheirPlaces) {
     for (const Place& p :
          {Place{"BoxDay", {8, 32, 273, 19}}, Place{"Picture1", {8, 72, 137, 129}},
           Place{"Command1", {128, 184, 17, 17}}, Place{"Text1", {152, 72, 273, 129}},
-          Place{"SList", {432, 96, 129, 212}}, Place{"Command4", {472, 360, 89, 33}},
-          Place{"Label6", {432, 312, 32, 13}}})
+          Place{"SList", {432, 96, 129, 212}}, Place{"Command4", {472, 360, 89, 33}}})
         EXPECT_EQ(f.child<QWidget>(p.name)->geometry(), p.pixels) << p.name;
+    // A caption keeps its place and at least its design size; it may grow to fit its text.
+    const QRect label6 = f.child<QWidget>("Label6")->geometry();
+    EXPECT_EQ(label6.topLeft(), QPoint(432, 312));
+    EXPECT_GE(label6.width(), 32);
+    EXPECT_GE(label6.height(), 13);
+}
+
+TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
+    FormFixture f;
+    f.form->show();
+    f.form->activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(test::ClippedLabels(*f.form).join("; ").toStdString(), "");
+    EXPECT_TRUE(test::DefaultButtonShowsFocus(*f.child<QPushButton>("Command4")));
+    // "Movie description 1:" grows to the right, still short of the schedule column.
+    EXPECT_LT(f.child<QWidget>("Label3")->geometry().right(),
+              f.child<QWidget>("Label5")->geometry().left());
 }
 
 TEST(Form1, PrintsTheDefaultContentsRightAfterStart) {

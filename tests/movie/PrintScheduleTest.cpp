@@ -75,7 +75,9 @@ struct ScheduleJob {
                               pointer,
                               dialogs,
                               clock,
-                              kMovieTitle};
+                              kMovieTitle,
+                              QStringLiteral("movie"),
+                              QStringLiteral("schedule")};
 
     PrintJobResult print(const ScheduleContents& contents = Contents()) {
         canvases.clear();

@@ -28,7 +28,9 @@ struct FrameServices {
                               pointer,
                               dialogs,
                               clock,
-                              QStringLiteral("QUOTATION")};
+                              QStringLiteral("QUOTATION"),
+                              QStringLiteral("quotation"),
+                              QStringLiteral("letter")};
 
     const RecordingSurface& lastPage() const { return *pages.back(); }
     bool lastPageHas(RecordingSurface::Kind kind) const {

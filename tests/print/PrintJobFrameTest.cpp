@@ -1,6 +1,8 @@
 #include "DateText.h"
 #include "FrameServices.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace quillset {
@@ -69,6 +71,27 @@ TEST(PrintJobFrame, FooterEndOfDocumentPointerAndMessage) {
     EXPECT_EQ(f.dialogs.messages()[0].buttons, MessageButtons::Ok);
 }
 
+TEST(PrintJobFrame, APageWrittenToAFileNamesItsPathOnTheMessagesSecondLine) {
+    struct Case {
+        const char* name;
+        QString documentFile;
+        QString message;
+    };
+    for (const Case& c : {Case{"PrinterQueue", "", "1 page(s) sent to printer"},
+                          Case{"PdfFile", "/home/ann/Documents/quotation-1.pdf",
+                               "1 page(s) sent to printer\n/home/ann/Documents/quotation-1.pdf"}}) {
+        FrameServices f;
+        f.services.openPage = [&] {
+            auto page = std::make_shared<RecordingSurface>();
+            page->documentFile = c.documentFile;
+            return page;
+        };
+        RunPrintJob(f.services, {false, 15045}, [](PrintSurface&) {});
+        ASSERT_EQ(f.dialogs.messages().size(), 1u) << c.name;
+        EXPECT_EQ(f.dialogs.messages()[0].text, c.message) << c.name;
+    }
+}
+
 TEST(PrintJobFrame, SlotsAreCreatedFromOneAndAllDestroyedAfterTheJob) {
     FrameServices f;
     std::vector<int> created;
@@ -113,7 +136,11 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
          [](PrintSurface&, PicturesFrm&) { throw std::runtime_error("out of paper"); }},
         {"DeviceErrorAtEnd", true, [](PrintSurface&, PicturesFrm&) {}, true},
     };
+    QTemporaryDir state;
+    const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     for (const FailureCase& c : cases) {
+        QFile::remove(state.filePath("quillset/quotation.log"));
         FrameServices f;
         std::shared_ptr<RecordingSurface> page;
         f.services.openPage = [&]() -> std::shared_ptr<PrintSurface> {
@@ -127,6 +154,11 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
             f.services, {false, 15045}, [&](PrintSurface& p) { c.content(p, f.pictures); });
         EXPECT_FALSE(result.sent) << c.name;
         EXPECT_FALSE(result.failure.isEmpty()) << c.name;
+        QFile log(state.filePath("quillset/quotation.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << c.name << ": the failure leaves a trace";
+        EXPECT_TRUE(QString::fromUtf8(log.readAll())
+                        .endsWith(" quotation letter print: " + result.failure + "\n"))
+            << c.name;
         EXPECT_EQ(f.pointer.shape(), PointerShape::Arrow) << c.name;
         EXPECT_TRUE(f.dialogs.messages().empty()) << c.name;
         EXPECT_EQ(f.pictures.HighestDocImg(), 0) << c.name;
@@ -136,6 +168,7 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
                 EXPECT_NE(op.kind, Kind::EndDocument) << c.name;
         }
     }
+    qputenv("XDG_STATE_HOME", savedState);
 }
 
 TEST(PrintJobFrame, ASecondJobAfterAFailedOneStartsAgainFromSlotOne) {

@@ -62,7 +62,7 @@ TEST(PrintDestination, CommandLineThenEnvironmentThenDocumentsFolder) {
         const PrintDestination chosen = ChoosePrintDestination(c.options, "quotation", when);
         EXPECT_EQ(chosen.printerName, c.printer) << c.name;
         EXPECT_EQ(chosen.pdfPath, c.pdf) << c.name;
-        EXPECT_EQ(chosen.announcePath, c.announce) << c.name;
+        EXPECT_EQ(chosen.chosenForUser, c.announce) << c.name;
     }
     qunsetenv("QUILLSET_PRINTER");
     EXPECT_TRUE(QDir(home.path() + "/Documents").exists()) << "made for the letter";

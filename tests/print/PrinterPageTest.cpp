@@ -11,8 +11,8 @@ namespace {
 
 using test::ReadPdfPage;
 
-PrintDestination pdfAt(const QString& path) {
-    return {{}, path, false};
+std::unique_ptr<PageSink> pdfAt(const QString& path) {
+    return MakePageSink({{}, path, false}, "QUOTATION");
 }
 
 void startPage(PrinterPage& page) {
@@ -98,12 +98,12 @@ TEST(PrinterPage, AnAbortedOrAbandonedDocumentLeavesNoFileBehind) {
 TEST(PrinterPage, UnreachableDestinationsFailWhenTheDocumentStarts) {
     QTemporaryDir folder;
     const std::vector<PrintDestination> destinations = {
-        pdfAt(folder.filePath("no/such/folder/letter.pdf")),
-        pdfAt(folder.path()), // a folder, not a file
+        {{}, folder.filePath("no/such/folder/letter.pdf"), false},
+        {{}, folder.path(), false}, // a folder, not a file
         {"NoSuchQueue", {}, false},
     };
     for (const PrintDestination& destination : destinations) {
-        PrinterPage page(destination, "QUOTATION");
+        PrinterPage page(MakePageSink(destination, "QUOTATION"), "QUOTATION");
         startPage(page);
         EXPECT_THROW(page.PrintText("x"), PrintFailure)
             << destination.pdfPath.toStdString() << destination.printerName.toStdString();

@@ -44,7 +44,7 @@ TEST(TextCanvas, ImagePlacedOnThePageKeepsTextWhereItWasDrawn) {
 
     QTemporaryDir folder;
     const QString pdf = folder.filePath("canvas.pdf");
-    PrinterPage page({{}, pdf, false}, "MOVIE");
+    PrinterPage page(MakePageSink({{}, pdf, false}, "MOVIE"), "MOVIE");
     page.SetWidth(12189);
     page.SetHeight(15874);
     page.DrawPicture(second, 1440, 2880, 4320, 1440);

@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "FormChecks.h"
 #include "FormLogo.h"
 #include "FrameServices.h"
 
@@ -119,6 +120,19 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
         EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
         EXPECT_TRUE(form.LastResult().sent);
     }
+}
+
+TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    form.activateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(test::ClippedLabels(form).join("; ").toStdString(), "");
+    EXPECT_TRUE(test::DefaultButtonShowsFocus(*form.Command1));
+    // Grown captions stay clear of the controls beside and below them.
+    EXPECT_LE(form.Label2->geometry().right(), form.width());
+    EXPECT_LE(form.Label3->geometry().bottom(), form.Text1->geometry().top());
 }
 
 TEST(Form1, CloseEndsTheProgram) {

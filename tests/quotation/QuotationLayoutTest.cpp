@@ -149,7 +149,8 @@ TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
     const QString pdf = out.filePath("letter.pdf");
     FrameServices f;
     f.services.openPage = [&] {
-        return std::make_shared<PrinterPage>(PrintDestination{{}, pdf, false}, "QUOTATION");
+        return std::make_shared<PrinterPage>(MakePageSink({{}, pdf, false}, "QUOTATION"),
+                                             "QUOTATION");
     };
     const PrintJobResult result = PrintQuotation(f.services, kStrings, CostItemList(kFormItems));
     qputenv("QUILLSET_DRIVE_C", savedDriveC);

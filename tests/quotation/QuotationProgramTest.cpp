@@ -1,4 +1,5 @@
 #include "PdfWords.h"
+#include "ProgramRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,23 +10,16 @@
 namespace quillset {
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QString out, err;
-};
+using test::ProgramRun;
 
-ProgramRun runQuotation(const QStringList& arguments, const QString& driveC = {}) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QUILLSET_UNATTENDED", "1");
+ProgramRun runQuotation(const QStringList& arguments, const QString& driveC = {},
+                        const QString& stateHome = {}) {
+    std::vector<std::pair<QString, QString>> environment;
     if (!driveC.isEmpty())
-        environment.insert("QUILLSET_DRIVE_C", driveC);
-    process.setProcessEnvironment(environment);
-    process.start(QUILLSET_BIN_DIR "/quotation", arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+        environment.emplace_back("QUILLSET_DRIVE_C", driveC);
+    if (!stateHome.isEmpty())
+        environment.emplace_back("XDG_STATE_HOME", stateHome);
+    return test::RunProgram("quotation", arguments, environment);
 }
 
 bool isEmptyFolder(const QString& path) {
@@ -37,7 +31,8 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
     const QString pdf = out.filePath("letter.pdf");
     const ProgramRun run = runQuotation({"--print", "--pdf", pdf});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.trimmed(), "[QUOTATION] 1 page(s) sent to printer");
+    EXPECT_EQ(run.out, "[QUOTATION] 1 page(s) sent to printer\n" + pdf + "\n")
+        << "the file's full path on the message's second line";
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
     const test::PdfPage page = test::ReadPdfPage(pdf);
@@ -70,7 +65,7 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
                                  << listing.join('\n').toStdString();
 }
 
-TEST(QuotationProgram, FailuresExitNonZeroWithOneLineAndLeaveNoFile) {
+TEST(QuotationProgram, FailuresExitNonZeroWithOneLoggedLineAndLeaveNoFile) {
     QTemporaryDir out;
     QTemporaryDir emptyDriveC;
     struct Case {
@@ -91,11 +86,15 @@ TEST(QuotationProgram, FailuresExitNonZeroWithOneLineAndLeaveNoFile) {
          "GLOBE.WMF"},
     };
     for (const Case& c : cases) {
-        const ProgramRun run = runQuotation(c.arguments, c.driveC);
+        QTemporaryDir state;
+        const ProgramRun run = runQuotation(c.arguments, c.driveC, state.path());
         EXPECT_NE(run.exitCode, 0) << c.name;
         EXPECT_EQ(run.err.count('\n'), 1) << c.name << ": " << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("quotation: ")) << c.name;
+        EXPECT_TRUE(run.err.contains(" quotation letter print: ")) << c.name;
         EXPECT_TRUE(run.err.contains(c.reason)) << c.name << ": " << run.err.toStdString();
+        QFile log(state.filePath("quillset/quotation.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << c.name;
+        EXPECT_EQ(QString::fromUtf8(log.readAll()), run.err) << c.name << ": the same line logged";
         EXPECT_FALSE(run.out.contains("sent to printer")) << c.name;
         EXPECT_TRUE(isEmptyFolder(out.path())) << c.name;
     }

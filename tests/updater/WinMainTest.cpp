@@ -1,5 +1,6 @@
 #include "WinMain.h"
 #include "AgentFixture.h"
+#include "FormChecks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,6 +54,36 @@ TEST_F(WinMainWindow, ShowsTheProgramFileAndStartsTheCycleOnceAfterTwoSeconds) {
     window.CloseBtn()->click();
     EXPECT_TRUE(window.unloadRequested());
     EXPECT_FALSE(window.isVisible());
+}
+
+// The window looks finished with every status it can show: nothing clipped, one size throughout,
+// the heading one text with its shadow, and the Close button focused.
+TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
+    window.show();
+    window.activateWindow();
+    QApplication::processEvents();
+    const QSize size = window.size();
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window cannot be resized";
+    window.setCurrentSoftware("EDITOR.EXE");
+    for (const char* status :
+         {"Stand By...", kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
+          kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
+        window.setStatus(QString::fromUtf8(status));
+        QApplication::processEvents();
+        EXPECT_EQ(test::ClippedLabels(window).join("; ").toStdString(), "") << status;
+        EXPECT_EQ(window.size(), size) << status;
+    }
+    const auto* label1 = window.findChild<QLabel*>("Label1");
+    const auto* label2 = window.findChild<QLabel*>("Label2");
+    ASSERT_TRUE(label1 && label2);
+    EXPECT_EQ(label1->text(), "Talvex Labs update agent");
+    EXPECT_EQ(label2->text(), label1->text());
+    const QPoint offset = label2->pos() - label1->pos();
+    EXPECT_TRUE(offset.x() >= 1 && offset.x() <= 2 && offset.y() >= 1 && offset.y() <= 2)
+        << "a shadow a pixel or two off, not a second line";
+    EXPECT_NE(label2->palette().color(QPalette::WindowText),
+              label1->palette().color(QPalette::WindowText));
+    EXPECT_TRUE(test::DefaultButtonShowsFocus(*window.CloseBtn()));
 }
 
 TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
