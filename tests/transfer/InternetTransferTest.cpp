@@ -52,7 +52,7 @@ protected:
         for (size_t i = 0; i < archive.size(); ++i)
             archive[i] = char(i * 7 % 251);
         writeFile(serverFolder() / "EDITOR.ZIP", archive);
-        control.setTimeouts({2s, 100, 2s});
+        control.setLimits({2s, 100, 2s});
     }
     fs::path serverFolder() const { return serverRoot.path().toStdString(); }
     fs::path localFolder() const { return localRoot.path().toStdString(); }
@@ -95,6 +95,60 @@ INSTANTIATE_TEST_SUITE_P(Transfer, ServerFault,
                                            FaultCase{"StalledAfterHeaders", "~stall", "EDITOR.ZIP"},
                                            FaultCase{"NeverAnswers", "~hang", "EDITOR.VER"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct LimitCase {
+    const char* name;
+    TransferLimits limits;
+    const char* directive;
+    const char* file;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LimitReached : public TransferAgainstServer,
+                     public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(LimitReached, EndsTheTransferAndLeavesNoFile) {
+    const LimitCase& c = GetParam();
+    control.setLimits(c.limits);
+    const QString name = QString::fromUtf8(c.file);
+    control.Execute(server.address(QString::fromUtf8(c.directive) + "/updates/"),
+                    "GET " + name + " " + localPath(name));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_TRUE(entries(localFolder()).empty()) << "a transfer past a limit left a file";
+}
+
+// EDITOR.VER is 13 bytes, EDITOR.ZIP 300,000.
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, LimitReached,
+    ::testing::Values(
+        LimitCase{"TrickleStopsAtTheTotalTime", {2s, 1, 30s, 2s, 0}, "~slow=2", "EDITOR.VER"},
+        LimitCase{"TrickleBelowTheSpeedFloor", {2s, 1024, 2s, 0s, 0}, "~slow=2", "EDITOR.ZIP"},
+        LimitCase{"EndlessBodyStopsAtTheSizeBound",
+                  {2s, 1, 30s, 0s, 64 * 1024},
+                  "~endless",
+                  "EDITOR.VER"},
+        LimitCase{"AnnouncedLengthAboveTheBound", {2s, 1, 30s, 0s, 299'999}, "x", "EDITOR.ZIP"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
+    control.setLimits({2s, 1, 30s, 5s, 300'000});
+    control.Execute(server.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_TRUE(control.lastError().isEmpty()) << control.lastError().toStdString();
+    EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), readAll(serverFolder() / "EDITOR.ZIP"));
+}
+
+TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopy) {
+    const fs::path log = localFolder() / "requests.log";
+    TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
+    control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_EQ(readAll(log), "GET /updates/EDITOR.VER cache-control=no-cache\n");
+}
 
 TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
     for (const char* directive : {"updates", "~slow=200000/updates"}) {
