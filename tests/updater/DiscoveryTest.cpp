@@ -1,4 +1,5 @@
 #include "AgentFixture.h"
+#include "WindowsPath.h"
 
 namespace quillset::testing {
 namespace {
@@ -196,7 +197,11 @@ TEST_F(AgentFixture, CommandLineFillsTheStateAndDeciphersThePassword) {
     ASSERT_TRUE(agent->ReadCommandLine(QStringLiteral("editor 2.5 c:\\apps%dir\\editor")));
     const UpdateState& state = agent->state();
     EXPECT_EQ(state.ModuleName, "EDITOR");
-    EXPECT_EQ(state.ModuleFolder, "C:\\APPS DIR\\EDITOR\\");
+    // The folder as the agent works in it: drive C: resolved, the spelling as given.
+    EXPECT_EQ(
+        state.ModuleFolder,
+        QString::fromStdString((DriveFolder(QLatin1Char('C')) / "apps dir" / "editor").string()) +
+            QLatin1Char('\\'));
     EXPECT_EQ(state.VersionFileName, "EDITOR.VER");
     EXPECT_EQ(state.ArchiveFileName, "EDITOR.ZIP");
     EXPECT_EQ(state.ProgramFileName, "EDITOR.EXE");
