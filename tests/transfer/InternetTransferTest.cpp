@@ -5,6 +5,7 @@
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 
 namespace quillset {
@@ -43,24 +44,35 @@ bool runToEnd(InternetTransfer& control, std::chrono::seconds limit = 30s) {
     return true;
 }
 
+// One server for all tests of a suite: its files never change, and starting it is the slowest
+// part of a test.
 class TransferAgainstServer : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(serverRoot.isValid() && localRoot.isValid());
+    static void SetUpTestSuite() {
+        serverRoot = std::make_unique<QTemporaryDir>();
         writeFile(serverFolder() / "EDITOR.VER", "2.6,\"notes\"\r\n");
         std::string archive(300'000, '\0');
         for (size_t i = 0; i < archive.size(); ++i)
             archive[i] = char(i * 7 % 251);
         writeFile(serverFolder() / "EDITOR.ZIP", archive);
+        sharedServer = std::make_unique<TestServer>(serverFolder());
+    }
+    static void TearDownTestSuite() {
+        sharedServer.reset();
+        serverRoot.reset();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(serverRoot->isValid() && localRoot.isValid());
         control.setLimits({2s, 100, 2s});
     }
-    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
+    static fs::path serverFolder() { return serverRoot->path().toStdString(); }
     fs::path localFolder() const { return localRoot.path().toStdString(); }
     QString localPath(const QString& name) const { return localRoot.path() + "/" + name; }
 
-    QTemporaryDir serverRoot;
+    static inline std::unique_ptr<QTemporaryDir> serverRoot;
+    static inline std::unique_ptr<TestServer> sharedServer;
     QTemporaryDir localRoot;
-    TestServer server{serverFolder()};
+    TestServer& server = *sharedServer;
     InternetTransfer control;
 };
 
@@ -240,7 +252,7 @@ TEST_F(TransferAgainstServer, NetworkFailuresEndWithoutAFile) {
 }
 
 TEST_F(TransferAgainstServer, FileAddressesCopyAndFailLikeTheOthers) {
-    const QString address = "file://" + serverRoot.path() + "/";
+    const QString address = "file://" + serverRoot->path() + "/";
     control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
     ASSERT_TRUE(runToEnd(control));
     EXPECT_EQ(readAll(localFolder() / "EDITOR.VER"), "2.6,\"notes\"\r\n");
