@@ -21,4 +21,6 @@ elif [ "${1:-}" = "--fuzz" ]; then
 fi
 cmake -S . -B "$build_dir" "${cmake_args[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
-ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" --timeout 600
+# Most tests wait on a local server or a child program rather than compute, so twice as many
+# run at once as there are cores.
+ctest --test-dir "$build_dir" --output-on-failure -j"$(($(nproc) * 2))" --timeout 600

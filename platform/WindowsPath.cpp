@@ -10,21 +10,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path matchComponent(const fs::path& folder, const QString& name) {
+// The entry of `folder` that stands for `name`, and how many entries matched it.
+struct ComponentMatch {
+    fs::path path;
+    int matches = 0;
+};
+
+ComponentMatch matchComponent(const fs::path& folder, const QString& name) {
     std::error_code error;
     const fs::path exact = folder / name.toStdString();
     if (fs::exists(fs::symlink_status(exact, error)))
-        return exact;
-    // Entries are compared case-insensitively; the first in name order wins, so the outcome does
-    // not depend on the order the file system lists them in.
-    fs::path best;
+        return {exact, 1};
+    // Entries are compared case-insensitively; the first in name order is taken, so the outcome
+    // does not depend on the order the file system lists them in.
+    ComponentMatch found{exact, 0};
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const fs::path candidate = it->path();
         const QString entry = QString::fromStdString(candidate.filename().string());
-        if (entry.compare(name, Qt::CaseInsensitive) == 0 && (best.empty() || candidate < best))
-            best = candidate;
+        if (entry.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (found.matches++ == 0 || candidate < found.path)
+            found.path = candidate;
     }
-    return best.empty() ? exact : best;
+    return found;
 }
 
 } // namespace
@@ -52,10 +60,11 @@ fs::path DriveFolder(QChar letter) {
     return beside;
 }
 
-fs::path ResolveWindowsPath(const QString& text) {
+PathResolution ResolveWindowsPathUniquely(const QString& text) {
     static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
     QString rest = text;
-    fs::path result("/");
+    PathResolution resolution{fs::path("/"), {}};
+    fs::path& result = resolution.path;
     if (rest.size() >= 2 && rest[1] == QLatin1Char(':') && rest[0].isLetter() &&
         rest[0].unicode() < 128) {
         result = DriveFolder(rest[0]);
@@ -63,14 +72,23 @@ fs::path ResolveWindowsPath(const QString& text) {
     }
     const bool isFolder = rest.endsWith(QLatin1Char('\\')) || rest.endsWith(QLatin1Char('/'));
     for (const QString& component : rest.split(separators, Qt::SkipEmptyParts)) {
-        if (component == QLatin1String(".") || component == QLatin1String(".."))
+        if (component == QLatin1String(".") || component == QLatin1String("..")) {
             result /= component.toStdString();
-        else
-            result = matchComponent(result, component);
+            continue;
+        }
+        ComponentMatch match = matchComponent(result, component);
+        if (match.matches > 1 && resolution.ambiguous.isEmpty())
+            resolution.ambiguous =
+                QString::fromStdString((result / component.toStdString()).string());
+        result = std::move(match.path);
     }
     if (isFolder && result.has_filename())
         result /= "";
-    return result;
+    return resolution;
+}
+
+fs::path ResolveWindowsPath(const QString& text) {
+    return ResolveWindowsPathUniquely(text).path;
 }
 
 } // namespace quillset

@@ -11,7 +11,18 @@ namespace quillset {
 // installed share/quillset/drive_x found relative to the programs; a path without a drive starts
 // at "/". Each component missing with its exact case is matched case-insensitively against the
 // folder's entries; components that match nothing are kept as given, so new files keep their name.
+// Where several entries match a component that way (app and APP), the first in name order is
+// taken.
 std::filesystem::path ResolveWindowsPath(const QString& text);
+
+// ResolveWindowsPath, telling where it had to choose: `ambiguous` is empty when every component
+// matched exactly or matched one entry ignoring case, and otherwise names the first component
+// (as given, below its resolved folder) that several entries matched and none exactly.
+struct PathResolution {
+    std::filesystem::path path;
+    QString ambiguous;
+};
+PathResolution ResolveWindowsPathUniquely(const QString& text);
 
 // The host folder standing for drive `letter` (upper or lower case).
 std::filesystem::path DriveFolder(QChar letter);

@@ -3,6 +3,7 @@
 #include "WindowsPath.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <mutex>
@@ -36,8 +37,12 @@ mode_t newFileMode() {
 
 struct InternetTransfer::Running {
     CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
     int body = -1;
     bool writeFailed = false;
+    std::uint64_t received = 0;
+    std::uint64_t maxBytes = 0; // zero: no limit
+    bool tooLarge = false;
     std::vector<char> pending;
     fs::path target;
     fs::path temporary;
@@ -46,6 +51,7 @@ struct InternetTransfer::Running {
     ~Running() {
         if (easy)
             curl_easy_cleanup(easy);
+        curl_slist_free_all(headers);
         if (body >= 0)
             ::close(body);
         if (!temporary.empty()) {
@@ -76,6 +82,11 @@ struct InternetTransfer::Running {
     static size_t write(char* data, size_t size, size_t count, void* self) {
         auto* running = static_cast<Running*>(self);
         const size_t total = size * count;
+        running->received += total;
+        if (running->maxBytes != 0 && running->received > running->maxBytes) {
+            running->tooLarge = true;
+            return 0;
+        }
         if (running->pending.size() + total > kGather && !running->flush())
             return 0;
         running->pending.insert(running->pending.end(), data, data + total);
@@ -119,7 +130,15 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     running->temporary = pattern;
     running->body = fd;
     running->pending.reserve(Running::kGather);
+    running->maxBytes = limits_.maxBytes;
     fchmod(fd, newFileMode());
+    // A proxy or CDN on the way must not answer with an older copy than the server holds.
+    for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
+        curl_slist* longer = curl_slist_append(running->headers, header);
+        if (!longer)
+            throw TransferError("the transfer library could not start a transfer");
+        running->headers = longer;
+    }
 
     CURL* easy = curl_easy_init();
     if (!easy)
@@ -134,9 +153,15 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts_.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytes);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(timeouts_.lowSpeedTime.count()));
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, running->headers);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits_.lowSpeedBytes);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(limits_.lowSpeedTime.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS,
+                     long(std::chrono::milliseconds(limits_.totalTime).count()));
+    // An announced length above the limit is refused before the body; the write callback
+    // counts the bytes of a body that announces none.
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBytes));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, running->errorText);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Running::write);
@@ -174,7 +199,9 @@ void InternetTransfer::finish(int curlResult) {
     const bool written = ::close(running_->body) == 0 && flushed;
     running_->body = -1;
     std::error_code error;
-    if (result != CURLE_OK) {
+    if (running_->tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+        lastError_ = QStringLiteral("the file is larger than %1 bytes").arg(running_->maxBytes);
+    } else if (result != CURLE_OK) {
         lastError_ = QString::fromUtf8(running_->errorText[0] ? running_->errorText
                                                               : curl_easy_strerror(result));
     } else if (!written) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TransferLimits.h"
 #include "TransferOperation.h"
 
 #include <QString>
@@ -9,18 +10,11 @@
 
 namespace quillset {
 
-// Limits that keep a dead or stalled server from holding the agent forever.
-struct TransferTimeouts {
-    std::chrono::milliseconds connect{30'000};
-    // A transfer slower than lowSpeedBytes per second for lowSpeedTime is given up.
-    long lowSpeedBytes = 1;
-    std::chrono::seconds lowSpeedTime{60};
-};
-
 // The internet transfer control: starts one GET with Execute and reports with StillExecuting
 // whether it is still running. The body goes to a temporary file beside the local path, which
 // is renamed into place only when the whole body arrived without error (an HTTP status of 400 or
-// more is an error), so a failed or interrupted transfer leaves no file behind.
+// more is an error, and so is passing a limit), so a failed or interrupted transfer leaves no
+// file behind. Every request asks caches on the way for a fresh copy.
 class InternetTransfer {
 public:
     InternetTransfer();
@@ -28,7 +22,8 @@ public:
     InternetTransfer(const InternetTransfer&) = delete;
     InternetTransfer& operator=(const InternetTransfer&) = delete;
 
-    void setTimeouts(const TransferTimeouts& timeouts) { timeouts_ = timeouts; }
+    // For the operations started from now on.
+    void setLimits(const TransferLimits& limits) { limits_ = limits; }
     // How long one StillExecuting call may wait for network activity, so that a caller's loop
     // can handle its window events in between without spinning.
     void setPollInterval(std::chrono::milliseconds interval) { pollInterval_ = interval; }
@@ -51,7 +46,7 @@ private:
 
     std::unique_ptr<Running> running_;
     void* multi_ = nullptr;
-    TransferTimeouts timeouts_;
+    TransferLimits limits_;
     std::chrono::milliseconds pollInterval_{20};
     QString lastError_;
 };

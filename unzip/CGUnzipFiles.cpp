@@ -2,20 +2,11 @@
 
 #include "UnzipError.h"
 
-#include <limits>
-
 namespace quillset {
 
 namespace {
 
 const QString kUnzipSource = QStringLiteral("CGUnZipFiles::Unzip");
-
-std::int16_t narrow(std::int32_t value) {
-    if (value < std::numeric_limits<std::int16_t>::min() ||
-        value > std::numeric_limits<std::int16_t>::max())
-        throw UnzipError(UnzipError::kOverflow, QStringLiteral("Overflow"), kUnzipSource);
-    return static_cast<std::int16_t>(value);
-}
 
 } // namespace
 
@@ -27,23 +18,7 @@ std::int32_t CGUnzipFiles::Unzip(const QString& sZipFileName, const QString& sEx
             zipFileName_ = sZipFileName;
         if (!sExtractDir.isEmpty())
             extractDir_ = sExtractDir;
-        UnzipSettings settings;
-        settings.ExtractNewer = extractNewer_;
-        settings.SpaceToUnderScore = spaceToUnderScore_;
-        settings.PromptOverwrite = promptOverwrite_;
-        settings.MessageLevel = narrow(messageLevel_);
-        settings.WriteToStdOut = writeToStdOut_;
-        settings.TestZip = testZip_;
-        settings.ExtractList = narrow(extractList_);
-        settings.ExtractOnlyNewer = extractOnlyNewer_;
-        settings.DisplayComment = displayComment_;
-        settings.HonorDirectories = honorDirectories_;
-        settings.OverWriteFiles = overWriteFiles_;
-        settings.ConvertCRtoCRLF = convertCRtoCRLF_;
-        settings.Verbose = verbose_;
-        settings.CaseSensitive = caseSensitive_;
-        settings.Privilege = narrow(privilege_);
-        return codeModule_.CallUnzipEngine(zipFileName_, extractDir_, settings);
+        return codeModule_.CallUnzipEngine(zipFileName_, extractDir_, settings_);
     } catch (const UnzipError& error) {
         throw error.from(kUnzipSource);
     }

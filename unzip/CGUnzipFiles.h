@@ -9,40 +9,41 @@ namespace quillset {
 
 // The settings of one unpack, and the unpack itself through the CodeModule's engine call.
 // Booleans are kept as the 16-bit numbers 1 and 0; reading answers true only for a stored 1.
+// The settings live in one UnzipSettings, which ToUnzipOptions turns into the engine's record.
 class CGUnzipFiles {
 public:
     explicit CGUnzipFiles(CodeModule& codeModule);
 
-    bool ExtractNewer() const { return extractNewer_ == 1; }
-    void SetExtractNewer(bool value) { extractNewer_ = value ? 1 : 0; }
-    bool SpaceToUnderScore() const { return spaceToUnderScore_ == 1; }
-    void SetSpaceToUnderScore(bool value) { spaceToUnderScore_ = value ? 1 : 0; }
-    bool PromptOverwrite() const { return promptOverwrite_ == 1; }
-    void SetPromptOverwrite(bool value) { promptOverwrite_ = value ? 1 : 0; }
-    std::int32_t MessageLevel() const { return messageLevel_; }
-    void SetMessageLevel(std::int32_t value) { messageLevel_ = value; }
-    bool WriteToStdOut() const { return writeToStdOut_ == 1; }
-    void SetWriteToStdOut(bool value) { writeToStdOut_ = value ? 1 : 0; }
-    bool TestZip() const { return testZip_ == 1; }
-    void SetTestZip(bool value) { testZip_ = value ? 1 : 0; }
-    std::int32_t ExtractList() const { return extractList_; }
-    void SetExtractList(std::int32_t value) { extractList_ = value; }
-    bool ExtractOnlyNewer() const { return extractOnlyNewer_ == 1; }
-    void SetExtractOnlyNewer(bool value) { extractOnlyNewer_ = value ? 1 : 0; }
-    bool DisplayComment() const { return displayComment_ == 1; }
-    void SetDisplayComment(bool value) { displayComment_ = value ? 1 : 0; }
-    bool HonorDirectories() const { return honorDirectories_ == 1; }
-    void SetHonorDirectories(bool value) { honorDirectories_ = value ? 1 : 0; }
-    bool OverWriteFiles() const { return overWriteFiles_ == 1; }
-    void SetOverWriteFiles(bool value) { overWriteFiles_ = value ? 1 : 0; }
-    bool ConvertCRtoCRLF() const { return convertCRtoCRLF_ == 1; }
-    void SetConvertCRtoCRLF(bool value) { convertCRtoCRLF_ = value ? 1 : 0; }
-    bool Verbose() const { return verbose_ == 1; }
-    void SetVerbose(bool value) { verbose_ = value ? 1 : 0; }
-    bool CaseSensitive() const { return caseSensitive_ == 1; }
-    void SetCaseSensitive(bool value) { caseSensitive_ = value ? 1 : 0; }
-    std::int32_t Privilege() const { return privilege_; }
-    void SetPrivilege(std::int32_t value) { privilege_ = value; }
+    bool ExtractNewer() const { return settings_.ExtractNewer == 1; }
+    void SetExtractNewer(bool value) { settings_.ExtractNewer = value ? 1 : 0; }
+    bool SpaceToUnderScore() const { return settings_.SpaceToUnderScore == 1; }
+    void SetSpaceToUnderScore(bool value) { settings_.SpaceToUnderScore = value ? 1 : 0; }
+    bool PromptOverwrite() const { return settings_.PromptOverwrite == 1; }
+    void SetPromptOverwrite(bool value) { settings_.PromptOverwrite = value ? 1 : 0; }
+    std::int32_t MessageLevel() const { return settings_.MessageLevel; }
+    void SetMessageLevel(std::int32_t value) { settings_.MessageLevel = value; }
+    bool WriteToStdOut() const { return settings_.WriteToStdOut == 1; }
+    void SetWriteToStdOut(bool value) { settings_.WriteToStdOut = value ? 1 : 0; }
+    bool TestZip() const { return settings_.TestZip == 1; }
+    void SetTestZip(bool value) { settings_.TestZip = value ? 1 : 0; }
+    std::int32_t ExtractList() const { return settings_.ExtractList; }
+    void SetExtractList(std::int32_t value) { settings_.ExtractList = value; }
+    bool ExtractOnlyNewer() const { return settings_.ExtractOnlyNewer == 1; }
+    void SetExtractOnlyNewer(bool value) { settings_.ExtractOnlyNewer = value ? 1 : 0; }
+    bool DisplayComment() const { return settings_.DisplayComment == 1; }
+    void SetDisplayComment(bool value) { settings_.DisplayComment = value ? 1 : 0; }
+    bool HonorDirectories() const { return settings_.HonorDirectories == 1; }
+    void SetHonorDirectories(bool value) { settings_.HonorDirectories = value ? 1 : 0; }
+    bool OverWriteFiles() const { return settings_.OverWriteFiles == 1; }
+    void SetOverWriteFiles(bool value) { settings_.OverWriteFiles = value ? 1 : 0; }
+    bool ConvertCRtoCRLF() const { return settings_.ConvertCRtoCRLF == 1; }
+    void SetConvertCRtoCRLF(bool value) { settings_.ConvertCRtoCRLF = value ? 1 : 0; }
+    bool Verbose() const { return settings_.Verbose == 1; }
+    void SetVerbose(bool value) { settings_.Verbose = value ? 1 : 0; }
+    bool CaseSensitive() const { return settings_.CaseSensitive == 1; }
+    void SetCaseSensitive(bool value) { settings_.CaseSensitive = value ? 1 : 0; }
+    std::int32_t Privilege() const { return settings_.Privilege; }
+    void SetPrivilege(std::int32_t value) { settings_.Privilege = value; }
     QString ZipFileName() const { return zipFileName_; }
     void SetZipFileName(const QString& value) { zipFileName_ = value; }
     QString ExtractDir() const { return extractDir_; }
@@ -57,21 +58,7 @@ public:
 
 private:
     CodeModule& codeModule_;
-    std::int16_t extractNewer_ = 0;
-    std::int16_t spaceToUnderScore_ = 0;
-    std::int16_t promptOverwrite_ = 0;
-    std::int32_t messageLevel_ = 2;
-    std::int16_t writeToStdOut_ = 0;
-    std::int16_t testZip_ = 0;
-    std::int32_t extractList_ = 0;
-    std::int16_t extractOnlyNewer_ = 0;
-    std::int16_t displayComment_ = 0;
-    std::int16_t honorDirectories_ = 1;
-    std::int16_t overWriteFiles_ = 1;
-    std::int16_t convertCRtoCRLF_ = 0;
-    std::int16_t verbose_ = 0;
-    std::int16_t caseSensitive_ = 1;
-    std::int32_t privilege_ = 0;
+    UnzipSettings settings_;
     QString zipFileName_;
     QString extractDir_;
 };

@@ -23,10 +23,11 @@ QString nameText(const char* name) {
                 : QString();
 }
 
+// The host path's own bytes: a folder named in any script reaches the engine unchanged.
 QByteArray pathText(const QString& windowsPath) {
     if (windowsPath.isEmpty())
         return {};
-    return stringToAnsi(QString::fromStdString(ResolveWindowsPath(windowsPath).string()));
+    return QByteArray(ResolveWindowsPath(windowsPath).c_str());
 }
 
 // The callbacks never raise: whatever goes wrong inside one answers `fallback`.
@@ -116,28 +117,14 @@ void CodeModule::resetState() {
 std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QString& extractDir,
                                          const UnzipSettings& settings) {
     try {
+        // First, so that a setting out of range changes nothing of the module state.
+        UnzipOptions options = ToUnzipOptions(settings);
         resetState();
         const UnzipNameList includeNames{};
         const UnzipNameList excludeNames{};
 
         const QByteArray zipPath = pathText(zipFileName);
         const QByteArray folderPath = pathText(extractDir);
-        UnzipOptions options{};
-        options.ExtractOnlyNewer = settings.ExtractOnlyNewer;
-        options.SpaceToUnderScore = settings.SpaceToUnderScore;
-        options.PromptOverwrite = settings.PromptOverwrite;
-        options.MessageLevel = settings.MessageLevel;
-        options.WriteToStdOut = settings.WriteToStdOut;
-        options.TestZip = settings.TestZip;
-        options.ExtractList = settings.ExtractList;
-        options.ExtractNewer = settings.ExtractNewer;
-        options.DisplayComment = settings.DisplayComment;
-        options.HonorDirectories = settings.HonorDirectories;
-        options.OverWriteFiles = settings.OverWriteFiles;
-        options.ConvertCRtoCRLF = settings.ConvertCRtoCRLF;
-        options.Verbose = settings.Verbose;
-        options.CaseSensitive = settings.CaseSensitive;
-        options.Privilege = settings.Privilege;
         options.ZipFileName = zipPath.constData();
         options.ExtractDir = folderPath.constData();
 

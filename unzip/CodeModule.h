@@ -2,31 +2,12 @@
 
 #include "Dialogs.h"
 #include "EngineLibrary.h"
+#include "UnzipSettings.h"
 
 #include <QString>
 #include <cstdint>
 
 namespace quillset {
-
-// The fifteen setting values of one unpack, in the order of CGUnzipFiles' properties, each
-// already a 16-bit value (Booleans 1 or 0).
-struct UnzipSettings {
-    std::int16_t ExtractNewer = 0;
-    std::int16_t SpaceToUnderScore = 0;
-    std::int16_t PromptOverwrite = 0;
-    std::int16_t MessageLevel = 0;
-    std::int16_t WriteToStdOut = 0;
-    std::int16_t TestZip = 0;
-    std::int16_t ExtractList = 0;
-    std::int16_t ExtractOnlyNewer = 0;
-    std::int16_t DisplayComment = 0;
-    std::int16_t HonorDirectories = 0;
-    std::int16_t OverWriteFiles = 0;
-    std::int16_t ConvertCRtoCRLF = 0;
-    std::int16_t Verbose = 0;
-    std::int16_t CaseSensitive = 0;
-    std::int16_t Privilege = 0;
-};
 
 // The agent's side of the unzip engine: the unpack state shared by all CGUnzipFiles objects, the
 // call into libunzip32.so and the five callbacks it makes. The engine's callbacks carry no
@@ -44,8 +25,8 @@ public:
     ~CodeModule();
 
     // Unpacks through the engine and answers its result code. The paths are Windows-style texts
-    // (ResolveWindowsPath) handed on as Windows-1252. Raises UnzipError with the source
-    // "CodeModule::CallUnzipEngine", e.g. when libunzip32.so cannot be loaded.
+    // (ResolveWindowsPath) handed on in the file system's encoding. Raises UnzipError with the
+    // source "CodeModule::CallUnzipEngine", e.g. when libunzip32.so cannot be loaded.
     std::int32_t CallUnzipEngine(const QString& zipFileName, const QString& extractDir,
                                  const UnzipSettings& settings);
 

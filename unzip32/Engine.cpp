@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "ArchiveComment.h"
+#include "CentralDirectory.h"
 #include "Cp1252.h"
 #include "LineEnds.h"
 #include "ReplaceDecision.h"
@@ -62,8 +63,8 @@ struct Engine::Entry {
 
 Engine::Engine(const UnzipOptions& options, const UnzipCallbacks& callbacks, NameFilter filter)
     : options_(options), callbacks_(callbacks), filter_(std::move(filter)),
-      archivePath_(options.ZipFileName ? Cp1252ToUtf8(options.ZipFileName) : std::string()),
-      folderPath_(options.ExtractDir ? Cp1252ToUtf8(options.ExtractDir) : std::string()),
+      archivePath_(options.ZipFileName ? options.ZipFileName : ""),
+      folderPath_(options.ExtractDir ? options.ExtractDir : ""),
       reporter_(callbacks.Print, options.MessageLevel), passwords_(callbacks.Password) {}
 
 Engine::~Engine() {
@@ -84,6 +85,14 @@ std::int32_t Engine::run() {
     }
     if (!openArchive())
         return reporter_.result();
+    // The reader would take such entries one after the other and unpack the shared bytes twice.
+    if (const auto overlap = FindOverlappingEntries(archivePath_)) {
+        reporter_.report(Problem{UZ_BAD_ARCHIVE,
+                                 "entries overlap in the archive: " + Utf8ToCp1252(overlap->first) +
+                                     " and " + Utf8ToCp1252(overlap->second)},
+                         Utf8ToCp1252(archivePath_));
+        return reporter_.result();
+    }
     if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
         Problem problem;
         destination_ = Destination::Open(folderPath_, problem);
@@ -157,12 +166,13 @@ void Engine::handleEntry(archive_entry* header) {
     if (archive_entry_mtime_is_set(header))
         entry.modified = timespec{archive_entry_mtime(header), archive_entry_mtime_nsec(header)};
     entry.size = archive_entry_size_is_set(header) ? archive_entry_size(header) : 0;
-    if (const char* target = archive_entry_symlink_utf8(header))
-        entry.linkTarget = target;
-    else if (const char* rawTarget = archive_entry_symlink(header))
-        entry.linkTarget = rawTarget;
     entry.hardLink = archive_entry_hardlink(header) != nullptr;
     entry.encrypted = archive_entry_is_encrypted(header) != 0;
+    // The reader hands over an encrypted link's stored bytes as they are: ciphertext, no target.
+    const char* target = entry.encrypted ? nullptr : archive_entry_symlink_utf8(header);
+    if (!target && !entry.encrypted)
+        target = archive_entry_symlink(header);
+    entry.linkTarget = target ? target : "";
 
     passwords_.startEntry(entry.shownName);
 
@@ -254,6 +264,11 @@ void Engine::extractEntry(const Entry& entry) {
     case AE_IFLNK:
         if (entry.hardLink) {
             reporter_.report(Problem{UZ_REFUSED, "hard links are not extracted"}, entry.shownName);
+            return;
+        }
+        if (entry.type == AE_IFLNK && entry.encrypted) {
+            reporter_.report(Problem{UZ_REFUSED, "encrypted links are not extracted"},
+                             entry.shownName);
             return;
         }
         if (entry.type == AE_IFLNK &&

@@ -26,6 +26,10 @@ bool hasDriveLetter(std::string_view name) {
 
 EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores) {
     EntryPath path;
+    if (name.size() > kLongestEntryName) {
+        path.refusal = "name longer than " + std::to_string(kLongestEntryName) + " bytes";
+        return path;
+    }
     if (!name.empty() && (name.front() == '/' || name.front() == '\\')) {
         path.refusal = "absolute name";
         return path;
@@ -46,6 +50,12 @@ EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnders
         if (spacesToUnderscores)
             std::replace(component.begin(), component.end(), ' ', '_');
         path.components.push_back(std::move(component));
+        if (path.components.size() > kDeepestEntryName) {
+            path.refusal =
+                "name nests deeper than " + std::to_string(kDeepestEntryName) + " folders";
+            path.components.clear();
+            return path;
+        }
     }
     if (flatten && path.components.size() > 1)
         path.components.erase(path.components.begin(), path.components.end() - 1);

@@ -12,9 +12,16 @@ struct EntryPath {
     std::string refusal; // empty when the name is safe
 };
 
+// Bounds on an entry name, far above what a real module holds (the host's own path limit is
+// 4096 bytes). Each folder level costs the unpack work and memory, so a name that nests without
+// end must be refused before anything is made of it.
+inline constexpr std::size_t kLongestEntryName = 4096;
+inline constexpr std::size_t kDeepestEntryName = 128;
+
 // Splits an archive entry name on "/" and "\" (archives made on Windows use both). Names that are
 // absolute, carry a drive letter, or hold a ".." component are refused; "." and empty components
-// are dropped, so "./" has no components at all: it names the extraction folder itself.
+// are dropped, so "./" has no components at all: it names the extraction folder itself. Names
+// longer or deeper than the bounds above are refused too.
 // `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces.
 EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores);
 

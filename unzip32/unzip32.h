@@ -1,11 +1,12 @@
 /* The Quillset unzip engine, libunzip32.so: the call interface the update agent loads by name.
  *
- * Texts crossing this interface are NUL-terminated 8-bit text in Windows-1252, the products'
- * fixed system code page. The archive path and the extraction folder are host paths written in
- * that code page: the engine decodes them to UTF-8 and uses them as they are ("\" is an ordinary
- * character there and no drive letter is resolved; callers resolve Windows-style texts first).
- * Entry names handed to the callbacks are re-encoded to Windows-1252, "?" standing for any
- * character the code page lacks. Passwords are used as the bytes the password callback wrote.
+ * Texts crossing this interface are NUL-terminated 8-bit text. The archive path and the
+ * extraction folder are host paths in the file system's own encoding (UTF-8), used byte for byte,
+ * so every folder the host allows can be named ("\" is an ordinary character there and no drive
+ * letter is resolved; callers resolve Windows-style texts first). The texts shown to the caller
+ * are Windows-1252, the products' fixed system code page: entry names handed to the callbacks
+ * and the messages, "?" standing for any character the code page lacks. Name patterns are
+ * Windows-1252 too. Passwords are used as the bytes the password callback wrote.
  */
 #ifndef QUILLSET_UNZIP32_H
 #define QUILLSET_UNZIP32_H

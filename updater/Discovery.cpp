@@ -53,6 +53,7 @@ void Local::DeleteLocalCopies() {
 bool Local::TransferFile(InternetTransfer& control, const QString& address,
                          const QString& remoteName, const QString& localFolder) {
     pointer_.setShape(PointerShape::Hourglass);
+    control.setLimits(remoteName == state_.VersionFileName ? limits_.versionFile : limits_.archive);
     try {
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
                                      localFolder + remoteName);

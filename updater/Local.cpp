@@ -27,22 +27,26 @@ void Local::ShowInfo(const QString& text) {
 
 bool Local::ReadCommandLine(const QString& arguments) {
     const CommandLineReading reading = ReadCommandLineFields(arguments);
-    const char* refusal = nullptr;
+    QString refusal;
+    ModuleFolderResolution folder;
     if (reading.verdict == CommandLineVerdict::Empty)
-        refusal = kStandAloneMessage;
+        refusal = QString::fromUtf8(kStandAloneMessage);
     else if (reading.verdict == CommandLineVerdict::SurplusFields)
-        refusal = kSurplusFieldsMessage;
+        refusal = QString::fromUtf8(kSurplusFieldsMessage);
     else if (!isPlainFileName(reading.fields.ModuleName))
-        refusal = kModuleNameMessage;
-    if (refusal) {
-        ShowInfo(QString::fromUtf8(refusal));
+        refusal = QString::fromUtf8(kModuleNameMessage);
+    else if (folder = ResolveModuleFolder(reading.fields); !folder.ambiguous.isEmpty())
+        refusal = QString::fromUtf8(kAmbiguousFolderMessage) + folder.ambiguous;
+    if (!refusal.isEmpty()) {
+        ShowInfo(refusal);
         view_.unload();
         return false;
     }
 
     state_.ModuleName = reading.fields.ModuleName;
     state_.CurrentVersion = reading.fields.CurrentVersion;
-    state_.ModuleFolder = reading.fields.ModuleFolder;
+    // The folder as found on disk, not its upper-cased text: every path below is built from it.
+    state_.ModuleFolder = folder.folder;
     state_.VersionFileName = state_.ModuleName + QStringLiteral(".VER");
     state_.ArchiveFileName = state_.ModuleName + QStringLiteral(".ZIP");
     state_.ProgramFileName = state_.ModuleName + QStringLiteral(".EXE");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AgentTransferLimits.h"
 #include "AgentView.h"
 #include "CodeModule.h"
 #include "DES_Crypt.h"
@@ -29,6 +30,9 @@ inline constexpr char kSurplusFieldsMessage[] =
     "updated.";
 inline constexpr char kModuleNameMessage[] =
     "The module name on the command line is not a plain file name. Nothing was updated.";
+inline constexpr char kAmbiguousFolderMessage[] =
+    "Several folders match the module folder on the command line when case is ignored, and "
+    "none matches it exactly. Nothing was updated. The folder: ";
 inline constexpr char kScanningStatus[] = "Scanning for a new version...";
 inline constexpr char kLatestVersionMessage[] = "You have the latest version of the software.";
 inline constexpr char kDownloadingStatus[] = "Downloading the latest version...";
@@ -48,6 +52,7 @@ public:
     const UpdateState& state() const { return state_; }
     // The unattended user closes the window after the up-to-date message, so the run ends.
     void setCloseWhenUpToDate(bool close) { closeWhenUpToDate_ = close; }
+    void setTransferLimits(const AgentTransferLimits& limits) { limits_ = limits; }
 
     // Fills UpdateState from the command-line text, deciphers the archive password and shows
     // the program file name. A refused command line is told and unloads the window; then false.
@@ -81,6 +86,7 @@ private:
     AgentView& view_;
     InternetTransfer& transfer_;
     StoredValues stored_;
+    AgentTransferLimits limits_;
     DES_Crypt des_;
     UpdateState state_;
     // After state_: the password callback reads and may replace state_.ArchivePassword.

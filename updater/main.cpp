@@ -21,6 +21,21 @@ const char kUsage[] =
     "  --help     show this text\n"
     "  --version  show the version\n";
 
+// The limits this build was made with: test builds shorten the waits and the archive bound
+// (tlupdater_executable), everything else keeps the agent's own.
+quillset::AgentTransferLimits BuiltTransferLimits() {
+#ifdef TLUPDATER_WAIT_SECONDS
+    auto limits =
+        quillset::AgentTransferLimits::WithWaits(std::chrono::seconds(TLUPDATER_WAIT_SECONDS));
+#else
+    quillset::AgentTransferLimits limits;
+#endif
+#ifdef TLUPDATER_ARCHIVE_LIMIT_BYTES
+    limits.archive.maxBytes = TLUPDATER_ARCHIVE_LIMIT_BYTES;
+#endif
+    return limits;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -40,7 +55,11 @@ int main(int argc, char* argv[]) {
                 StoredValues{QString::fromLatin1(kStoredUpdateAddress),
                              QString::fromLatin1(kStoredArchivePassword)});
     local.setCloseWhenUpToDate(unattended);
+    local.setTransferLimits(BuiltTransferLimits());
     window.setAgent(local);
+#ifdef TLUPDATER_START_DELAY_MS
+    window.Timer().setInterval(TLUPDATER_START_DELAY_MS);
+#endif
 
     // The arguments as one text, the way the starting program wrote its command line.
     const QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -20,6 +20,8 @@ enum class Step { VersionFile, ArchiveTransfer, Unpack, Restart };
 enum class Fault {
     Dropped,
     Stalled,
+    Trickle, // a byte every half second
+    Endless, // bytes without end, no length announced
     NotFound,
     ServerError,
     DiskFull,
@@ -30,20 +32,26 @@ enum class Fault {
     NotAProgram
 };
 
+// Which agent runs the row: the test build, whose waits are cut to a few seconds, or a build
+// with the agent's own limits, which proves that those still hold.
+enum class Waits { Shortened, Real };
+
 struct FaultCase {
     const char* name;
     Step step;
     Fault fault;
+    Waits waits = Waits::Shortened;
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-// The agent gives up a stalled transfer after 60 seconds without a byte; the program offers no
-// way to shorten that, so those rows wait it out.
-constexpr int kStalledRunMs = 150'000;
+// How long a run may take before the test takes the agent for hung: long enough for the real
+// one-minute limits, and for the test build's shortened ones on a busy machine.
+constexpr int kRealWaitsRunMs = 150'000;
 constexpr int kRunMs = 60'000;
+const QString kRealWaitsProgram = QStringLiteral(TLUPDATER_REAL_WAITS_PROGRAM);
 
 // The file a module program appends its version to. It lies outside the module folder so that a
 // full module disk does not hide a start; the check for stray files looks only at the module's
@@ -105,6 +113,8 @@ protected:
         switch (row.fault) {
         case Fault::Dropped:
         case Fault::Stalled:
+        case Fault::Trickle:
+        case Fault::Endless:
         case Fault::NotFound:
         case Fault::ServerError: {
             publish(staging, "2.0");
@@ -113,6 +123,8 @@ protected:
             const char* pad = row.step == Step::VersionFile ? "pad=4000," : "";
             const char* directive = row.fault == Fault::Dropped    ? "drop"
                                     : row.fault == Fault::Stalled  ? "stall"
+                                    : row.fault == Fault::Trickle  ? "slow=2"
+                                    : row.fault == Fault::Endless  ? "endless"
                                     : row.fault == Fault::NotFound ? "404"
                                                                    : "500";
             return {"--rule", QString::asprintf("%s=%s%s", name, pad, directive)};
@@ -245,13 +257,14 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
         GTEST_SKIP() << noDisk;
     ASSERT_FALSE(HasFailure());
     const std::string oldProgram = readAll(moduleFolder() / "EDITOR.EXE");
-    startServer(rules);
+    const bool real = row.waits == Waits::Real;
+    startServer(rules, real ? TLUPDATER_REAL_WAITS_PORT : TLUPDATER_E2E_PORT);
 
     const AgentRun run = RunAgent(
-        kProgram, commandLine("1.0"),
+        real ? kRealWaitsProgram : kProgram, commandLine("1.0"),
         {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
          QString(kMarkerVariable) + "=" + QString::fromStdString(marker("started").string())},
-        row.fault == Fault::Stalled ? kStalledRunMs : kRunMs);
+        real ? kRealWaitsRunMs : kRunMs);
     ASSERT_TRUE(run.finished) << "the agent did not end";
     ASSERT_FALSE(run.lines.isEmpty());
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
@@ -291,22 +304,29 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Agent, AgentFaults,
-    ::testing::Values(FaultCase{"VersionFileDroppedHalfWay", Step::VersionFile, Fault::Dropped},
-                      FaultCase{"VersionFileStalledPastTimeOut", Step::VersionFile, Fault::Stalled},
-                      FaultCase{"VersionFileNotFound404", Step::VersionFile, Fault::NotFound},
-                      FaultCase{"VersionFileServerError500", Step::VersionFile, Fault::ServerError},
-                      FaultCase{"VersionFileDiskFull", Step::VersionFile, Fault::DiskFull},
-                      FaultCase{"ArchiveDroppedHalfWay", Step::ArchiveTransfer, Fault::Dropped},
-                      FaultCase{"ArchiveStalledPastTimeOut", Step::ArchiveTransfer, Fault::Stalled},
-                      FaultCase{"ArchiveNotFound404", Step::ArchiveTransfer, Fault::NotFound},
-                      FaultCase{"ArchiveServerError500", Step::ArchiveTransfer, Fault::ServerError},
-                      FaultCase{"ArchiveDiskFull", Step::ArchiveTransfer, Fault::DiskFull},
-                      FaultCase{"UnpackTruncatedArchive", Step::Unpack, Fault::Truncated},
-                      FaultCase{"UnpackCorruptArchive", Step::Unpack, Fault::Corrupt},
-                      FaultCase{"UnpackWrongPassword", Step::Unpack, Fault::WrongPassword},
-                      FaultCase{"UnpackDiskFull", Step::Unpack, Fault::DiskFull},
-                      FaultCase{"RestartProgramNotExecutable", Step::Restart, Fault::NotExecutable},
-                      FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
+    ::testing::Values(
+        FaultCase{"VersionFileDroppedHalfWay", Step::VersionFile, Fault::Dropped},
+        FaultCase{"VersionFileStalledPastTimeOut", Step::VersionFile, Fault::Stalled},
+        FaultCase{"VersionFileTrickle", Step::VersionFile, Fault::Trickle},
+        FaultCase{"VersionFileEndless", Step::VersionFile, Fault::Endless},
+        // The one row that sits out a real minute: run by its own ctest entry.
+        FaultCase{"VersionFileTrickleRealWait", Step::VersionFile, Fault::Trickle, Waits::Real},
+        FaultCase{"VersionFileNotFound404", Step::VersionFile, Fault::NotFound},
+        FaultCase{"VersionFileServerError500", Step::VersionFile, Fault::ServerError},
+        FaultCase{"VersionFileDiskFull", Step::VersionFile, Fault::DiskFull},
+        FaultCase{"ArchiveDroppedHalfWay", Step::ArchiveTransfer, Fault::Dropped},
+        FaultCase{"ArchiveStalledPastTimeOut", Step::ArchiveTransfer, Fault::Stalled},
+        FaultCase{"ArchiveTrickleBelowTheFloor", Step::ArchiveTransfer, Fault::Trickle},
+        FaultCase{"ArchiveEndless", Step::ArchiveTransfer, Fault::Endless},
+        FaultCase{"ArchiveNotFound404", Step::ArchiveTransfer, Fault::NotFound},
+        FaultCase{"ArchiveServerError500", Step::ArchiveTransfer, Fault::ServerError},
+        FaultCase{"ArchiveDiskFull", Step::ArchiveTransfer, Fault::DiskFull},
+        FaultCase{"UnpackTruncatedArchive", Step::Unpack, Fault::Truncated},
+        FaultCase{"UnpackCorruptArchive", Step::Unpack, Fault::Corrupt},
+        FaultCase{"UnpackWrongPassword", Step::Unpack, Fault::WrongPassword},
+        FaultCase{"UnpackDiskFull", Step::Unpack, Fault::DiskFull},
+        FaultCase{"RestartProgramNotExecutable", Step::Restart, Fault::NotExecutable},
+        FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

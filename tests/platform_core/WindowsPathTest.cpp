@@ -56,6 +56,34 @@ TEST_F(WindowsPathTest, TrailingSeparatorMarksAFolderAndDoubledSeparatorsCollaps
     EXPECT_EQ(ResolveWindowsPath("\\"), fs::path("/"));
 }
 
+TEST_F(WindowsPathTest, CaseOnlySiblingsResolveToTheSpellingGivenOrToNoGuess) {
+    fs::create_directories(root_ / "home" / "me" / "app");
+    fs::create_directories(root_ / "home" / "me" / "APP");
+    const QString me = host(root_ / "home" / "me");
+    struct Case {
+        const char* name;
+        QString text;
+        fs::path expected;
+        bool ambiguous;
+    };
+    const std::vector<Case> cases = {
+        {"ExactLowerCase", me + "/app/", root_ / "home" / "me" / "app" / "", false},
+        {"ExactUpperCase", me + "/APP/", root_ / "home" / "me" / "APP" / "", false},
+        {"OneMatchIgnoringCase", me.toUpper().replace(host(root_).toUpper(), host(root_)),
+         root_ / "home" / "me", false},
+        {"TwoMatchesNoneExact", me + "/App/X.TXT", {}, true},
+    };
+    for (const Case& c : cases) {
+        const quillset::PathResolution resolution = quillset::ResolveWindowsPathUniquely(c.text);
+        EXPECT_EQ(!resolution.ambiguous.isEmpty(), c.ambiguous) << c.name;
+        if (c.ambiguous) {
+            EXPECT_EQ(resolution.ambiguous, me + "/App") << c.name;
+        } else {
+            EXPECT_EQ(resolution.path, c.expected) << c.name;
+        }
+    }
+}
+
 TEST_F(WindowsPathTest, DriveWithoutVariableLiesBesideTheProgram) {
     EXPECT_EQ(ResolveWindowsPath(R"(D:\X)"), quillset::ProgramFolder() / "drive_d" / "X");
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 
 namespace quillset {
@@ -43,24 +44,35 @@ bool runToEnd(InternetTransfer& control, std::chrono::seconds limit = 30s) {
     return true;
 }
 
+// One server for all tests of a suite: its files never change, and starting it is the slowest
+// part of a test.
 class TransferAgainstServer : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(serverRoot.isValid() && localRoot.isValid());
+    static void SetUpTestSuite() {
+        serverRoot = std::make_unique<QTemporaryDir>();
         writeFile(serverFolder() / "EDITOR.VER", "2.6,\"notes\"\r\n");
         std::string archive(300'000, '\0');
         for (size_t i = 0; i < archive.size(); ++i)
             archive[i] = char(i * 7 % 251);
         writeFile(serverFolder() / "EDITOR.ZIP", archive);
-        control.setTimeouts({2s, 100, 2s});
+        sharedServer = std::make_unique<TestServer>(serverFolder());
     }
-    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
+    static void TearDownTestSuite() {
+        sharedServer.reset();
+        serverRoot.reset();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(serverRoot->isValid() && localRoot.isValid());
+        control.setLimits({2s, 100, 2s});
+    }
+    static fs::path serverFolder() { return serverRoot->path().toStdString(); }
     fs::path localFolder() const { return localRoot.path().toStdString(); }
     QString localPath(const QString& name) const { return localRoot.path() + "/" + name; }
 
-    QTemporaryDir serverRoot;
+    static inline std::unique_ptr<QTemporaryDir> serverRoot;
+    static inline std::unique_ptr<TestServer> sharedServer;
     QTemporaryDir localRoot;
-    TestServer server{serverFolder()};
+    TestServer& server = *sharedServer;
     InternetTransfer control;
 };
 
@@ -95,6 +107,60 @@ INSTANTIATE_TEST_SUITE_P(Transfer, ServerFault,
                                            FaultCase{"StalledAfterHeaders", "~stall", "EDITOR.ZIP"},
                                            FaultCase{"NeverAnswers", "~hang", "EDITOR.VER"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct LimitCase {
+    const char* name;
+    TransferLimits limits;
+    const char* directive;
+    const char* file;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LimitReached : public TransferAgainstServer,
+                     public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(LimitReached, EndsTheTransferAndLeavesNoFile) {
+    const LimitCase& c = GetParam();
+    control.setLimits(c.limits);
+    const QString name = QString::fromUtf8(c.file);
+    control.Execute(server.address(QString::fromUtf8(c.directive) + "/updates/"),
+                    "GET " + name + " " + localPath(name));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_TRUE(entries(localFolder()).empty()) << "a transfer past a limit left a file";
+}
+
+// EDITOR.VER is 13 bytes, EDITOR.ZIP 300,000.
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, LimitReached,
+    ::testing::Values(
+        LimitCase{"TrickleStopsAtTheTotalTime", {2s, 1, 30s, 2s, 0}, "~slow=2", "EDITOR.VER"},
+        LimitCase{"TrickleBelowTheSpeedFloor", {2s, 1024, 2s, 0s, 0}, "~slow=2", "EDITOR.ZIP"},
+        LimitCase{"EndlessBodyStopsAtTheSizeBound",
+                  {2s, 1, 30s, 0s, 64 * 1024},
+                  "~endless",
+                  "EDITOR.VER"},
+        LimitCase{"AnnouncedLengthAboveTheBound", {2s, 1, 30s, 0s, 299'999}, "x", "EDITOR.ZIP"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
+    control.setLimits({2s, 1, 30s, 5s, 300'000});
+    control.Execute(server.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_TRUE(control.lastError().isEmpty()) << control.lastError().toStdString();
+    EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), readAll(serverFolder() / "EDITOR.ZIP"));
+}
+
+TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopy) {
+    const fs::path log = localFolder() / "requests.log";
+    TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
+    control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
+    ASSERT_TRUE(runToEnd(control));
+    EXPECT_EQ(readAll(log), "GET /updates/EDITOR.VER cache-control=no-cache\n");
+}
 
 TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
     for (const char* directive : {"updates", "~slow=200000/updates"}) {
@@ -186,7 +252,7 @@ TEST_F(TransferAgainstServer, NetworkFailuresEndWithoutAFile) {
 }
 
 TEST_F(TransferAgainstServer, FileAddressesCopyAndFailLikeTheOthers) {
-    const QString address = "file://" + serverRoot.path() + "/";
+    const QString address = "file://" + serverRoot->path() + "/";
     control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
     ASSERT_TRUE(runToEnd(control));
     EXPECT_EQ(readAll(localFolder() / "EDITOR.VER"), "2.6,\"notes\"\r\n");

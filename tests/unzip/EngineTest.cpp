@@ -44,6 +44,19 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"\\server\\x", false, {}, true}, NameCase{"c:evil", false, {}, true},
                       NameCase{"./", false, {}, false}, NameCase{"", false, {}, false}));
 
+TEST(EntryNames, BoundsOnDepthAndLengthHoldExactly) {
+    std::string deepest;
+    for (std::size_t level = 0; level < kDeepestEntryName; ++level)
+        deepest += level == 0 ? "d" : "/d";
+    EXPECT_EQ(MakeEntryPath(deepest, false, false).components.size(), kDeepestEntryName);
+    EXPECT_FALSE(MakeEntryPath(deepest + "/x", false, false).refusal.empty());
+    EXPECT_FALSE(MakeEntryPath(deepest + "/x", true, false).refusal.empty()) << "also flattened";
+
+    const std::string longest(kLongestEntryName, 'n');
+    EXPECT_TRUE(MakeEntryPath(longest, false, false).refusal.empty());
+    EXPECT_FALSE(MakeEntryPath(longest + "n", false, false).refusal.empty());
+}
+
 struct LinkCase {
     std::vector<std::string> link;
     const char* target;

@@ -74,28 +74,34 @@ TEST_P(HostileArchives, AreRefusedOrFailWithoutHarm) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, HostileArchives,
-                         ::testing::Values(HostileCase{"slip-dotdot", UZ_REFUSED, true},
-                                           HostileCase{"slip-deep", UZ_REFUSED, true},
-                                           HostileCase{"slip-backslash", UZ_REFUSED, true},
-                                           HostileCase{"absolute-name", UZ_REFUSED, true},
-                                           HostileCase{"drive-name", UZ_REFUSED, true},
-                                           HostileCase{"link-absolute", UZ_REFUSED, true},
-                                           HostileCase{"link-climbs-out", UZ_REFUSED, true},
-                                           HostileCase{"link-then-write-through", UZ_REFUSED, true},
-                                           HostileCase{"link-chain-out", UZ_REFUSED, false},
-                                           HostileCase{"through-existing-link", UZ_REFUSED, true},
-                                           HostileCase{"char-device", UZ_REFUSED, true},
-                                           HostileCase{"fifo", UZ_OK, true},
-                                           HostileCase{"temporary-lookalike", UZ_OK, true},
-                                           HostileCase{"corrupt-crc", UZ_BAD_ARCHIVE, false},
-                                           HostileCase{"truncated", UZ_BAD_ARCHIVE, false},
-                                           HostileCase{"not-a-zip", UZ_NO_ARCHIVE, false}),
-                         [](const auto& info) {
-                             std::string name = info.param.kind;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, HostileArchives,
+    ::testing::Values(
+        HostileCase{"slip-dotdot", UZ_REFUSED, true}, HostileCase{"slip-deep", UZ_REFUSED, true},
+        HostileCase{"slip-backslash", UZ_REFUSED, true},
+        HostileCase{"absolute-name", UZ_REFUSED, true}, HostileCase{"drive-name", UZ_REFUSED, true},
+        HostileCase{"link-absolute", UZ_REFUSED, true},
+        HostileCase{"link-climbs-out", UZ_REFUSED, true},
+        HostileCase{"link-then-write-through", UZ_REFUSED, true},
+        HostileCase{"link-chain-out", UZ_REFUSED, false},
+        HostileCase{"through-existing-link", UZ_REFUSED, true},
+        HostileCase{"char-device", UZ_REFUSED, true}, HostileCase{"fifo", UZ_OK, true},
+        HostileCase{"temporary-lookalike", UZ_OK, true},
+        HostileCase{"corrupt-crc", UZ_BAD_ARCHIVE, false},
+        HostileCase{"truncated", UZ_BAD_ARCHIVE, false},
+        HostileCase{"not-a-zip", UZ_NO_ARCHIVE, false},
+        HostileCase{"deep-nesting", UZ_REFUSED, true},
+        HostileCase{"overlapping-entries", UZ_BAD_ARCHIVE, false},
+        HostileCase{"overlapping-data", UZ_BAD_ARCHIVE, false},
+        // Several troubles: the most serious code wins,
+        // whether it comes first or last.
+        HostileCase{"troubles-worst-first", UZ_BAD_ARCHIVE, true},
+        HostileCase{"troubles-worst-last", UZ_BAD_ARCHIVE, true}),
+    [](const auto& info) {
+        std::string name = info.param.kind;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
 
 TEST_F(UnzipFixture, DamagedEntryKeepsTheFileAlreadyThere) {
     WriteFile(scratch.dest() / "data.txt", "old data\n");
@@ -108,6 +114,29 @@ TEST_F(UnzipFixture, LinksInsideTheFolderAreMade) {
     EXPECT_EQ(unzip(archiveOf("link-inside")), UZ_OK) << module.LastUnzipMessage().toStdString();
     EXPECT_EQ(fs::read_symlink(scratch.dest() / "alias.txt"), "good.txt");
     EXPECT_EQ(ReadFile(scratch.dest() / "sub" / "up.txt"), "stays inside\n");
+}
+
+TEST_F(UnzipFixture, EncryptedLinkIsRefusedNotMadeFromItsCiphertext) {
+    if (!HaveTool("zip"))
+        GTEST_SKIP() << "zip is not installed";
+    const fs::path source = scratch.root() / "source";
+    fs::create_directories(source);
+    WriteFile(source / "good.txt", "stays inside\n");
+    fs::create_symlink("good.txt", source / "alias.txt");
+    const fs::path archive = scratch.root() / "encrypted-link.zip";
+    ASSERT_EQ(RunTool("zip",
+                      {"-q", "-y", "-P", "secret", scratch.text(archive), "good.txt", "alias.txt"},
+                      source),
+              0);
+    password = QStringLiteral("secret");
+
+    EXPECT_EQ(unzip(archive), UZ_REFUSED) << module.LastUnzipMessage().toStdString();
+    EXPECT_EQ(ReadFile(scratch.dest() / "good.txt"), "stays inside\n");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(scratch.dest() / "alias.txt")));
+    // The reason names the entry and what is wrong with it, not a made-up link target.
+    EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("alias.txt")));
+    EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("encrypted link")))
+        << module.LastUnzipMessage().toStdString();
 }
 
 TEST_F(UnzipFixture, MissingArchiveIsReportedNotRaised) {

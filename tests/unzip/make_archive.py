@@ -8,8 +8,10 @@ Hostile kinds are named after the fault they carry; each is one an attacker or a
 could hand the update agent.
 """
 import stat
+import struct
 import sys
 import zipfile
+import zlib
 
 DATE = (2003, 3, 7, 9, 5, 0)
 
@@ -81,6 +83,71 @@ def truncated(path):
     open(path, "wb").write(raw[: len(raw) // 2])
 
 
+def deep_nesting(path):
+    # 32,000 folder levels in one name of 64 KB, the most a ZIP name can hold.
+    write(path, [good_file(), (entry("d/" * 32000 + "deep.txt"), b"deep\n")])
+
+
+def raw_zip(path, stored, directory):
+    """A ZIP written by hand: `stored` is a list of (name, data) local entries in file order,
+    `directory` a list of (name, index of a stored entry, extra offset into it) central entries,
+    so that several central entries can point into one stored entry."""
+    out, offsets, records = bytearray(), [], []
+    for name, data in stored:
+        offsets.append(len(out))
+        out += local_entry(name, data)
+    for name, index, into in directory:
+        data = stored[index][1]
+        crc = zlib.crc32(data)
+        records.append(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 0x0314, 20, 0, 0, 0, 0x2E67,
+                                   crc, len(data), len(data), len(name), 0, 0, 0, 0,
+                                   (stat.S_IFREG | 0o644) << 16, offsets[index] + into)
+                       + name.encode())
+    directory_bytes = b"".join(records)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(records), len(records),
+                      len(directory_bytes), len(out), 0)
+    open(path, "wb").write(bytes(out) + directory_bytes + end)
+
+
+def local_entry(name, data):
+    return struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0x2E67, zlib.crc32(data),
+                       len(data), len(data), len(name), 0) + name.encode() + data
+
+
+def overlapping_entries(path):
+    # Two names for one stored file.
+    stored = [("good.txt", b"stays inside\n"), ("payload.txt", b"payload\n" * 100)]
+    raw_zip(path, stored, [("good.txt", 0, 0), ("payload.txt", 1, 0), ("payload-copy.txt", 1, 0)])
+
+
+def overlapping_data(path):
+    # A whole entry hidden inside the data of another, listed in the directory as well.
+    inner = local_entry("inner.txt", b"inner\n")
+    stored = [("good.txt", b"stays inside\n"), ("outer.bin", inner)]
+    raw_zip(path, stored, [("good.txt", 0, 0), ("outer.bin", 1, 0),
+                           ("inner.txt", 1, 30 + len("outer.bin"))])
+    # The directory entry for inner.txt must describe inner.txt's data, not outer.bin's.
+    raw = bytearray(open(path, "rb").read())
+    at = raw.rindex(b"inner.txt") - 46
+    struct.pack_into("<III", raw, at + 16, zlib.crc32(b"inner\n"), 6, 6)
+    open(path, "wb").write(bytes(raw))
+
+
+def several_troubles(worst_first):
+    """A refused name, a name nested too deep and a damaged entry in one archive; the damage is
+    the most serious, wherever it comes."""
+    def make(path):
+        damaged = (entry("data.txt"), b"A" * 1000)
+        refused = [(entry("../evil.txt"), b"escaped\n"), (entry("d/" * 200 + "deep.txt"), b"x")]
+        members = [damaged] + refused + [good_file()] if worst_first else \
+            [good_file()] + refused + [damaged]
+        write(path, members, zipfile.ZIP_STORED)
+        raw = bytearray(open(path, "rb").read())
+        raw[raw.index(b"AAAA")] = ord("B")
+        open(path, "wb").write(bytes(raw))
+    return make
+
+
 def not_a_zip(path):
     open(path, "wb").write(b"This is plain text, not an archive.\n" * 10)
 
@@ -88,6 +155,11 @@ def not_a_zip(path):
 KINDS["corrupt-crc"] = corrupt_crc
 KINDS["truncated"] = truncated
 KINDS["not-a-zip"] = not_a_zip
+KINDS["deep-nesting"] = deep_nesting
+KINDS["overlapping-entries"] = overlapping_entries
+KINDS["overlapping-data"] = overlapping_data
+KINDS["troubles-worst-first"] = several_troubles(True)
+KINDS["troubles-worst-last"] = several_troubles(False)
 
 if __name__ == "__main__":
     if len(sys.argv) == 2 and sys.argv[1] == "--kinds":

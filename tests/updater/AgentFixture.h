@@ -58,7 +58,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(serverRoot.isValid() && moduleRoot.isValid());
         fs::create_directories(moduleFolder());
-        transfer.setTimeouts({2s, 100, 2s});
     }
 
     void startServer(const QStringList& rules = {}) {
@@ -69,6 +68,8 @@ protected:
     void makeAgent(const QString& address) {
         agent = std::make_unique<Local>(dialogs, pointer, view, transfer,
                                         EncipherStoredValues(address, QLatin1String(kPassword)));
+        // The agent's own limits with waits short enough for servers that stall on purpose.
+        agent->setTransferLimits(AgentTransferLimits::WithWaits(2s));
     }
 
     fs::path serverFolder() const { return serverRoot.path().toStdString(); }

@@ -14,6 +14,7 @@ struct LineCase {
     QString module;
     float version;
     QString folder;
+    QString givenFolder = {}; // checked where set: the folder as spelt on the line
 };
 
 void PrintTo(const LineCase& c, std::ostream* out) {
@@ -31,6 +32,9 @@ TEST_P(CommandLineReadingTest, FieldsAsTheStartingProgramWroteThem) {
     EXPECT_EQ(reading.fields.ModuleName, c.module);
     EXPECT_EQ(reading.fields.CurrentVersion, c.version);
     EXPECT_EQ(reading.fields.ModuleFolder, c.folder);
+    if (!c.givenFolder.isEmpty()) {
+        EXPECT_EQ(reading.fields.GivenModuleFolder, c.givenFolder);
+    }
 }
 
 const QString kLongFolder = QStringLiteral("C:\\") + QString(100 * 1024, QLatin1Char('d'));
@@ -59,6 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
                  3.0f, "/HOME/ME/APPS X/\\"},
         LineCase{"NonAsciiUpperCased", QStringLiteral("éditeur 2 c:\\ñ"), CommandLineVerdict::Read,
                  QStringLiteral("ÉDITEUR"), 2.0f, QStringLiteral("C:\\Ñ\\")},
+        LineCase{"SharpSStaysOneCharacter", QStringLiteral("straße 2 /tmp/straße"),
+                 CommandLineVerdict::Read, QStringLiteral("STRAßE"), 2.0f,
+                 QStringLiteral("/TMP/STRAßE\\"), QStringLiteral("/tmp/straße\\")},
+        LineCase{"CyrillicFolderKeptAsGiven", QStringLiteral("editor 2 /tmp/при%ложение"),
+                 CommandLineVerdict::Read, "EDITOR", 2.0f, QStringLiteral("/TMP/ПРИ ЛОЖЕНИЕ\\"),
+                 QStringLiteral("/tmp/при ложение\\")},
+        LineCase{"OutsideTheBasicPlaneOneForOne", QStringLiteral("editor 2 /\U00010428x"),
+                 CommandLineVerdict::Read, "EDITOR", 2.0f, QStringLiteral("/\U00010400X\\"),
+                 QStringLiteral("/\U00010428x\\")},
         LineCase{"FourthFieldRefused", "EDITOR 2.5 C:\\APPS DIR", CommandLineVerdict::SurplusFields,
                  "", 0, ""},
         LineCase{"TwoSpacesBeforeFolderRefused", "EDITOR  2.5 C:\\A",

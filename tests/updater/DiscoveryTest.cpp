@@ -1,4 +1,5 @@
 #include "AgentFixture.h"
+#include "WindowsPath.h"
 
 namespace quillset::testing {
 namespace {
@@ -72,13 +73,34 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       2.5f,
                       false},
-        DiscoveryCase{"HugeFileReadsItsHead",
+        DiscoveryCase{"FileAboveTheSizeBoundIsAFailedTransfer",
                       "2.5",
                       "2.6,",
                       {"--rule", "EDITOR.VER=pad=20000000"},
+                      false,
+                      2.5f,
+                      false},
+        DiscoveryCase{"FileJustWithinTheSizeBoundIsRead",
+                      "2.5",
+                      "2.6,",
+                      {"--rule", "EDITOR.VER=pad=65536"},
                       true,
                       2.6f,
-                      true}),
+                      true},
+        DiscoveryCase{"TrickleEndsAtTheTimeLimit",
+                      "2.5",
+                      "2.6" + std::string(100, ' '),
+                      {"--rule", "EDITOR.VER=slow=2"},
+                      false,
+                      2.5f,
+                      false},
+        DiscoveryCase{"EndlessServerEndsAtTheSizeBound",
+                      "2.5",
+                      "2.6,",
+                      {"--rule", "EDITOR.VER=endless"},
+                      false,
+                      2.5f,
+                      false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AgentFixture, StaleVersionCopyIsDeletedBeforeTheTransfer) {
@@ -175,7 +197,11 @@ TEST_F(AgentFixture, CommandLineFillsTheStateAndDeciphersThePassword) {
     ASSERT_TRUE(agent->ReadCommandLine(QStringLiteral("editor 2.5 c:\\apps%dir\\editor")));
     const UpdateState& state = agent->state();
     EXPECT_EQ(state.ModuleName, "EDITOR");
-    EXPECT_EQ(state.ModuleFolder, "C:\\APPS DIR\\EDITOR\\");
+    // The folder as the agent works in it: drive C: resolved, the spelling as given.
+    EXPECT_EQ(
+        state.ModuleFolder,
+        QString::fromStdString((DriveFolder(QLatin1Char('C')) / "apps dir" / "editor").string()) +
+            QLatin1Char('\\'));
     EXPECT_EQ(state.VersionFileName, "EDITOR.VER");
     EXPECT_EQ(state.ArchiveFileName, "EDITOR.ZIP");
     EXPECT_EQ(state.ProgramFileName, "EDITOR.EXE");

@@ -45,8 +45,9 @@ inline void writeModuleProgram(const fs::path& folder, const std::string& versio
 class AgentEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directories(moduleFolder()); }
-    void startServer(const QStringList& rules = {}) {
-        server = std::make_unique<TestServer>(serverFolder(), rules, TLUPDATER_E2E_PORT);
+    // On the port the agent was built for: the test build's unless told otherwise.
+    void startServer(const QStringList& rules = {}, int port = TLUPDATER_E2E_PORT) {
+        server = std::make_unique<TestServer>(serverFolder(), rules, port);
     }
     fs::path serverFolder() const { return serverRoot.path().toStdString(); }
     fs::path moduleFolder() const { return fs::path(moduleRoot.path().toStdString()) / "Apps Dir"; }

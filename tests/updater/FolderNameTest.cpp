@@ -1,0 +1,70 @@
+// Module folders named as a user may name them: in any script, and beside folders whose names
+// differ only in case. The agent must update the folder given, or refuse, never another one.
+#include "EndToEndFixture.h"
+
+namespace quillset::testing {
+namespace {
+
+const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+
+struct FolderCase {
+    const char* name;
+    std::vector<const char*> folders; // made beside each other, each holding version 1.0
+    const char* given;                // the folder on the command line
+    const char* updated;              // the folder that must hold 2.0 afterwards; none: refused
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FolderNames : public AgentEndToEnd, public ::testing::WithParamInterface<FolderCase> {
+protected:
+    fs::path besideRoot() const { return fs::path(moduleRoot.path().toStdString()); }
+    fs::path folder(const char* name) const { return besideRoot() / name; }
+    QTemporaryDir newVersionRoot;
+};
+
+TEST_P(FolderNames, UpdateTheFolderGivenOrRefuse) {
+    const FolderCase& c = GetParam();
+    for (const char* name : c.folders)
+        writeModuleProgram(folder(name), "1.0");
+    const fs::path newVersion = fs::path(newVersionRoot.path().toStdString());
+    writeModuleProgram(newVersion, "2.0");
+    publish(newVersion, "2.0");
+    startServer();
+
+    const QString given = QString::fromStdString(folder(c.given).string());
+    const AgentRun run = RunAgent(kProgram, {"editor", "1.0", QString(given).replace(' ', '%')},
+                                  {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so"});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.lines.contains(kUpdated), c.updated != nullptr)
+        << run.lines.join('\n').toStdString();
+    for (const char* name : c.folders) {
+        const bool isUpdated = c.updated && std::string(name) == c.updated;
+        EXPECT_EQ(readAll(folder(name) / "EDITOR.EXE").find("echo 2.0") != std::string::npos,
+                  isUpdated)
+            << name;
+    }
+    if (!c.updated) {
+        ASSERT_FALSE(run.lines.isEmpty());
+        EXPECT_TRUE(run.lines.first().contains(QStringLiteral("none matches it exactly")))
+            << run.lines.join('\n').toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, FolderNames,
+    ::testing::Values(
+        FolderCase{"CyrillicName", {"Приложение"}, "Приложение", "Приложение"},
+        FolderCase{"GreekAndSpaces", {"Εφαρμογή μου"}, "Εφαρμογή μου", "Εφαρμογή μου"},
+        FolderCase{"LowerCaseBesideUpperCase", {"app", "APP"}, "app", "app"},
+        FolderCase{"UpperCaseBesideLowerCase", {"app", "APP"}, "APP", "APP"},
+        FolderCase{"OneFolderMatchesIgnoringCase", {"app"}, "APP", "app"},
+        FolderCase{"SeveralMatchIgnoringCaseNoneExactly", {"app", "APP"}, "App", nullptr},
+        // Upper-cased as a whole text, straße would become STRASSE: the other folder.
+        FolderCase{"SharpSBesideItsDoubleS", {"straße", "STRASSE"}, "straße", "straße"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quillset::testing

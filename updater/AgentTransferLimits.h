@@ -1,0 +1,33 @@
+#pragma once
+
+#include "TransferLimits.h"
+
+#include <chrono>
+
+namespace quillset {
+
+// What the agent allows its two transfers. A real version file is a few bytes, so its transfer
+// is bounded in size and in time: a server that trickles or never ends it must not keep the
+// agent scanning. An archive may be large and slow, so it only has to keep up a floor speed; its
+// size bound is far above any module, so that an endless server cannot fill the disk.
+struct AgentTransferLimits {
+    static constexpr std::chrono::seconds kWait{60};
+
+    TransferLimits versionFile{kWait / 2, 1, kWait, kWait, 64 * 1024};
+    TransferLimits archive{kWait / 2, 1024, kWait, std::chrono::seconds{0}, 4ull << 30};
+
+    // The same limits with every wait cut to `wait`: builds for tests, which must not sit out
+    // real minutes against servers that stall on purpose.
+    static AgentTransferLimits WithWaits(std::chrono::seconds wait) {
+        AgentTransferLimits limits;
+        for (TransferLimits* one : {&limits.versionFile, &limits.archive}) {
+            one->connect = wait;
+            one->lowSpeedTime = wait;
+            if (one->totalTime.count() != 0)
+                one->totalTime = wait;
+        }
+        return limits;
+    }
+};
+
+} // namespace quillset
