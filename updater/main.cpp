@@ -5,6 +5,7 @@
 #include "QtMousePointer.h"
 #include "UnattendedDialogs.h"
 #include "WinMain.h"
+#include "tlupdater_signing_key.h"
 #include "tlupdater_stored_values.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
                 StoredValues{QString::fromLatin1(kStoredUpdateAddress),
                              QString::fromLatin1(kStoredArchivePassword)});
     local.setCloseWhenUpToDate(unattended);
+    local.setSigningKey(kSigningPublicKey);
     window.setAgent(local);
 
     // The arguments as one text, the way the starting program wrote its command line.
