@@ -22,8 +22,8 @@ std::map<std::string, std::string> filesOf(const fs::path& folder) {
     return files;
 }
 
-// Test programs for the agent built with the test publisher's key: version 1.0 with a
-// README.TXT installed, version 2.0 with more files ready to publish.
+// The agent built with the test publisher's public key, on a module with version 1.0 and a
+// README.TXT installed; version 2.0, with more files, is ready to publish.
 class SignedUpdate : public AgentEndToEnd {
 public:
     using AgentEndToEnd::publishTo;
