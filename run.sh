@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 # The same build folder as ./test.sh, so neither command rebuilds what the other built.
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j"$(nproc)" --target quotation movie TLUPDATER unzip32
+cmake --build build -j"$(nproc)" --target quotation movie TLUPDATER TLUPDATER_demo unzip32
 bin=build/bin
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

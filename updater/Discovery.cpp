@@ -53,7 +53,8 @@ void Local::DeleteLocalCopies() {
 bool Local::TransferFile(InternetTransfer& control, const QString& address,
                          const QString& remoteName, const QString& localFolder) {
     pointer_.setShape(PointerShape::Hourglass);
-    control.setLimits(remoteName == state_.VersionFileName ? limits_.versionFile : limits_.archive);
+    // Only the archive is large; the version and signature files take the small-file limits.
+    control.setLimits(remoteName == state_.ArchiveFileName ? limits_.archive : limits_.versionFile);
     try {
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
                                      localFolder + remoteName);

@@ -77,7 +77,8 @@ void Local::DownloadAndInstall() {
     }
 
     if (TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
-        FileExists(state_.ModuleFolder + state_.ArchiveFileName) && Install()) {
+        FileExists(state_.ModuleFolder + state_.ArchiveFileName) && VerifyRelease(address) &&
+        Install()) {
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();
         view_.setProgress(4);

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <string>
 
 namespace quillset {
 
@@ -53,6 +54,9 @@ public:
     // The unattended user closes the window after the up-to-date message, so the run ends.
     void setCloseWhenUpToDate(bool close) { closeWhenUpToDate_ = close; }
     void setTransferLimits(const AgentTransferLimits& limits) { limits_ = limits; }
+    // The publisher's Ed25519 public key in PEM. With one, a release is installed only when its
+    // signature file vouches for this module, this version and this archive.
+    void setSigningKey(std::string publicKeyPem) { signingKey_ = std::move(publicKeyPem); }
 
     // Fills UpdateState from the command-line text, deciphers the archive password and shows
     // the program file name. A refused command line is told and unloads the window; then false.
@@ -79,6 +83,9 @@ private:
     // Unpacks the fetched archive over the module; false, with the old program file back in
     // place, when that cannot be done completely.
     bool Install();
+    // With a signing key: fetches the release's signature file and checks the downloaded archive
+    // against it before anything is unpacked. False, with the reason logged, when it fails.
+    bool VerifyRelease(const QString& address);
     void StartProgram();
 
     Dialogs& dialogs_;
@@ -92,6 +99,7 @@ private:
     // After state_: the password callback reads and may replace state_.ArchivePassword.
     CodeModule codeModule_;
     bool closeWhenUpToDate_ = false;
+    std::string signingKey_;
 };
 
 } // namespace quillset

@@ -6,6 +6,7 @@
 #include "QtMousePointer.h"
 #include "UnattendedDialogs.h"
 #include "WinMain.h"
+#include "tlupdater_signing_key.h"
 #include "tlupdater_stored_values.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
                              QString::fromLatin1(kStoredArchivePassword)});
     local.setCloseWhenUpToDate(unattended);
     local.setTransferLimits(BuiltTransferLimits());
+    local.setSigningKey(kSigningPublicKey);
     window.setAgent(local);
 #ifdef TLUPDATER_START_DELAY_MS
     window.Timer().setInterval(TLUPDATER_START_DELAY_MS);

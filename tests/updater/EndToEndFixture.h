@@ -60,14 +60,18 @@ protected:
                         QStringList{"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so"} +
                             environment);
     }
-    // Publishes `module` as version `version` with the project's tool.
+    // Publishes `module` as version `version` on the server with the project's tool.
     void publish(const fs::path& module, const char* version,
                  const char* password = kArchivePassword) const {
-        QStringList arguments;
-        if (password)
-            arguments << "--password" << password;
-        arguments << "EDITOR" << version << QString::fromStdString(module.string())
-                  << QString::fromStdString(serverFolder().string());
+        publishTo(serverFolder(), "EDITOR", module, version,
+                  password ? QStringList{"--password", password} : QStringList{});
+    }
+    // Publishes `module` as `name` `version` into `output`, with the tool's `options`.
+    static void publishTo(const fs::path& output, const char* name, const fs::path& module,
+                          const char* version, const QStringList& options) {
+        QStringList arguments = options;
+        arguments << name << version << QString::fromStdString(module.string())
+                  << QString::fromStdString(output.string());
         QProcess tool;
         tool.start(QStringLiteral(QUILLSET_SOURCE_DIR "/tools/publish/publish-module.sh"),
                    arguments);

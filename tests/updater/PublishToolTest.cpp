@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "ReleaseCheck.h"
 #include "VersionFile.h"
 
 #include <QProcess>
@@ -32,6 +33,21 @@ protected:
         std::ofstream(module() / "NOTES.TXT") << "notes\n";
     }
     fs::path module() const { return fs::path(root.path().toStdString()) / "module"; }
+    // A key pair made with openssl for this test: NAME.pem and NAME.pub.pem; the private key.
+    QString makeKeyPair(const char* name) const {
+        const QString key = root.path() + "/" + name + ".pem";
+        QProcess openssl;
+        openssl.start("openssl", {"genpkey", "-algorithm", "ed25519", "-out", key});
+        openssl.waitForFinished(10'000);
+        openssl.start("openssl", {"pkey", "-in", key, "-pubout", "-out",
+                                  root.path() + "/" + name + ".pub.pem"});
+        openssl.waitForFinished(10'000);
+        return key;
+    }
+    std::string read(const fs::path& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
     fs::path server() const { return fs::path(root.path().toStdString()) / "server"; }
     QString text(const fs::path& path) const { return QString::fromStdString(path.string()); }
 
@@ -80,6 +96,65 @@ TEST_F(PublishTool, RefusesWhatTheAgentCouldNotUse) {
     for (const auto& c : cases) {
         EXPECT_NE(publish(c.arguments).exitCode, 0) << c.name;
         EXPECT_FALSE(fs::exists(server() / "EDITOR.VER")) << c.name;
+    }
+}
+
+TEST_F(PublishTool, SignsWhatTheAgentChecksWithOptionsInAnyOrder) {
+    const QString key = makeKeyPair("publisher");
+    const Publication done = publish({"editor", "--sign-key", key, "2.50", text(module()),
+                                      "--password", "Quill#53", text(server())});
+    ASSERT_EQ(done.exitCode, 0) << done.errors.toStdString();
+    const std::string signature = read(server() / "EDITOR.SIG");
+    EXPECT_NE(signature.find("\nversion 2.50\n"), std::string::npos) << "the text of EDITOR.VER";
+    const std::string publicKey = read(root.path().toStdString() + "/publisher.pub.pem");
+    std::vector<std::string> versions;
+    EXPECT_EQ(CheckRelease({publicKey, "EDITOR",
+                            [&](std::string_view text) {
+                                versions.emplace_back(text);
+                                return true;
+                            },
+                            server() / "EDITOR.ZIP"},
+                           signature),
+              std::nullopt);
+    EXPECT_EQ(versions, std::vector<std::string>{"2.50"});
+    QProcess unzip;
+    unzip.start("unzip", {"-t", "-P", "Quill#53", text(server() / "EDITOR.ZIP")});
+    ASSERT_TRUE(unzip.waitForFinished(10'000));
+    EXPECT_EQ(unzip.exitCode(), 0) << "the password applies to the signed archive";
+}
+
+TEST_F(PublishTool, UnsignedPublicationRemovesAnEarlierSignature) {
+    const QString key = makeKeyPair("publisher");
+    ASSERT_EQ(publish({"--sign-key", key, "EDITOR", "2", text(module()), text(server())}).exitCode,
+              0);
+    ASSERT_TRUE(fs::exists(server() / "EDITOR.SIG"));
+    ASSERT_EQ(publish({"EDITOR", "3", text(module()), text(server())}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(server() / "EDITOR.SIG"));
+}
+
+TEST_F(PublishTool, RefusesKeysThatCannotSign) {
+    makeKeyPair("publisher");
+    const QString rsa = root.path() + "/rsa.pem";
+    QProcess openssl;
+    openssl.start("openssl", {"genpkey", "-algorithm", "rsa", "-pkeyopt", "rsa_keygen_bits:1024",
+                              "-out", rsa});
+    openssl.waitForFinished(30'000);
+    const struct {
+        const char* name;
+        QString key;
+    } cases[] = {
+        {"PublicKeyInsteadOfPrivate", root.path() + "/publisher.pub.pem"},
+        {"RsaKey", rsa},
+        {"MissingKeyFile", root.path() + "/none.pem"},
+        {"NoKeyGiven", QString()},
+    };
+    for (const auto& c : cases) {
+        QStringList arguments{"EDITOR", "2", text(module()), text(server()), "--sign-key"};
+        if (!c.key.isEmpty())
+            arguments << c.key;
+        EXPECT_NE(publish(arguments).exitCode, 0) << c.name;
+        EXPECT_FALSE(fs::exists(server() / "EDITOR.VER")) << c.name;
+        EXPECT_FALSE(fs::exists(server() / "EDITOR.SIG")) << c.name;
     }
 }
 

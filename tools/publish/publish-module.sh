@@ -1,37 +1,63 @@
 #!/usr/bin/env bash
 # Publishes a module for the update server: writes NAME.VER (the version as its first item) and
-# NAME.ZIP (the module's files, optionally encrypted with a password) into an output folder.
+# NAME.ZIP (the module's files, optionally encrypted with a password) into an output folder, and
+# with a signing key NAME.SIG, the signed statement of what NAME.ZIP is.
 #
-#   publish-module.sh [--password PASSWORD] NAME VERSION MODULE_FOLDER OUTPUT_FOLDER
+#   publish-module.sh [--password PASSWORD] [--sign-key PRIVATE.pem] NAME VERSION MODULE_FOLDER OUTPUT_FOLDER
 #
 # NAME is upper-cased, as the agent asks for it; MODULE_FOLDER must hold NAME.EXE at its top.
 # VERSION is a decimal number with "." (the agent compares versions as numbers, not dotted).
-# Both files are written under temporary names and renamed, so a running server never hands out
-# half of them.
+# PRIVATE.pem is an Ed25519 private key (openssl genpkey -algorithm ed25519); agents built with
+# its public key install only releases it signed. NAME.SIG holds, one per line ending in a line
+# feed:
+#   quillset-release-signature 1
+#   module NAME
+#   version VERSION          (the text written into NAME.VER)
+#   size BYTES               (of NAME.ZIP)
+#   sha256 DIGEST            (of NAME.ZIP, 64 lower-case hexadecimal digits)
+#   signature SIGNATURE      (Ed25519 over the five lines above, 128 lower-case hex digits)
+# Every file is written under a temporary name and renamed, NAME.VER last, so a running server
+# never hands out half of one, and an agent sees the new version only once its files are there.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 [--password PASSWORD] NAME VERSION MODULE_FOLDER OUTPUT_FOLDER" >&2
+  echo "usage: $0 [--password PASSWORD] [--sign-key PRIVATE.pem] NAME VERSION MODULE_FOLDER OUTPUT_FOLDER" >&2
   exit 2
 }
 
 password=""
-if [ "${1:-}" = "--password" ]; then
-  [ $# -ge 2 ] || usage
-  password=$2
-  shift 2
-fi
-[ $# -eq 4 ] || usage
-name=$(printf '%s' "$1" | tr '[:lower:]' '[:upper:]')
-version=$2
-module=$3
-output=$4
+sign_key=""
+arguments=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --password)
+      [ $# -ge 2 ] || usage
+      password=$2
+      shift 2
+      ;;
+    --sign-key)
+      [ $# -ge 2 ] || usage
+      sign_key=$2
+      shift 2
+      ;;
+    --*) usage ;;
+    *)
+      arguments+=("$1")
+      shift
+      ;;
+  esac
+done
+[ ${#arguments[@]} -eq 4 ] || usage
+name=$(printf '%s' "${arguments[0]}" | tr '[:lower:]' '[:upper:]')
+version=${arguments[1]}
+module=${arguments[2]}
+output=${arguments[3]}
 
 if ! [[ $name =~ ^[A-Z0-9_-]+$ ]]; then
-  echo "$0: the module name must be letters, digits, '_' or '-': $1" >&2
+  echo "$0: the module name must be letters, digits, '_' or '-': ${arguments[0]}" >&2
   exit 1
 fi
-if ! [[ $version =~ ^[0-9]+(\.[0-9]+)?$ ]]; then
+if ! [[ $version =~ ^[0-9]+(\.[0-9]+)?$ ]] || [ ${#version} -gt 64 ]; then
   echo "$0: the version must be a decimal number such as 2.6: $version" >&2
   exit 1
 fi
@@ -40,6 +66,13 @@ if [ ! -f "$module/$name.EXE" ]; then
   exit 1
 fi
 command -v zip >/dev/null || { echo "$0: needs the zip program" >&2; exit 1; }
+if [ -n "$sign_key" ]; then
+  command -v openssl >/dev/null || { echo "$0: signing needs the openssl program" >&2; exit 1; }
+  if ! openssl pkey -in "$sign_key" -noout -text 2>/dev/null | grep -q '^ED25519 Private-Key'; then
+    echo "$0: $sign_key is not an Ed25519 private key in PEM (openssl genpkey -algorithm ed25519)" >&2
+    exit 1
+  fi
+fi
 mkdir -p "$output"
 output=$(cd "$output" && pwd)
 
@@ -49,6 +82,27 @@ zip_options=(-r -q -X)
 [ -n "$password" ] && zip_options+=(-P "$password")
 (cd "$module" && zip "${zip_options[@]}" "$work/$name.ZIP" .)
 printf '%s\r\n' "$version" >"$work/$name.VER"
+
+if [ -n "$sign_key" ]; then
+  {
+    echo "quillset-release-signature 1"
+    echo "module $name"
+    echo "version $version"
+    echo "size $(stat -c %s "$work/$name.ZIP")"
+    echo "sha256 $(sha256sum "$work/$name.ZIP" | cut -d' ' -f1)"
+  } >"$work/statement"
+  openssl pkeyutl -sign -rawin -inkey "$sign_key" -in "$work/statement" -out "$work/signature"
+  cp "$work/statement" "$work/$name.SIG"
+  echo "signature $(od -An -v -tx1 "$work/signature" | tr -d ' \n')" >>"$work/$name.SIG"
+fi
+
 mv -f "$work/$name.ZIP" "$output/$name.ZIP"
+if [ -n "$sign_key" ]; then
+  mv -f "$work/$name.SIG" "$output/$name.SIG"
+else
+  # A signature of an earlier release would only make signing agents refuse this one for the
+  # wrong reason.
+  rm -f "$output/$name.SIG"
+fi
 mv -f "$work/$name.VER" "$output/$name.VER"
-echo "published $name $version: $output/$name.VER, $output/$name.ZIP"
+echo "published $name $version: $output/$name.VER, $output/$name.ZIP${sign_key:+, $output/$name.SIG}"

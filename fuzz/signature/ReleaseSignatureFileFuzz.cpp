@@ -1,0 +1,37 @@
+// The signature file reader and the signature check on any bytes: an accepted file's signed
+// text is exactly its statement lines, and nothing verifies under a key that signed nothing.
+#include "Ed25519Signature.h"
+#include "ReleaseSignatureFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// A public key whose private half was thrown away: no input may verify under it.
+constexpr std::string_view kUnusedKey =
+    "-----BEGIN PUBLIC KEY-----\n"
+    "MCowBQYDK2VwAyEA9iZUsEdmaR5hL6IFbL+y5LHbxh492LXlrfXRE4YOMpQ=\n"
+    "-----END PUBLIC KEY-----\n";
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const quillset::SignatureFileReading reading = quillset::ReadReleaseSignatureFile(bytes);
+    if (!reading.release) {
+        if (reading.error.empty())
+            std::abort();
+        return 0;
+    }
+    const quillset::SignedRelease& release = *reading.release;
+    const std::string_view signedText = release.signedText;
+    if (bytes.substr(0, signedText.size()) != signedText ||
+        std::count(signedText.begin(), signedText.end(), '\n') != 5 ||
+        bytes.size() != signedText.size() + 139)
+        std::abort();
+    if (!quillset::CheckEd25519Signature(kUnusedKey, signedText, release.signature))
+        std::abort();
+    return 0;
+}

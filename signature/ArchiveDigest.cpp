@@ -1,0 +1,79 @@
+#include "ArchiveDigest.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <openssl/evp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillset {
+
+namespace {
+
+// Large enough that the system calls cost nothing beside the hashing.
+constexpr std::size_t kChunk = 1 << 20;
+
+struct ContextFree {
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::filesystem::path& file)
+        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+ArchiveDigest failed(std::string error) {
+    ArchiveDigest digest;
+    digest.error = std::move(error);
+    return digest;
+}
+
+} // namespace
+
+ArchiveDigest DigestArchive(const std::filesystem::path& file) {
+    const FileHandle handle(file);
+    if (handle.fd() < 0)
+        return failed("the archive cannot be opened: " + std::string(std::strerror(errno)));
+    struct stat info {};
+    if (fstat(handle.fd(), &info) != 0 || !S_ISREG(info.st_mode))
+        return failed("the archive is not a regular file");
+    const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        return failed("SHA-256 is not available");
+
+    ArchiveDigest digest;
+    std::vector<unsigned char> chunk(kChunk);
+    for (;;) {
+        const ssize_t got = ::read(handle.fd(), chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failed("the archive cannot be read: " + std::string(std::strerror(errno)));
+        if (got == 0)
+            break;
+        if (EVP_DigestUpdate(context.get(), chunk.data(), static_cast<std::size_t>(got)) != 1)
+            return failed("the SHA-256 digest cannot be computed");
+        digest.size += static_cast<std::uint64_t>(got);
+    }
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), digest.sha256.data(), &length) != 1 ||
+        length != digest.sha256.size())
+        return failed("the SHA-256 digest cannot be completed");
+    return digest;
+}
+
+} // namespace quillset

@@ -1,0 +1,246 @@
+#include "EndToEndFixture.h"
+
+#include <QDir>
+#include <functional>
+#include <map>
+
+namespace quillset::testing {
+namespace {
+
+const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+const QString kNotUpdated =
+    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
+const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
+const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
+
+// Every file below `folder` with its content, by path relative to it.
+std::map<std::string, std::string> filesOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files[fs::relative(entry.path(), folder).string()] = readAll(entry.path());
+    return files;
+}
+
+// The agent built with the test publisher's public key, on a module with version 1.0 and a
+// README.TXT installed; version 2.0, with more files, is ready to publish.
+class SignedUpdate : public AgentEndToEnd {
+public:
+    using AgentEndToEnd::publishTo;
+    using AgentEndToEnd::serverFolder;
+
+    void SetUp() override {
+        AgentEndToEnd::SetUp();
+        writeModuleProgram(moduleFolder(), "1.0");
+        writeFile(moduleFolder() / "README.TXT", "version 1.0\n");
+        newVersion = scratch("module-2.0");
+        writeModuleProgram(newVersion, "2.0");
+        writeFile(newVersion / "README.TXT", "version 2.0\n");
+        fs::create_directories(newVersion / "DATA");
+        writeFile(newVersion / "DATA" / "TABLE.DAT", std::string(40'000, 'T'));
+    }
+    fs::path scratch(const char* name) const {
+        const fs::path folder = fs::path(scratchRoot.path().toStdString()) / name;
+        fs::create_directories(folder);
+        return folder;
+    }
+    // Publishes `module` as `name` `version` into `output`, signed with `key`.
+    static void publishSigned(const fs::path& output, const char* name, const fs::path& module,
+                              const char* version, const QString& key = kPublisherKey) {
+        publishTo(output, name, module, version,
+                  {"--password", kArchivePassword, "--sign-key", key});
+    }
+    // Runs the agent with a failure log of its own; the log's text after the run.
+    AgentRun runWithLog(const QString& program = kProgram) {
+        const QString state = scratchRoot.path() + QStringLiteral("/state");
+        const AgentRun run = RunAgent(program, commandLine("1.0"),
+                                      {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
+                                       QStringLiteral("XDG_STATE_HOME=") + state});
+        log = readAll(fs::path(state.toStdString()) / "quillset" / "TLUPDATER.log");
+        return run;
+    }
+    void expectInstalled(const AgentRun& run) {
+        ASSERT_TRUE(run.finished);
+        EXPECT_TRUE(run.lines.contains(kUpdated));
+        EXPECT_EQ(startedVersions("2.0\n"), "2.0\n");
+        EXPECT_EQ(readAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+        EXPECT_TRUE(fs::exists(moduleFolder() / "DATA" / "TABLE.DAT"));
+        for (const char* copy : {"EDITOR.ZIP", "EDITOR.VER", "EDITOR.SIG"})
+            EXPECT_FALSE(fs::exists(moduleFolder() / copy)) << copy;
+    }
+
+    QTemporaryDir scratchRoot;
+    fs::path newVersion;
+    std::string log;
+};
+
+TEST_F(SignedUpdate, ReleaseSignedByThePublisherIsInstalled) {
+    publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
+    startServer();
+    expectInstalled(runWithLog());
+    EXPECT_EQ(log, "");
+}
+
+TEST_F(SignedUpdate, SignedVersionIsComparedAsANumberLikeTheVersionFile) {
+    publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
+    // The same version written another way: the agent reads both as the number 2.
+    writeFile(serverFolder() / "EDITOR.VER", "2.00,\"released today\"\r\n");
+    startServer();
+    expectInstalled(runWithLog());
+}
+
+TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignature) {
+    publish(newVersion, "2.0");
+    const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
+    startServer({"--log", requests});
+    expectInstalled(runWithLog(QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM)));
+    EXPECT_EQ(readAll(requests.toStdString()),
+              "GET /updates/EDITOR.VER\nGET /updates/EDITOR.ZIP\n");
+}
+
+// One way a release can fail its signature check: how the server's files are made, and what the
+// agent's log must say.
+struct Forgery {
+    const char* name;
+    std::function<void(SignedUpdate&)> prepare;
+    QStringList serverRules;
+    const char* logged;
+};
+
+void PrintTo(const Forgery& forgery, std::ostream* out) {
+    *out << forgery.name;
+}
+
+class RefusedRelease : public SignedUpdate, public ::testing::WithParamInterface<Forgery> {};
+
+void flipOneByte(const fs::path& file) {
+    std::string bytes = readAll(file);
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x01);
+    writeFile(file, bytes);
+}
+
+// `text` with its line "KEY ..." replaced by "KEY value".
+std::string withLine(const std::string& text, const std::string& key, const std::string& value) {
+    const size_t at = text.find("\n" + key + " ") + 1;
+    const size_t end = text.find('\n', at);
+    return text.substr(0, at) + key + " " + value + text.substr(end);
+}
+
+std::string sha256Of(const fs::path& file) {
+    QProcess sum;
+    sum.start("sha256sum", {QString::fromStdString(file.string())});
+    sum.waitForFinished(10'000);
+    return sum.readAllStandardOutput().left(64).toStdString();
+}
+
+const Forgery kForgeries[] = {
+    {"ArchiveSwappedAfterSigning",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         const fs::path evil = f.scratch("evil");
+         writeModuleProgram(evil, "evil");
+         writeFile(evil / "EXTRA.TXT", "more than the signed archive holds\n");
+         const fs::path aside = f.scratch("evil-published");
+         SignedUpdate::publishTo(aside, "EDITOR", evil, "2.0", {"--password", kArchivePassword});
+         fs::copy_file(aside / "EDITOR.ZIP", f.serverFolder() / "EDITOR.ZIP",
+                       fs::copy_options::overwrite_existing);
+     },
+     {},
+     "bytes, the signed one"},
+    {"OneByteOfTheArchiveChanged",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         flipOneByte(f.serverFolder() / "EDITOR.ZIP");
+     },
+     {},
+     "SHA-256 digest is not the signed one"},
+    {"StatementRewrittenForASwappedArchive",
+     [](SignedUpdate& f) {
+         // The forger can hash the archive but cannot sign the new statement.
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         flipOneByte(f.serverFolder() / "EDITOR.ZIP");
+         const fs::path sig = f.serverFolder() / "EDITOR.SIG";
+         writeFile(sig,
+                   withLine(readAll(sig), "sha256", sha256Of(f.serverFolder() / "EDITOR.ZIP")));
+     },
+     {},
+     "does not verify under the built-in public key"},
+    {"SignatureFileMissing",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         fs::remove(f.serverFolder() / "EDITOR.SIG");
+     },
+     {},
+     "EDITOR.SIG could not be fetched"},
+    {"SignatureTransferDroppedHalfWay",
+     [](SignedUpdate& f) { f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0"); },
+     {"--rule", "EDITOR.SIG=drop"},
+     "EDITOR.SIG could not be fetched"},
+    {"SignatureFileTruncated",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         const fs::path sig = f.serverFolder() / "EDITOR.SIG";
+         writeFile(sig, readAll(sig).substr(0, 100));
+     },
+     {},
+     "the signature file is malformed"},
+    {"SignatureFileOversized",
+     [](SignedUpdate& f) { f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0"); },
+     {"--rule", "EDITOR.SIG=pad=1000000"},
+     "larger than 4096 bytes"},
+    {"SignedWithAnotherKey",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0", kOtherKey);
+     },
+     {},
+     "does not verify under the built-in public key"},
+    {"OlderSignedReleaseUnderANewerVersionFile",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "1.5");
+         const fs::path newer = f.scratch("newer-published");
+         f.publishSigned(newer, "EDITOR", f.newVersion, "2.0");
+         fs::copy_file(newer / "EDITOR.VER", f.serverFolder() / "EDITOR.VER",
+                       fs::copy_options::overwrite_existing);
+     },
+     {},
+     "the signature is for version 1.5"},
+    {"ReleaseSignedForAnotherModule",
+     [](SignedUpdate& f) {
+         const fs::path other = f.scratch("other-module");
+         writeModuleProgram(other, "2.0");
+         fs::copy_file(other / "EDITOR.EXE", other / "OTHER.EXE");
+         const fs::path published = f.scratch("other-published");
+         f.publishSigned(published, "OTHER", other, "2.0");
+         fs::copy_file(published / "OTHER.ZIP", f.serverFolder() / "EDITOR.ZIP");
+         fs::copy_file(published / "OTHER.SIG", f.serverFolder() / "EDITOR.SIG");
+         fs::copy_file(published / "OTHER.VER", f.serverFolder() / "EDITOR.VER");
+     },
+     {},
+     "the signature is for the module OTHER, not EDITOR"},
+};
+
+TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
+    GetParam().prepare(*this);
+    const std::map<std::string, std::string> before = filesOf(moduleFolder());
+    startServer(GetParam().serverRules);
+    const AgentRun run = runWithLog();
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.lines.contains(kNotUpdated));
+    EXPECT_FALSE(run.lines.contains("Status: Unpacking...")) << "refused before unpacking";
+    EXPECT_EQ(run.lines.back(), "Unload: WinMain");
+    EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
+
+    std::map<std::string, std::string> after = filesOf(moduleFolder());
+    // What the failure path leaves for the next run to delete, and the started program's mark.
+    for (const char* left : {"STARTED.TXT", "EDITOR.VER", "EDITOR.ZIP"})
+        after.erase(left);
+    EXPECT_EQ(after, before);
+    EXPECT_NE(log.find(" TLUPDATER EDITOR signature: "), std::string::npos) << log;
+    EXPECT_NE(log.find(GetParam().logged), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Agent, RefusedRelease, ::testing::ValuesIn(kForgeries),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quillset::testing
