@@ -34,8 +34,6 @@ struct UnzipSettings {
 // a time.
 class CodeModule {
 public:
-    static constexpr const char* kApplicationTitle = "TLUPDATER";
-
     // `archivePassword` is the agent's UpdateState::ArchivePassword; an answer to the password
     // prompt replaces it for the rest of the run.
     CodeModule(Dialogs& dialogs, QString& archivePassword);

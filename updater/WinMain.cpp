@@ -1,7 +1,5 @@
 #include "WinMain.h"
 
-#include "Local.h"
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -9,10 +7,12 @@
 
 namespace quillset {
 
-WinMain::WinMain(std::FILE* echo)
+WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& transfer,
+                 StoredValues stored, std::FILE* echo)
     : echo_(echo), curSoft_(new QLabel(QStringLiteral("Ninguno"))),
       status_(new QLabel(QStringLiteral("Stand By..."))), avance_(new QProgressBar),
-      closeBtn_(new QPushButton(QStringLiteral("Close"))) {
+      closeBtn_(new QPushButton(QStringLiteral("Close"))),
+      local_(dialogs, pointer, *this, transfer, std::move(stored)) {
     setWindowTitle(QStringLiteral("TL Updater"));
     auto* label1 = new QLabel(QStringLiteral("Talvex Labs update agent"));
     QFont heading = label1->font();
@@ -26,8 +26,9 @@ WinMain::WinMain(std::FILE* echo)
     grid->addWidget(new QLabel(QStringLiteral("Status:")), 1, 0);
     grid->addWidget(status_, 1, 1);
     grid->setColumnStretch(1, 1);
-    avance_->setRange(0, 4);
-    avance_->setValue(0);
+    avance_->setRange(static_cast<int>(ProgressStep::Loaded),
+                      static_cast<int>(ProgressStep::Updated));
+    avance_->setValue(static_cast<int>(ProgressStep::Loaded));
     avance_->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label1);
@@ -44,8 +45,9 @@ WinMain::WinMain(std::FILE* echo)
 }
 
 bool WinMain::Form_Load(const QString& arguments) {
-    if (!local_->ReadCommandLine(arguments))
+    if (!local_.ReadCommandLine(arguments))
         return false;
+    local_.ClaimModule();
     timer_.start();
     return true;
 }
@@ -53,7 +55,7 @@ bool WinMain::Form_Load(const QString& arguments) {
 void WinMain::Timer_Timer() {
     // Stopped first, so the cycle runs once in the agent's life.
     timer_.stop();
-    local_->RunCycle();
+    local_.RunCycle();
 }
 
 void WinMain::echo(const char* label, const QString& text) {
