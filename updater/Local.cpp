@@ -78,20 +78,23 @@ void Local::ClaimModule() {
 }
 
 void Local::AwaitModule() {
+    if (lock_.held())
+        return; // since load, and recovered then
     const std::filesystem::path module = Folders().module;
     ModuleLock::Outcome outcome = lock_.TryLock(module);
-    if (outcome != ModuleLock::Outcome::Busy)
-        return; // held since load, or no folder to protect: the transfers will fail on their own
-    view_.setStatus(QString::fromUtf8(kWaitingStatus));
-    view_.repaint();
-    HourglassWhileBusy busy(pointer_);
-    while (outcome == ModuleLock::Outcome::Busy) {
-        view_.processEvents();
-        if (view_.unloadRequested())
-            throw AgentEnded{};
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        outcome = lock_.TryLock(module);
+    if (outcome == ModuleLock::Outcome::Busy) {
+        view_.setStatus(QString::fromUtf8(kWaitingStatus));
+        view_.repaint();
+        const HourglassWhileBusy busy(pointer_);
+        while (outcome == ModuleLock::Outcome::Busy) {
+            view_.processEvents();
+            if (view_.unloadRequested())
+                throw AgentEnded{};
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            outcome = lock_.TryLock(module);
+        }
     }
+    // Without a folder there is nothing to protect: the transfers fail on their own.
     if (outcome == ModuleLock::Outcome::Held)
         RecoverModule();
 }

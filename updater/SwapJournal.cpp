@@ -39,7 +39,8 @@ void writeAll(int fd, const QByteArray& bytes, const fs::path& path) {
 
 // A path the swap may act on: relative, without "." or ".." parts, not one of the agent's own.
 bool isSafeStepPath(const std::string& path) {
-    if (path.empty() || path.front() == '/' || path.back() == '/')
+    if (path.empty() || path.front() == '/' || path.back() == '/' ||
+        path.find("//") != std::string::npos)
         return false;
     const fs::path parts(path);
     for (const fs::path& part : parts)
