@@ -30,10 +30,14 @@ QString text(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
-// The last line the engine printed: the one that tells why it stopped.
-QString lastLine(const QString& messages) {
-    const QStringList lines =
-        messages.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+// The engine's last complaint ("error: ..." or "refused: ..."), else its last line.
+QString whyEngineStopped(const QString& messages) {
+    const QStringList lines = messages.split(QRegularExpression(QStringLiteral("[\r\n]+")),
+                                             Qt::SkipEmptyParts);
+    for (qsizetype i = lines.size(); i-- > 0;)
+        if (lines[i].startsWith(QLatin1String("error: ")) ||
+            lines[i].startsWith(QLatin1String("refused: ")))
+            return lines[i].trimmed();
     return lines.isEmpty() ? QString() : lines.back().trimmed();
 }
 
@@ -44,7 +48,7 @@ bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     const std::int32_t result = unzip.Unzip(archivePath, folder);
     unpackProblem_ = QStringLiteral("the engine answered %1: %2")
                          .arg(result)
-                         .arg(lastLine(unzip.GetLastMessage()));
+                         .arg(whyEngineStopped(unzip.GetLastMessage()));
     return result == UZ_OK || result == UZ_WARNING;
 }
 
