@@ -32,8 +32,8 @@ QString text(const fs::path& path) {
 
 // The engine's last complaint ("error: ..." or "refused: ..."), else its last line.
 QString whyEngineStopped(const QString& messages) {
-    const QStringList lines = messages.split(QRegularExpression(QStringLiteral("[\r\n]+")),
-                                             Qt::SkipEmptyParts);
+    const QStringList lines =
+        messages.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
     for (qsizetype i = lines.size(); i-- > 0;)
         if (lines[i].startsWith(QLatin1String("error: ")) ||
             lines[i].startsWith(QLatin1String("refused: ")))

@@ -13,7 +13,8 @@ namespace quillset::testing {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kWaiting = QStringLiteral("Status: Waiting for another update of this module to end...");
+const QString kWaiting =
+    QStringLiteral("Status: Waiting for another update of this module to end...");
 // The agent's local copies of the server files; a killed run may leave them, the next deletes them.
 const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
 constexpr const char* kMarkerVariable = "QUILLSET_FAULT_MARKER";
@@ -79,9 +80,9 @@ protected:
                more;
     }
     AgentRun run(const QString& stopAt = {}) const {
-        return runAgent("1.0", settings(stopAt.isEmpty() ? QStringList{}
-                                                         : QStringList{"QUILLSET_TEST_STOP_AT=" +
-                                                                       stopAt}));
+        return runAgent("1.0", settings(stopAt.isEmpty()
+                                            ? QStringList{}
+                                            : QStringList{"QUILLSET_TEST_STOP_AT=" + stopAt}));
     }
     fs::path markerFolder() const { return fs::path(markerRoot.path().toStdString()); }
     // Runs the module's program file as its starting program would; answers what it wrote.
@@ -101,8 +102,9 @@ protected:
     std::string expectWholeModule(const std::string& when) {
         SCOPED_TRACE(when);
         const ModuleSnapshot now = SnapshotOf(moduleFolder(), kLocalCopies);
-        const std::string version =
-            now == oldSnapshot ? "1.0" : now == newSnapshot ? "2.0" : std::string();
+        const std::string version = now == oldSnapshot   ? "1.0"
+                                    : now == newSnapshot ? "2.0"
+                                                         : std::string();
         EXPECT_FALSE(version.empty()) << "the module mixes versions or lost files";
         EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
         EXPECT_EQ(describeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
@@ -130,7 +132,10 @@ protected:
     }
     // Failed checks of the running test so far: a kill point survived adds none.
     static int failuresSoFar() {
-        return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
+        return ::testing::UnitTest::GetInstance()
+            ->current_test_info()
+            ->result()
+            ->total_part_count();
     }
     static void TearDownTestSuite() {
         std::cout << "kill points: " << tried << " tried, " << survived << " survived" << std::endl;
@@ -149,10 +154,9 @@ protected:
 // Every stop point, at each of its passages in one run: "swap-step#4" is the fourth step.
 TEST_F(CrashSafety, KillAtEveryStopPointLeavesAWholeModule) {
     startServer();
-    const char* points[] = {"transfer-started", "archive-fetched", "unpack-started",
-                            "unpack-entry",     "unpack-done",     "journal-written",
-                            "swap-step",        "swap-done",       "committed",
-                            "cleanup"};
+    const char* points[] = {"transfer-started", "archive-fetched", "unpack-started", "unpack-entry",
+                            "unpack-done",      "journal-written", "swap-step",      "swap-done",
+                            "committed",        "cleanup"};
     for (const char* point : points) {
         for (int passage = 1;; ++passage) {
             const QString stopAt = QString::fromLatin1(point) + "#" + QString::number(passage);
@@ -269,7 +273,8 @@ TEST_F(CrashSafety, AgentsStartedTogetherKeepTheModuleWhole) {
         for (auto& agent : agents) {
             const AgentRun ended = FinishAgent(*agent, 120'000);
             EXPECT_TRUE(ended.finished && !ended.crashed);
-            EXPECT_TRUE(ended.lines.contains(kUpdated)) << ended.errorLines.join('\n').toStdString();
+            EXPECT_TRUE(ended.lines.contains(kUpdated))
+                << ended.errorLines.join('\n').toStdString();
             waited += ended.lines.contains(kWaiting) ? 1 : 0;
         }
         EXPECT_EQ(expectWholeModule("after the round"), "2.0");
