@@ -137,8 +137,11 @@ protected:
             ->result()
             ->total_part_count();
     }
-    static void TearDownTestSuite() {
-        std::cout << "kill points: " << tried << " tried, " << survived << " survived" << std::endl;
+    void TearDown() override {
+        if (tried > 0)
+            std::cout << "kill points: " << tried << " tried, " << survived << " survived ("
+                      << ::testing::UnitTest::GetInstance()->current_test_info()->name() << ")"
+                      << std::endl;
     }
 
     QTemporaryDir treesRoot;
@@ -147,8 +150,8 @@ protected:
     fs::path newTree;
     ModuleSnapshot oldSnapshot;
     ModuleSnapshot newSnapshot;
-    static inline int tried = 0;
-    static inline int survived = 0;
+    int tried = 0;
+    int survived = 0;
 };
 
 // Every stop point, at each of its passages in one run: "swap-step#4" is the fourth step.
