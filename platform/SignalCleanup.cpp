@@ -66,6 +66,13 @@ void removeTree(int parent, const char* name, int depth) {
 }
 
 void onEndingSignal(int signalNumber) {
+    // Only the main thread acts: it holds the signals back during a swap, so a signal that a
+    // library's thread received waits there until the swap is complete.
+    const pid_t process = ::getpid();
+    if (::syscall(SYS_gettid) != process) {
+        ::syscall(SYS_tgkill, process, process, signalNumber);
+        return;
+    }
     for (Slot& slot : slots)
         if (slot.state.load() == kActive)
             removeTree(AT_FDCWD, slot.path, 0);
