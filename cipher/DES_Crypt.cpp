@@ -1,5 +1,6 @@
 #include "DES_Crypt.h"
 
+#include "AgentTitle.h"
 #include "TrimSpaces.h"
 
 namespace quillset {
@@ -21,7 +22,7 @@ std::string_view charsFrom(std::string_view bits, std::size_t start) {
 
 bool DES_Crypt::askYes(const QString& text) {
     MessageBoxRequest request;
-    request.title = QStringLiteral("TLUPDATER");
+    request.title = QString::fromLatin1(kAgentTitle);
     request.text = text;
     request.icon = MessageIcon::Question;
     request.buttons = MessageButtons::YesNo;

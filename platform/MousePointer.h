@@ -12,4 +12,19 @@ public:
     virtual PointerShape shape() const = 0;
 };
 
+// The hourglass for the life of the guard, then the arrow, however the scope is left: a return,
+// a failure or the agent ending.
+class HourglassWhileBusy {
+public:
+    explicit HourglassWhileBusy(MousePointer& pointer) : pointer_(pointer) {
+        pointer_.setShape(PointerShape::Hourglass);
+    }
+    ~HourglassWhileBusy() { pointer_.setShape(PointerShape::Arrow); }
+    HourglassWhileBusy(const HourglassWhileBusy&) = delete;
+    HourglassWhileBusy& operator=(const HourglassWhileBusy&) = delete;
+
+private:
+    MousePointer& pointer_;
+};
+
 } // namespace quillset

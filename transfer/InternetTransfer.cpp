@@ -1,5 +1,6 @@
 #include "InternetTransfer.h"
 
+#include "SignalCleanup.h"
 #include "WindowsPath.h"
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -46,6 +48,8 @@ struct InternetTransfer::Running {
     std::vector<char> pending;
     fs::path target;
     fs::path temporary;
+    // An ending signal removes the temporary too, so no signal leaves one behind.
+    std::optional<RemovedOnSignal> removedOnSignal;
     char errorText[CURL_ERROR_SIZE] = {};
 
     ~Running() {
@@ -128,6 +132,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     if (fd < 0)
         throw TransferError("the local file cannot be created");
     running->temporary = pattern;
+    running->removedOnSignal.emplace(running->temporary);
     running->body = fd;
     running->pending.reserve(Running::kGather);
     running->maxBytes = limits_.maxBytes;
@@ -211,8 +216,10 @@ void InternetTransfer::finish(int curlResult) {
         if (error)
             lastError_ = QString::fromStdString("the local file could not be put in place: " +
                                                 error.message());
-        else
+        else {
             running_->temporary.clear();
+            running_->removedOnSignal.reset();
+        }
     }
     running_.reset();
 }

@@ -1,7 +1,9 @@
 #include "CodeModule.h"
 
+#include "AgentTitle.h"
 #include "CodePage.h"
 #include "ListingLine.h"
+#include "StopPoint.h"
 #include "UnzipError.h"
 #include "WindowsPath.h"
 
@@ -189,7 +191,7 @@ std::int32_t CodeModule::UnzipPasswordCallback(char* buffer, std::int32_t size,
         return UZ_PASSWORD_NONE;
     if (archivePassword_.trimmed().isEmpty()) {
         archivePassword_ = dialogs_.inputBox(InputBoxRequest{
-            QLatin1String(kApplicationTitle), QStringLiteral("Ingrese la contraseña!"), {}});
+            QLatin1String(kAgentTitle), QStringLiteral("Ingrese la contraseña!"), {}});
     }
     if (archivePassword_.isEmpty()) {
         passwordGivenUp_ = true;
@@ -218,6 +220,7 @@ void CodeModule::UnzipListingCallback(std::uint32_t uncompressedSize, std::uint1
 }
 
 std::int32_t CodeModule::UnzipServiceCallback(const char* /*name*/, std::uint32_t /*length*/) {
+    StopPoint("unpack-entry");
     return 0;
 }
 

@@ -15,8 +15,6 @@ namespace quillset {
 // a time.
 class CodeModule {
 public:
-    static constexpr const char* kApplicationTitle = "TLUPDATER";
-
     // `archivePassword` is the agent's UpdateState::ArchivePassword; an answer to the password
     // prompt replaces it for the rest of the run.
     CodeModule(Dialogs& dialogs, QString& archivePassword);

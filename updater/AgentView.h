@@ -4,6 +4,15 @@
 
 namespace quillset {
 
+// The values of the progress bar, one per step the update cycle reaches.
+enum class ProgressStep : int {
+    Loaded = 0,         // the command line was read
+    VersionChecked = 1, // the version check finished, whatever its outcome
+    Downloading = 2,    // the archive transfer starts
+    Unpacking = 3,      // the unpack starts
+    Updated = 4,        // the update succeeded; also the bar's maximum
+};
+
 // What the update steps need of the agent's window: the labels, the progress bar, repainting,
 // handling pending events while a transfer runs, and unloading, which ends the agent.
 class AgentView {
@@ -15,6 +24,7 @@ public:
     // Redraws the window at once, before the next step runs.
     virtual void repaint() = 0;
     virtual void setProgress(int value) = 0;
+    void setProgress(ProgressStep step) { setProgress(static_cast<int>(step)); }
     virtual int progressMaximum() const = 0;
     virtual void processEvents() = 0;
     // True once the window was asked to unload (Close, or the window closed otherwise).

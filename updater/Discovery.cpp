@@ -1,5 +1,6 @@
 #include "InternetTransfer.h"
 #include "Local.h"
+#include "StopPoint.h"
 #include "VersionFile.h"
 #include "WindowsPath.h"
 
@@ -52,12 +53,14 @@ void Local::DeleteLocalCopies() {
 
 bool Local::TransferFile(InternetTransfer& control, const QString& address,
                          const QString& remoteName, const QString& localFolder) {
-    pointer_.setShape(PointerShape::Hourglass);
+    const HourglassWhileBusy busy(pointer_);
+    transferStartProblem_.clear();
     // Only the archive is large; the version and signature files take the small-file limits.
     control.setLimits(remoteName == state_.ArchiveFileName ? limits_.archive : limits_.versionFile);
     try {
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
                                      localFolder + remoteName);
+        StopPoint("transfer-started");
         while (control.StillExecuting()) {
             view_.processEvents();
             if (view_.unloadRequested()) {
@@ -65,16 +68,23 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
                 throw AgentEnded{};
             }
         }
-    } catch (const TransferError&) {
-        pointer_.setShape(PointerShape::Arrow);
+    } catch (const TransferError& error) {
+        transferStartProblem_ = QString::fromUtf8(error.what());
         return false;
     }
-    pointer_.setShape(PointerShape::Arrow);
     return true;
 }
 
+QString Local::TransferProblem() const {
+    if (!transferStartProblem_.isEmpty())
+        return transferStartProblem_;
+    if (!transfer_.lastError().isEmpty())
+        return transfer_.lastError();
+    return QStringLiteral("the file did not arrive in the module folder");
+}
+
 bool Local::CheckForNewVersion() {
-    pointer_.setShape(PointerShape::Hourglass);
+    const HourglassWhileBusy busy(pointer_);
     try {
         DeleteLocalCopy(state_.VersionFileName);
         const QString address = ServerAddress();
@@ -85,19 +95,19 @@ bool Local::CheckForNewVersion() {
                 throw VersionFileError();
             state_.ServerVersion = *version;
         } else {
+            LogFailedStep(QStringLiteral("version check"), TransferProblem());
             view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
             DeleteLocalCopies();
             state_.ServerVersion = state_.CurrentVersion;
         }
         const bool newer = state_.ServerVersion > state_.CurrentVersion;
-        view_.setProgress(1);
-        pointer_.setShape(PointerShape::Arrow);
+        view_.setProgress(ProgressStep::VersionChecked);
         return newer;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        LogFailedStep(QStringLiteral("version check"), QString::fromUtf8(error.what()));
         view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
         DeleteLocalCopies();
         state_.ServerVersion = state_.CurrentVersion;
-        pointer_.setShape(PointerShape::Arrow);
         return false;
     }
 }

@@ -1,8 +1,18 @@
 #include "CGUnzipFiles.h"
+#include "Durable.h"
 #include "Local.h"
+#include "ModuleSwap.h"
 #include "ProcessStart.h"
+#include "SignalCleanup.h"
+#include "StopPoint.h"
 #include "UnzipError.h"
+#include "WindowsPath.h"
 #include "unzip32/unzip32.h"
+
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace quillset {
 
@@ -10,11 +20,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Where the old program file waits while the new one is unpacked.
-fs::path setAsidePath(const fs::path& program) {
-    fs::path aside = program;
-    aside += ".previous";
-    return aside;
+// A step of the installation that failed, with the reason for the log.
+struct StepFailure {
+    QString step;
+    QString reason;
+};
+
+QString text(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// The engine's last complaint ("error: ..." or "refused: ..."), else its last line.
+QString whyEngineStopped(const QString& messages) {
+    const QStringList lines =
+        messages.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    for (qsizetype i = lines.size(); i-- > 0;)
+        if (lines[i].startsWith(QLatin1String("error: ")) ||
+            lines[i].startsWith(QLatin1String("refused: ")))
+            return lines[i].trimmed();
+    return lines.isEmpty() ? QString() : lines.back().trimmed();
 }
 
 } // namespace
@@ -22,53 +46,123 @@ fs::path setAsidePath(const fs::path& program) {
 bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     CGUnzipFiles unzip(codeModule_);
     const std::int32_t result = unzip.Unzip(archivePath, folder);
+    unpackProblem_ = QStringLiteral("the engine answered %1: %2")
+                         .arg(result)
+                         .arg(whyEngineStopped(unzip.GetLastMessage()));
     return result == UZ_OK || result == UZ_WARNING;
 }
 
 void Local::StartProgram() {
     // A program that cannot be started ends the agent all the same; there is nothing left to do.
-    StartDetachedProgram(LocalPath(state_.ProgramFileName));
+    if (!StartDetachedProgram(LocalPath(state_.ProgramFileName)))
+        LogFailedStep(QStringLiteral("start"),
+                      QStringLiteral("the program file %1 cannot be started")
+                          .arg(text(LocalPath(state_.ProgramFileName))));
+}
+
+void Local::StageArchive(const WorkingFolders& folders) {
+    // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
+    if (EntryExists(folders.journal()))
+        throw StepFailure{QStringLiteral("swap"),
+                          QStringLiteral("an earlier update of this module is still unfinished")};
+    std::error_code error;
+    fs::remove_all(folders.staging(), error);
+    if (::mkdir(folders.staging().c_str(), 0755) != 0)
+        throw StepFailure{QStringLiteral("unpack"),
+                          QStringLiteral("cannot create the staging folder: %1")
+                              .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+    StopPoint("unpack-started");
+    bool unpacked = false;
+    try {
+        unpacked = UnpackArchive(state_.ModuleFolder + state_.ArchiveFileName,
+                                 text(folders.staging()) + QLatin1Char('/'));
+    } catch (const UnzipError& failure) {
+        throw StepFailure{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
+                                                        .arg(failure.description())
+                                                        .arg(failure.number())
+                                                        .arg(failure.source())};
+    }
+    if (!unpacked)
+        throw StepFailure{QStringLiteral("unpack"), unpackProblem_};
+    StopPoint("unpack-done");
+}
+
+void Local::PrepareStagedProgram(const WorkingFolders& folders) {
+    const fs::path staged =
+        ResolveWindowsPath(text(folders.staging()) + QLatin1Char('/') + state_.ProgramFileName);
+    struct stat info {};
+    if (::lstat(staged.c_str(), &info) != 0)
+        throw StepFailure{QStringLiteral("check"),
+                          QStringLiteral("the archive holds no %1").arg(state_.ProgramFileName)};
+    if (!S_ISREG(info.st_mode))
+        throw StepFailure{QStringLiteral("check"),
+                          QStringLiteral("the archive's %1 is %2, not a program file")
+                              .arg(state_.ProgramFileName)
+                              .arg(S_ISLNK(info.st_mode)   ? QStringLiteral("a link")
+                                   : S_ISDIR(info.st_mode) ? QStringLiteral("a folder")
+                                                           : QStringLiteral("a special file"))};
+    // The staged program takes the exact name the module's program has, so the swap replaces
+    // the very file that is started afterwards.
+    const fs::path wanted = folders.staging() / LocalPath(state_.ProgramFileName).filename();
+    if (staged != wanted) {
+        if (EntryExists(wanted))
+            throw StepFailure{QStringLiteral("check"),
+                              QStringLiteral("the archive holds two spellings of %1")
+                                  .arg(state_.ProgramFileName)};
+        try {
+            RenameEntry(staged, wanted);
+        } catch (const SwapError& error) {
+            throw StepFailure{QStringLiteral("check"), QString::fromUtf8(error.what())};
+        }
+    }
+    // Archives from hosts without Unix modes carry none: whoever may read it may run it.
+    const mode_t executable = info.st_mode | ((info.st_mode & 0444) >> 2);
+    if (::chmod(wanted.c_str(), executable & 07777) != 0)
+        throw StepFailure{QStringLiteral("check"),
+                          QStringLiteral("cannot make %1 executable: %2")
+                              .arg(state_.ProgramFileName)
+                              .arg(QString::fromLocal8Bit(std::strerror(errno)))};
 }
 
 bool Local::Install() {
     view_.setStatus(QString::fromUtf8(kUnpackingStatus));
     view_.repaint();
-    view_.setProgress(3);
+    view_.setProgress(ProgressStep::Unpacking);
 
-    // The old program is set aside rather than deleted, so that any failed unpack can put it
-    // back: the module must never be left without its program file.
-    const fs::path program = LocalPath(state_.ProgramFileName);
-    const fs::path aside = setAsidePath(program);
-    const bool hadProgram = FileExists(state_.ModuleFolder + state_.ProgramFileName);
-    std::error_code error;
-    if (hadProgram) {
-        fs::remove(aside, error);
-        fs::rename(program, aside, error);
-        if (error)
-            return false;
-    }
-
-    bool unpacked = false;
+    const WorkingFolders folders = Folders();
+    // An ending signal during the unpack removes the staging folder; the swap holds signals back.
+    const RemovedOnSignal staging(folders.staging());
     try {
-        unpacked = UnpackArchive(state_.ModuleFolder + state_.ArchiveFileName, state_.ModuleFolder);
-    } catch (const UnzipError&) {
-        unpacked = false;
-    }
-    if (unpacked && FileExists(state_.ModuleFolder + state_.ProgramFileName)) {
-        fs::remove(aside, error);
+        StageArchive(folders);
+        PrepareStagedProgram(folders);
+        std::vector<SwapStep> steps;
+        try {
+            steps = PlanSwap(folders);
+        } catch (const SwapError& error) {
+            throw StepFailure{QStringLiteral("check"), QString::fromUtf8(error.what())};
+        }
+        try {
+            const EndingSignalsHeld held;
+            SwapIn(folders, steps);
+        } catch (const SwapError& error) {
+            throw StepFailure{QStringLiteral("swap"), QString::fromUtf8(error.what())};
+        }
         return true;
+    } catch (const StepFailure& failure) {
+        LogFailedStep(failure.step, failure.reason);
+        // The module is as it was; what was staged goes (a failed swap removed it already).
+        if (!EntryExists(folders.journal())) {
+            std::error_code ignored;
+            fs::remove_all(folders.staging(), ignored);
+        }
+        return false;
     }
-    if (hadProgram) {
-        fs::remove(LocalPath(state_.ProgramFileName), error);
-        fs::rename(aside, program, error);
-    }
-    return false;
 }
 
 void Local::DownloadAndInstall() {
     view_.setStatus(QString::fromUtf8(kDownloadingStatus));
     view_.repaint();
-    view_.setProgress(2);
+    view_.setProgress(ProgressStep::Downloading);
     const QString address = ServerAddress();
     try {
         DeleteLocalCopy(state_.ArchiveFileName);
@@ -76,12 +170,18 @@ void Local::DownloadAndInstall() {
         // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
     }
 
-    if (TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
-        FileExists(state_.ModuleFolder + state_.ArchiveFileName) && VerifyRelease(address) &&
-        Install()) {
+    const bool fetched =
+        TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
+        FileExists(state_.ModuleFolder + state_.ArchiveFileName);
+    if (!fetched)
+        LogFailedStep(QStringLiteral("archive transfer"), TransferProblem());
+    else
+        StopPoint("archive-fetched");
+
+    if (fetched && VerifyRelease(address) && Install()) {
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();
-        view_.setProgress(4);
+        view_.setProgress(ProgressStep::Updated);
         ShowInfo(QString::fromUtf8(kUpdatedMessage));
         DeleteLocalCopies();
         if (FileExists(state_.ModuleFolder + state_.ProgramFileName))

@@ -1,6 +1,17 @@
 #include "Local.h"
 
+#include "AgentTitle.h"
 #include "CommandLine.h"
+#include "Durable.h"
+#include "FailureLog.h"
+#include "Leftovers.h"
+#include "ModuleSwap.h"
+#include "SignalCleanup.h"
+#include "StopPoint.h"
+#include "WindowsPath.h"
+
+#include <chrono>
+#include <thread>
 
 namespace quillset {
 
@@ -21,7 +32,7 @@ Local::Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetT
       stored_(std::move(stored)), des_(dialogs), codeModule_(dialogs, state_.ArchivePassword) {}
 
 void Local::ShowInfo(const QString& text) {
-    dialogs_.showMessage({QStringLiteral("TLUPDATER"), text, MessageIcon::Information,
+    dialogs_.showMessage({QString::fromLatin1(kAgentTitle), text, MessageIcon::Information,
                           MessageButtons::Ok, MessageAnswer::Ok});
 }
 
@@ -53,8 +64,79 @@ bool Local::ReadCommandLine(const QString& arguments) {
     state_.ArchivePassword =
         des_.DecryptHexText(stored_.ArchivePassword, QString::fromLatin1(kStoredValuesKey));
     view_.setCurrentSoftware(state_.ProgramFileName);
-    view_.setProgress(0);
+    view_.setProgress(ProgressStep::Loaded);
     return true;
+}
+
+void Local::LogFailedStep(const QString& step, const QString& reason) const {
+    LogFailure({QString::fromLatin1(kAgentTitle), state_.ModuleName, step, reason});
+}
+
+WorkingFolders Local::Folders() const {
+    return {ResolveWindowsPath(state_.ModuleFolder)};
+}
+
+void Local::ClaimModule() {
+    if (lock_.TryLock(Folders().module) == ModuleLock::Outcome::Held)
+        RecoverModule();
+}
+
+void Local::AwaitModule() {
+    if (lock_.held())
+        return; // since load, and recovered then
+    const std::filesystem::path module = Folders().module;
+    ModuleLock::Outcome outcome = lock_.TryLock(module);
+    if (outcome == ModuleLock::Outcome::Busy) {
+        view_.setStatus(QString::fromUtf8(kWaitingStatus));
+        view_.repaint();
+        const HourglassWhileBusy busy(pointer_);
+        while (outcome == ModuleLock::Outcome::Busy) {
+            view_.processEvents();
+            if (view_.unloadRequested())
+                throw AgentEnded{};
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            outcome = lock_.TryLock(module);
+        }
+    }
+    // Without a folder there is nothing to protect: the transfers fail on their own.
+    if (outcome == ModuleLock::Outcome::Held)
+        RecoverModule();
+}
+
+void Local::RecoverModule() {
+    const WorkingFolders folders = Folders();
+    // Undoing a swap is a swap too: it completes before an ending signal is acted on.
+    const EndingSignalsHeld held;
+    try {
+        switch (RecoverSwap(folders)) {
+        case Recovery::Nothing:
+            break;
+        case Recovery::Finished:
+            LogFailedStep(QStringLiteral("recovery"),
+                          QStringLiteral("an earlier update had ended before its clean-up; the "
+                                         "new version stays and the clean-up is done"));
+            break;
+        case Recovery::Undone:
+            LogFailedStep(QStringLiteral("recovery"),
+                          QStringLiteral("an earlier update was cut short; the old version is "
+                                         "back in place"));
+            break;
+        case Recovery::LeftoversRemoved:
+            LogFailedStep(QStringLiteral("recovery"),
+                          QStringLiteral("an earlier update ended before it changed the module; "
+                                         "its staging folder is removed"));
+            break;
+        }
+    } catch (const SwapError& error) {
+        LogFailedStep(QStringLiteral("recovery"), QString::fromStdString(error.what()));
+    }
+    const int removed =
+        RemoveLeftoverTemporaries(folders.module, {state_.VersionFileName, state_.ArchiveFileName});
+    if (removed > 0)
+        LogFailedStep(
+            QStringLiteral("recovery"),
+            QStringLiteral("removed %1 temporary files an earlier run left").arg(removed));
+    StopPoint("recovered");
 }
 
 QString Local::ServerAddress() {
@@ -63,6 +145,7 @@ QString Local::ServerAddress() {
 
 void Local::RunCycle() {
     try {
+        AwaitModule();
         view_.setStatus(QString::fromUtf8(kScanningStatus));
         view_.repaint();
         if (CheckForNewVersion()) {

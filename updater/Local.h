@@ -5,8 +5,10 @@
 #include "CodeModule.h"
 #include "DES_Crypt.h"
 #include "Dialogs.h"
+#include "ModuleLock.h"
 #include "MousePointer.h"
 #include "UpdateState.h"
+#include "WorkingFolders.h"
 
 #include <QString>
 #include <filesystem>
@@ -34,6 +36,7 @@ inline constexpr char kModuleNameMessage[] =
 inline constexpr char kAmbiguousFolderMessage[] =
     "Several folders match the module folder on the command line when case is ignored, and "
     "none matches it exactly. Nothing was updated. The folder: ";
+inline constexpr char kWaitingStatus[] = "Waiting for another update of this module to end...";
 inline constexpr char kScanningStatus[] = "Scanning for a new version...";
 inline constexpr char kLatestVersionMessage[] = "You have the latest version of the software.";
 inline constexpr char kDownloadingStatus[] = "Downloading the latest version...";
@@ -44,6 +47,9 @@ inline constexpr char kNotUpdatedMessage[] =
 
 // The agent's code module: the command line, the update cycle, discovery, transfers and
 // installation, working on the shared UpdateState and on the window through AgentView.
+//   Local.cpp:        the command line, the module lock and recovery, the cycle's top level.
+//   Discovery.cpp:    local paths and copies, TransferFile, CheckForNewVersion.
+//   Installation.cpp: DownloadAndInstall, the staged unpack, its checks and the swap.
 class Local {
 public:
     Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
@@ -61,6 +67,9 @@ public:
     // Fills UpdateState from the command-line text, deciphers the archive password and shows
     // the program file name. A refused command line is told and unloads the window; then false.
     bool ReadCommandLine(const QString& arguments);
+    // Takes the module lock when no other agent holds it and, holding it, finishes or undoes
+    // what an earlier run left. Run at load, before anything else touches the module.
+    void ClaimModule();
     // The cycle run once by the timer.
     void RunCycle();
 
@@ -70,8 +79,8 @@ public:
     bool FileExists(const QString& path) const;
     bool CheckForNewVersion();
     void DownloadAndInstall();
-    // Unpacks into `folder`; true when the engine reported no error. Raises UnzipError when
-    // the engine cannot be used.
+    // Unpacks into `folder`; true when the engine reported no error (a result code below 2).
+    // Raises UnzipError when the engine cannot be used.
     bool UnpackArchive(const QString& archivePath, const QString& folder);
 
 private:
@@ -80,13 +89,24 @@ private:
     void DeleteLocalCopy(const QString& name);
     void DeleteLocalCopies();
     std::filesystem::path LocalPath(const QString& name) const;
-    // Unpacks the fetched archive over the module; false, with the old program file back in
-    // place, when that cannot be done completely.
+    WorkingFolders Folders() const;
+    // Waits, showing why, until this agent holds the module lock; throws AgentEnded when the
+    // window is closed meanwhile.
+    void AwaitModule();
+    void RecoverModule();
+    // Unpacks the fetched archive into the staging folder, checks it and swaps it into the
+    // module; false, with the module as it was, when that cannot be done completely.
     bool Install();
     // With a signing key: fetches the release's signature file and checks the downloaded archive
     // against it before anything is unpacked. False, with the reason logged, when it fails.
     bool VerifyRelease(const QString& address);
+    void StageArchive(const WorkingFolders& folders);
+    void PrepareStagedProgram(const WorkingFolders& folders);
     void StartProgram();
+    // One line for an operator: the module, the step that failed and why.
+    void LogFailedStep(const QString& step, const QString& reason) const;
+    // Why the last transfer failed, for the log.
+    QString TransferProblem() const;
 
     Dialogs& dialogs_;
     MousePointer& pointer_;
@@ -98,6 +118,9 @@ private:
     UpdateState state_;
     // After state_: the password callback reads and may replace state_.ArchivePassword.
     CodeModule codeModule_;
+    ModuleLock lock_;
+    QString transferStartProblem_;
+    QString unpackProblem_;
     bool closeWhenUpToDate_ = false;
     std::string signingKey_;
 };

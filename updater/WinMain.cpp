@@ -45,7 +45,7 @@ int widestStatus(QLabel& status) {
     const QString shown = status.text();
     int widest = 0;
     for (const char* text :
-         {"Stand By...", kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
+         {"Stand By...", kWaitingStatus, kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
           kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
         status.setText(QString::fromUtf8(text));
         widest = std::max(widest, status.sizeHint().width());
@@ -56,10 +56,12 @@ int widestStatus(QLabel& status) {
 
 } // namespace
 
-WinMain::WinMain(std::FILE* echo)
+WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& transfer,
+                 StoredValues stored, std::FILE* echo)
     : echo_(echo), curSoft_(new QLabel(QStringLiteral("Ninguno"))),
       status_(new QLabel(QStringLiteral("Stand By..."))), avance_(new QProgressBar),
-      closeBtn_(new QPushButton(QStringLiteral("Close"))) {
+      closeBtn_(new QPushButton(QStringLiteral("Close"))),
+      local_(dialogs, pointer, *this, transfer, std::move(stored)) {
     setWindowTitle(QStringLiteral("TL Updater"));
     status_->setMinimumWidth(widestStatus(*status_));
     auto* grid = new QGridLayout;
@@ -68,8 +70,9 @@ WinMain::WinMain(std::FILE* echo)
     grid->addWidget(new QLabel(QStringLiteral("Status:")), 1, 0);
     grid->addWidget(status_, 1, 1);
     grid->setColumnStretch(1, 1);
-    avance_->setRange(0, 4);
-    avance_->setValue(0);
+    avance_->setRange(static_cast<int>(ProgressStep::Loaded),
+                      static_cast<int>(ProgressStep::Updated));
+    avance_->setValue(static_cast<int>(ProgressStep::Loaded));
     avance_->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(this));
@@ -87,8 +90,9 @@ WinMain::WinMain(std::FILE* echo)
 }
 
 bool WinMain::Form_Load(const QString& arguments) {
-    if (!local_->ReadCommandLine(arguments))
+    if (!local_.ReadCommandLine(arguments))
         return false;
+    local_.ClaimModule();
     timer_.start();
     return true;
 }
@@ -96,7 +100,7 @@ bool WinMain::Form_Load(const QString& arguments) {
 void WinMain::Timer_Timer() {
     // Stopped first, so the cycle runs once in the agent's life.
     timer_.stop();
-    local_->RunCycle();
+    local_.RunCycle();
 }
 
 void WinMain::echo(const char* label, const QString& text) {

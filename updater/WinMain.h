@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgentView.h"
+#include "Local.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -11,16 +12,16 @@
 
 namespace quillset {
 
-class Local;
-
-// The agent's only window. With an echo stream (unattended runs) every label change and
-// progress value is also written there, so a run can be followed without a display.
+// The agent's only window, which holds the agent's code module. With an echo stream (unattended
+// runs) every label change and progress value is also written there, so a run can be followed
+// without a display.
 class WinMain : public QWidget, public AgentView {
     Q_OBJECT
 public:
-    explicit WinMain(std::FILE* echo = nullptr);
+    WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& transfer,
+            StoredValues stored, std::FILE* echo = nullptr);
 
-    void setAgent(Local& local) { local_ = &local; }
+    Local& agent() { return local_; }
     // Reads the command line; false when it was refused and the window unloaded.
     bool Form_Load(const QString& arguments);
 
@@ -33,6 +34,7 @@ public:
     void setCurrentSoftware(const QString& text) override;
     void setStatus(const QString& text) override;
     void repaint() override { QWidget::repaint(); }
+    using AgentView::setProgress;
     void setProgress(int value) override;
     int progressMaximum() const override { return avance_->maximum(); }
     void processEvents() override;
@@ -47,13 +49,14 @@ private:
     void echo(const char* label, const QString& text);
 
     std::FILE* echo_;
-    Local* local_ = nullptr;
     QLabel* curSoft_;
     QLabel* status_;
     QProgressBar* avance_;
     QPushButton* closeBtn_;
     QTimer timer_;
     bool unloaded_ = false;
+    // Last: it works on the window, so it is made when the window is whole and goes first.
+    Local local_;
 };
 
 } // namespace quillset

@@ -1,9 +1,11 @@
 // TLUPDATER: brings the module named on the command line up to date from the update server.
+#include "AgentTitle.h"
 #include "DialogsForEnvironment.h"
 #include "InternetTransfer.h"
 #include "Local.h"
 #include "ProgramAbout.h"
 #include "QtMousePointer.h"
+#include "SignalCleanup.h"
 #include "UnattendedDialogs.h"
 #include "WinMain.h"
 #include "tlupdater_signing_key.h"
@@ -45,20 +47,20 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && AnswerAbout(argv[1], {"TLUPDATER", kUsage}))
         return 0;
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("TLUPDATER"));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kAgentTitle));
+    InstallSignalCleanup();
     const bool unattended = unattendedMode();
 
     const std::unique_ptr<Dialogs> dialogs = MakeDialogsForEnvironment();
     QtMousePointer pointer;
     InternetTransfer transfer;
-    WinMain window(unattended ? stdout : nullptr);
-    Local local(*dialogs, pointer, window, transfer,
-                StoredValues{QString::fromLatin1(kStoredUpdateAddress),
-                             QString::fromLatin1(kStoredArchivePassword)});
-    local.setCloseWhenUpToDate(unattended);
-    local.setTransferLimits(BuiltTransferLimits());
-    local.setSigningKey(kSigningPublicKey);
-    window.setAgent(local);
+    WinMain window(*dialogs, pointer, transfer,
+                   StoredValues{QString::fromLatin1(kStoredUpdateAddress),
+                                QString::fromLatin1(kStoredArchivePassword)},
+                   unattended ? stdout : nullptr);
+    window.agent().setCloseWhenUpToDate(unattended);
+    window.agent().setTransferLimits(BuiltTransferLimits());
+    window.agent().setSigningKey(kSigningPublicKey);
 #ifdef TLUPDATER_START_DELAY_MS
     window.Timer().setInterval(TLUPDATER_START_DELAY_MS);
 #endif

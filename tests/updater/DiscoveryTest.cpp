@@ -139,6 +139,7 @@ TEST_F(AgentFixture, CloseDuringTheTransferEndsTheCycleAndLeavesNoFile) {
     EXPECT_TRUE(dialogs.messages().empty()) << "nothing runs after the unload";
     EXPECT_FALSE(transfer.StillExecuting());
     EXPECT_TRUE(entries(moduleFolder()).empty());
+    EXPECT_EQ(pointer.shape(), PointerShape::Arrow) << "the hourglass does not outlive the agent";
 }
 
 TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {

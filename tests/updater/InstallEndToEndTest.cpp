@@ -1,4 +1,5 @@
 #include "EndToEndFixture.h"
+#include "ModuleSnapshot.h"
 
 namespace quillset::testing {
 namespace {
@@ -6,6 +7,14 @@ namespace {
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
 const QString kNotUpdated =
     QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
+
+// Pins a file so that not even its owner or root can move it, or lets it go again.
+bool setImmutable(const fs::path& file, bool pinned) {
+    QProcess chattr;
+    chattr.start("chattr", {pinned ? "+i" : "-i", QString::fromStdString(file.string())});
+    return chattr.waitForFinished(10'000) && chattr.exitStatus() == QProcess::NormalExit &&
+           chattr.exitCode() == 0;
+}
 
 // The progress values in the order the run showed them.
 std::vector<int> progressOf(const AgentRun& run) {
@@ -201,17 +210,29 @@ INSTANTIATE_TEST_SUITE_P(Agent, FailedInstallation,
                                            FaultCase{"EngineMissing", Fault::EngineMissing}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Installation, ProgramThatCannotBeSetAsideStopsTheUpdate) {
+TEST_F(Installation, SwapThatFailsHalfWayPutsTheOldVersionBack) {
     publish(newVersion, "2.0");
     startServer();
-    // A folder standing where the old program would be set aside cannot be replaced by it.
+    // The old agent's set-aside name is an ordinary folder now, left alone; a folder whose
+    // entries cannot be replaced stops the swap after other entries were already swapped.
     fs::create_directories(moduleFolder() / "EDITOR.EXE.previous" / "KEEP");
+    fs::create_directories(moduleFolder() / "DATA");
+    const fs::path pinned = moduleFolder() / "DATA" / "TABLE.DAT";
+    writeFile(pinned, "old table");
+    if (!setImmutable(pinned, true))
+        GTEST_SKIP() << "chattr cannot pin a file here";
     const AgentRun run = runAgent("1.0");
+    setImmutable(pinned, false);
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.lines.contains(kNotUpdated));
     EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
-    EXPECT_FALSE(fs::exists(moduleFolder() / "README.TXT")) << "nothing was unpacked";
+    EXPECT_FALSE(fs::exists(moduleFolder() / "README.TXT")) << "nothing of the new version stays";
+    EXPECT_EQ(readAll(moduleFolder() / "DATA" / "TABLE.DAT"), "old table");
     EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.EXE.previous" / "KEEP"));
+    EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{})
+        << "no staging, backup or journal is left";
+    EXPECT_TRUE(run.errorLines.join('\n').contains(" EDITOR swap: "))
+        << run.errorLines.join('\n').toStdString();
 }
 
 } // namespace

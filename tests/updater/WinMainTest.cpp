@@ -13,47 +13,46 @@ namespace {
 class WinMainWindow : public AgentFixture {
 protected:
     void makeWindowAgent() {
-        agent = std::make_unique<Local>(
-            dialogs, pointer, window, transfer,
+        window = std::make_unique<WinMain>(
+            dialogs, pointer, transfer,
             EncipherStoredValues(server->address(QStringLiteral("updates/")),
                                  QLatin1String(kPassword)));
-        window.setAgent(*agent);
     }
-    WinMain window;
+    std::unique_ptr<WinMain> window;
 };
 
 TEST_F(WinMainWindow, ShowsTheProgramFileAndStartsTheCycleOnceAfterTwoSeconds) {
     writeFile(serverFolder() / "EDITOR.VER", "1.0");
     startServer();
     makeWindowAgent();
-    EXPECT_EQ(window.windowTitle(), "TL Updater");
-    EXPECT_EQ(window.CurSoft()->text(), "Ninguno");
+    EXPECT_EQ(window->windowTitle(), "TL Updater");
+    EXPECT_EQ(window->CurSoft()->text(), "Ninguno");
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(window.Form_Load(commandLine("2.5")));
-    EXPECT_EQ(window.CurSoft()->text(), "EDITOR.EXE");
-    EXPECT_EQ(window.Status()->text(), "Stand By...");
-    EXPECT_EQ(window.Avance()->value(), 0);
-    EXPECT_EQ(window.Avance()->maximum(), 4);
-    EXPECT_EQ(window.Timer().interval(), 2000);
-    window.show();
+    ASSERT_TRUE(window->Form_Load(commandLine("2.5")));
+    EXPECT_EQ(window->CurSoft()->text(), "EDITOR.EXE");
+    EXPECT_EQ(window->Status()->text(), "Stand By...");
+    EXPECT_EQ(window->Avance()->value(), 0);
+    EXPECT_EQ(window->Avance()->maximum(), 4);
+    EXPECT_EQ(window->Timer().interval(), 2000);
+    window->show();
 
     while (dialogs.messages().empty() && clock.elapsed() < 10'000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_GE(clock.elapsed(), 1900);
-    EXPECT_EQ(window.Status()->text(), QString::fromUtf8(kLatestVersionMessage));
-    EXPECT_EQ(window.Avance()->value(), 4);
-    EXPECT_FALSE(window.Timer().isActive()) << "the cycle runs once";
+    EXPECT_EQ(window->Status()->text(), QString::fromUtf8(kLatestVersionMessage));
+    EXPECT_EQ(window->Avance()->value(), 4);
+    EXPECT_FALSE(window->Timer().isActive()) << "the cycle runs once";
 
     // The window stays open, doing nothing, until it is closed.
     clock.restart();
     while (clock.elapsed() < 2500)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_TRUE(window.isVisible());
-    window.CloseBtn()->click();
-    EXPECT_TRUE(window.unloadRequested());
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window->isVisible());
+    window->CloseBtn()->click();
+    EXPECT_TRUE(window->unloadRequested());
+    EXPECT_FALSE(window->isVisible());
 }
 
 // The window looks finished with every status it can show: nothing clipped, one size throughout,
@@ -90,17 +89,17 @@ TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
     writeFile(serverFolder() / "EDITOR.VER", std::string(5000, '3'));
     startServer({"--rule", "EDITOR.VER=slow=500"});
     makeWindowAgent();
-    ASSERT_TRUE(window.Form_Load(commandLine("2.5")));
-    window.Timer().setInterval(10);
-    window.show();
-    QTimer::singleShot(1500, window.CloseBtn(), &QPushButton::click);
+    ASSERT_TRUE(window->Form_Load(commandLine("2.5")));
+    window->Timer().setInterval(10);
+    window->show();
+    QTimer::singleShot(1500, window->CloseBtn(), &QPushButton::click);
 
     QElapsedTimer clock;
     clock.start();
     QApplication::exec(); // ends when the window unloads
     EXPECT_LT(clock.elapsed(), 5000) << "Close must not wait for the transfer";
-    EXPECT_TRUE(window.unloadRequested());
-    EXPECT_EQ(window.Status()->text(), QString::fromUtf8(kScanningStatus));
+    EXPECT_TRUE(window->unloadRequested());
+    EXPECT_EQ(window->Status()->text(), QString::fromUtf8(kScanningStatus));
     EXPECT_TRUE(dialogs.messages().empty());
     EXPECT_TRUE(entries(moduleFolder()).empty());
 }

@@ -1,0 +1,295 @@
+// Crashes, signals and rivals against the real agent: it is killed with SIGKILL at every named
+// stop point of the download, the unpack, the swap and the recovery and at timed points, ended
+// by the ending signals, and started three at a time on one module. Each time the module must be
+// whole, the old version or the new, its program a regular executable that runs, and no
+// temporary may remain.
+#include "EndToEndFixture.h"
+#include "ModuleSnapshot.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace quillset::testing {
+namespace {
+
+const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+const QString kWaiting =
+    QStringLiteral("Status: Waiting for another update of this module to end...");
+// The agent's local copies of the server files; a killed run may leave them, the next deletes them.
+const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
+constexpr const char* kMarkerVariable = "QUILLSET_FAULT_MARKER";
+
+class CrashSafety : public AgentEndToEnd {
+protected:
+    void SetUp() override {
+        AgentEndToEnd::SetUp();
+        const fs::path root = fs::path(treesRoot.path().toStdString());
+        oldTree = root / "old";
+        newTree = root / "new";
+        writeProgram(oldTree, "1.0");
+        writeFile(oldTree / "README.TXT", "version 1.0\n");
+        writeFile(oldTree / "BIG.DAT", "the old big file\n");
+        fs::create_directories(oldTree / "DATA");
+        writeFile(oldTree / "DATA" / "TABLE.DAT", "old table\n");
+        writeFile(oldTree / "DATA" / "USER.CFG", "the user's own settings\n");
+
+        writeProgram(newTree, "2.0");
+        writeFile(newTree / "README.TXT", "version 2.0\n");
+        // The large entry: incompressible, so its unpack and its transfer take a while.
+        std::string big(24 << 20, '\0');
+        std::uint32_t state = 2024;
+        for (char& ch : big) {
+            state = state * 1103515245u + 12345u;
+            ch = char(state >> 24);
+        }
+        writeFile(newTree / "BIG.DAT", big);
+        fs::create_directories(newTree / "DATA");
+        fs::create_directories(newTree / "LIB");
+        writeFile(newTree / "DATA" / "TABLE.DAT", "new table\n");
+        writeFile(newTree / "DATA" / "NEW.DAT", "new in 2.0\n");
+        writeFile(newTree / "LIB" / "A.SO", "library a\n");
+        writeFile(newTree / "LIB" / "B.SO", "library b\n");
+        publish(newTree, "2.0");
+
+        // The whole new module: the old one with the archive's files over it.
+        const fs::path expected = root / "expected";
+        fs::copy(oldTree, expected, fs::copy_options::recursive);
+        fs::copy(newTree, expected,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        oldSnapshot = SnapshotOf(oldTree);
+        newSnapshot = SnapshotOf(expected);
+        ASSERT_NE(oldSnapshot, newSnapshot);
+    }
+
+    static void writeProgram(const fs::path& folder, const std::string& version) {
+        fs::create_directories(folder);
+        writeFile(folder / "EDITOR.EXE",
+                  "#!/bin/sh\necho " + version + " >> \"$" + kMarkerVariable + "\"\n");
+        fs::permissions(folder / "EDITOR.EXE", fs::perms::owner_all | fs::perms::group_read |
+                                                   fs::perms::group_exec | fs::perms::others_read |
+                                                   fs::perms::others_exec);
+    }
+    void resetModule() {
+        fs::remove_all(moduleFolder());
+        fs::copy(oldTree, moduleFolder(), fs::copy_options::recursive);
+    }
+    QStringList settings(const QStringList& more = {}) const {
+        return QStringList{"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
+                           QString(kMarkerVariable) + "=" +
+                               QString::fromStdString((markerFolder() / "started").string())} +
+               more;
+    }
+    AgentRun run(const QString& stopAt = {}) const {
+        return runAgent("1.0", settings(stopAt.isEmpty()
+                                            ? QStringList{}
+                                            : QStringList{"QUILLSET_TEST_STOP_AT=" + stopAt}));
+    }
+    fs::path markerFolder() const { return fs::path(markerRoot.path().toStdString()); }
+    // Runs the module's program file as its starting program would; answers what it wrote.
+    std::string runProgramFile() const {
+        const fs::path marker = markerFolder() / "check";
+        fs::remove(marker);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kMarkerVariable, QString::fromStdString(marker.string()));
+        program.setProcessEnvironment(environment);
+        program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
+        program.waitForFinished(10'000);
+        return readAll(marker);
+    }
+    // The promise: the whole old or the whole new version, a program that runs and is the
+    // version's own, no temporary. Answers the version found, or "" when the module is broken.
+    std::string expectWholeModule(const std::string& when) {
+        SCOPED_TRACE(when);
+        const ModuleSnapshot now = SnapshotOf(moduleFolder(), kLocalCopies);
+        const std::string version = now == oldSnapshot   ? "1.0"
+                                    : now == newSnapshot ? "2.0"
+                                                         : std::string();
+        EXPECT_FALSE(version.empty()) << "the module mixes versions or lost files";
+        EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
+        EXPECT_EQ(describeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
+        if (!version.empty()) {
+            EXPECT_EQ(runProgramFile(), version + "\n");
+        }
+        return version;
+    }
+    // After a kill: the next start recovers at once (stopped right after), then a whole run
+    // brings the new version. Counts the kill as survived when every check held.
+    void expectRecoveryAfterKill(const std::string& label) {
+        SCOPED_TRACE(label);
+        const int failuresBefore = failuresSoFar();
+        const AgentRun recovering = run(QStringLiteral("recovered"));
+        EXPECT_TRUE(recovering.crashed) << "the next start did not reach its recovery";
+        expectWholeModule("after the recovery");
+        const AgentRun whole = run();
+        EXPECT_TRUE(whole.finished && !whole.crashed);
+        EXPECT_TRUE(whole.lines.contains(kUpdated)) << whole.errorLines.join('\n').toStdString();
+        EXPECT_EQ(expectWholeModule("after one more run"), "2.0");
+        for (const std::string& copy : kLocalCopies)
+            EXPECT_FALSE(fs::exists(moduleFolder() / copy)) << copy;
+        survived += failuresSoFar() == failuresBefore ? 1 : 0;
+        ++tried;
+    }
+    // Failed checks of the running test so far: a kill point survived adds none.
+    static int failuresSoFar() {
+        return ::testing::UnitTest::GetInstance()
+            ->current_test_info()
+            ->result()
+            ->total_part_count();
+    }
+    void TearDown() override {
+        if (tried > 0)
+            std::cout << "kill points: " << tried << " tried, " << survived << " survived ("
+                      << ::testing::UnitTest::GetInstance()->current_test_info()->name() << ")"
+                      << std::endl;
+    }
+
+    QTemporaryDir treesRoot;
+    QTemporaryDir markerRoot;
+    fs::path oldTree;
+    fs::path newTree;
+    ModuleSnapshot oldSnapshot;
+    ModuleSnapshot newSnapshot;
+    int tried = 0;
+    int survived = 0;
+};
+
+// Every stop point, at each of its passages in one run: "swap-step#4" is the fourth step.
+TEST_F(CrashSafety, KillAtEveryStopPointLeavesAWholeModule) {
+    startServer();
+    const char* points[] = {"transfer-started", "archive-fetched", "unpack-started", "unpack-entry",
+                            "unpack-done",      "journal-written", "swap-step",      "swap-done",
+                            "committed",        "cleanup"};
+    for (const char* point : points) {
+        for (int passage = 1;; ++passage) {
+            const QString stopAt = QString::fromLatin1(point) + "#" + QString::number(passage);
+            resetModule();
+            const AgentRun killed = run(stopAt);
+            ASSERT_TRUE(killed.finished) << stopAt.toStdString();
+            if (!killed.crashed) {
+                // Past the last passage the run completes the update.
+                EXPECT_GT(passage, 1) << point << " was never reached";
+                EXPECT_EQ(expectWholeModule(stopAt.toStdString() + " never reached"), "2.0");
+                break;
+            }
+            expectRecoveryAfterKill(stopAt.toStdString());
+        }
+    }
+}
+
+// A kill, and a second kill while the next start undoes or finishes what the first left.
+TEST_F(CrashSafety, KillDuringTheRecoveryIsRecoveredNextTime) {
+    struct Row {
+        const char* name;
+        const char* first;
+        const char* second;
+    };
+    const Row rows[] = {
+        {"UndoOfAReplacedProgramCutShort", "swap-step#2", "undo-step#1"},
+        {"UndoHalfDoneCutShortAgain", "swap-step#5", "undo-step#3"},
+        {"UndoOfTheLastStepCutShort", "swap-done", "undo-step#1"},
+        {"CleanUpAfterCommitCutShort", "committed", "cleanup"},
+        {"LeftoverStagingRemovalCutShort", "unpack-entry#3", "cleanup"},
+    };
+    startServer();
+    for (const Row& row : rows) {
+        resetModule();
+        ASSERT_TRUE(run(row.first).crashed) << row.name;
+        ASSERT_TRUE(run(row.second).crashed) << row.name << ": the recovery never got there";
+        expectRecoveryAfterKill(row.name);
+    }
+}
+
+// Kills with no say of the agent's: wherever the run happens to be at that moment.
+TEST_F(CrashSafety, KillAtTimedPointsLeavesAWholeModule) {
+    startServer();
+    int killedRuns = 0;
+    for (int afterMs = 1900; afterMs <= 2900; afterMs += 100) {
+        resetModule();
+        QProcess agent;
+        agent.setProcessEnvironment(AgentEnvironment(settings()));
+        agent.start(kProgram, commandLine("1.0"));
+        const AgentRun killed = FinishAgent(agent, afterMs);
+        if (killed.finished)
+            continue; // the run ended before the kill: nothing to recover
+        ++killedRuns;
+        expectRecoveryAfterKill("killed after " + std::to_string(afterMs) + " ms");
+    }
+    EXPECT_GT(killedRuns, 0);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the agent without a further run needed: the transfer's
+// temporary and the staging folder go, and a swap under way completes first.
+TEST_F(CrashSafety, EndingSignalsLeaveNoTemporary) {
+    struct Row {
+        const char* name;
+        int signalNumber;
+        QStringList serverRules;
+        int afterMs;
+    };
+    const QStringList slowArchive{"--rule", "EDITOR.ZIP=slow=4000000"};
+    const Row rows[] = {
+        {"TermDuringTheArchiveTransfer", SIGTERM, slowArchive, 3500},
+        {"IntDuringTheArchiveTransfer", SIGINT, slowArchive, 3500},
+        {"HupDuringTheArchiveTransfer", SIGHUP, slowArchive, 3500},
+        {"TermEarly", SIGTERM, {}, 2050},
+        {"HupSoonAfter", SIGHUP, {}, 2150},
+        {"TermLater", SIGTERM, {}, 2250},
+        {"IntLater", SIGINT, {}, 2350},
+        {"TermLate", SIGTERM, {}, 2450},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        startServer(row.serverRules);
+        resetModule();
+        QProcess agent;
+        agent.setProcessEnvironment(AgentEnvironment(settings()));
+        agent.start(kProgram, commandLine("1.0"));
+        if (agent.waitForFinished(row.afterMs)) {
+            server.reset();
+            continue; // the run ended before the signal: nothing to see
+        }
+        ::kill(pid_t(agent.processId()), row.signalNumber);
+        const AgentRun ended = FinishAgent(agent, 30'000);
+        ASSERT_TRUE(ended.finished);
+        EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
+        const int failuresBefore = failuresSoFar();
+        expectWholeModule("right after the signal");
+        ++tried;
+        survived += failuresSoFar() == failuresBefore ? 1 : 0;
+        server.reset();
+    }
+}
+
+// Three agents started together on one module, round after round: one updates, the others wait
+// for it and never meet a half-swapped module.
+TEST_F(CrashSafety, AgentsStartedTogetherKeepTheModuleWhole) {
+    startServer();
+    constexpr int kRounds = 8;
+    constexpr int kAgents = 3;
+    int waited = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        resetModule();
+        std::vector<std::unique_ptr<QProcess>> agents;
+        for (int i = 0; i < kAgents; ++i) {
+            agents.push_back(std::make_unique<QProcess>());
+            agents.back()->setProcessEnvironment(AgentEnvironment(settings()));
+            agents.back()->start(kProgram, commandLine("1.0"));
+        }
+        for (auto& agent : agents) {
+            const AgentRun ended = FinishAgent(*agent, 120'000);
+            EXPECT_TRUE(ended.finished && !ended.crashed);
+            EXPECT_TRUE(ended.lines.contains(kUpdated))
+                << ended.errorLines.join('\n').toStdString();
+            waited += ended.lines.contains(kWaiting) ? 1 : 0;
+        }
+        EXPECT_EQ(expectWholeModule("after the round"), "2.0");
+    }
+    EXPECT_GT(waited, 0) << "the agents never met";
+    std::cout << "concurrent rounds: " << kRounds << " x " << kAgents << " agents, " << waited
+              << " waits" << std::endl;
+}
+
+} // namespace
+} // namespace quillset::testing

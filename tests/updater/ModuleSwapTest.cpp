@@ -1,0 +1,148 @@
+// The swap's journal and plan on their own: what a journal can carry, which journals the
+// recovery refuses to act on, the names the agent keeps, and which entries a swap touches.
+#include "ModuleSwap.h"
+#include "Durable.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace quillset {
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class Swap : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(folders.staging()); }
+    QTemporaryDir root;
+    WorkingFolders folders{fs::path(root.path().toStdString())};
+};
+
+TEST_F(Swap, JournalKeepsEveryNameAFileSystemAllows) {
+    const std::vector<SwapStep> steps{
+        {SwapStep::Kind::Replace, "EDITOR.EXE"},
+        {SwapStep::Kind::Add, "with space/and\nline break"},
+        {SwapStep::Kind::Replace, "100% sure"},
+        {SwapStep::Kind::Add, "caf\xc3\xa9/\xd0\xb4\xd0\xb0/x"},
+    };
+    WriteJournal(folders, steps);
+    std::optional<SwapJournal> read = ReadJournal(folders);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->steps, steps);
+    EXPECT_FALSE(read->committed);
+    MarkCommitted(folders);
+    EXPECT_TRUE(ReadJournal(folders)->committed);
+}
+
+struct BadJournal {
+    const char* name;
+    const char* text;
+};
+
+void PrintTo(const BadJournal& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RefusedJournal : public Swap, public ::testing::WithParamInterface<BadJournal> {};
+
+TEST_P(RefusedJournal, IsNeverActedOn) {
+    writeFile(folders.journal(), GetParam().text);
+    EXPECT_THROW(ReadJournal(folders), SwapError);
+    EXPECT_THROW(RecoverSwap(folders), SwapError);
+    EXPECT_TRUE(fs::exists(folders.journal())) << "kept for an operator";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journal, RefusedJournal,
+    ::testing::Values(BadJournal{"NotOurs", "hello\n"},
+                      BadJournal{"StepOutOfTheModule", "TLUPDATER-SWAP 1\nreplace ../x\nplanned\n"},
+                      BadJournal{"AbsoluteStep", "TLUPDATER-SWAP 1\nadd /etc/passwd\nplanned\n"},
+                      BadJournal{"StepIntoTheAgentsOwnFolder",
+                                 "TLUPDATER-SWAP 1\nadd .TLUPDATER-backup/0\nplanned\n"},
+                      BadJournal{"EmptyPathPart", "TLUPDATER-SWAP 1\nadd DATA//x\nplanned\n"},
+                      BadJournal{"UnknownKind", "TLUPDATER-SWAP 1\ndelete EDITOR.EXE\nplanned\n"},
+                      BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
+    for (const char* name : {".tlupdater-staging", ".TLUPDATER-JOURNAL", ".TlUpDaTeR-backup",
+                             ".tlupdater.lock", ".tlupdater"})
+        EXPECT_TRUE(IsReservedName(name)) << name;
+    for (const char* name :
+         {"tlupdater-staging", "README.TXT", "x.tlupdater", ".tlupdate", "EDITOR.EXE.previous"})
+        EXPECT_FALSE(IsReservedName(name)) << name;
+}
+
+TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
+    writeFile(folders.module / "EDITOR.EXE", "old");
+    writeFile(folders.module / "DATA" / "TABLE.DAT", "old");
+    writeFile(folders.module / "DATA" / "USER.CFG", "the user's");
+    writeFile(folders.module / "NOW.DIR" / "x", "a file where a folder comes");
+    writeFile(folders.staging() / "EDITOR.EXE", "new");
+    writeFile(folders.staging() / "DATA" / "TABLE.DAT", "new");
+    writeFile(folders.staging() / "DATA" / "NEW.DAT", "new");
+    writeFile(folders.staging() / "LIB" / "A.SO", "new");
+    writeFile(folders.staging() / "NOW.DIR", "a file now");
+
+    std::vector<SwapStep> steps = PlanSwap(folders);
+    std::sort(steps.begin(), steps.end(),
+              [](const SwapStep& a, const SwapStep& b) { return a.path < b.path; });
+    const std::vector<SwapStep> expected{
+        {SwapStep::Kind::Add, "DATA/NEW.DAT"},   {SwapStep::Kind::Replace, "DATA/TABLE.DAT"},
+        {SwapStep::Kind::Replace, "EDITOR.EXE"}, {SwapStep::Kind::Add, "LIB"},
+        {SwapStep::Kind::Replace, "NOW.DIR"},
+    };
+    EXPECT_EQ(steps, expected);
+
+    SwapIn(folders, steps);
+    EXPECT_FALSE(fs::exists(folders.staging()));
+    EXPECT_FALSE(fs::exists(folders.backup()));
+    EXPECT_FALSE(fs::exists(folders.journal()));
+    EXPECT_TRUE(fs::exists(folders.module / "DATA" / "USER.CFG"));
+    EXPECT_TRUE(fs::is_regular_file(folders.module / "NOW.DIR"));
+    EXPECT_TRUE(fs::exists(folders.module / "LIB" / "A.SO"));
+}
+
+TEST_F(Swap, StagedNameOfTheAgentsOwnIsRefusedBeforeAnyChange) {
+    writeFile(folders.staging() / "EDITOR.EXE", "new");
+    writeFile(folders.staging() / ".TLUPDATER-BACKUP" / "0", "decoy");
+    EXPECT_THROW(PlanSwap(folders), SwapError);
+}
+
+TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
+    writeFile(folders.module / "EDITOR.EXE", "old");
+    writeFile(folders.module / "README.TXT", "old");
+    writeFile(folders.staging() / "EDITOR.EXE", "new");
+    writeFile(folders.staging() / "README.TXT", "new");
+    writeFile(folders.staging() / "NEW.DAT", "new");
+    const std::vector<SwapStep> steps{{SwapStep::Kind::Replace, "README.TXT"},
+                                      {SwapStep::Kind::Add, "NEW.DAT"},
+                                      {SwapStep::Kind::Replace, "EDITOR.EXE"}};
+    WriteJournal(folders, steps);
+    // As a crash leaves it: two steps made, the third half made (old program set aside only).
+    fs::create_directories(folders.backup());
+    RenameEntry(folders.module / "README.TXT", BackupOf(folders, 0));
+    RenameEntry(folders.staging() / "README.TXT", folders.module / "README.TXT");
+    RenameEntry(folders.staging() / "NEW.DAT", folders.module / "NEW.DAT");
+    RenameEntry(folders.module / "EDITOR.EXE", BackupOf(folders, 2));
+
+    EXPECT_EQ(RecoverSwap(folders), Recovery::Undone);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folders.module))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"EDITOR.EXE", "README.TXT"}));
+    std::ifstream program(folders.module / "EDITOR.EXE");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(program), {}), "old");
+    EXPECT_EQ(RecoverSwap(folders), Recovery::Nothing) << "nothing is left for a second start";
+}
+
+} // namespace
+} // namespace quillset
