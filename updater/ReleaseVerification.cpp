@@ -1,4 +1,3 @@
-#include "FailureLog.h"
 #include "InternetTransfer.h"
 #include "Local.h"
 #include "NumericValue.h"
@@ -60,8 +59,7 @@ bool Local::VerifyRelease(const QString& address) {
     }();
     if (!refusal)
         return true;
-    LogFailure({QStringLiteral("TLUPDATER"), state_.ModuleName, QStringLiteral("signature"),
-                QString::fromStdString(*refusal)});
+    LogFailedStep(QStringLiteral("signature"), QString::fromStdString(*refusal));
     return false;
 }
 

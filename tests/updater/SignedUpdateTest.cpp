@@ -94,8 +94,8 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
     startServer({"--log", requests});
     expectInstalled(runWithLog(QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM)));
-    EXPECT_EQ(readAll(requests.toStdString()),
-              "GET /updates/EDITOR.VER\nGET /updates/EDITOR.ZIP\n");
+    EXPECT_EQ(readAll(requests.toStdString()), "GET /updates/EDITOR.VER cache-control=no-cache\n"
+                                               "GET /updates/EDITOR.ZIP cache-control=no-cache\n");
 }
 
 // One way a release can fail its signature check: how the server's files are made, and what the
@@ -187,7 +187,7 @@ const Forgery kForgeries[] = {
     {"SignatureFileOversized",
      [](SignedUpdate& f) { f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0"); },
      {"--rule", "EDITOR.SIG=pad=1000000"},
-     "larger than 4096 bytes"},
+     "EDITOR.SIG could not be fetched: the file is larger than"},
     {"SignedWithAnotherKey",
      [](SignedUpdate& f) {
          f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0", kOtherKey);

@@ -58,22 +58,24 @@ TEST_F(WinMainWindow, ShowsTheProgramFileAndStartsTheCycleOnceAfterTwoSeconds) {
 // The window looks finished with every status it can show: nothing clipped, one size throughout,
 // the heading one text with its shadow, and the Close button focused.
 TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
-    window.show();
-    window.activateWindow();
+    startServer();
+    makeWindowAgent();
+    window->show();
+    window->activateWindow();
     QApplication::processEvents();
-    const QSize size = window.size();
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window cannot be resized";
-    window.setCurrentSoftware("EDITOR.EXE");
+    const QSize size = window->size();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the window cannot be resized";
+    window->setCurrentSoftware("EDITOR.EXE");
     for (const char* status :
-         {"Stand By...", kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
+         {"Stand By...", kWaitingStatus, kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
           kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
-        window.setStatus(QString::fromUtf8(status));
+        window->setStatus(QString::fromUtf8(status));
         QApplication::processEvents();
-        EXPECT_EQ(test::ClippedLabels(window).join("; ").toStdString(), "") << status;
-        EXPECT_EQ(window.size(), size) << status;
+        EXPECT_EQ(test::ClippedLabels(*window).join("; ").toStdString(), "") << status;
+        EXPECT_EQ(window->size(), size) << status;
     }
-    const auto* label1 = window.findChild<QLabel*>("Label1");
-    const auto* label2 = window.findChild<QLabel*>("Label2");
+    const auto* label1 = window->findChild<QLabel*>("Label1");
+    const auto* label2 = window->findChild<QLabel*>("Label2");
     ASSERT_TRUE(label1 && label2);
     EXPECT_EQ(label1->text(), "Talvex Labs update agent");
     EXPECT_EQ(label2->text(), label1->text());
@@ -82,7 +84,7 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
         << "a shadow a pixel or two off, not a second line";
     EXPECT_NE(label2->palette().color(QPalette::WindowText),
               label1->palette().color(QPalette::WindowText));
-    EXPECT_TRUE(test::DefaultButtonShowsFocus(*window.CloseBtn()));
+    EXPECT_TRUE(test::DefaultButtonShowsFocus(*window->CloseBtn()));
 }
 
 TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
