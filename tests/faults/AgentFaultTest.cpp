@@ -1,6 +1,7 @@
 // Every step of an agent run against every fault that applies to it, with the real program, the
 // project's update server and, for a full disk, a small tmpfs mounted as the module folder.
 #include "EndToEndFixture.h"
+#include "MarkedProgram.h"
 #include "SmallDisk.h"
 
 #include <iostream>
@@ -56,14 +57,13 @@ const QString kRealWaitsProgram = QStringLiteral(TLUPDATER_REAL_WAITS_PROGRAM);
 // The file a module program appends its version to. It lies outside the module folder so that a
 // full module disk does not hide a start; the check for stray files looks only at the module's
 // own parent folder.
-constexpr const char* kMarkerVariable = "QUILLSET_FAULT_MARKER";
 
 class AgentFaults : public AgentEndToEnd, public ::testing::WithParamInterface<FaultCase> {
 protected:
     void SetUp() override {
         AgentEndToEnd::SetUp();
         staging = fs::path(stagingRoot.path().toStdString()) / "module";
-        writeProgram(staging, "2.0");
+        WriteMarkedProgram(staging, "2.0");
         writeFile(staging / "README.TXT", "version 2.0\n");
         fs::create_directories(staging / "DATA");
         // Incompressible, so that the archive is large enough to be cut half-way.
@@ -87,14 +87,6 @@ protected:
         std::cout << "fault cases: " << tried << " tried, " << passed << " passed" << std::endl;
     }
 
-    static void writeProgram(const fs::path& folder, const std::string& version) {
-        fs::create_directories(folder);
-        writeFile(folder / "EDITOR.EXE",
-                  "#!/bin/sh\necho " + version + " >> \"$" + kMarkerVariable + "\"\n");
-        fs::permissions(folder / "EDITOR.EXE", fs::perms::owner_all | fs::perms::group_read |
-                                                   fs::perms::group_exec | fs::perms::others_read |
-                                                   fs::perms::others_exec);
-    }
     fs::path marker(const char* name) const {
         return fs::path(markerRoot.path().toStdString()) / name;
     }
@@ -103,7 +95,7 @@ protected:
     bool mountModuleDisk(std::size_t bytes) {
         disk = SmallDisk::Mount(moduleFolder(), bytes, noDisk);
         if (disk)
-            writeProgram(moduleFolder(), "1.0");
+            WriteMarkedProgram(moduleFolder(), "1.0");
         return disk != nullptr;
     }
 
@@ -251,7 +243,7 @@ protected:
 TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     const FaultCase& row = GetParam();
     if (row.fault != Fault::DiskFull)
-        writeProgram(moduleFolder(), "1.0");
+        WriteMarkedProgram(moduleFolder(), "1.0");
     const QStringList rules = prepare(row);
     if (!noDisk.empty())
         GTEST_SKIP() << noDisk;

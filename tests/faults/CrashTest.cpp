@@ -4,6 +4,7 @@
 // whole, the old version or the new, its program a regular executable that runs, and no
 // temporary may remain.
 #include "EndToEndFixture.h"
+#include "MarkedProgram.h"
 #include "ModuleSnapshot.h"
 
 #include <csignal>
@@ -17,7 +18,6 @@ const QString kWaiting =
     QStringLiteral("Status: Waiting for another update of this module to end...");
 // The agent's local copies of the server files; a killed run may leave them, the next deletes them.
 const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
-constexpr const char* kMarkerVariable = "QUILLSET_FAULT_MARKER";
 
 class CrashSafety : public AgentEndToEnd {
 protected:
@@ -26,14 +26,14 @@ protected:
         const fs::path root = fs::path(treesRoot.path().toStdString());
         oldTree = root / "old";
         newTree = root / "new";
-        writeProgram(oldTree, "1.0");
+        WriteMarkedProgram(oldTree, "1.0");
         writeFile(oldTree / "README.TXT", "version 1.0\n");
         writeFile(oldTree / "BIG.DAT", "the old big file\n");
         fs::create_directories(oldTree / "DATA");
         writeFile(oldTree / "DATA" / "TABLE.DAT", "old table\n");
         writeFile(oldTree / "DATA" / "USER.CFG", "the user's own settings\n");
 
-        writeProgram(newTree, "2.0");
+        WriteMarkedProgram(newTree, "2.0");
         writeFile(newTree / "README.TXT", "version 2.0\n");
         // The large entry: incompressible, so its unpack and its transfer take a while.
         std::string big(24 << 20, '\0');
@@ -61,14 +61,6 @@ protected:
         ASSERT_NE(oldSnapshot, newSnapshot);
     }
 
-    static void writeProgram(const fs::path& folder, const std::string& version) {
-        fs::create_directories(folder);
-        writeFile(folder / "EDITOR.EXE",
-                  "#!/bin/sh\necho " + version + " >> \"$" + kMarkerVariable + "\"\n");
-        fs::permissions(folder / "EDITOR.EXE", fs::perms::owner_all | fs::perms::group_read |
-                                                   fs::perms::group_exec | fs::perms::others_read |
-                                                   fs::perms::others_exec);
-    }
     void resetModule() {
         fs::remove_all(moduleFolder());
         fs::copy(oldTree, moduleFolder(), fs::copy_options::recursive);
