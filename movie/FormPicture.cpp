@@ -1,5 +1,6 @@
 #include "FormPicture.h"
 
+#include "BitmapFormat.h"
 #include "PictureLoader.h"
 
 #include <QtEndian>
@@ -8,12 +9,6 @@
 namespace quillset {
 
 namespace {
-
-constexpr qsizetype kFileHeaderSize = 14;
-constexpr qsizetype kCoreHeaderSize = 12;
-constexpr qsizetype kInfoHeaderSize = 40;
-constexpr std::uint32_t kUncompressed = 0;
-constexpr std::uint32_t kBitFields = 3;
 
 template <typename T> T Read(QByteArrayView data, qsizetype offset) {
     return qFromLittleEndian<T>(data.data() + offset);
@@ -24,22 +19,22 @@ template <typename T> T Read(QByteArrayView data, qsizetype offset) {
 bool BitmapDataIsComplete(QByteArrayView data) {
     if (data.size() < 2 || data[0] != 'B' || data[1] != 'M')
         return true;
-    if (data.size() < kFileHeaderSize + kCoreHeaderSize)
+    if (data.size() < kBitmapFileHeaderBytes + kBitmapCoreHeaderBytes)
         return false;
     const std::uint32_t pixelOffset = Read<std::uint32_t>(data, 10);
-    const std::uint32_t headerSize = Read<std::uint32_t>(data, kFileHeaderSize);
+    const std::uint32_t headerSize = Read<std::uint32_t>(data, kBitmapFileHeaderBytes);
 
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::int64_t bitsPerPixel = 0;
-    std::uint32_t compression = kUncompressed;
+    std::uint32_t compression = kBitmapUncompressed;
     std::int64_t declaredImageSize = 0;
-    if (headerSize == kCoreHeaderSize) {
+    if (headerSize == kBitmapCoreHeaderBytes) {
         width = Read<std::uint16_t>(data, 18);
         height = Read<std::uint16_t>(data, 20);
         bitsPerPixel = Read<std::uint16_t>(data, 24);
     } else {
-        if (data.size() < kFileHeaderSize + kInfoHeaderSize)
+        if (data.size() < kBitmapFileHeaderBytes + kBitmapInfoHeaderBytes)
             return false;
         width = Read<std::int32_t>(data, 18);
         height = std::llabs(Read<std::int32_t>(data, 22)); // negative: rows stored top-down
@@ -50,7 +45,7 @@ bool BitmapDataIsComplete(QByteArrayView data) {
     const std::int64_t available = std::int64_t(data.size()) - pixelOffset;
     if (available < 0)
         return false;
-    if (compression != kUncompressed && compression != kBitFields) {
+    if (compression != kBitmapUncompressed && compression != kBitmapBitFields) {
         // Run-length encoded rows have no fixed length: only the size the header states can be
         // held against the file.
         return declaredImageSize <= available;

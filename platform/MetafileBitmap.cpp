@@ -1,5 +1,6 @@
 #include "MetafileBitmap.h"
 
+#include "BitmapFormat.h"
 #include "MetafileRecord.h"
 #include "PictureLoader.h"
 
@@ -11,13 +12,6 @@
 namespace quillset {
 
 namespace {
-
-constexpr qsizetype kFileHeaderBytes = 14;
-constexpr qsizetype kCoreHeaderBytes = 12;
-constexpr qsizetype kInfoHeaderBytes = 40;
-constexpr std::uint32_t kBitFields = 3;
-constexpr std::uint32_t kJpeg = 4;
-constexpr std::uint32_t kPng = 5;
 
 std::uint16_t word(const uchar* at) {
     return qFromLittleEndian<std::uint16_t>(at);
@@ -35,8 +29,8 @@ void checkSize(qint64 width, qint64 height) {
 }
 
 bool isDibHeaderSize(std::uint32_t size) {
-    return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 ||
-           size == 108 || size == 124;
+    return size == kBitmapCoreHeaderBytes || size == kBitmapInfoHeaderBytes || size == 52 ||
+           size == 56 || size == 108 || size == 124;
 }
 
 } // namespace
@@ -50,7 +44,7 @@ QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
     qint64 width, height;
     std::uint32_t bitCount, compression = 0, colorsUsed = 0;
     qint64 paletteEntryBytes = 4;
-    if (headerBytes == kCoreHeaderBytes) {
+    if (headerBytes == kBitmapCoreHeaderBytes) {
         width = word(data + 4);
         height = word(data + 6);
         bitCount = word(data + 10);
@@ -62,23 +56,26 @@ QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
         compression = dword(data + 16);
         colorsUsed = dword(data + 32);
     }
-    if (width == 0 || height == 0 || compression == kJpeg || compression == kPng || paletteIndices)
+    if (width == 0 || height == 0 || compression == kBitmapJpeg || compression == kBitmapPng ||
+        paletteIndices)
         return {};
     checkSize(width, height);
     qint64 colors = colorsUsed;
     if (colors == 0 && bitCount <= 8)
         colors = qint64(1) << bitCount;
-    const qint64 masks = (headerBytes == kInfoHeaderBytes && compression == kBitFields) ? 12 : 0;
+    const qint64 masks =
+        (headerBytes == kBitmapInfoHeaderBytes && compression == kBitmapBitFields) ? 12 : 0;
     const qint64 pixelsAt = headerBytes + masks + colors * paletteEntryBytes;
     if (colors > 65536 || pixelsAt > size)
         throw BadMetafile("a bitmap is shorter than its header");
 
     // Qt's BMP reader does the decoding; it only lacks the file header that records leave out.
-    QByteArray file(kFileHeaderBytes, '\0');
+    QByteArray file(kBitmapFileHeaderBytes, '\0');
     file[0] = 'B';
     file[1] = 'M';
-    qToLittleEndian<std::uint32_t>(std::uint32_t(kFileHeaderBytes + size), file.data() + 2);
-    qToLittleEndian<std::uint32_t>(std::uint32_t(kFileHeaderBytes + pixelsAt), file.data() + 10);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(kBitmapFileHeaderBytes + size), file.data() + 2);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(kBitmapFileHeaderBytes + pixelsAt),
+                                   file.data() + 10);
     file.append(reinterpret_cast<const char*>(data), size);
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);

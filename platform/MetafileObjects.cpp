@@ -96,7 +96,7 @@ GdiObject PatternBrushFromRecord(const MetafileParams& p) {
 }
 
 GdiObject FontFromRecord(const MetafileParams& p) {
-    FontSpec font;
+    LogicalFont font;
     font.height = p.s16(0);
     font.escapement = p.s16(2);
     font.weight = p.s16(4);

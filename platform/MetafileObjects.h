@@ -12,7 +12,7 @@
 
 namespace quillset {
 
-struct FontSpec {
+struct LogicalFont {
     QString face;
     int height = 0;
     int escapement = 0;
@@ -28,7 +28,7 @@ struct GdiObject {
     enum class Kind { Pen, Brush, Font, Region, Other } kind = Kind::Other;
     QPen pen;
     QBrush brush;
-    FontSpec font;
+    LogicalFont font;
     QRegion region; // in logical units
 };
 

@@ -17,7 +17,7 @@ struct DeviceContext {
 
     QPen pen{QColor(Qt::black), 0};
     QBrush brush{Qt::white};
-    FontSpec font;
+    LogicalFont font;
     QColor textColor{Qt::black};
     QColor backColor{Qt::white};
     bool opaque = true;

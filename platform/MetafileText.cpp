@@ -16,13 +16,13 @@ constexpr std::uint16_t kClippedToBox = 0x0004;
 // pixels and a height of 3 units would otherwise lose a third of itself to rounding.
 constexpr double kSmallestDrawnHeight = 100;
 
-QFont fontFor(const FontSpec& spec, double pixelHeight) {
-    QFont font(spec.face.isEmpty() ? QStringLiteral("Arial") : spec.face);
+QFont fontFor(const LogicalFont& logical, double pixelHeight) {
+    QFont font(logical.face.isEmpty() ? QStringLiteral("Arial") : logical.face);
     font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
-    font.setWeight(QFont::Weight(std::clamp(spec.weight == 0 ? 400 : spec.weight, 100, 900)));
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setWeight(QFont::Weight(std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
+    font.setItalic(logical.italic);
+    font.setUnderline(logical.underline);
+    font.setStrikeOut(logical.strikeOut);
     return font;
 }
 

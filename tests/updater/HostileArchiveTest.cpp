@@ -21,10 +21,10 @@ const char* const kNewProgram = "#!/bin/sh\necho 2.0 >> \"$(dirname \"$0\")/STAR
 // whose compressed bytes are damaged after writing.
 constexpr const char* kZipWriter = R"(
 import json, random, sys, zipfile
-path, spec = sys.argv[1], json.loads(sys.argv[2])
+path, entries = sys.argv[1], json.loads(sys.argv[2])
 kinds = {'file': 0o100644, 'link': 0o120777, 'dir': 0o40755}
 with zipfile.ZipFile(path, 'w') as z:
-    for e in spec:
+    for e in entries:
         kind = e.get('type', 'file')
         info = zipfile.ZipInfo(e['name'] + ('/' if kind == 'dir' else ''), (2024, 1, 1, 0, 0, 0))
         info.create_system = e.get('system', 3)
@@ -38,7 +38,7 @@ with zipfile.ZipFile(path, 'w') as z:
         z.writestr(info, data)
 raw = bytearray(open(path, 'rb').read())
 with zipfile.ZipFile(path) as z:
-    for e in spec:
+    for e in entries:
         if e.get('corrupt'):
             i = z.getinfo(e['name'])
             n = int.from_bytes(raw[i.header_offset + 26:i.header_offset + 28], 'little')
@@ -77,7 +77,7 @@ const Entry kReadme{"README.TXT", "file", "version 2.0\n"};
 class HostileArchive : public AgentEndToEnd, public ::testing::WithParamInterface<HostileCase> {
 protected:
     void writeArchive(const std::vector<Entry>& entries) const {
-        QJsonArray spec;
+        QJsonArray described;
         for (const Entry& entry : entries) {
             QJsonObject object{{"name", entry.name},
                                {"type", entry.type},
@@ -86,13 +86,13 @@ protected:
                                {"corrupt", entry.corrupt}};
             if (entry.mode >= 0)
                 object.insert("mode", entry.mode);
-            spec.append(object);
+            described.append(object);
         }
         QProcess python;
         python.start("python3",
                      {"-c", kZipWriter,
                       QString::fromStdString((serverFolder() / "EDITOR.ZIP").string()),
-                      QString::fromUtf8(QJsonDocument(spec).toJson(QJsonDocument::Compact))});
+                      QString::fromUtf8(QJsonDocument(described).toJson(QJsonDocument::Compact))});
         ASSERT_TRUE(python.waitForFinished(30'000));
         ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         writeFile(serverFolder() / "EDITOR.VER", "2.0");
