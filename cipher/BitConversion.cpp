@@ -1,6 +1,6 @@
-#include "CodePage.h"
-#include "DES_Crypt.h"
-#include "Nibbles.h"
+#include "platform/CodePage.h"
+#include "cipher/DES_Crypt.h"
+#include "cipher/Nibbles.h"
 
 #include <array>
 #include <iterator>

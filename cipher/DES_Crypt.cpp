@@ -1,7 +1,7 @@
-#include "DES_Crypt.h"
+#include "cipher/DES_Crypt.h"
 
-#include "AgentTitle.h"
-#include "TrimSpaces.h"
+#include "platform/AgentTitle.h"
+#include "platform/TrimSpaces.h"
 
 namespace quillset {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "ShortBits.h"
+#include "platform/Dialogs.h"
+#include "cipher/ShortBits.h"
 
 #include <QString>
 #include <QStringView>

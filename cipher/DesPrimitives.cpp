@@ -1,6 +1,6 @@
-#include "DES_Crypt.h"
-#include "DesTables.h"
-#include "Nibbles.h"
+#include "cipher/DES_Crypt.h"
+#include "cipher/DesTables.h"
+#include "cipher/Nibbles.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
-#include "Form1.h"
+#include "movie/Form1.h"
 
-#include "Fonts.h"
-#include "FormControls.h"
-#include "FormPicture.h"
-#include "PictureBox.h"
-#include "PictureLoader.h"
-#include "Twips.h"
-#include "WindowsPath.h"
+#include "platform/Fonts.h"
+#include "platform/FormControls.h"
+#include "movie/FormPicture.h"
+#include "movie/PictureBox.h"
+#include "platform/PictureLoader.h"
+#include "platform/Twips.h"
+#include "platform/WindowsPath.h"
 
 #include <QLabel>
 #include <QLineEdit>

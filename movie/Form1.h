@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "ScheduleContents.h"
+#include "platform/Dialogs.h"
+#include "movie/ScheduleContents.h"
 
 #include <QWidget>
 #include <functional>

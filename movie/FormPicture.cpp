@@ -1,7 +1,7 @@
-#include "FormPicture.h"
+#include "movie/FormPicture.h"
 
-#include "BitmapFormat.h"
-#include "PictureLoader.h"
+#include "platform/BitmapFormat.h"
+#include "platform/PictureLoader.h"
 
 #include <QtEndian>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "PictureBox.h"
+#include "movie/PictureBox.h"
 
 #include <QPainter>
 

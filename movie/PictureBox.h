@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Picture.h"
+#include "platform/Picture.h"
 
 #include <QFrame>
 

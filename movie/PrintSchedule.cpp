@@ -1,9 +1,9 @@
-#include "PrintSchedule.h"
+#include "movie/PrintSchedule.h"
 
-#include "PicturesFrm.h"
-#include "ScheduleTexts.h"
-#include "TextForm.h"
-#include "TextPrintingModule.h"
+#include "print/PicturesFrm.h"
+#include "movie/ScheduleTexts.h"
+#include "movie/TextForm.h"
+#include "print/TextPrintingModule.h"
 
 #include <array>
 

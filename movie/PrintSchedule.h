@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PrintJobFrame.h"
-#include "ScheduleContents.h"
+#include "print/PrintJobFrame.h"
+#include "movie/ScheduleContents.h"
 
 namespace quillset {
 

@@ -1,4 +1,4 @@
-#include "ScheduleContents.h"
+#include "movie/ScheduleContents.h"
 
 namespace quillset {
 

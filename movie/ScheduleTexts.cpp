@@ -1,6 +1,6 @@
-#include "ScheduleTexts.h"
+#include "movie/ScheduleTexts.h"
 
-#include "PageText.h"
+#include "print/PageText.h"
 
 namespace quillset {
 

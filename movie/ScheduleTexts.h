@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PrintSurface.h"
-#include "ScheduleContents.h"
+#include "print/PrintSurface.h"
+#include "movie/ScheduleContents.h"
 
 namespace quillset {
 

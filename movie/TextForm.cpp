@@ -1,6 +1,6 @@
-#include "TextForm.h"
+#include "movie/TextForm.h"
 
-#include "TextCanvas.h"
+#include "print/TextCanvas.h"
 
 namespace quillset {
 

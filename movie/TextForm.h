@@ -1,8 +1,8 @@
 #pragma once
 
-#include "IndexedSlots.h"
-#include "Picture.h"
-#include "PrintSurface.h"
+#include "print/IndexedSlots.h"
+#include "platform/Picture.h"
+#include "print/PrintSurface.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "Form1.h"
-#include "PrintProgram.h"
-#include "PrintSchedule.h"
-#include "TextForm.h"
+#include "movie/Form1.h"
+#include "print/PrintProgram.h"
+#include "movie/PrintSchedule.h"
+#include "movie/TextForm.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "DialogsForEnvironment.h"
+#include "platform/DialogsForEnvironment.h"
 
-#include "QtDialogs.h"
-#include "UnattendedDialogs.h"
+#include "platform/QtDialogs.h"
+#include "platform/UnattendedDialogs.h"
 
 namespace quillset {
 

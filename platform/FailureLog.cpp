@@ -1,4 +1,4 @@
-#include "FailureLog.h"
+#include "platform/FailureLog.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "FormControls.h"
+#include "platform/FormControls.h"
 
-#include "Twips.h"
+#include "platform/Twips.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "MetafileBitmap.h"
+#include "platform/MetafileBitmap.h"
 
-#include "BitmapFormat.h"
-#include "MetafileRecord.h"
-#include "PictureLoader.h"
+#include "platform/BitmapFormat.h"
+#include "platform/MetafileRecord.h"
+#include "platform/PictureLoader.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,5 +1,5 @@
-#include "MetafileBitmap.h"
-#include "MetafilePlayer.h"
+#include "platform/MetafileBitmap.h"
+#include "platform/MetafilePlayer.h"
 
 namespace quillset {
 

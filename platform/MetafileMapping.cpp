@@ -1,6 +1,6 @@
-#include "MetafileMapping.h"
+#include "platform/MetafileMapping.h"
 
-#include "MetafileRecord.h"
+#include "platform/MetafileRecord.h"
 
 #include <cmath>
 

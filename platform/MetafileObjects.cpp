@@ -1,7 +1,7 @@
-#include "MetafileObjects.h"
+#include "platform/MetafileObjects.h"
 
-#include "CodePage.h"
-#include "MetafileBitmap.h"
+#include "platform/CodePage.h"
+#include "platform/MetafileBitmap.h"
 
 #include <QImage>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MetafileRecord.h"
+#include "platform/MetafileRecord.h"
 
 #include <QBrush>
 #include <QPen>

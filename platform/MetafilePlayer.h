@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MetafileMapping.h"
-#include "MetafileObjects.h"
-#include "MetafileRecord.h"
+#include "platform/MetafileMapping.h"
+#include "platform/MetafileObjects.h"
+#include "platform/MetafileRecord.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "MetafilePlayer.h"
+#include "platform/MetafilePlayer.h"
 
 #include <cmath>
 #include <numbers>

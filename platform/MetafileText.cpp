@@ -1,5 +1,5 @@
-#include "CodePage.h"
-#include "MetafilePlayer.h"
+#include "platform/CodePage.h"
+#include "platform/MetafilePlayer.h"
 
 #include <QFontMetricsF>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "PictureLoader.h"
+#include "platform/PictureLoader.h"
 
-#include "PlaceableMetafile.h"
+#include "platform/PlaceableMetafile.h"
 
 #include <QBuffer>
 #include <QFile>

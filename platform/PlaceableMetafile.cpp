@@ -1,6 +1,6 @@
-#include "PlaceableMetafile.h"
+#include "platform/PlaceableMetafile.h"
 
-#include "MetafilePlayer.h"
+#include "platform/MetafilePlayer.h"
 
 #include <QPainter>
 #include <QPicture>

@@ -1,4 +1,4 @@
-#include "ProcessStart.h"
+#include "platform/ProcessStart.h"
 
 #include <QProcess>
 #include <QString>

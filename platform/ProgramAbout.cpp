@@ -1,4 +1,4 @@
-#include "ProgramAbout.h"
+#include "platform/ProgramAbout.h"
 
 #include "QuillsetVersion.h"
 

@@ -1,4 +1,4 @@
-#include "QtMousePointer.h"
+#include "platform/QtMousePointer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MousePointer.h"
+#include "platform/MousePointer.h"
 
 namespace quillset {
 

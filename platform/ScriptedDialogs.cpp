@@ -1,4 +1,4 @@
-#include "ScriptedDialogs.h"
+#include "platform/ScriptedDialogs.h"
 
 namespace quillset {
 

@@ -1,4 +1,4 @@
-#include "SignalCleanup.h"
+#include "platform/SignalCleanup.h"
 
 #include <array>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "StopPoint.h"
+#include "platform/StopPoint.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "UnattendedDialogs.h"
+#include "platform/UnattendedDialogs.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "CupsQueueSink.h"
+#include "print/CupsQueueSink.h"
 
-#include "PrintSurface.h"
+#include "print/PrintSurface.h"
 
 #include <cups/cups.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageSink.h"
+#include "print/PageSink.h"
 
 namespace quillset {
 

@@ -1,6 +1,6 @@
-#include "FileOutput.h"
+#include "print/FileOutput.h"
 
-#include "PrintSurface.h"
+#include "print/PrintSurface.h"
 
 #include <cerrno>
 #include <cstring>

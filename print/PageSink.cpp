@@ -1,7 +1,7 @@
-#include "PageSink.h"
+#include "print/PageSink.h"
 
-#include "CupsQueueSink.h"
-#include "PdfFileSink.h"
+#include "print/CupsQueueSink.h"
+#include "print/PdfFileSink.h"
 
 namespace quillset {
 

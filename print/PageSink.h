@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintDestination.h"
+#include "print/PrintDestination.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "PageText.h"
+#include "print/PageText.h"
 
 namespace quillset {
 

@@ -1,7 +1,7 @@
-#include "PainterSurface.h"
+#include "print/PainterSurface.h"
 
-#include "Picture.h"
-#include "SystemColors.h"
+#include "platform/Picture.h"
+#include "platform/SystemColors.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

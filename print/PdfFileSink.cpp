@@ -1,6 +1,6 @@
-#include "PdfFileSink.h"
+#include "print/PdfFileSink.h"
 
-#include "PrintSurface.h"
+#include "print/PrintSurface.h"
 
 #include <QDir>
 #include <QFileInfo>

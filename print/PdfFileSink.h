@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileOutput.h"
-#include "PageSink.h"
+#include "print/FileOutput.h"
+#include "print/PageSink.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
-#include "PicturesFrm.h"
+#include "print/PicturesFrm.h"
 
-#include "PictureLoader.h"
-#include "WindowsPath.h"
+#include "platform/PictureLoader.h"
+#include "platform/WindowsPath.h"
 
 namespace quillset {
 

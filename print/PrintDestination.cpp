@@ -1,4 +1,4 @@
-#include "PrintDestination.h"
+#include "print/PrintDestination.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "PrintJobFrame.h"
+#include "print/PrintJobFrame.h"
 
-#include "Clock.h"
-#include "DateText.h"
-#include "Dialogs.h"
-#include "FailureLog.h"
-#include "MousePointer.h"
-#include "PicturesFrm.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "platform/Dialogs.h"
+#include "platform/FailureLog.h"
+#include "platform/MousePointer.h"
+#include "print/PicturesFrm.h"
 
 namespace quillset {
 

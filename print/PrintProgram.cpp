@@ -1,14 +1,14 @@
-#include "PrintProgram.h"
+#include "print/PrintProgram.h"
 
-#include "Clock.h"
-#include "DialogsForEnvironment.h"
-#include "Fonts.h"
-#include "PicturesFrm.h"
-#include "PrinterPage.h"
-#include "ProgramAbout.h"
-#include "QtMousePointer.h"
-#include "SystemClock.h"
-#include "UnattendedDialogs.h"
+#include "platform/Clock.h"
+#include "platform/DialogsForEnvironment.h"
+#include "platform/Fonts.h"
+#include "print/PicturesFrm.h"
+#include "print/PrinterPage.h"
+#include "platform/ProgramAbout.h"
+#include "platform/QtMousePointer.h"
+#include "platform/SystemClock.h"
+#include "platform/UnattendedDialogs.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "PrintDestination.h"
-#include "PrintJobFrame.h"
+#include "platform/Dialogs.h"
+#include "print/PrintDestination.h"
+#include "print/PrintJobFrame.h"
 
 #include <QStringList>
 #include <functional>

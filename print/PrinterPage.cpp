@@ -1,6 +1,6 @@
-#include "PrinterPage.h"
+#include "print/PrinterPage.h"
 
-#include "Fonts.h"
+#include "platform/Fonts.h"
 
 #include <QPageLayout>
 #include <QPdfWriter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PageSink.h"
-#include "PainterSurface.h"
+#include "print/PageSink.h"
+#include "print/PainterSurface.h"
 
 #include <QBuffer>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "RecordingSurface.h"
+#include "print/RecordingSurface.h"
 
-#include "Picture.h"
+#include "platform/Picture.h"
 
 namespace quillset {
 

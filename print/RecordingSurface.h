@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SurfaceState.h"
+#include "print/SurfaceState.h"
 
 #include <QRectF>
 #include <vector>

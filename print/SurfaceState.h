@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintSurface.h"
+#include "print/PrintSurface.h"
 
 namespace quillset {
 

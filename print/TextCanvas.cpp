@@ -1,8 +1,8 @@
-#include "TextCanvas.h"
+#include "print/TextCanvas.h"
 
-#include "Fonts.h"
-#include "Picture.h"
-#include "Twips.h"
+#include "platform/Fonts.h"
+#include "platform/Picture.h"
+#include "platform/Twips.h"
 
 #include <QFontMetrics>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PainterSurface.h"
-#include "Picture.h"
+#include "print/PainterSurface.h"
+#include "platform/Picture.h"
 
 #include <QPainter>
 #include <QPicture>

@@ -1,6 +1,6 @@
-#include "TextPrintingModule.h"
+#include "print/TextPrintingModule.h"
 
-#include "TrimSpaces.h"
+#include "platform/TrimSpaces.h"
 
 #include <QStringView>
 #include <algorithm>

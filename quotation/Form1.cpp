@@ -1,11 +1,11 @@
-#include "Form1.h"
+#include "quotation/Form1.h"
 
-#include "Fonts.h"
-#include "FormControls.h"
-#include "FormLogo.h"
-#include "PlaceableMetafile.h"
-#include "TrimSpaces.h"
-#include "Twips.h"
+#include "platform/Fonts.h"
+#include "platform/FormControls.h"
+#include "quotation/FormLogo.h"
+#include "platform/PlaceableMetafile.h"
+#include "platform/TrimSpaces.h"
+#include "platform/Twips.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Module1.h"
+#include "quotation/Module1.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
-#include "Module1.h"
+#include "quotation/Module1.h"
 
-#include "Clock.h"
-#include "DateText.h"
-#include "PageText.h"
-#include "PicturesFrm.h"
-#include "PrintSurface.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "print/PageText.h"
+#include "print/PicturesFrm.h"
+#include "print/PrintSurface.h"
 
 namespace quillset {
 

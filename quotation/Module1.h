@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintJobFrame.h"
+#include "print/PrintJobFrame.h"
 
 #include <QDate>
 #include <QString>

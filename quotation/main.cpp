@@ -1,5 +1,5 @@
-#include "Form1.h"
-#include "PrintProgram.h"
+#include "quotation/Form1.h"
+#include "print/PrintProgram.h"
 
 using namespace quillset;
 

@@ -1,4 +1,4 @@
-#include "ArchiveDigest.h"
+#include "signature/ArchiveDigest.h"
 
 #include <cerrno>
 #include <cstring>

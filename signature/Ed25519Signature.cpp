@@ -1,4 +1,4 @@
-#include "Ed25519Signature.h"
+#include "signature/Ed25519Signature.h"
 
 #include <memory>
 #include <openssl/evp.h>

@@ -1,8 +1,8 @@
-#include "ReleaseCheck.h"
+#include "signature/ReleaseCheck.h"
 
-#include "ArchiveDigest.h"
-#include "Ed25519Signature.h"
-#include "ReleaseSignatureFile.h"
+#include "signature/ArchiveDigest.h"
+#include "signature/Ed25519Signature.h"
+#include "signature/ReleaseSignatureFile.h"
 
 namespace quillset {
 

@@ -1,4 +1,4 @@
-#include "ReleaseSignatureFile.h"
+#include "signature/ReleaseSignatureFile.h"
 
 #include <limits>
 #include <span>

@@ -1,7 +1,7 @@
-#include "InternetTransfer.h"
+#include "transfer/InternetTransfer.h"
 
-#include "SignalCleanup.h"
-#include "WindowsPath.h"
+#include "platform/SignalCleanup.h"
+#include "platform/WindowsPath.h"
 
 #include <cerrno>
 #include <cstdint>

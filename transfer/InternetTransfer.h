@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TransferLimits.h"
-#include "TransferOperation.h"
+#include "transfer/TransferLimits.h"
+#include "transfer/TransferOperation.h"
 
 #include <QString>
 #include <chrono>

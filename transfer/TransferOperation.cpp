@@ -1,4 +1,4 @@
-#include "TransferOperation.h"
+#include "transfer/TransferOperation.h"
 
 #include <curl/curl.h>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "CGUnzipFiles.h"
+#include "unzip/CGUnzipFiles.h"
 
-#include "UnzipError.h"
+#include "unzip/UnzipError.h"
 
 namespace quillset {
 

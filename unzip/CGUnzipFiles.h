@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CodeModule.h"
+#include "unzip/CodeModule.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,11 +1,11 @@
-#include "CodeModule.h"
+#include "unzip/CodeModule.h"
 
-#include "AgentTitle.h"
-#include "CodePage.h"
-#include "ListingLine.h"
-#include "StopPoint.h"
-#include "UnzipError.h"
-#include "WindowsPath.h"
+#include "platform/AgentTitle.h"
+#include "platform/CodePage.h"
+#include "unzip/ListingLine.h"
+#include "platform/StopPoint.h"
+#include "unzip/UnzipError.h"
+#include "platform/WindowsPath.h"
 
 #include <cstring>
 #include <new>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "EngineLibrary.h"
-#include "UnzipSettings.h"
+#include "platform/Dialogs.h"
+#include "unzip/EngineLibrary.h"
+#include "unzip/UnzipSettings.h"
 
 #include <QString>
 #include <cstdint>

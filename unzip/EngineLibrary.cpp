@@ -1,7 +1,7 @@
-#include "EngineLibrary.h"
+#include "unzip/EngineLibrary.h"
 
-#include "UnzipError.h"
-#include "WindowsPath.h"
+#include "unzip/UnzipError.h"
+#include "platform/WindowsPath.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

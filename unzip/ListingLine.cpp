@@ -1,4 +1,4 @@
-#include "ListingLine.h"
+#include "unzip/ListingLine.h"
 
 namespace quillset {
 

@@ -1,4 +1,4 @@
-#include "UnzipError.h"
+#include "unzip/UnzipError.h"
 
 namespace quillset {
 

@@ -1,6 +1,6 @@
-#include "UnzipSettings.h"
+#include "unzip/UnzipSettings.h"
 
-#include "UnzipError.h"
+#include "unzip/UnzipError.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
-#include "ArchiveComment.h"
+#include "unzip32/ArchiveComment.h"
 
-#include "CentralDirectory.h"
-#include "Destination.h"
+#include "unzip32/CentralDirectory.h"
+#include "unzip32/Destination.h"
 
 #include <fcntl.h>
 

@@ -1,6 +1,6 @@
-#include "CentralDirectory.h"
+#include "unzip32/CentralDirectory.h"
 
-#include "Destination.h"
+#include "unzip32/Destination.h"
 
 #include <algorithm>
 #include <fcntl.h>

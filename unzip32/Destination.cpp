@@ -1,4 +1,4 @@
-#include "Destination.h"
+#include "unzip32/Destination.h"
 
 #include <atomic>
 #include <cerrno>

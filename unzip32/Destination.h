@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Problem.h"
+#include "unzip32/Problem.h"
 
 #include <ctime>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "Engine.h"
+#include "unzip32/Engine.h"
 
-#include "ArchiveComment.h"
-#include "CentralDirectory.h"
-#include "Cp1252.h"
-#include "LineEnds.h"
-#include "ReplaceDecision.h"
+#include "unzip32/ArchiveComment.h"
+#include "unzip32/CentralDirectory.h"
+#include "unzip32/Cp1252.h"
+#include "unzip32/LineEnds.h"
+#include "unzip32/ReplaceDecision.h"
 
 #include <algorithm>
 #include <archive.h>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Destination.h"
-#include "EntryPath.h"
-#include "NameFilter.h"
-#include "PasswordAsker.h"
-#include "Problem.h"
-#include "Reporter.h"
-#include "unzip32.h"
+#include "unzip32/Destination.h"
+#include "unzip32/EntryPath.h"
+#include "unzip32/NameFilter.h"
+#include "unzip32/PasswordAsker.h"
+#include "unzip32/Problem.h"
+#include "unzip32/Reporter.h"
+#include "unzip32/unzip32.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "EntryPath.h"
+#include "unzip32/EntryPath.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The two C entry points of libunzip32.so; everything else stays hidden.
-#include "Cp1252.h"
-#include "Engine.h"
-#include "unzip32.h"
+#include "unzip32/Cp1252.h"
+#include "unzip32/Engine.h"
+#include "unzip32/unzip32.h"
 
 #include <algorithm>
 #include <archive.h>

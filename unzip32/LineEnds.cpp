@@ -1,4 +1,4 @@
-#include "LineEnds.h"
+#include "unzip32/LineEnds.h"
 
 namespace quillset::unzip32 {
 

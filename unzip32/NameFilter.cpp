@@ -1,4 +1,4 @@
-#include "NameFilter.h"
+#include "unzip32/NameFilter.h"
 
 #include <fnmatch.h>
 

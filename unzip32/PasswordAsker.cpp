@@ -1,4 +1,4 @@
-#include "PasswordAsker.h"
+#include "unzip32/PasswordAsker.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Problem.h"
+#include "unzip32/Problem.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "unzip32.h"
+#include "unzip32/unzip32.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ReplaceDecision.h"
+#include "unzip32/ReplaceDecision.h"
 
 namespace quillset::unzip32 {
 

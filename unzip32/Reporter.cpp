@@ -1,6 +1,6 @@
-#include "Reporter.h"
+#include "unzip32/Reporter.h"
 
-#include "Cp1252.h"
+#include "unzip32/Cp1252.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Problem.h"
-#include "unzip32.h"
+#include "unzip32/Problem.h"
+#include "unzip32/unzip32.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TransferLimits.h"
+#include "transfer/TransferLimits.h"
 
 #include <chrono>
 

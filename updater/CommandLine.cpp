@@ -1,8 +1,8 @@
-#include "CommandLine.h"
+#include "updater/CommandLine.h"
 
-#include "NumericValue.h"
-#include "TrimSpaces.h"
-#include "WindowsPath.h"
+#include "updater/NumericValue.h"
+#include "platform/TrimSpaces.h"
+#include "platform/WindowsPath.h"
 
 #include <array>
 

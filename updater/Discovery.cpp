@@ -1,8 +1,8 @@
-#include "InternetTransfer.h"
-#include "Local.h"
-#include "StopPoint.h"
-#include "VersionFile.h"
-#include "WindowsPath.h"
+#include "transfer/InternetTransfer.h"
+#include "updater/Local.h"
+#include "platform/StopPoint.h"
+#include "updater/VersionFile.h"
+#include "platform/WindowsPath.h"
 
 #include <fcntl.h>
 #include <stdexcept>

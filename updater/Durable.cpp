@@ -1,4 +1,4 @@
-#include "Durable.h"
+#include "updater/Durable.h"
 
 #include <cerrno>
 #include <cstring>

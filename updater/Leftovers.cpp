@@ -1,6 +1,6 @@
-#include "Leftovers.h"
+#include "updater/Leftovers.h"
 
-#include "WorkingFolders.h"
+#include "updater/WorkingFolders.h"
 
 #include <QRegularExpression>
 

@@ -1,14 +1,14 @@
-#include "Local.h"
+#include "updater/Local.h"
 
-#include "AgentTitle.h"
-#include "CommandLine.h"
-#include "Durable.h"
-#include "FailureLog.h"
-#include "Leftovers.h"
-#include "ModuleSwap.h"
-#include "SignalCleanup.h"
-#include "StopPoint.h"
-#include "WindowsPath.h"
+#include "platform/AgentTitle.h"
+#include "updater/CommandLine.h"
+#include "updater/Durable.h"
+#include "platform/FailureLog.h"
+#include "updater/Leftovers.h"
+#include "updater/ModuleSwap.h"
+#include "platform/SignalCleanup.h"
+#include "platform/StopPoint.h"
+#include "platform/WindowsPath.h"
 
 #include <chrono>
 #include <thread>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "AgentTransferLimits.h"
-#include "AgentView.h"
-#include "CodeModule.h"
-#include "DES_Crypt.h"
-#include "Dialogs.h"
-#include "ModuleLock.h"
-#include "MousePointer.h"
-#include "UpdateState.h"
-#include "WorkingFolders.h"
+#include "updater/AgentTransferLimits.h"
+#include "updater/AgentView.h"
+#include "unzip/CodeModule.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/Dialogs.h"
+#include "updater/ModuleLock.h"
+#include "platform/MousePointer.h"
+#include "updater/UpdateState.h"
+#include "updater/WorkingFolders.h"
 
 #include <QString>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "ModuleLock.h"
+#include "updater/ModuleLock.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
-#include "ModuleSwap.h"
+#include "updater/ModuleSwap.h"
 
-#include "Durable.h"
-#include "StopPoint.h"
+#include "updater/Durable.h"
+#include "platform/StopPoint.h"
 
 #include <QString>
 #include <cerrno>

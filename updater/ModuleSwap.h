@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SwapJournal.h"
-#include "WorkingFolders.h"
+#include "updater/SwapJournal.h"
+#include "updater/WorkingFolders.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "NumericValue.h"
+#include "updater/NumericValue.h"
 
 #include <charconv>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "SwapJournal.h"
+#include "updater/SwapJournal.h"
 
-#include "Durable.h"
+#include "updater/Durable.h"
 
 #include <QByteArray>
 #include <QFile>

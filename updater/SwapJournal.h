@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorkingFolders.h"
+#include "updater/WorkingFolders.h"
 
 #include <optional>
 #include <string>

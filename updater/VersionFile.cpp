@@ -1,7 +1,7 @@
-#include "VersionFile.h"
+#include "updater/VersionFile.h"
 
-#include "CodePage.h"
-#include "NumericValue.h"
+#include "platform/CodePage.h"
+#include "updater/NumericValue.h"
 
 #include <fstream>
 

@@ -1,7 +1,7 @@
-#include "WinMain.h"
+#include "updater/WinMain.h"
 
-#include "FormControls.h"
-#include "Local.h"
+#include "platform/FormControls.h"
+#include "updater/Local.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

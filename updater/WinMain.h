@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AgentView.h"
-#include "Local.h"
+#include "updater/AgentView.h"
+#include "updater/Local.h"
 
 #include <QLabel>
 #include <QProgressBar>

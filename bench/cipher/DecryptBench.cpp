@@ -3,8 +3,8 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/des.h>
 
-#include "DES_Crypt.h"
-#include "ScriptedDialogs.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
-#include "Fonts.h"
-#include "RecordingSurface.h"
-#include "TextCanvas.h"
-#include "TextPrintingModule.h"
+#include "platform/Fonts.h"
+#include "print/RecordingSurface.h"
+#include "print/TextCanvas.h"
+#include "print/TextPrintingModule.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // The metafile reader on files that real programs write (tests/platform/metafiles): reading and
 // recording each file, and drawing it once onto a page-sized bitmap. Also how soon a hostile
 // file of 90 MB of SaveDC records is refused.
-#include "PictureLoader.h"
-#include "PlaceableMetafile.h"
+#include "platform/PictureLoader.h"
+#include "platform/PlaceableMetafile.h"
 
 #include <QDir>
 #include <QGuiApplication>

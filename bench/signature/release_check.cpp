@@ -1,9 +1,9 @@
 // release_check PUBLIC.pem NAME.SIG ARCHIVE MODULE VERSION [ROUNDS]: runs the agent's release
 // check once and prints how long it took; with ROUNDS, also the Ed25519 verification alone (key
 // reading included), averaged over that many rounds.
-#include "Ed25519Signature.h"
-#include "ReleaseCheck.h"
-#include "ReleaseSignatureFile.h"
+#include "signature/Ed25519Signature.h"
+#include "signature/ReleaseCheck.h"
+#include "signature/ReleaseSignatureFile.h"
 
 #include <algorithm>
 #include <chrono>

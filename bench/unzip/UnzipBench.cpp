@@ -1,9 +1,9 @@
 // Unpacks one archive through CGUnzipFiles, as the update agent does, for timing side by side
 // with unzip and bsdtar:  unzip_bench ARCHIVE FOLDER [PASSWORD]
-#include "CGUnzipFiles.h"
-#include "CodeModule.h"
-#include "UnattendedDialogs.h"
-#include "UnzipError.h"
+#include "unzip/CGUnzipFiles.h"
+#include "unzip/CodeModule.h"
+#include "platform/UnattendedDialogs.h"
+#include "unzip/UnzipError.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "DecryptHexTextFuzz.h"
+#include "fuzz/cipher/DecryptHexTextFuzz.h"
 
-#include "DES_Crypt.h"
-#include "ScriptedDialogs.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <algorithm>
 #include <cstdio>

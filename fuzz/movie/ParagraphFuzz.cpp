@@ -1,7 +1,7 @@
 // Lays arbitrary text out on surfaces of arbitrary width: nothing may crash or hang, and every
 // character other than a space must be drawn once, in order, when the surface is tall enough.
-#include "RecordingSurface.h"
-#include "TextPrintingModule.h"
+#include "print/RecordingSurface.h"
+#include "print/TextPrintingModule.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the picture loader and draws whatever loads, so both the reader's
 // checks and the replay of the records it let through are exercised.
 //   build/fuzz/picture_fuzz -max_len=65536 build/fuzz/picture-corpus
-#include "PictureLoader.h"
+#include "platform/PictureLoader.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,7 +1,7 @@
 // The signature file reader and the signature check on any bytes: an accepted file's signed
 // text is exactly its statement lines, and nothing verifies under a key that signed nothing.
-#include "Ed25519Signature.h"
-#include "ReleaseSignatureFile.h"
+#include "signature/Ed25519Signature.h"
+#include "signature/ReleaseSignatureFile.h"
 
 #include <algorithm>
 #include <cstdint>

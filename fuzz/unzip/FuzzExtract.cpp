@@ -1,5 +1,5 @@
 // libFuzzer: arbitrary bytes as an archive must never put anything outside the folder.
-#include "UnzipFuzzChecks.h"
+#include "fuzz/unzip/UnzipFuzzChecks.h"
 
 #include <cstdio>
 #include <cstdlib>

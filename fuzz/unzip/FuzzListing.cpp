@@ -1,5 +1,5 @@
 // libFuzzer: arbitrary bytes as an archive, listed; every listing line stays 80 columns.
-#include "UnzipFuzzChecks.h"
+#include "fuzz/unzip/UnzipFuzzChecks.h"
 
 #include <cstdio>
 #include <cstdlib>

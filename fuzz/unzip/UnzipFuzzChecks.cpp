@@ -1,7 +1,7 @@
-#include "UnzipFuzzChecks.h"
+#include "fuzz/unzip/UnzipFuzzChecks.h"
 
-#include "ListingLine.h"
-#include "unzip32.h"
+#include "unzip/ListingLine.h"
+#include "unzip32/unzip32.h"
 
 #include <QString>
 #include <cstdlib>

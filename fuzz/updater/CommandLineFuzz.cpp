@@ -1,6 +1,6 @@
 // The agent's command-line reader on any text: it must not crash, and whatever it reads keeps the
 // shape the update steps rely on.
-#include "CommandLine.h"
+#include "updater/CommandLine.h"
 
 #include <QString>
 #include <cstdint>

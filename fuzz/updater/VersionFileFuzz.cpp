@@ -1,8 +1,8 @@
 // The version-file reader on any bytes: the first item never reaches past the input, and its
 // number is read without crashing.
-#include "CodePage.h"
-#include "NumericValue.h"
-#include "VersionFile.h"
+#include "platform/CodePage.h"
+#include "updater/NumericValue.h"
+#include "updater/VersionFile.h"
 
 #include <cstdint>
 #include <cstdlib>

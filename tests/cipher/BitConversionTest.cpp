@@ -1,5 +1,5 @@
-#include "DES_Crypt.h"
-#include "ScriptedDialogs.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

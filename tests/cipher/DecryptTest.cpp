@@ -1,6 +1,6 @@
-#include "DES_Crypt.h"
-#include "OpenSslDes.h"
-#include "ScriptedDialogs.h"
+#include "cipher/DES_Crypt.h"
+#include "tests/cipher/OpenSslDes.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

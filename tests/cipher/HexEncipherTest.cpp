@@ -1,6 +1,6 @@
-#include "HexEncipher.h"
-#include "DES_Crypt.h"
-#include "ScriptedDialogs.h"
+#include "tools/hexcipher/HexEncipher.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <QProcess>
 #include <QRegularExpression>

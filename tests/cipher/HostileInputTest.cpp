@@ -1,5 +1,5 @@
-#include "DES_Crypt.h"
-#include "DecryptHexTextFuzz.h"
+#include "cipher/DES_Crypt.h"
+#include "fuzz/cipher/DecryptHexTextFuzz.h"
 
 #include <gtest/gtest.h>
 

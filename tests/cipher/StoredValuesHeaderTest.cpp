@@ -1,6 +1,6 @@
-#include "DES_Crypt.h"
+#include "cipher/DES_Crypt.h"
 #include "ExpectedStoredValues.h"
-#include "ScriptedDialogs.h"
+#include "platform/ScriptedDialogs.h"
 #include "StoredValues.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EndToEndFixture.h"
+#include "tests/updater/EndToEndFixture.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
-#include "Form1.h"
-#include "FormChecks.h"
-#include "PictureBox.h"
-#include "QtDialogs.h"
-#include "ScriptedDialogs.h"
+#include "movie/Form1.h"
+#include "tests/support/FormChecks.h"
+#include "movie/PictureBox.h"
+#include "platform/QtDialogs.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDataStream>

@@ -1,5 +1,5 @@
-#include "FormPicture.h"
-#include "PictureLoader.h"
+#include "movie/FormPicture.h"
+#include "platform/PictureLoader.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -1,12 +1,12 @@
-#include "PrintSchedule.h"
-#include "DateText.h"
-#include "PicturesFrm.h"
-#include "QtMousePointer.h"
-#include "RecordingSurface.h"
-#include "ScriptedDialogs.h"
-#include "SystemClock.h"
-#include "TextForm.h"
-#include "TextPrintingModule.h"
+#include "movie/PrintSchedule.h"
+#include "platform/DateText.h"
+#include "print/PicturesFrm.h"
+#include "platform/QtMousePointer.h"
+#include "print/RecordingSurface.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/SystemClock.h"
+#include "movie/TextForm.h"
+#include "print/TextPrintingModule.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "RecordingSurface.h"
-#include "TextPrintingModule.h"
+#include "print/RecordingSurface.h"
+#include "print/TextPrintingModule.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

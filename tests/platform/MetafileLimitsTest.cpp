@@ -1,7 +1,7 @@
-#include "MetafileBytes.h"
-#include "MetafileRecord.h"
-#include "PictureLoader.h"
-#include "PlaceableMetafile.h"
+#include "tests/platform/MetafileBytes.h"
+#include "platform/MetafileRecord.h"
+#include "platform/PictureLoader.h"
+#include "platform/PlaceableMetafile.h"
 
 #include <QTemporaryDir>
 #include <functional>

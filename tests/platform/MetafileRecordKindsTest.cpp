@@ -1,5 +1,5 @@
-#include "MetafileBytes.h"
-#include "PlaceableMetafile.h"
+#include "tests/platform/MetafileBytes.h"
+#include "platform/PlaceableMetafile.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "PictureLoader.h"
+#include "platform/PictureLoader.h"
 
 #include <QDir>
 #include <QPainter>

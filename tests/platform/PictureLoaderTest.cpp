@@ -1,5 +1,5 @@
-#include "PictureLoader.h"
-#include "TestFiles.h"
+#include "platform/PictureLoader.h"
+#include "tests/platform/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "MetafileBytes.h"
-#include "PlaceableMetafile.h"
-#include "TestFiles.h"
+#include "tests/platform/MetafileBytes.h"
+#include "platform/PlaceableMetafile.h"
+#include "tests/platform/TestFiles.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "PlaceableMetafile.h"
-#include "MetafileBytes.h"
-#include "TestFiles.h"
+#include "platform/PlaceableMetafile.h"
+#include "tests/platform/MetafileBytes.h"
+#include "tests/platform/TestFiles.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "WindowsPath.h"
+#include "platform/WindowsPath.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "ScriptedDialogs.h"
-#include "UnattendedDialogs.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/UnattendedDialogs.h"
 
 #include <gtest/gtest.h>
 

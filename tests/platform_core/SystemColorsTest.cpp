@@ -1,5 +1,5 @@
-#include "SystemColors.h"
-#include "DateText.h"
+#include "platform/SystemColors.h"
+#include "platform/DateText.h"
 
 #include <QPalette>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "WindowsPath.h"
+#include "platform/WindowsPath.h"
 
 #include <gtest/gtest.h>
 

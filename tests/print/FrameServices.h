@@ -1,11 +1,11 @@
 #pragma once
 
-#include "PicturesFrm.h"
-#include "PrintJobFrame.h"
-#include "QtMousePointer.h"
-#include "RecordingSurface.h"
-#include "ScriptedDialogs.h"
-#include "SystemClock.h"
+#include "print/PicturesFrm.h"
+#include "print/PrintJobFrame.h"
+#include "platform/QtMousePointer.h"
+#include "print/RecordingSurface.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/SystemClock.h"
 
 #include <QDateTime>
 #include <memory>

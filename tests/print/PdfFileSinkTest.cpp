@@ -1,5 +1,5 @@
-#include "PdfFileSink.h"
-#include "PrintSurface.h"
+#include "print/PdfFileSink.h"
+#include "print/PrintSurface.h"
 
 #include <QDir>
 #include <QFile>

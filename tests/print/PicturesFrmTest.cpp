@@ -1,5 +1,5 @@
-#include "PicturesFrm.h"
-#include "PrintSurface.h"
+#include "print/PicturesFrm.h"
+#include "print/PrintSurface.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "DateText.h"
-#include "FrameServices.h"
+#include "platform/DateText.h"
+#include "tests/print/FrameServices.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "PrintProgram.h"
+#include "print/PrintProgram.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "PrinterPage.h"
-#include "PdfWords.h"
+#include "print/PrinterPage.h"
+#include "tests/print/PdfWords.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "TextCanvas.h"
-#include "PdfWords.h"
-#include "PrinterPage.h"
+#include "print/TextCanvas.h"
+#include "tests/print/PdfWords.h"
+#include "print/PrinterPage.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "Form1.h"
-#include "FormChecks.h"
-#include "FormLogo.h"
-#include "FrameServices.h"
+#include "quotation/Form1.h"
+#include "tests/support/FormChecks.h"
+#include "quotation/FormLogo.h"
+#include "tests/print/FrameServices.h"
 
 #include <QCoreApplication>
 #include <QFrame>

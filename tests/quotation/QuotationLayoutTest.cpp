@@ -1,7 +1,7 @@
-#include "DateText.h"
-#include "FrameServices.h"
-#include "Module1.h"
-#include "PrinterPage.h"
+#include "platform/DateText.h"
+#include "tests/print/FrameServices.h"
+#include "quotation/Module1.h"
+#include "print/PrinterPage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "PdfWords.h"
-#include "ProgramRun.h"
+#include "tests/print/PdfWords.h"
+#include "tests/support/ProgramRun.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "ReleaseCheck.h"
-#include "TestSigner.h"
+#include "signature/ReleaseCheck.h"
+#include "tests/signature/TestSigner.h"
 
 #include <QTemporaryDir>
 #include <fstream>

@@ -1,5 +1,5 @@
-#include "ReleaseSignatureFile.h"
-#include "TestSigner.h"
+#include "signature/ReleaseSignatureFile.h"
+#include "tests/signature/TestSigner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TestSigner.h"
+#include "tests/signature/TestSigner.h"
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>

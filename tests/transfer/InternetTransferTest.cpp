@@ -1,5 +1,5 @@
 #include "transfer/InternetTransfer.h"
-#include "TestServer.h"
+#include "tests/transfer/TestServer.h"
 
 #include <QTemporaryDir>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "TestServer.h"
+#include "tests/transfer/TestServer.h"
 
 #include <stdexcept>
 

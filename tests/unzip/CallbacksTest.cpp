@@ -1,5 +1,5 @@
 // The five callbacks as the engine calls them, without the engine.
-#include "UnzipFixture.h"
+#include "tests/unzip/UnzipFixture.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The fuzz targets' checks, replayed on the seed corpus and on damaged copies of it (cut short,
 // bytes changed; fixed seed), so every gcc test run covers what the fuzzers look for.
-#include "UnzipFuzzChecks.h"
-#include "UnzipTestSupport.h"
+#include "fuzz/unzip/UnzipFuzzChecks.h"
+#include "tests/unzip/UnzipTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <random>

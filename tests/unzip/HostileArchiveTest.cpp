@@ -1,6 +1,6 @@
 // Archives built to escape the folder or to break the reader: a result code and messages, no
 // write outside the folder, no special file, no partial file under an entry's name.
-#include "UnzipFixture.h"
+#include "tests/unzip/UnzipFixture.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

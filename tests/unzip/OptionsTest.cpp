@@ -1,5 +1,5 @@
 // What each setting makes the engine do, seen from the agent's side.
-#include "UnzipFixture.h"
+#include "tests/unzip/UnzipFixture.h"
 
 namespace quillset::test {
 namespace {

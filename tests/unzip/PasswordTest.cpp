@@ -1,5 +1,5 @@
 // Encrypted archives and the password callback: ArchivePassword, the prompt, giving up.
-#include "UnzipFixture.h"
+#include "tests/unzip/UnzipFixture.h"
 
 namespace quillset::test {
 namespace {

@@ -1,5 +1,5 @@
 // Archives made by the tools users and servers really use, unpacked through CGUnzipFiles.
-#include "UnzipFixture.h"
+#include "tests/unzip/UnzipFixture.h"
 
 #include <sys/stat.h>
 

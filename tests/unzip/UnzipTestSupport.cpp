@@ -1,4 +1,4 @@
-#include "UnzipTestSupport.h"
+#include "tests/unzip/UnzipTestSupport.h"
 
 #include <QProcess>
 #include <QStandardPaths>

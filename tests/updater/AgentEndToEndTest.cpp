@@ -1,4 +1,4 @@
-#include "EndToEndFixture.h"
+#include "tests/updater/EndToEndFixture.h"
 
 namespace quillset::testing {
 namespace {

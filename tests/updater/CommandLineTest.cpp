@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "NumericValue.h"
+#include "updater/CommandLine.h"
+#include "updater/NumericValue.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

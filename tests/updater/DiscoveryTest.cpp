@@ -1,5 +1,5 @@
-#include "AgentFixture.h"
-#include "WindowsPath.h"
+#include "tests/updater/AgentFixture.h"
+#include "platform/WindowsPath.h"
 
 namespace quillset::testing {
 namespace {

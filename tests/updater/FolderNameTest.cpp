@@ -1,6 +1,6 @@
 // Module folders named as a user may name them: in any script, and beside folders whose names
 // differ only in case. The agent must update the folder given, or refuse, never another one.
-#include "EndToEndFixture.h"
+#include "tests/updater/EndToEndFixture.h"
 
 namespace quillset::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Hostile and malformed archives through the real agent, end to end: each is either refused with
 // the module exactly as it was, or installed whole with a program that runs.
-#include "EndToEndFixture.h"
-#include "ModuleSnapshot.h"
+#include "tests/updater/EndToEndFixture.h"
+#include "tests/updater/ModuleSnapshot.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
-#include "EndToEndFixture.h"
-#include "ModuleSnapshot.h"
+#include "tests/updater/EndToEndFixture.h"
+#include "tests/updater/ModuleSnapshot.h"
 
 namespace quillset::testing {
 namespace {

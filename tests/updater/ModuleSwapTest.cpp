@@ -1,7 +1,7 @@
 // The swap's journal and plan on their own: what a journal can carry, which journals the
 // recovery refuses to act on, the names the agent keeps, and which entries a swap touches.
-#include "ModuleSwap.h"
-#include "Durable.h"
+#include "updater/ModuleSwap.h"
+#include "updater/Durable.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "QtPrinters.h"
-#include "ReleaseCheck.h"
-#include "VersionFile.h"
+#include "tests/updater/QtPrinters.h"
+#include "signature/ReleaseCheck.h"
+#include "updater/VersionFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

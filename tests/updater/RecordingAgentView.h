@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AgentView.h"
+#include "updater/AgentView.h"
 
 #include <QStringList>
 #include <vector>

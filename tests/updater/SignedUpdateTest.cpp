@@ -1,4 +1,4 @@
-#include "EndToEndFixture.h"
+#include "tests/updater/EndToEndFixture.h"
 
 #include <QDir>
 #include <functional>

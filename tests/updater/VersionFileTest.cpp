@@ -1,4 +1,4 @@
-#include "VersionFile.h"
+#include "updater/VersionFile.h"
 
 #include <QTemporaryDir>
 #include <fstream>

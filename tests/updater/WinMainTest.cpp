@@ -1,6 +1,6 @@
-#include "WinMain.h"
-#include "AgentFixture.h"
-#include "FormChecks.h"
+#include "updater/WinMain.h"
+#include "tests/updater/AgentFixture.h"
+#include "tests/support/FormChecks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "HexEncipher.h"
+#include "tools/hexcipher/HexEncipher.h"
 
-#include "CodePage.h"
+#include "platform/CodePage.h"
 
 namespace quillset {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DES_Crypt.h"
+#include "cipher/DES_Crypt.h"
 
 #include <QString>
 

@@ -472,7 +472,7 @@ def write_demos(root):
 def write_form_logo(target):
     data = form_logo()
     lines = ["// Made by tools/metafiles/make_pictures.py; do not edit.",
-             "#include \"FormLogo.h\"", "", "namespace quillset {", "",
+             "#include \"quotation/FormLogo.h\"", "", "namespace quillset {", "",
              "namespace {", "const char kFormLogo[] = {"]
     for start in range(0, len(data), 16):
         lines.append("    " + ", ".join("'\\x%02x'" % b for b in data[start:start + 16]) + ",")
