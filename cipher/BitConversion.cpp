@@ -1,6 +1,6 @@
-#include "platform/CodePage.h"
 #include "cipher/DES_Crypt.h"
 #include "cipher/Nibbles.h"
+#include "platform/CodePage.h"
 
 #include <array>
 #include <iterator>

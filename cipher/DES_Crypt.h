@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Dialogs.h"
 #include "cipher/ShortBits.h"
+#include "platform/Dialogs.h"
 
 #include <QString>
 #include <QStringView>

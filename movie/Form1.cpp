@@ -1,9 +1,9 @@
 #include "movie/Form1.h"
 
-#include "platform/Fonts.h"
-#include "platform/FormControls.h"
 #include "movie/FormPicture.h"
 #include "movie/PictureBox.h"
+#include "platform/Fonts.h"
+#include "platform/FormControls.h"
 #include "platform/PictureLoader.h"
 #include "platform/Twips.h"
 #include "platform/WindowsPath.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Dialogs.h"
 #include "movie/ScheduleContents.h"
+#include "platform/Dialogs.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "movie/PrintSchedule.h"
 
-#include "print/PicturesFrm.h"
 #include "movie/ScheduleTexts.h"
 #include "movie/TextForm.h"
+#include "print/PicturesFrm.h"
 #include "print/TextPrintingModule.h"
 
 #include <array>

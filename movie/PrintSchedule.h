@@ -1,7 +1,7 @@
 #pragma once
 
-#include "print/PrintJobFrame.h"
 #include "movie/ScheduleContents.h"
+#include "print/PrintJobFrame.h"
 
 namespace quillset {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "print/PrintSurface.h"
 #include "movie/ScheduleContents.h"
+#include "print/PrintSurface.h"
 
 namespace quillset {
 

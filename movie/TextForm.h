@@ -1,7 +1,7 @@
 #pragma once
 
-#include "print/IndexedSlots.h"
 #include "platform/Picture.h"
+#include "print/IndexedSlots.h"
 #include "print/PrintSurface.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "movie/Form1.h"
-#include "print/PrintProgram.h"
 #include "movie/PrintSchedule.h"
 #include "movie/TextForm.h"
+#include "print/PrintProgram.h"
 
 #include <QCoreApplication>
 

@@ -3,12 +3,12 @@
 #include "platform/Clock.h"
 #include "platform/DialogsForEnvironment.h"
 #include "platform/Fonts.h"
-#include "print/PicturesFrm.h"
-#include "print/PrinterPage.h"
 #include "platform/ProgramAbout.h"
 #include "platform/QtMousePointer.h"
 #include "platform/SystemClock.h"
 #include "platform/UnattendedDialogs.h"
+#include "print/PicturesFrm.h"
+#include "print/PrinterPage.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "print/PainterSurface.h"
 #include "platform/Picture.h"
+#include "print/PainterSurface.h"
 
 #include <QPainter>
 #include <QPicture>

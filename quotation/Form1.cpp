@@ -2,10 +2,10 @@
 
 #include "platform/Fonts.h"
 #include "platform/FormControls.h"
-#include "quotation/FormLogo.h"
 #include "platform/PlaceableMetafile.h"
 #include "platform/TrimSpaces.h"
 #include "platform/Twips.h"
+#include "quotation/FormLogo.h"
 
 #include <QCoreApplication>
 #include <QFrame>

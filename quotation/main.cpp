@@ -1,5 +1,5 @@
-#include "quotation/Form1.h"
 #include "print/PrintProgram.h"
+#include "quotation/Form1.h"
 
 using namespace quillset;
 

@@ -2,10 +2,10 @@
 
 #include "platform/AgentTitle.h"
 #include "platform/CodePage.h"
-#include "unzip/ListingLine.h"
 #include "platform/StopPoint.h"
-#include "unzip/UnzipError.h"
 #include "platform/WindowsPath.h"
+#include "unzip/ListingLine.h"
+#include "unzip/UnzipError.h"
 
 #include <cstring>
 #include <new>

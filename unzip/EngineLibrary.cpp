@@ -1,7 +1,7 @@
 #include "unzip/EngineLibrary.h"
 
-#include "unzip/UnzipError.h"
 #include "platform/WindowsPath.h"
+#include "unzip/UnzipError.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

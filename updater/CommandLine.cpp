@@ -1,8 +1,8 @@
 #include "updater/CommandLine.h"
 
-#include "updater/NumericValue.h"
 #include "platform/TrimSpaces.h"
 #include "platform/WindowsPath.h"
+#include "updater/NumericValue.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
+#include "platform/StopPoint.h"
+#include "platform/WindowsPath.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
-#include "platform/StopPoint.h"
 #include "updater/VersionFile.h"
-#include "platform/WindowsPath.h"
 
 #include <fcntl.h>
 #include <stdexcept>

@@ -1,13 +1,13 @@
-#include "unzip/CGUnzipFiles.h"
-#include "updater/Durable.h"
-#include "updater/Local.h"
-#include "updater/ModuleSwap.h"
 #include "platform/ProcessStart.h"
 #include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
-#include "unzip/UnzipError.h"
 #include "platform/WindowsPath.h"
+#include "unzip/CGUnzipFiles.h"
+#include "unzip/UnzipError.h"
 #include "unzip32/unzip32.h"
+#include "updater/Durable.h"
+#include "updater/Local.h"
+#include "updater/ModuleSwap.h"
 
 #include <QRegularExpression>
 #include <cerrno>

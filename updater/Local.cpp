@@ -1,14 +1,14 @@
 #include "updater/Local.h"
 
 #include "platform/AgentTitle.h"
-#include "updater/CommandLine.h"
-#include "updater/Durable.h"
 #include "platform/FailureLog.h"
-#include "updater/Leftovers.h"
-#include "updater/ModuleSwap.h"
 #include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
+#include "updater/CommandLine.h"
+#include "updater/Durable.h"
+#include "updater/Leftovers.h"
+#include "updater/ModuleSwap.h"
 
 #include <chrono>
 #include <thread>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "updater/AgentTransferLimits.h"
-#include "updater/AgentView.h"
-#include "unzip/CodeModule.h"
 #include "cipher/DES_Crypt.h"
 #include "platform/Dialogs.h"
-#include "updater/ModuleLock.h"
 #include "platform/MousePointer.h"
+#include "unzip/CodeModule.h"
+#include "updater/AgentTransferLimits.h"
+#include "updater/AgentView.h"
+#include "updater/ModuleLock.h"
 #include "updater/UpdateState.h"
 #include "updater/WorkingFolders.h"
 

@@ -1,7 +1,7 @@
 #include "updater/ModuleSwap.h"
 
-#include "updater/Durable.h"
 #include "platform/StopPoint.h"
+#include "updater/Durable.h"
 
 #include <QString>
 #include <cerrno>

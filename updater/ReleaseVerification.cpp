@@ -1,8 +1,8 @@
+#include "signature/ReleaseCheck.h"
+#include "signature/ReleaseSignatureFile.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
 #include "updater/NumericValue.h"
-#include "signature/ReleaseCheck.h"
-#include "signature/ReleaseSignatureFile.h"
 
 #include <fstream>
 

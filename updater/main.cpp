@@ -1,15 +1,15 @@
 // TLUPDATER: brings the module named on the command line up to date from the update server.
 #include "platform/AgentTitle.h"
 #include "platform/DialogsForEnvironment.h"
-#include "transfer/InternetTransfer.h"
-#include "updater/Local.h"
 #include "platform/ProgramAbout.h"
 #include "platform/QtMousePointer.h"
 #include "platform/SignalCleanup.h"
 #include "platform/UnattendedDialogs.h"
-#include "updater/WinMain.h"
 #include "tlupdater_signing_key.h"
 #include "tlupdater_stored_values.h"
+#include "transfer/InternetTransfer.h"
+#include "updater/Local.h"
+#include "updater/WinMain.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // Unpacks one archive through CGUnzipFiles, as the update agent does, for timing side by side
 // with unzip and bsdtar:  unzip_bench ARCHIVE FOLDER [PASSWORD]
+#include "platform/UnattendedDialogs.h"
 #include "unzip/CGUnzipFiles.h"
 #include "unzip/CodeModule.h"
-#include "platform/UnattendedDialogs.h"
 #include "unzip/UnzipError.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "cipher/DES_Crypt.h"
-#include "tests/cipher/OpenSslDes.h"
 #include "platform/ScriptedDialogs.h"
+#include "tests/cipher/OpenSslDes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "cipher/DES_Crypt.h"
 #include "ExpectedStoredValues.h"
-#include "platform/ScriptedDialogs.h"
 #include "StoredValues.h"
+#include "cipher/DES_Crypt.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Every kind of --pdf destination through the real `quotation` and `movie`: each row checks the
 // exit code, the message, what the destination holds afterwards and that no temporary is left.
-#include "tests/support/ProgramRun.h"
 #include "tests/faults/SmallDisk.h"
+#include "tests/support/ProgramRun.h"
 
 #include <QDir>
 #include <QFile>

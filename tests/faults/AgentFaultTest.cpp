@@ -1,8 +1,8 @@
 // Every step of an agent run against every fault that applies to it, with the real program, the
 // project's update server and, for a full disk, a small tmpfs mounted as the module folder.
-#include "tests/updater/EndToEndFixture.h"
 #include "tests/faults/MarkedProgram.h"
 #include "tests/faults/SmallDisk.h"
+#include "tests/updater/EndToEndFixture.h"
 
 #include <iostream>
 #include <set>

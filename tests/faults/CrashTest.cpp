@@ -3,8 +3,8 @@
 // by the ending signals, and started three at a time on one module. Each time the module must be
 // whole, the old version or the new, its program a regular executable that runs, and no
 // temporary may remain.
-#include "tests/updater/EndToEndFixture.h"
 #include "tests/faults/MarkedProgram.h"
+#include "tests/updater/EndToEndFixture.h"
 #include "tests/updater/ModuleSnapshot.h"
 
 #include <csignal>

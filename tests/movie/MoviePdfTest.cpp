@@ -1,7 +1,7 @@
 // The movie program end to end: `movie --print --pdf FILE` writes the schedule page, and the
 // PDF's words stand where the layout puts them (1 point is 20 twips).
-#include "tests/support/ProgramRun.h"
 #include "movie/ScheduleContents.h"
+#include "tests/support/ProgramRun.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,11 +1,11 @@
 #include "movie/PrintSchedule.h"
+#include "movie/TextForm.h"
 #include "platform/DateText.h"
-#include "print/PicturesFrm.h"
 #include "platform/QtMousePointer.h"
-#include "print/RecordingSurface.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
-#include "movie/TextForm.h"
+#include "print/PicturesFrm.h"
+#include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "tests/platform/MetafileBytes.h"
 #include "platform/MetafileRecord.h"
 #include "platform/PictureLoader.h"
 #include "platform/PlaceableMetafile.h"
+#include "tests/platform/MetafileBytes.h"
 
 #include <QTemporaryDir>
 #include <functional>

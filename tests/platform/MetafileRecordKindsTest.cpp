@@ -1,5 +1,5 @@
-#include "tests/platform/MetafileBytes.h"
 #include "platform/PlaceableMetafile.h"
+#include "tests/platform/MetafileBytes.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "print/PicturesFrm.h"
-#include "print/PrintJobFrame.h"
 #include "platform/QtMousePointer.h"
-#include "print/RecordingSurface.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
+#include "print/PicturesFrm.h"
+#include "print/PrintJobFrame.h"
+#include "print/RecordingSurface.h"
 
 #include <QDateTime>
 #include <memory>

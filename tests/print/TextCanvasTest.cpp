@@ -1,6 +1,6 @@
 #include "print/TextCanvas.h"
-#include "tests/print/PdfWords.h"
 #include "print/PrinterPage.h"
+#include "tests/print/PdfWords.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

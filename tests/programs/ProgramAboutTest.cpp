@@ -1,5 +1,5 @@
-#include "tests/support/ProgramRun.h"
 #include "QuillsetVersion.h"
+#include "tests/support/ProgramRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "quotation/Form1.h"
-#include "tests/support/FormChecks.h"
 #include "quotation/FormLogo.h"
 #include "tests/print/FrameServices.h"
+#include "tests/support/FormChecks.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "platform/DateText.h"
-#include "tests/print/FrameServices.h"
-#include "quotation/Module1.h"
 #include "print/PrinterPage.h"
+#include "quotation/Module1.h"
+#include "tests/print/FrameServices.h"
 
 #include <QDir>
 #include <QFile>

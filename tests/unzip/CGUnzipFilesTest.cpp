@@ -1,6 +1,6 @@
 // The options object: defaults, storage, the settings reaching the engine, errors raised.
-#include "unzip/UnzipError.h"
 #include "tests/unzip/UnzipFixture.h"
+#include "unzip/UnzipError.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 // The engine's own rules, tested on its objects without the agent.
+#include "tests/unzip/UnzipTestSupport.h"
 #include "unzip32/Cp1252.h"
 #include "unzip32/EntryPath.h"
 #include "unzip32/LineEnds.h"
 #include "unzip32/ReplaceDecision.h"
-#include "tests/unzip/UnzipTestSupport.h"
 #include "unzip32/unzip32.h"
 
 #include <gtest/gtest.h>

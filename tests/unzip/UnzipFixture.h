@@ -1,9 +1,9 @@
 #pragma once
 
-#include "unzip/CGUnzipFiles.h"
-#include "unzip/CodeModule.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/unzip/UnzipTestSupport.h"
+#include "unzip/CGUnzipFiles.h"
+#include "unzip/CodeModule.h"
 
 #include <functional>
 #include <gtest/gtest.h>

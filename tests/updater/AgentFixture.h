@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/QtMousePointer.h"
+#include "platform/ScriptedDialogs.h"
+#include "tests/transfer/TestServer.h"
+#include "tests/updater/QtPrinters.h"
+#include "tests/updater/RecordingAgentView.h"
 #include "tools/hexcipher/HexEncipher.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
-#include "platform/QtMousePointer.h"
-#include "tests/updater/QtPrinters.h"
-#include "tests/updater/RecordingAgentView.h"
-#include "platform/ScriptedDialogs.h"
-#include "tests/transfer/TestServer.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

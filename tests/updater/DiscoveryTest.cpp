@@ -1,5 +1,5 @@
-#include "tests/updater/AgentFixture.h"
 #include "platform/WindowsPath.h"
+#include "tests/updater/AgentFixture.h"
 
 namespace quillset::testing {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "tests/transfer/TestServer.h"
 #include "tests/updater/AgentRun.h"
 #include "tests/updater/QtPrinters.h"
-#include "tests/transfer/TestServer.h"
 
 #include <QTemporaryDir>
 #include <QThread>

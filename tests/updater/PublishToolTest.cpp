@@ -1,5 +1,5 @@
-#include "tests/updater/QtPrinters.h"
 #include "signature/ReleaseCheck.h"
+#include "tests/updater/QtPrinters.h"
 #include "updater/VersionFile.h"
 
 #include <QProcess>

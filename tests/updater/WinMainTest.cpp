@@ -1,6 +1,6 @@
 #include "updater/WinMain.h"
-#include "tests/updater/AgentFixture.h"
 #include "tests/support/FormChecks.h"
+#include "tests/updater/AgentFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 //   hexcipher encipher TEXT KEY [--pad N]   upper-case hexadecimal text (N: pad to N characters)
 //   hexcipher decipher HEX KEY              what the agent's DecryptHexText returns, as UTF-8
 // Questions are answered as in unattended mode and written to standard error.
-#include "tools/hexcipher/HexEncipher.h"
 #include "platform/UnattendedDialogs.h"
+#include "tools/hexcipher/HexEncipher.h"
 
 #include <QStringList>
 #include <cstdio>
