@@ -248,28 +248,26 @@ TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) 
 
 // Without the logo file the job prints nothing at all: no PDF, no message, the arrow back.
 TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
-    QTemporaryDir driveC;
     const QString source =
         QString::fromUtf8(qgetenv("QUILLSET_DRIVE_C")) + "/QSET_DEMOS/QUOTATION/";
-    ASSERT_TRUE(QDir(driveC.path()).mkpath("QSET_DEMOS/QUOTATION"));
-    for (const char* kept : {"LINE.WMF", "LINE2.WMF"})
-        ASSERT_TRUE(QFile::copy(source + kept, driveC.path() + "/QSET_DEMOS/QUOTATION/" + kept));
-    const QByteArray savedDriveC = qgetenv("QUILLSET_DRIVE_C");
-    qputenv("QUILLSET_DRIVE_C", driveC.path().toUtf8());
-
-    QTemporaryDir out;
-    const QString pdf = out.filePath("letter.pdf");
-    FrameServices f;
-    f.services.openPage = [&] {
-        return std::make_shared<PrinterPage>(MakePageSink({{}, pdf, false}, "QUOTATION"),
-                                             "QUOTATION");
-    };
-    const PrintJobResult result = PrintQuotation(f.services, kStrings, CostItemList(kFormItems));
-    qputenv("QUILLSET_DRIVE_C", savedDriveC);
+    std::vector<std::pair<QString, QByteArray>> kept;
+    for (const char* name : {"LINE.WMF", "LINE2.WMF"}) {
+        QFile file(source + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        kept.emplace_back(name, file.readAll());
+    }
+    PrintJobResult result;
+    PrintedLetter letter;
+    {
+        LetterPictures drive(kept);
+        result = letter.print(kFormItems);
+    }
+    const FrameServices& f = letter.f;
 
     EXPECT_FALSE(result.sent);
     EXPECT_TRUE(result.failure.contains("GLOBE.WMF")) << result.failure.toStdString();
-    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(
+        QDir(letter.folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(f.dialogs.messages().empty());
     EXPECT_EQ(f.pointer.shape(), PointerShape::Arrow);
     EXPECT_EQ(f.pictures.HighestDocImg(), 0);
