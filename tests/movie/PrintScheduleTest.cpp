@@ -161,13 +161,18 @@ struct PrintedSchedule {
     }
 };
 
+// Black, in the printed face and size.
+void ExpectSetIn(const PdfText& run, const char* face, double size) {
+    EXPECT_EQ(run.color, QColor(Qt::black)) << "the window-text colour prints black";
+    EXPECT_EQ(run.family, PrintedFamily(face));
+    EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
+}
+
 void ExpectTextAt(const PdfText& run, double x, double y, const char* face, double size,
                   double tolerance = kTextTolerance) {
     EXPECT_NEAR(run.left * kTwipsPerPoint, x, tolerance);
     EXPECT_NEAR(run.top * kTwipsPerPoint, y, tolerance);
-    EXPECT_EQ(run.color, QColor(Qt::black)) << "the window-text colour prints black";
-    EXPECT_EQ(run.family, PrintedFamily(face));
-    EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
+    ExpectSetIn(run, face, size);
 }
 
 // The runs of text whose top-left corner lies on a canvas, top to bottom.
@@ -334,8 +339,8 @@ TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
         QString drawn;
         double right = 0;
         for (const PdfText& line : lines) {
-            ExpectTextAt(line, canvas.rectangle.left(), line.top * kTwipsPerPoint, "Courier New",
-                         canvas.fontSize, kCanvasTolerance);
+            EXPECT_NEAR(line.left * kTwipsPerPoint, canvas.rectangle.left(), kCanvasTolerance);
+            ExpectSetIn(line, "Courier New", canvas.fontSize);
             right = std::max(right, (line.left + line.width) * kTwipsPerPoint);
             drawn += line.text;
         }
