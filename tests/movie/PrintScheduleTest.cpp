@@ -5,17 +5,19 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
 #include "print/PicturesFrm.h"
+#include "print/PrinterPage.h"
 #include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
+#include "tests/print/PdfWords.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 using Kind = RecordingSurface::Kind;
@@ -91,46 +93,210 @@ struct ScheduleJob {
     }
 };
 
-struct Expected {
-    Kind kind;
-    float x, y;
-    int width = 0, height = 0;
-    QString text = {};
-    QString font = {};
-    float size = 0;
+// Where the page puts things is read back from the PDF the real page writes and compared with
+// the schedule's design in twips: texts within the rounding of the PDF's numbers, the
+// descriptions within a pixel of their canvases (15 twips), pictures and lines from the page
+// drawn at 288 dpi (5 twips a pixel).
+constexpr double kTextTolerance = 5;
+constexpr double kCanvasTolerance = 15;
+constexpr int kDrawingDpi = 288;
+constexpr double kDrawingTolerance = 8;
+
+// A description canvas as the design places it on the page, with its font size.
+struct CanvasPlace {
+    QRectF rectangle;
+    float fontSize;
+};
+const CanvasPlace kCanvases[] = {{{2242, 3218, 2370, 5894}, 8.25f},
+                                 {{4988, 9622, 6180, 3150}, 9.75f}};
+
+// Points QUILLSET_DRIVE_C at a copy of the demo pictures for as long as it lives.
+class DriveCopy {
+public:
+    DriveCopy() : previous_(qgetenv("QUILLSET_DRIVE_C")) {
+        const QDir source(QString::fromLocal8Bit(previous_) + "/QSET_DEMOS/FORMATED TEXT");
+        pictures_ = drive_.path() + "/QSET_DEMOS/FORMATED TEXT";
+        QDir().mkpath(pictures_);
+        for (const QString& name : source.entryList(QDir::Files))
+            QFile::copy(source.filePath(name), pictures_ + "/" + name);
+        qputenv("QUILLSET_DRIVE_C", drive_.path().toLocal8Bit());
+    }
+    ~DriveCopy() { qputenv("QUILLSET_DRIVE_C", previous_); }
+    QString picture(const QString& name) const { return pictures_ + "/" + name; }
+    bool replace(const QString& name, const QByteArray& bytes) const {
+        QFile file(picture(name));
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size();
+    }
+
+private:
+    QByteArray previous_;
+    QTemporaryDir drive_;
+    QString pictures_;
 };
 
-std::string Describe(const Operation& op) {
-    std::ostringstream out;
-    out << int(op.kind) << " at " << op.x << "," << op.y << " " << op.width << "x" << op.height
-        << " '" << op.text.toStdString() << "' " << op.fontName.toStdString() << " " << op.fontSize;
-    return out.str();
+// The schedule printed by the real page, with the program's own vector canvases, into a PDF.
+struct PrintedSchedule {
+    QTemporaryDir folder;
+    QString pdf = folder.filePath("schedule.pdf");
+    FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(16, 5, 7))};
+    PicturesFrm pictures;
+    RememberedMousePointer pointer;
+    ScriptedDialogs dialogs;
+    TextForm textForm;
+    PrintJobServices services{[this] {
+                                  return std::make_shared<PrinterPage>(
+                                      MakePageSink({{}, pdf, false}, kMovieTitle), kMovieTitle);
+                              },
+                              pictures,
+                              pointer,
+                              dialogs,
+                              clock,
+                              kMovieTitle,
+                              QStringLiteral("movie"),
+                              QStringLiteral("schedule")};
+
+    PrintJobResult print(const ScheduleContents& contents = Contents()) {
+        return PrintSchedule(services, textForm, contents);
+    }
+};
+
+// Black, in the printed face and size.
+void ExpectSetIn(const PdfText& run, const char* face, double size) {
+    EXPECT_EQ(run.color, QColor(Qt::black)) << "the window-text colour prints black";
+    EXPECT_EQ(run.family, PrintedFamily(face));
+    EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
 }
 
-TEST(PrintSchedule, PlacesEveryElementOfThePage) {
+void ExpectTextAt(const PdfText& run, double x, double y, const char* face, double size,
+                  double tolerance = kTextTolerance) {
+    EXPECT_NEAR(run.left * kTwipsPerPoint, x, tolerance);
+    EXPECT_NEAR(run.top * kTwipsPerPoint, y, tolerance);
+    ExpectSetIn(run, face, size);
+}
+
+// The runs of text whose top-left corner lies on a canvas, top to bottom.
+std::vector<PdfText> RunsOn(const PdfTexts& page, const QRectF& canvas) {
+    std::vector<PdfText> runs;
+    for (const PdfText& run : page.runs) {
+        const QPointF corner(run.left * kTwipsPerPoint, run.top * kTwipsPerPoint);
+        if (canvas.adjusted(-kCanvasTolerance, -kCanvasTolerance, 0, 0).contains(corner))
+            runs.push_back(run);
+    }
+    return runs;
+}
+
+QString WithoutBlanks(QString text) {
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
+
+TEST(PrintSchedule, TextsStandWhereTheScheduleDesignPutsThem) {
+    PrintedSchedule job;
+    ASSERT_TRUE(job.print().sent);
+    const PdfTexts page = ReadPdfTexts(job.pdf);
+    ASSERT_EQ(page.pages, 1);
+    struct Placed {
+        QString text;
+        double x, y;
+        const char* face;
+        float size;
+    };
+    const ScheduleContents contents = Contents();
+    for (const Placed& e : {
+             Placed{"Schedule:", 2302, 12322, "Arial", 15},
+             Placed{"Rated", 6758, 14092, "Arial", 15},
+             Placed{contents.title, 2265, 2595, "Arial", 21},
+             Placed{contents.rated, 7778, 13718, "MS Sans Serif", 48.75f},
+             Placed{contents.day, 1988, 998, "MS Sans Serif", 36},
+             Placed{contents.showTimes.at(0), 2272, 12712, "MS Sans Serif", 8.25f},
+             Placed{contents.showTimes.at(1), 2272, 12893.5, "MS Sans Serif", 8.25f},
+             Placed{contents.showTimes.at(2), 2272, 13075, "MS Sans Serif", 8.25f},
+             Placed{GeneralDateText(job.clock.now()) + " - Page 1 ", 567, 14500, "MS Sans Serif",
+                    10},
+         }) {
+        SCOPED_TRACE(e.text.toStdString());
+        const PdfText* run = page.find(e.text);
+        ASSERT_NE(run, nullptr);
+        ExpectTextAt(*run, e.x, e.y, e.face, e.size);
+    }
+    // The form's two pictures are bitmaps; the decorative metafiles and the canvases stay
+    // vector drawing.
+    EXPECT_EQ(PdfBitmapSizes(job.pdf), std::vector<QSize>({{198, 189}, {224, 226}}));
+}
+
+// Each picture is a block of its own colour here, so the page shows exactly the rectangle each
+// is scaled into; the text is left out of the drawing.
+TEST(PrintSchedule, PicturesStandAtTheirRectanglesOnThePage) {
+    struct Placed {
+        const char* name;
+        QColor colour;
+        QRectF rectangle;
+    };
+    const std::vector<Placed> pictures = {
+        {"IMAGE1.WMF", Qt::red, {615, 585, 1215, 14730}},
+        {"IMAGE2.WMF", Qt::green, {1912, 1972, 9450, 286}},
+        {"IMAGE3.WMF", Qt::blue, {9908, 652, 1417, 1237}},
+        {"Picture1", Qt::magenta, {4958, 3202, 6240, 5820}},
+        {"Picture2", Qt::yellow, {2272, 9622, 2626, 2144}},
+    };
+    DriveCopy drive;
+    for (const Placed& p : std::vector<Placed>(pictures.begin(), pictures.begin() + 3))
+        ASSERT_TRUE(
+            drive.replace(p.name, SolidMetafile(std::int16_t(p.rectangle.width()),
+                                                std::int16_t(p.rectangle.height()), p.colour)));
+    ScheduleContents contents = Contents();
+    for (auto [picture, placed] : {std::pair{&contents.picture1, &pictures[3]},
+                                   std::pair{&contents.picture2, &pictures[4]}}) {
+        QImage solid(198, 189, QImage::Format_RGB32);
+        solid.fill(placed->colour);
+        *picture = Picture(solid);
+    }
+    PrintedSchedule job;
+    ASSERT_TRUE(job.print(contents).sent);
+    const QImage drawing = RenderPdfDrawing(job.pdf, kDrawingDpi);
+    ASSERT_FALSE(drawing.isNull());
+    for (const Placed& p : pictures) {
+        SCOPED_TRACE(p.name);
+        const QRectF found = ColourBounds(drawing, kDrawingDpi, p.colour);
+        EXPECT_NEAR(found.left(), p.rectangle.left(), kDrawingTolerance);
+        EXPECT_NEAR(found.top(), p.rectangle.top(), kDrawingTolerance);
+        EXPECT_NEAR(found.right(), p.rectangle.right(), kDrawingTolerance);
+        EXPECT_NEAR(found.bottom(), p.rectangle.bottom(), kDrawingTolerance);
+    }
+}
+
+// What the page cannot show: the order of the drawing, the typeface names asked for, the colour
+// codes and which pictures were handed over as vector drawing.
+TEST(PrintSchedule, DrawsPicturesHeadingsCanvasesAndFooterInTheDesignsOrder) {
     ScheduleJob job;
     ASSERT_TRUE(job.print().sent);
-
     const QString arial = "Arial", sans = "MS Sans Serif";
+    struct Drawn {
+        Kind kind;
+        QString text = {};
+        QString font = {};
+        float size = 0;
+    };
     const QString footer = GeneralDateText(job.clock.now()) + " - Page 1 ";
-    const std::vector<Expected> expected = {
-        {Kind::Picture, 615, 585, 1215, 14730},
-        {Kind::Picture, 1912, 1972, 9450, 286},
-        {Kind::Picture, 9908, 652, 1417, 1237},
-        {Kind::Picture, 4958, 3202, 6240, 5820},
-        {Kind::Picture, 2272, 9622, 2626, 2144},
-        {Kind::Text, 2302, 12322, 0, 0, "Schedule:", arial, 15},
-        {Kind::Text, 6758, 14092, 0, 0, "Rated", arial, 15},
-        {Kind::Text, 2265, 2595, 0, 0, "The Keeper of the Northern Light", arial, 21},
-        {Kind::Text, 7778, 13718, 0, 0, "PG13", sans, 48.75f},
-        {Kind::Text, 1988, 998, 0, 0, "Sunday Movie", sans, 36},
-        {Kind::Text, 2272, 12712, 0, 0, "16:00", sans, 8.25f},
-        {Kind::Text, 2272, 12893.5f, 0, 0, "18:00", sans, 8.25f},
-        {Kind::Text, 2272, 13075, 0, 0, "20:00", sans, 8.25f},
-        {Kind::Picture, 2242, 3218, 2370, 5894},
-        {Kind::Picture, 4988, 9622, 6180, 3150},
-        {Kind::Text, 567, 14500, 0, 0, footer, sans, 10},
-        {Kind::EndDocument, 0, 0},
+    const std::vector<Drawn> expected = {
+        {Kind::Picture},
+        {Kind::Picture},
+        {Kind::Picture},
+        {Kind::Picture},
+        {Kind::Picture},
+        {Kind::Text, "Schedule:", arial, 15},
+        {Kind::Text, "Rated", arial, 15},
+        {Kind::Text, "The Keeper of the Northern Light", arial, 21},
+        {Kind::Text, "PG13", sans, 48.75f},
+        {Kind::Text, "Sunday Movie", sans, 36},
+        {Kind::Text, "16:00", sans, 8.25f},
+        {Kind::Text, "18:00", sans, 8.25f},
+        {Kind::Text, "20:00", sans, 8.25f},
+        {Kind::Picture},
+        {Kind::Picture},
+        {Kind::Text, footer, sans, 10},
+        {Kind::EndDocument},
     };
     std::vector<Operation> placed;
     for (const Operation& op : job.page) {
@@ -139,16 +305,10 @@ TEST(PrintSchedule, PlacesEveryElementOfThePage) {
     }
     ASSERT_EQ(placed.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Expected& e = expected[i];
+        const Drawn& e = expected[i];
         const Operation& op = placed[i];
-        SCOPED_TRACE(Describe(op));
+        SCOPED_TRACE(i);
         EXPECT_EQ(op.kind, e.kind);
-        if (e.kind == Kind::EndDocument)
-            continue;
-        EXPECT_FLOAT_EQ(op.x, e.x);
-        EXPECT_FLOAT_EQ(op.y, e.y);
-        EXPECT_EQ(op.width, e.width);
-        EXPECT_EQ(op.height, e.height);
         if (e.kind == Kind::Text) {
             EXPECT_EQ(op.text, e.text);
             EXPECT_EQ(op.fontName, e.font);
@@ -156,12 +316,39 @@ TEST(PrintSchedule, PlacesEveryElementOfThePage) {
             EXPECT_EQ(op.color, WindowTextColor);
         }
     }
-    // The decorative metafiles and the canvases stay vector drawing; the form's pictures are
-    // bitmaps.
     const std::vector<bool> vector = {true, true, true, false, false, true, true};
     const auto pictures = job.drawn(Kind::Picture);
     for (std::size_t i = 0; i < pictures.size(); ++i)
         EXPECT_EQ(pictures[i].vectorPicture, vector[i]) << "picture " << i + 1;
+}
+
+TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
+    PrintedSchedule job;
+    const ScheduleContents contents = Contents();
+    ASSERT_TRUE(job.print(contents).sent);
+    const PdfTexts page = ReadPdfTexts(job.pdf);
+    const QString descriptions[] = {contents.description1, contents.description2};
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k + 1);
+        const CanvasPlace& canvas = kCanvases[k];
+        const std::vector<PdfText> lines = RunsOn(page, canvas.rectangle);
+        ASSERT_FALSE(lines.empty());
+        // The first line lies 25 below the canvas's top.
+        ExpectTextAt(lines.front(), canvas.rectangle.left(), canvas.rectangle.top() + 25,
+                     "Courier New", canvas.fontSize, kCanvasTolerance);
+        QString drawn;
+        double right = 0;
+        for (const PdfText& line : lines) {
+            EXPECT_NEAR(line.left * kTwipsPerPoint, canvas.rectangle.left(), kCanvasTolerance);
+            ExpectSetIn(line, "Courier New", canvas.fontSize);
+            right = std::max(right, (line.left + line.width) * kTwipsPerPoint);
+            drawn += line.text;
+        }
+        EXPECT_EQ(WithoutBlanks(drawn), WithoutBlanks(PrepareParagraphText(descriptions[k])));
+        // Justified lines reach the canvas's right edge, short of one character cell at most.
+        EXPECT_LE(right, canvas.rectangle.right() + kCanvasTolerance);
+        EXPECT_GE(right, canvas.rectangle.right() - 130);
+    }
 }
 
 TEST(PrintSchedule, SetsEachDescriptionOnItsOwnCanvas) {
@@ -202,7 +389,21 @@ TEST(PrintSchedule, LongDescriptionIsCutAtItsCanvasAndThePageGoesOn) {
     EXPECT_LE(canvasTexts.back().y, 5894);
     EXPECT_LT(canvasTexts.size(), std::size_t(contents.description1.size()) / 2);
     EXPECT_EQ(job.drawn(Kind::Picture).size(), 7u);
-    EXPECT_EQ(job.drawn(Kind::Text).back().y, 14500);
+
+    // On the page: the last line of the column starts inside its canvas, and the page below it
+    // is untouched.
+    PrintedSchedule printed;
+    ASSERT_TRUE(printed.print(contents).sent);
+    const PdfTexts page = ReadPdfTexts(printed.pdf);
+    const std::vector<PdfText> lines = RunsOn(page, kCanvases[0].rectangle);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LE(lines.back().top * kTwipsPerPoint, kCanvases[0].rectangle.bottom());
+    const PdfText* footer = page.find(GeneralDateText(printed.clock.now()) + " - Page 1 ");
+    ASSERT_NE(footer, nullptr);
+    ExpectTextAt(*footer, 567, 14500, "MS Sans Serif", 10);
+    const PdfText* schedule = page.find("Schedule:");
+    ASSERT_NE(schedule, nullptr);
+    ExpectTextAt(*schedule, 2302, 12322, "Arial", 15);
 }
 
 TEST(PrintSchedule, EmptyContentsPrintTheHeadingsAndNoShowTimes) {
@@ -248,26 +449,6 @@ TEST(PrintSchedule, EndsWithOneMessageArrowPointerAndNothingLeftLoaded) {
     EXPECT_EQ(job.textForm.HighestTextArea(), 0);
     EXPECT_FALSE(job.textForm.IsLoaded());
 }
-
-// Points QUILLSET_DRIVE_C at a copy of the demo pictures for as long as it lives.
-class DriveCopy {
-public:
-    DriveCopy() : previous_(qgetenv("QUILLSET_DRIVE_C")) {
-        const QDir source(QString::fromLocal8Bit(previous_) + "/QSET_DEMOS/FORMATED TEXT");
-        pictures_ = drive_.path() + "/QSET_DEMOS/FORMATED TEXT";
-        QDir().mkpath(pictures_);
-        for (const QString& name : source.entryList(QDir::Files))
-            QFile::copy(source.filePath(name), pictures_ + "/" + name);
-        qputenv("QUILLSET_DRIVE_C", drive_.path().toLocal8Bit());
-    }
-    ~DriveCopy() { qputenv("QUILLSET_DRIVE_C", previous_); }
-    QString picture(const QString& name) const { return pictures_ + "/" + name; }
-
-private:
-    QByteArray previous_;
-    QTemporaryDir drive_;
-    QString pictures_;
-};
 
 TEST(PrintSchedule, MissingOrDamagedPictureFilePrintsNothingAndSaysNothing) {
     struct Case {
@@ -315,4 +496,4 @@ TEST(PrintSchedule, JobAfterAFailedOneStartsAfresh) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -2,17 +2,18 @@
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
 #include "tests/print/FrameServices.h"
+#include "tests/print/PdfWords.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 using Kind = RecordingSurface::Kind;
-using test::FrameServices;
 
 const Module1 kStrings{"Robert Miller", "4352 Hillstreets, Toronto CA", "Susan Clarke"};
 const QStringList kFormItems = {"$10.00 - Delivery to Canada", "$15.00 - Delivery to Mexico",
@@ -25,78 +26,182 @@ QStringList manyItems(int count) {
     return items;
 }
 
-std::vector<RecordingSurface::Operation> costLines(const RecordingSurface& page) {
-    std::vector<RecordingSurface::Operation> lines;
-    for (const auto& text : page.texts())
-        if (text.x == 570)
-            lines.push_back(text);
-    return lines;
+// Where the page puts things is read back from the PDF the real page writes, and compared with
+// the letter's design in twips; within a few twips, the rounding of the PDF's numbers.
+constexpr double kTextTolerance = 5;
+// Pictures and the rule are read from the page drawn at 288 dpi, 5 twips a pixel.
+constexpr int kDrawingDpi = 288;
+constexpr double kDrawingTolerance = 8;
+
+const QColor kTeal(0, 128, 128);
+const QColor kBlack(Qt::black); // the window-text colour prints black, as plain black does
+
+// One text element of the letter as the design places it.
+struct LetterText {
+    QString text; // empty: the web address, whose text is the program's own
+    float x, y;
+    OleColor color;
+    QColor printed;
+    const char* face;
+    float size;
+};
+
+std::vector<LetterText> LetterTexts(const QDate& today) {
+    const OleColor window = WindowTextColor;
+    return {
+        {"World Express Delivery Inc.", 2265, 765, 0x808000, kTeal, "Arial", 24},
+        {"3254 Hillwood Lane", 2265, 1500, window, kBlack, "Arial", 8.25f},
+        {"Dallas TX", 11235, 1500, window, kBlack, "Arial", 8.25f},
+        {"Phone: (481) 453-5454", 2265, 1785, window, kBlack, "Arial", 8.25f},
+        {"", 9975, 1770, window, kBlack, "Arial", 8.25f},
+        {"Dear Sirs.", 585, 3855, window, kBlack, "Arial", 9.75f},
+        {"Sincerely", 8805, 12255, window, kBlack, "Arial", 8.25f},
+        {"We deliver while you're resting...", 8805, 13425, 0, kBlack, "Arial", 9.75f},
+        {"This are the prices that you requested about our shiping services:", 555, 4155, window,
+         kBlack, "Arial", 9.75f},
+        {LongDateText(today), 8505, 2625, window, kBlack, "MS Sans Serif", 8.25f},
+        {"Robert Miller", 585, 3135, window, kBlack, "MS Sans Serif", 8.25f},
+        {"4352 Hillstreets, Toronto CA", 585, 3465, window, kBlack, "MS Sans Serif", 8.25f},
+        {"Susan Clarke", 8805, 13095, window, kBlack, "MS Sans Serif", 8.25f},
+    };
+}
+
+// The letter printed by the real page into a PDF file.
+struct PrintedLetter {
+    QTemporaryDir folder;
+    QString pdf = folder.filePath("letter.pdf");
+    FrameServices f;
+
+    PrintedLetter() {
+        f.services.openPage = [this] {
+            return std::make_shared<PrinterPage>(MakePageSink({{}, pdf, false}, "QUOTATION"),
+                                                 "QUOTATION");
+        };
+    }
+    PrintJobResult print(const QStringList& items) {
+        return PrintQuotation(f.services, kStrings, CostItemList(items));
+    }
+};
+
+// Points QUILLSET_DRIVE_C at a folder holding the letter's three picture files, for as long as
+// it lives.
+class LetterPictures {
+public:
+    explicit LetterPictures(const std::vector<std::pair<QString, QByteArray>>& files)
+        : previous_(qgetenv("QUILLSET_DRIVE_C")) {
+        const QString folder = drive_.path() + "/QSET_DEMOS/QUOTATION/";
+        QDir().mkpath(folder);
+        for (const auto& [name, bytes] : files) {
+            QFile file(folder + name);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(bytes);
+        }
+        qputenv("QUILLSET_DRIVE_C", drive_.path().toLocal8Bit());
+    }
+    ~LetterPictures() { qputenv("QUILLSET_DRIVE_C", previous_); }
+
+private:
+    QByteArray previous_;
+    QTemporaryDir drive_;
+};
+
+void ExpectTextAt(const PdfText& run, double x, double y, const QColor& colour, const char* face,
+                  double size) {
+    EXPECT_NEAR(run.left * kTwipsPerPoint, x, kTextTolerance);
+    EXPECT_NEAR(run.top * kTwipsPerPoint, y, kTextTolerance);
+    EXPECT_EQ(run.color, colour);
+    EXPECT_EQ(run.family, PrintedFamily(face));
+    EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
 }
 
 TEST(PrintQuotation, TheThirteenTextElementsStandWhereTheLetterPutsThem) {
+    PrintedLetter letter;
+    ASSERT_TRUE(letter.print(kFormItems).sent);
+    const PdfTexts page = ReadPdfTexts(letter.pdf);
+    ASSERT_EQ(page.pages, 1);
+    for (const LetterText& e : LetterTexts(letter.f.clock.now().date())) {
+        SCOPED_TRACE(e.text.isEmpty() ? "the web address" : e.text.toStdString());
+        const PdfText* run =
+            e.text.isEmpty() ? page.at(e.x, e.y, kTextTolerance) : page.find(e.text);
+        ASSERT_NE(run, nullptr);
+        EXPECT_FALSE(run->text.isEmpty());
+        ExpectTextAt(*run, e.x, e.y, e.printed, e.face, e.size);
+    }
+    EXPECT_TRUE(PdfBitmapSizes(letter.pdf).empty())
+        << "the letterhead pictures stay vector drawing";
+}
+
+// What the page cannot show: the order of the drawing, the typeface names asked for and the
+// colour codes (the window-text colour and black print alike).
+TEST(PrintQuotation, DrawsRuleThenPicturesThenTheTextsInTheLettersOrder) {
     FrameServices f;
     ASSERT_TRUE(PrintQuotation(f.services, kStrings, CostItemList(kFormItems)).sent);
-    struct Element {
-        QString text;
-        float x, y;
-        OleColor color;
-        const char* face;
-        float size;
-    };
-    const QString date = LongDateText(f.clock.now().date());
-    const std::vector<Element> expected = {
-        {"World Express Delivery Inc.", 2265, 765, 0x808000, "Arial", 24},
-        {"3254 Hillwood Lane", 2265, 1500, WindowTextColor, "Arial", 8.25f},
-        {"Dallas TX", 11235, 1500, WindowTextColor, "Arial", 8.25f},
-        {"Phone: (481) 453-5454", 2265, 1785, WindowTextColor, "Arial", 8.25f},
-        {"", 9975, 1770, WindowTextColor, "Arial", 8.25f}, // the web address, any text
-        {"Dear Sirs.", 585, 3855, WindowTextColor, "Arial", 9.75f},
-        {"Sincerely", 8805, 12255, WindowTextColor, "Arial", 8.25f},
-        {"We deliver while you're resting...", 8805, 13425, 0, "Arial", 9.75f},
-        {"This are the prices that you requested about our shiping services:", 555, 4155,
-         WindowTextColor, "Arial", 9.75f},
-        {date, 8505, 2625, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"Robert Miller", 585, 3135, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"4352 Hillstreets, Toronto CA", 585, 3465, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"Susan Clarke", 8805, 13095, WindowTextColor, "MS Sans Serif", 8.25f},
-    };
-    const auto texts = f.lastPage().texts();
-    ASSERT_GE(texts.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Element& e = expected[i];
+    std::vector<Kind> kinds;
+    std::vector<RecordingSurface::Operation> texts;
+    for (const auto& op : f.lastPage().operations()) {
+        if (op.kind == Kind::Line || op.kind == Kind::Picture || op.kind == Kind::Text)
+            kinds.push_back(op.kind);
+        if (op.kind == Kind::Text)
+            texts.push_back(op);
+        if (op.kind == Kind::Line) {
+            EXPECT_EQ(op.color, WindowTextColor);
+        }
+        if (op.kind == Kind::Picture) {
+            EXPECT_TRUE(op.vectorPicture);
+        }
+    }
+    const auto elements = LetterTexts(f.clock.now().date());
+    ASSERT_GE(kinds.size(), 4 + elements.size());
+    EXPECT_EQ(std::vector<Kind>(kinds.begin(), kinds.begin() + 4),
+              std::vector<Kind>({Kind::Line, Kind::Picture, Kind::Picture, Kind::Picture}));
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const LetterText& e = elements[i];
         if (!e.text.isEmpty()) {
             EXPECT_EQ(texts[i].text, e.text) << i;
-        } else {
-            EXPECT_FALSE(texts[i].text.isEmpty()) << i;
         }
-        EXPECT_EQ(texts[i].x, e.x) << i;
-        EXPECT_EQ(texts[i].y, e.y) << i;
         EXPECT_EQ(texts[i].color, e.color) << i;
         EXPECT_EQ(texts[i].fontName, e.face) << i;
         EXPECT_FLOAT_EQ(texts[i].fontSize, e.size) << i;
     }
 }
 
-TEST(PrintQuotation, RuleAndPicturesComeFirstAtTheirRectangles) {
-    FrameServices f;
-    ASSERT_TRUE(PrintQuotation(f.services, kStrings, CostItemList(kFormItems)).sent);
-    std::vector<RecordingSurface::Operation> drawn;
-    for (const auto& op : f.lastPage().operations())
-        if (op.kind == Kind::Line || op.kind == Kind::Picture)
-            drawn.push_back(op);
-    ASSERT_EQ(drawn.size(), 4u);
-    EXPECT_EQ(drawn[0].kind, Kind::Line);
-    EXPECT_EQ(QRectF(QPointF(drawn[0].x, drawn[0].y), QPointF(drawn[0].x2, drawn[0].y2)),
-              QRectF(QPointF(8520, 13042), QPointF(11910, 13042)));
-    EXPECT_EQ(drawn[0].color, WindowTextColor);
-    const QRect rectangles[] = {
-        {577, 570, 1515, 1695}, {2265, 1315, 9615, 100}, {585, 2260, 3405, 100}};
-    for (int k = 0; k < 3; ++k) {
-        const auto& picture = drawn[std::size_t(k) + 1];
-        EXPECT_EQ(QRect(int(picture.x), int(picture.y), picture.width, picture.height),
-                  rectangles[k]);
-        EXPECT_TRUE(picture.vectorPicture) << k;
+// Each picture file is a block of its own colour here, so the page shows exactly the rectangle
+// each is scaled into; the text is left out of the drawing, so black is the signature rule.
+TEST(PrintQuotation, RuleAndPicturesStandAtTheirRectanglesOnThePage) {
+    struct Placed {
+        const char* file;
+        QColor colour;
+        QRectF rectangle;
+    };
+    const std::vector<Placed> pictures = {
+        {"GLOBE.WMF", Qt::red, {577, 570, 1515, 1695}},
+        {"LINE.WMF", Qt::green, {2265, 1315, 9615, 100}},
+        {"LINE2.WMF", Qt::blue, {585, 2260, 3405, 100}},
+    };
+    std::vector<std::pair<QString, QByteArray>> files;
+    for (const Placed& p : pictures)
+        files.emplace_back(p.file, SolidMetafile(std::int16_t(p.rectangle.width()),
+                                                 std::int16_t(p.rectangle.height()), p.colour));
+    LetterPictures drive(files);
+    PrintedLetter letter;
+    ASSERT_TRUE(letter.print(kFormItems).sent);
+    const QImage drawing = RenderPdfDrawing(letter.pdf, kDrawingDpi);
+    ASSERT_FALSE(drawing.isNull());
+
+    for (const Placed& p : pictures) {
+        const QRectF found = ColourBounds(drawing, kDrawingDpi, p.colour);
+        SCOPED_TRACE(p.file);
+        EXPECT_NEAR(found.left(), p.rectangle.left(), kDrawingTolerance);
+        EXPECT_NEAR(found.top(), p.rectangle.top(), kDrawingTolerance);
+        EXPECT_NEAR(found.right(), p.rectangle.right(), kDrawingTolerance);
+        EXPECT_NEAR(found.bottom(), p.rectangle.bottom(), kDrawingTolerance);
     }
+    // The rule from (8520, 13042) to (11910, 13042), one thin pen wide.
+    const QRectF rule = ColourBounds(drawing, kDrawingDpi, kBlack);
+    EXPECT_NEAR(rule.left(), 8520, kDrawingTolerance);
+    EXPECT_NEAR(rule.right(), 11910, kDrawingTolerance);
+    EXPECT_NEAR(rule.center().y(), 13042, kDrawingTolerance);
+    EXPECT_LE(rule.height(), 20);
 }
 
 TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) {
@@ -106,62 +211,67 @@ TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) 
     };
     for (const Case& c : {Case{0, {}}, Case{3, {{0, 4508}, {1, 4689.5f}, {2, 4871}}},
                           Case{44, {{0, 4508}, {42, 12131}, {43, 12312.5f}}}}) {
-        FrameServices f;
+        SCOPED_TRACE(c.items);
         const QStringList items = c.items == 3 ? kFormItems : manyItems(c.items);
-        ASSERT_TRUE(PrintQuotation(f.services, kStrings, CostItemList(items)).sent);
-        const auto lines = costLines(f.lastPage());
-        ASSERT_EQ(lines.size(), std::size_t(c.items));
+        PrintedLetter letter;
+        ASSERT_TRUE(letter.print(items).sent);
+        const PdfTexts page = ReadPdfTexts(letter.pdf);
+        const auto printed =
+            std::count_if(page.runs.begin(), page.runs.end(),
+                          [&](const auto& run) { return items.contains(run.text); });
+        EXPECT_EQ(printed, c.items);
         for (const auto& [index, y] : c.linesAt) {
-            EXPECT_EQ(lines[std::size_t(index)].text, items[index]);
-            EXPECT_FLOAT_EQ(lines[std::size_t(index)].y, y) << c.items << " items, #" << index;
-            EXPECT_EQ(lines[std::size_t(index)].fontName, "MS Sans Serif");
-            EXPECT_FLOAT_EQ(lines[std::size_t(index)].fontSize, 8.25f);
-            EXPECT_EQ(lines[std::size_t(index)].color, WindowTextColor);
+            SCOPED_TRACE(items[index].toStdString());
+            const PdfText* line = page.find(items[index]);
+            ASSERT_NE(line, nullptr);
+            ExpectTextAt(*line, 570, y, kBlack, "MS Sans Serif", 8.25);
         }
         if (c.items == 44) {
-            EXPECT_GT(lines[43].y, 12255) << "the 44th line stands below \"Sincerely\"";
+            EXPECT_GT(page.find(items[43])->top, page.find("Sincerely")->top)
+                << "the 44th line stands below \"Sincerely\"";
         }
         // Whatever the list, one page and the same footer.
-        const auto footer = f.lastPage().texts().back();
-        EXPECT_EQ(footer.text, GeneralDateText(f.clock.now()) + " - Page 1 ");
-        EXPECT_FLOAT_EQ(footer.y, 15045);
-        EXPECT_FLOAT_EQ(footer.x, 567);
-        EXPECT_EQ(footer.fontName, "MS Sans Serif");
+        EXPECT_EQ(page.pages, 1);
+        const PdfText* footer = page.find(GeneralDateText(letter.f.clock.now()) + " - Page 1 ");
+        ASSERT_NE(footer, nullptr);
+        ExpectTextAt(*footer, 567, 15045, kBlack, "MS Sans Serif", 10);
+
+        FrameServices recorded;
+        ASSERT_TRUE(PrintQuotation(recorded.services, kStrings, CostItemList(items)).sent);
         int ends = 0;
-        for (const auto& op : f.lastPage().operations())
+        for (const auto& op : recorded.lastPage().operations())
             ends += op.kind == Kind::EndDocument;
         EXPECT_EQ(ends, 1);
+        EXPECT_EQ(recorded.lastPage().texts().back().fontName, "MS Sans Serif");
     }
 }
 
 // Without the logo file the job prints nothing at all: no PDF, no message, the arrow back.
 TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
-    QTemporaryDir driveC;
     const QString source =
         QString::fromUtf8(qgetenv("QUILLSET_DRIVE_C")) + "/QSET_DEMOS/QUOTATION/";
-    ASSERT_TRUE(QDir(driveC.path()).mkpath("QSET_DEMOS/QUOTATION"));
-    for (const char* kept : {"LINE.WMF", "LINE2.WMF"})
-        ASSERT_TRUE(QFile::copy(source + kept, driveC.path() + "/QSET_DEMOS/QUOTATION/" + kept));
-    const QByteArray savedDriveC = qgetenv("QUILLSET_DRIVE_C");
-    qputenv("QUILLSET_DRIVE_C", driveC.path().toUtf8());
-
-    QTemporaryDir out;
-    const QString pdf = out.filePath("letter.pdf");
-    FrameServices f;
-    f.services.openPage = [&] {
-        return std::make_shared<PrinterPage>(MakePageSink({{}, pdf, false}, "QUOTATION"),
-                                             "QUOTATION");
-    };
-    const PrintJobResult result = PrintQuotation(f.services, kStrings, CostItemList(kFormItems));
-    qputenv("QUILLSET_DRIVE_C", savedDriveC);
+    std::vector<std::pair<QString, QByteArray>> kept;
+    for (const char* name : {"LINE.WMF", "LINE2.WMF"}) {
+        QFile file(source + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        kept.emplace_back(name, file.readAll());
+    }
+    PrintJobResult result;
+    PrintedLetter letter;
+    {
+        LetterPictures drive(kept);
+        result = letter.print(kFormItems);
+    }
+    const FrameServices& f = letter.f;
 
     EXPECT_FALSE(result.sent);
     EXPECT_TRUE(result.failure.contains("GLOBE.WMF")) << result.failure.toStdString();
-    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(
+        QDir(letter.folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(f.dialogs.messages().empty());
     EXPECT_EQ(f.pointer.shape(), PointerShape::Arrow);
     EXPECT_EQ(f.pictures.HighestDocImg(), 0);
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test
