@@ -5,7 +5,7 @@ find_package(GTest)
 function(quillset_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_main GTest::gtest GTest::gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_support GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"

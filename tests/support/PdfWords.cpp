@@ -1,36 +1,26 @@
-#pragma once
+#include "tests/support/PdfWords.h"
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QString>
-#include <vector>
 
 namespace quillset::test {
+namespace {
 
-// One word of a PDF page as poppler's pdftotext -bbox reports it, in points from the top-left.
-struct PdfWord {
-    QString text;
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-};
-
-struct PdfPage {
-    double width = 0, height = 0;
-    std::vector<PdfWord> words;
-    const PdfWord* find(const QString& text, int occurrence = 0) const {
-        for (const PdfWord& word : words)
-            if (word.text == text && occurrence-- == 0)
-                return &word;
-        return nullptr;
-    }
-};
-
-inline QString unescapeHtml(QString text) {
+QString UnescapeHtml(QString text) {
     text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&#39;", "'");
     return text.replace("&amp;", "&");
 }
 
-// The first page of a PDF file; an empty page when pdftotext cannot read it.
-inline PdfPage ReadPdfPage(const QString& path) {
+} // namespace
+
+const PdfWord* PdfPage::find(const QString& text, int occurrence) const {
+    for (const PdfWord& word : words)
+        if (word.text == text && occurrence-- == 0)
+            return &word;
+    return nullptr;
+}
+
+PdfPage ReadPdfPage(const QString& path) {
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-bbox", path, "-"});
     pdftotext.waitForFinished(30000);
@@ -46,7 +36,7 @@ inline PdfPage ReadPdfPage(const QString& path) {
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
-        page.words.push_back({unescapeHtml(m.captured(5)), m.captured(1).toDouble(),
+        page.words.push_back({UnescapeHtml(m.captured(5)), m.captured(1).toDouble(),
                               m.captured(2).toDouble(), m.captured(3).toDouble(),
                               m.captured(4).toDouble()});
     }
