@@ -15,7 +15,7 @@
 
 #include <sstream>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 using Kind = RecordingSurface::Kind;
@@ -315,4 +315,4 @@ TEST(PrintSchedule, JobAfterAFailedOneStartsAfresh) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

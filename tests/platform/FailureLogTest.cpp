@@ -1,4 +1,5 @@
 #include "platform/FailureLog.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -6,17 +7,10 @@
 #include <sstream>
 #include <stdlib.h>
 
-using namespace quillset;
 namespace fs = std::filesystem;
 
+namespace quillset::test {
 namespace {
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class FailureLogTest : public ::testing::Test {
 protected:
@@ -33,7 +27,7 @@ protected:
 TEST_F(FailureLogTest, OneLinePerFailureWithEveryField) {
     LogFailure({"movie", "schedule", "print", "the disk is full"});
     LogFailure({"movie", "schedule", "picture", "IMAGE1.WMF is a FIFO"});
-    const std::string log = contents(logFile());
+    const std::string log = ReadAll(logFile());
     EXPECT_NE(log.find(" movie schedule print: the disk is full\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" movie schedule picture: IMAGE1.WMF is a FIFO\n"), std::string::npos);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
@@ -41,7 +35,7 @@ TEST_F(FailureLogTest, OneLinePerFailureWithEveryField) {
 
 TEST_F(FailureLogTest, LineBreaksInAReasonCannotForgeEntries) {
     LogFailure({"movie", "x", "print", "bad\n2026-01-01 movie forged print: ok"});
-    const std::string log = contents(logFile());
+    const std::string log = ReadAll(logFile());
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 }
 
@@ -61,7 +55,7 @@ TEST_F(FailureLogTest, ALinkAtTheLogsNameIsNotFollowed) {
     std::ofstream(victim) << "keep";
     fs::create_symlink(victim, logFile());
     LogFailure({"movie", "schedule", "print", "reason"});
-    EXPECT_EQ(contents(victim), "keep");
+    EXPECT_EQ(ReadAll(victim), "keep");
 }
 
 TEST(FailureLogFolder, FallsBackToTheHomeStateFolder) {
@@ -82,3 +76,4 @@ TEST(FailureLogFolder, FallsBackToTheHomeStateFolder) {
     }
     ::unsetenv("XDG_STATE_HOME");
 }
+} // namespace quillset::test

@@ -1,15 +1,14 @@
 #include "platform/PlaceableMetafile.h"
 #include "tests/platform/MetafileBytes.h"
-#include "tests/platform/TestFiles.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/Files.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 #include <random>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using namespace test;
 
 struct DemoMetafile {
     const char* file;
@@ -87,4 +86,4 @@ TEST(PlaceableMetafile, DeletedObjectsFreeTheirSlotForTheNextOne) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

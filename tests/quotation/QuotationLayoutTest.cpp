@@ -1,18 +1,17 @@
 #include "platform/DateText.h"
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
-#include "tests/print/FrameServices.h"
+#include "tests/support/FrameServices.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 using Kind = RecordingSurface::Kind;
-using test::FrameServices;
 
 const Module1 kStrings{"Robert Miller", "4352 Hillstreets, Toronto CA", "Susan Clarke"};
 const QStringList kFormItems = {"$10.00 - Delivery to Canada", "$15.00 - Delivery to Mexico",
@@ -164,4 +163,4 @@ TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

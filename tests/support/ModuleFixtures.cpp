@@ -21,16 +21,31 @@ void WriteMarkedProgram(const fs::path& folder, const std::string& version) {
     WriteModuleProgram(folder, version, std::string("$") + kMarkerVariable);
 }
 
-void WriteModuleFiles(const fs::path& folder, const std::string& version) {
-    WriteFile(folder / "README.TXT", "version " + version + "\n");
-    fs::create_directories(folder / "DATA");
-    std::string table(50'000, '\0');
-    std::uint32_t state = 12345;
-    for (char& ch : table) {
+std::string IncompressibleBytes(std::size_t size, std::uint32_t seed) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = seed;
+    for (char& ch : bytes) {
         state = state * 1103515245u + 12345u;
         ch = char(state >> 24);
     }
-    WriteFile(folder / "DATA" / "TABLE.DAT", table);
+    return bytes;
+}
+
+void WriteModuleFiles(const fs::path& folder, const std::string& version) {
+    WriteFile(folder / "README.TXT", "version " + version + "\n");
+    fs::create_directories(folder / "DATA");
+    WriteFile(folder / "DATA" / "TABLE.DAT", IncompressibleBytes(50'000, 12345));
+}
+
+bool DamageEntryData(const fs::path& archive, const std::string& entry, std::size_t from,
+                     std::size_t to) {
+    std::string bytes = ReadAll(archive);
+    const std::size_t at = bytes.find(entry);
+    if (at == std::string::npos)
+        return false;
+    for (std::size_t i = at + from; i < at + to && i < bytes.size(); ++i)
+        bytes[i] = char(bytes[i] ^ 0x5a);
+    return WriteFile(archive, bytes);
 }
 
 std::string DescribeEntry(const fs::path& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -20,10 +22,19 @@ void WriteModuleProgram(const std::filesystem::path& folder, const std::string& 
 // module so that a full module disk does not hide a start.
 void WriteMarkedProgram(const std::filesystem::path& folder, const std::string& version);
 
+// `size` bytes that do not compress, the same for the same `seed`: entries whose transfer and
+// unpack take a while, and archives large enough to be cut half-way.
+std::string IncompressibleBytes(std::size_t size, std::uint32_t seed);
+
 // The files of a new module version beside its program: README.TXT naming `version` and
 // DATA/TABLE.DAT, 50,000 incompressible bytes, so that the archive is large enough to be cut
 // half-way and the entry fills most of it.
 void WriteModuleFiles(const std::filesystem::path& folder, const std::string& version);
+
+// Flips the bytes `from` to `to` past where `entry` is named in `archive`: inside the entry's
+// compressed data when the name is its local header's. False when the name is not there.
+bool DamageEntryData(const std::filesystem::path& archive, const std::string& entry,
+                     std::size_t from, std::size_t to);
 
 // What a module folder holds, path by path: a file's kind, executable bit, size and a digest of
 // its bytes, a link's target, or a folder. Two versions of a module compare as snapshots.

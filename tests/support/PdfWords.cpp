@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <gtest/gtest.h>
 
 namespace quillset::test {
 namespace {
@@ -23,7 +24,7 @@ const PdfWord* PdfPage::find(const QString& text, int occurrence) const {
 PdfPage ReadPdfPage(const QString& path) {
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-bbox", path, "-"});
-    pdftotext.waitForFinished(30000);
+    EXPECT_TRUE(pdftotext.waitForFinished(30000)) << "pdftotext " << path.toStdString();
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     PdfPage page;
     static const QRegularExpression pageSize(

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 struct ItemCase {
@@ -57,4 +57,4 @@ TEST(VersionFile, ReadsOnlyTheHeadOfAHugeFile) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test
