@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <atomic>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -85,24 +87,17 @@ QString Device(const QString& folder, const char* name, unsigned minor, std::str
     return QStringLiteral("/dev/") + name;
 }
 
-// A small tmpfs, mounted for one row and detached afterwards.
-struct Mounts {
-    std::vector<std::string> points;
-    ~Mounts() {
-        for (const std::string& point : points)
-            ::umount2(point.c_str(), MNT_DETACH);
-    }
-    bool mount(const QString& folder, const char* options, std::string& why) {
-        QDir().mkpath(folder);
-        const std::string point = folder.toStdString();
-        if (::mount("tmpfs", point.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options) != 0) {
-            why = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
-            return false;
-        }
-        points.push_back(point);
-        return true;
-    }
-};
+// The small disks of one row, detached afterwards.
+using Mounts = std::vector<std::unique_ptr<SmallDisk>>;
+
+bool MountSmallDisk(Mounts& mounts, const QString& folder, std::size_t bytes, std::string& why) {
+    QDir().mkpath(folder);
+    std::unique_ptr<SmallDisk> disk = SmallDisk::mount(folder.toStdString(), bytes, why);
+    if (!disk)
+        return false;
+    mounts.push_back(std::move(disk));
+    return true;
+}
 
 std::vector<Row> Rows(Mounts& mounts) {
     return {
@@ -118,7 +113,7 @@ std::vector<Row> Rows(Mounts& mounts) {
         {"FullDiskKeepsTheOldFile",
          [&mounts](const QString& folder, std::string& skip) -> QString {
              const QString disk = folder + "/small";
-             if (!mounts.mount(disk, "size=64k,mode=0755", skip))
+             if (!MountSmallDisk(mounts, disk, 64 * 1024, skip))
                  return {};
              const QString path = RegularFile(disk);
              if (!SmallDisk::fillUp((disk + "/filler").toStdString())) {
@@ -164,7 +159,7 @@ std::vector<Row> Rows(Mounts& mounts) {
                  return path;
              }
              // Root writes through permissions: only a read-only file system stops it.
-             if (!mounts.mount(locked, "size=256k,mode=0755", skip))
+             if (!MountSmallDisk(mounts, locked, 256 * 1024, skip))
                  return {};
              const QString path = RegularFile(locked);
              if (::mount(nullptr, locked.toLocal8Bit().constData(), nullptr, MS_REMOUNT | MS_RDONLY,

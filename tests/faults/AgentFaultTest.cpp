@@ -4,6 +4,7 @@
 #include "tests/support/ModuleFixtures.h"
 #include "tests/support/SmallDisk.h"
 
+#include <QThread>
 #include <iostream>
 #include <set>
 

@@ -60,10 +60,11 @@ TEST(MovieProgram, PrintsTheDefaultScheduleToPdf) {
           Placed{"16:00", 2272, 12712}, Placed{"18:00", 2272, 12893.5},
           Placed{"20:00", 2272, 13075}, Placed{"Rated", 6758, 14092}, Placed{"PG13", 7778, 13718},
           Placed{"A", 2242, 3218 + 25}, Placed{"Filmed", 4988, 9622 + 25}}) {
-        const auto found = std::find_if(page.words.begin(), page.words.end(), [&](const Word& w) {
-            return w.text == QLatin1String(p.word) && std::abs(w.x - p.x / 20) < 1 &&
-                   std::abs(w.y - p.y / 20) < 1;
-        });
+        const auto found =
+            std::find_if(page.words.begin(), page.words.end(), [&](const PdfWord& w) {
+                return w.text == QLatin1String(p.word) && std::abs(w.xMin - p.x / 20) < 1 &&
+                       std::abs(w.yMin - p.y / 20) < 1;
+            });
         EXPECT_NE(found, page.words.end()) << p.word << " at " << p.x << "," << p.y;
     }
     EXPECT_TRUE(WordsWithin(page, 567, 14500, 3000, 300).endsWith("- Page 1"));

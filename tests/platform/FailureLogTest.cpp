@@ -52,7 +52,7 @@ TEST_F(FailureLogTest, TheLogStaysBoundedByMovingTheOldHalfAside) {
 TEST_F(FailureLogTest, ALinkAtTheLogsNameIsNotFollowed) {
     fs::create_directories(logFile().parent_path());
     const fs::path victim = fs::path(dir.path().toStdString()) / "victim";
-    std::ofstream(victim) << "keep";
+    WriteFile(victim, "keep");
     fs::create_symlink(victim, logFile());
     LogFailure({"movie", "schedule", "print", "reason"});
     EXPECT_EQ(ReadAll(victim), "keep");

@@ -88,7 +88,8 @@ TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
 
 // The rule's teal band must fill exactly its target, whatever resolution the device reports.
 TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions) {
-    const std::optional<Picture> rule = ReadPlaceableMetafile(ReadAll(Demo("QUOTATION/LINE.WMF")));
+    const std::optional<Picture> rule =
+        ReadPlaceableMetafile(ReadAll(PathText(Demo("QUOTATION/LINE.WMF"))));
     ASSERT_TRUE(rule);
     for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
         QImage image = BlankImage(200, dotsPerMeter);
@@ -109,7 +110,7 @@ TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions)
 // all but its thin outline.
 TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
     const std::optional<Picture> strip =
-        ReadPlaceableMetafile(ReadAll(Demo("FORMATED TEXT/IMAGE1.WMF")));
+        ReadPlaceableMetafile(ReadAll(PathText(Demo("FORMATED TEXT/IMAGE1.WMF"))));
     ASSERT_TRUE(strip);
     // A tenth of a twip's scale: one pixel is ten twips of the page.
     QImage page = BlankImage(1600, 3780);

@@ -1,5 +1,6 @@
 #include "signature/ReleaseCheck.h"
 #include "tests/signature/TestSigner.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -44,7 +45,7 @@ protected:
     // The check as the agent runs it for EDITOR, server version 2.5, with `archive` downloaded.
     std::optional<std::string> check(const std::string& signatureFile, const std::string& archive,
                                      const std::string& publicKey) {
-        std::ofstream(archivePath(), std::ios::binary) << archive;
+        WriteFile(archivePath(), archive);
         return CheckRelease({publicKey, "EDITOR",
                              [this](std::string_view text) {
                                  versionsAsked.emplace_back(text);

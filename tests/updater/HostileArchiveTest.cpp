@@ -2,6 +2,7 @@
 // the module exactly as it was, or installed whole with a program that runs.
 #include "tests/support/AgentEndToEnd.h"
 #include "tests/support/ModuleFixtures.h"
+#include "tests/support/RunTool.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,13 +89,11 @@ protected:
                 object.insert("mode", entry.mode);
             described.append(object);
         }
-        QProcess python;
-        python.start("python3",
-                     {"-c", kZipWriter,
-                      QString::fromStdString((serverFolder() / "EDITOR.ZIP").string()),
-                      QString::fromUtf8(QJsonDocument(described).toJson(QJsonDocument::Compact))});
-        ASSERT_TRUE(python.waitForFinished(30'000));
-        ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        ASSERT_EQ(
+            RunTool("python3",
+                    {"-c", kZipWriter, PathText(serverFolder() / "EDITOR.ZIP"),
+                     QString::fromUtf8(QJsonDocument(described).toJson(QJsonDocument::Compact))}),
+            0);
         WriteFile(serverFolder() / "EDITOR.VER", "2.0");
     }
 };

@@ -1,5 +1,6 @@
 #include "tests/support/AgentEndToEnd.h"
 #include "tests/support/ModuleFixtures.h"
+#include "tests/support/RunTool.h"
 
 namespace quillset::test {
 namespace {
@@ -149,10 +150,7 @@ protected:
         return {};
     }
     static void zipDelete(const fs::path& archive, const char* entry) {
-        QProcess zip;
-        zip.start("zip", {"-q", "-d", QString::fromStdString(archive.string()), entry});
-        ASSERT_TRUE(zip.waitForFinished(10'000));
-        ASSERT_EQ(zip.exitCode(), 0);
+        ASSERT_EQ(RunTool("zip", {"-q", "-d", PathText(archive), entry}), 0);
     }
     // Entry names that zip itself will not write, stored with Python's zipfile.
     static void pythonZip(const fs::path& archive,
@@ -162,10 +160,7 @@ protected:
             script +=
                 QString::fromStdString("z.writestr(" + quoted(name) + ", " + quoted(text) + ")\n");
         script += "z.close()\n";
-        QProcess python;
-        python.start("python3", {"-c", script, QString::fromStdString(archive.string())});
-        ASSERT_TRUE(python.waitForFinished(10'000));
-        ASSERT_EQ(python.exitCode(), 0);
+        ASSERT_EQ(RunTool("python3", {"-c", script, PathText(archive)}), 0);
     }
     static std::string quoted(const std::string& text) {
         std::string out = "'";

@@ -135,8 +135,7 @@ TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"EDITOR.EXE", "README.TXT"}));
-    std::ifstream program(folders.module / "EDITOR.EXE");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(program), {}), "old");
+    EXPECT_EQ(ReadAll(folders.module / "EDITOR.EXE"), "old");
     EXPECT_EQ(RecoverSwap(folders), Recovery::Nothing) << "nothing is left for a second start";
 }
 

@@ -30,8 +30,8 @@ class PublishTool : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(module());
-        std::ofstream(module() / "EDITOR.EXE") << "#!/bin/sh\n";
-        std::ofstream(module() / "NOTES.TXT") << "notes\n";
+        WriteFile(module() / "EDITOR.EXE", "#!/bin/sh\n");
+        WriteFile(module() / "NOTES.TXT", "notes\n");
     }
     fs::path module() const { return fs::path(root.path().toStdString()) / "module"; }
     // A key pair made with openssl for this test: NAME.pem and NAME.pub.pem; the private key.
