@@ -17,6 +17,17 @@ function(quillset_add_test)
     LABELS "${T_LABELS}")
 endfunction()
 
+# quillset_test_agent(target program port)
+# The test executable `target` runs the agent build `program` (AgentEndToEnd in tests/support),
+# whose stored address names a local server on `port`; the engine library is built first.
+function(quillset_test_agent target program port)
+  add_dependencies(${target} ${program} unzip32)
+  target_compile_definitions(${target} PRIVATE
+    TLUPDATER_E2E_PROGRAM="$<TARGET_FILE:${program}>"
+    TLUPDATER_E2E_PORT=${port}
+    TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
+endfunction()
+
 # quillset_add_fuzz_target(NAME name SOURCES a.cpp... LIBRARIES lib... CORPUS dir
 #                          [CORPUS_TARGET target] [SECONDS n])
 # The sources define LLVMFuzzerTestOneInput; the code under test comes from LIBRARIES, which the
