@@ -2,9 +2,7 @@
 #include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <stdlib.h>
 
 namespace fs = std::filesystem;

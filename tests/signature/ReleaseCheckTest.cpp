@@ -3,7 +3,6 @@
 #include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <openssl/sha.h>
 

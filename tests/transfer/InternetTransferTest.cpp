@@ -4,10 +4,8 @@
 
 #include <QTemporaryDir>
 #include <chrono>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
 namespace quillset::test {
 namespace {

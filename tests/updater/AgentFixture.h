@@ -11,11 +11,8 @@
 #include "updater/Local.h"
 
 #include <QTemporaryDir>
-#include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
 namespace quillset::test {
 

@@ -6,7 +6,6 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace quillset::test {

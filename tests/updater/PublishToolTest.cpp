@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace quillset::test {

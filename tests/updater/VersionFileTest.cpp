@@ -2,7 +2,6 @@
 #include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace quillset::test {
