@@ -136,8 +136,7 @@ TEST_F(WindowsPathTest, DriveWithoutVariableLiesBesideTheProgram) {
 TEST(DriveFolderOrder, BesideTheProgramWinsOverTheInstalledFolderWhichWinsOverNothing) {
     const fs::path beside = ProgramFolder() / "drive_q";
     const fs::path installed =
-        (ProgramFolder() / QUILLSET_INSTALLED_DATA_FROM_PROGRAM / "drive_q")
-            .lexically_normal();
+        (ProgramFolder() / QUILLSET_INSTALLED_DATA_FROM_PROGRAM / "drive_q").lexically_normal();
     fs::remove_all(beside);
     fs::remove_all(installed);
     ::unsetenv("QUILLSET_DRIVE_Q");

@@ -28,8 +28,8 @@ AgentRun FinishAgent(QProcess& process, int timeoutMs) {
     return run;
 }
 
-AgentRun RunAgent(const QString& program, const QStringList& arguments,
-                  const QStringList& settings, int timeoutMs) {
+AgentRun RunAgent(const QString& program, const QStringList& arguments, const QStringList& settings,
+                  int timeoutMs) {
     QProcess process;
     process.setProcessEnvironment(AgentEnvironment(settings));
     process.start(program, arguments);

@@ -33,9 +33,8 @@ AgentRun AgentServerFixture::runAgentProgram(const QString& program, const char*
                         environment);
 }
 
-void AgentServerFixture::publishTo(const fs::path& output, const char* name,
-                                   const fs::path& module, const char* version,
-                                   const QStringList& options) {
+void AgentServerFixture::publishTo(const fs::path& output, const char* name, const fs::path& module,
+                                   const char* version, const QStringList& options) {
     QStringList arguments = options;
     arguments << name << version << QString::fromStdString(module.string())
               << QString::fromStdString(output.string());

@@ -31,7 +31,8 @@ bool WriteFile(const fs::path& path, std::string_view bytes) {
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
-    return WriteFile(fs::path(path.toStdString()), std::string_view(bytes.constData(), bytes.size()));
+    return WriteFile(fs::path(path.toStdString()),
+                     std::string_view(bytes.constData(), bytes.size()));
 }
 
 std::vector<std::string> Entries(const fs::path& folder) {

@@ -14,11 +14,11 @@ bool MakeArchive(const std::string& kind, const std::filesystem::path& out) {
         RunTool(QStringLiteral("python3"),
                 {QStringLiteral(QUILLSET_SOURCE_DIR "/tests/unzip/make_archive.py"),
                  QStringLiteral("--all"), made.path()}) == 0;
-    const std::filesystem::path source = std::filesystem::path(made.path().toStdString()) / (kind + ".zip");
+    const std::filesystem::path source =
+        std::filesystem::path(made.path().toStdString()) / (kind + ".zip");
     std::error_code error;
-    return allMade &&
-           std::filesystem::copy_file(source, out, std::filesystem::copy_options::overwrite_existing,
-                                      error);
+    return allMade && std::filesystem::copy_file(
+                          source, out, std::filesystem::copy_options::overwrite_existing, error);
 }
 
 } // namespace quillset::test
