@@ -5,7 +5,7 @@ find_package(GTest)
 function(quillset_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_main GTest::gtest GTest::gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_support GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
@@ -15,6 +15,17 @@ function(quillset_add_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}"
     LABELS "${T_LABELS}")
+endfunction()
+
+# quillset_test_agent(target program port)
+# The test executable `target` runs the agent build `program` (AgentEndToEnd in tests/support),
+# whose stored address names a local server on `port`; the engine library is built first.
+function(quillset_test_agent target program port)
+  add_dependencies(${target} ${program} unzip32)
+  target_compile_definitions(${target} PRIVATE
+    TLUPDATER_E2E_PROGRAM="$<TARGET_FILE:${program}>"
+    TLUPDATER_E2E_PORT=${port}
+    TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
 endfunction()
 
 # quillset_add_fuzz_target(NAME name SOURCES a.cpp... LIBRARIES lib... CORPUS dir

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
 struct CipherFixture : ::testing::Test {
@@ -138,3 +137,4 @@ TEST(HexToTextTest, PairsBecomeCodePageCharacters) {
 }
 
 } // namespace
+} // namespace quillset::test

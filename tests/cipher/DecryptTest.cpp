@@ -6,10 +6,7 @@
 
 #include <random>
 
-using namespace quillset;
-using quillset::test::hex;
-using quillset::test::opensslEncipher;
-
+namespace quillset::test {
 namespace {
 
 struct DecryptTest : ::testing::Test {
@@ -31,7 +28,7 @@ struct DecryptTest : ::testing::Test {
     }
 };
 
-QByteArray bitsToBytes(const std::string& bits) {
+QByteArray BitsToBytes(const std::string& bits) {
     return QByteArray::fromHex(QByteArray::fromStdString(DES_Crypt::BitsToHexText(bits)));
 }
 
@@ -60,9 +57,9 @@ TEST_F(DecryptTest, RandomBlocksEncipheredByOpenSslDecipher) {
     for (int i = 0; i < 200; ++i) {
         const QByteArray key = randomBytes(8);
         const QByteArray plain = randomBytes(8);
-        const QString cipher = hex(opensslEncipher(key, plain));
-        const QString keyText = i % 2 ? hex(key) : hex(key).toLower();
-        ASSERT_EQ(des.DecryptBlock(cipher, keyText), hex(plain)) << keyText.toStdString();
+        const QString cipher = UpperHex(OpenSslEncipher(key, plain));
+        const QString keyText = i % 2 ? UpperHex(key) : UpperHex(key).toLower();
+        ASSERT_EQ(des.DecryptBlock(cipher, keyText), UpperHex(plain)) << keyText.toStdString();
     }
 }
 
@@ -104,30 +101,31 @@ TEST_F(DecryptTest, ShortKeyScheduleMatchesStandardDesWithAnEquivalentKey) {
         }
 
         const QByteArray plain = randomBytes(8);
-        const QString cipher = hex(opensslEncipher(bitsToBytes(fullKey), plain));
-        ASSERT_EQ(des.DecryptBlock(cipher, shortKeyText), hex(plain)) << shortKeyText.toStdString();
+        const QString cipher = UpperHex(OpenSslEncipher(BitsToBytes(fullKey), plain));
+        ASSERT_EQ(des.DecryptBlock(cipher, shortKeyText), UpperHex(plain))
+            << shortKeyText.toStdString();
     }
 }
 
 TEST_F(DecryptTest, EmptyKeyActsAsSixteenZeros) {
     for (int i = 0; i < 20; ++i) {
-        const QString text = hex(randomBytes(1 + i * 3)).left(2 * i + 5);
+        const QString text = UpperHex(randomBytes(1 + i * 3)).left(2 * i + 5);
         EXPECT_EQ(des.DecryptHexText(text, QString()),
                   des.DecryptHexText(text, QStringLiteral("0000000000000000")));
     }
     const QByteArray zeroKey(8, '\0');
-    EXPECT_EQ(des.DecryptHexText(hex(opensslEncipher(zeroKey, "Quillset")), QString()),
+    EXPECT_EQ(des.DecryptHexText(UpperHex(OpenSslEncipher(zeroKey, "Quillset")), QString()),
               QStringLiteral("Quillset"));
 }
 
 TEST_F(DecryptTest, TextIsCutIntoBlocksAndTrimmedOfSpacesOnly) {
     const QByteArray key = QByteArray::fromHex("0123456789ABCDEF");
-    const QString keyText = hex(key);
+    const QString keyText = UpperHex(key);
     auto enciphered = [&](const QByteArray& plain) {
         EXPECT_EQ(plain.size() % 8, 0);
         QString text;
         for (qsizetype i = 0; i < plain.size(); i += 8)
-            text += hex(opensslEncipher(key, plain.mid(i, 8)));
+            text += UpperHex(OpenSslEncipher(key, plain.mid(i, 8)));
         return text;
     };
     const QString shortBlock = DES_Crypt::HexToText(des.DecryptBlock(u"1234", keyText));
@@ -170,7 +168,7 @@ TEST_F(DecryptTest, InvalidDigitsCostOneQuestionEachAndAreLeftOut) {
         EXPECT_FALSE(des.StopProcessing);
     }
 
-    const QString sixBlocks = hex(randomBytes(48));
+    const QString sixBlocks = UpperHex(randomBytes(48));
     const QString plain = des.DecryptHexText(sixBlocks, key);
     dialogs.clear();
     dialogs.queueAnswer(MessageAnswer::No);
@@ -182,7 +180,7 @@ TEST_F(DecryptTest, InvalidDigitsCostOneQuestionEachAndAreLeftOut) {
 TEST_F(DecryptTest, OverLongKeyAsksOncePerBlock) {
     const QString key = QStringLiteral("0123456789ABCDEF");
     const QString longKey = key + QStringLiteral("77");
-    const QString text = hex(randomBytes(16));
+    const QString text = UpperHex(randomBytes(16));
 
     dialogs.queueAnswer(MessageAnswer::No);
     dialogs.queueAnswer(MessageAnswer::No);
@@ -213,3 +211,4 @@ TEST_F(DecryptTest, OverLongBlockGuardYesGivesNothingForTheBlock) {
 }
 
 } // namespace
+} // namespace quillset::test

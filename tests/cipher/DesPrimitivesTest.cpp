@@ -5,20 +5,19 @@
 
 #include <functional>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
 // A string whose i-th character (1-based) is the byte i, so a selection shows which positions
 // it took and in what order.
-std::string positions(int count) {
+std::string Positions(int count) {
     std::string s;
     for (int i = 1; i <= count; ++i)
         s.push_back(static_cast<char>(i));
     return s;
 }
 
-std::string picked(std::initializer_list<int> list) {
+std::string Picked(std::initializer_list<int> list) {
     std::string s;
     for (int position : list)
         s.push_back(static_cast<char>(position));
@@ -31,7 +30,7 @@ struct PrimitivesTest : ::testing::Test {
 };
 
 TEST_F(PrimitivesTest, InverseInitialPermutationUndoesTheInitialOne) {
-    const std::string block = positions(64);
+    const std::string block = Positions(64);
     EXPECT_EQ(des.PermuteIPInverse(des.PermuteIP(block)), block);
     EXPECT_NE(des.PermuteIP(block), block);
 }
@@ -44,20 +43,20 @@ TEST_F(PrimitivesTest, ShortInputsGiveShortSelections) {
     };
     const Row rows[] = {
         {"PC-1 of a 32-bit key takes the 28 positions up to 32",
-         [&] { return des.PermutedChoice1(positions(32)).str(); },
-         picked({25, 17, 9,  1,  26, 18, 10, 2,  27, 19, 11, 3,  31, 23,
+         [&] { return des.PermutedChoice1(Positions(32)).str(); },
+         Picked({25, 17, 9,  1,  26, 18, 10, 2,  27, 19, 11, 3,  31, 23,
                  15, 7,  30, 22, 14, 6,  29, 21, 13, 5,  28, 20, 12, 4})},
         {"PC-2 of C alone is the first 24 bits of PC-2 of C and D",
-         [&] { return des.PermutedChoice2(positions(28)).str(); },
-         std::string(des.PermutedChoice2(positions(56)).view().substr(0, 24))},
+         [&] { return des.PermutedChoice2(Positions(28)).str(); },
+         std::string(des.PermutedChoice2(Positions(56)).view().substr(0, 24))},
         {"E of an empty half is empty", [&] { return des.ExpandE("").str(); }, ""},
         {"E of five bits keeps the table's repeats",
-         [&] { return des.ExpandE(positions(5)).str(); }, picked({1, 2, 3, 4, 5, 4, 5, 1})},
+         [&] { return des.ExpandE(Positions(5)).str(); }, Picked({1, 2, 3, 4, 5, 4, 5, 1})},
         {"IP of four bits lists them in table order",
-         [&] { return des.PermuteIP(positions(4)).str(); }, picked({2, 4, 1, 3})},
+         [&] { return des.PermuteIP(Positions(4)).str(); }, Picked({2, 4, 1, 3})},
         {"P of nothing is nothing", [&] { return des.PermuteP("").str(); }, ""},
-        {"IP inverse of one bit", [&] { return des.PermuteIPInverse(positions(1)).str(); },
-         picked({1})},
+        {"IP inverse of one bit", [&] { return des.PermuteIPInverse(Positions(1)).str(); },
+         Picked({1})},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.run(), row.expected) << row.why;
@@ -191,3 +190,4 @@ TEST(SBoxTest, NamedBoxesAndOutOfRange) {
 }
 
 } // namespace
+} // namespace quillset::test

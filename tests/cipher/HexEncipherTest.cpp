@@ -1,20 +1,19 @@
 #include "tools/hexcipher/HexEncipher.h"
 #include "cipher/DES_Crypt.h"
 #include "platform/ScriptedDialogs.h"
+#include "tests/support/ProgramRun.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <random>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
 const QString kKey = QStringLiteral("3E71B0C4");
 
-QString withoutOuterSpaces(QString text) {
+QString WithoutOuterSpaces(QString text) {
     while (text.startsWith(QLatin1Char(' ')))
         text.remove(0, 1);
     while (text.endsWith(QLatin1Char(' ')))
@@ -36,7 +35,7 @@ TEST(HexEncipherTest, EveryLengthUpToFortyEightRoundTripsUnderTheAgentsKey) {
         const QString hex = EncipherHexText(des, text, kKey);
         EXPECT_EQ(hex.size(), (length + 7) / 8 * 16) << length;
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]*$")).match(hex).hasMatch());
-        EXPECT_EQ(des.DecryptHexText(hex, kKey), withoutOuterSpaces(text)) << length;
+        EXPECT_EQ(des.DecryptHexText(hex, kKey), WithoutOuterSpaces(text)) << length;
     }
     EXPECT_TRUE(dialogs.messages().empty());
 }
@@ -54,38 +53,25 @@ TEST(HexEncipherTest, CodePageCheck) {
     EXPECT_FALSE(fitsAnsiCodePage(QStringLiteral("?") + QChar(0x4E2D)));
 }
 
-struct ProgramRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-ProgramRun hexcipher(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(QUILLSET_BIN_DIR "/hexcipher"), arguments);
-    EXPECT_TRUE(process.waitForFinished(10000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 TEST(HexcipherProgramTest, EnciphersAndDeciphersFromTheCommandLine) {
-    const ProgramRun enciphered = hexcipher({"encipher", QStringLiteral("Quill\u20AC 53"), kKey});
+    const ProgramRun enciphered =
+        RunProgram("hexcipher", {"encipher", QStringLiteral("Quill\u20AC 53"), kKey});
     ASSERT_EQ(enciphered.exitCode, 0) << enciphered.err.toStdString();
     const QString hex = enciphered.out.trimmed();
     EXPECT_EQ(hex.size(), 32) << "nine characters take two blocks";
 
-    const ProgramRun deciphered = hexcipher({"decipher", hex.toLower(), kKey});
+    const ProgramRun deciphered = RunProgram("hexcipher", {"decipher", hex.toLower(), kKey});
     EXPECT_EQ(deciphered.exitCode, 0);
     EXPECT_EQ(deciphered.out, QStringLiteral("Quill\u20AC 53\n"));
     EXPECT_TRUE(deciphered.err.isEmpty());
 
-    const ProgramRun padded = hexcipher({"encipher", "ab", kKey, "--pad", "48"});
+    const ProgramRun padded = RunProgram("hexcipher", {"encipher", "ab", kKey, "--pad", "48"});
     EXPECT_EQ(padded.exitCode, 0);
     EXPECT_EQ(padded.out.trimmed().size(), 96);
 }
 
 TEST(HexcipherProgramTest, QuestionsGoToStandardErrorAndBadUseFails) {
-    const ProgramRun asked = hexcipher({"decipher", "0G", kKey});
+    const ProgramRun asked = RunProgram("hexcipher", {"decipher", "0G", kKey});
     EXPECT_EQ(asked.exitCode, 0);
     EXPECT_TRUE(asked.err.contains(QStringLiteral("G  is not valid hex digit ...")))
         << asked.err.toStdString();
@@ -105,7 +91,8 @@ TEST(HexcipherProgramTest, QuestionsGoToStandardErrorAndBadUseFails) {
         {"extra argument", {"decipher", "00", kKey, "more"}, 2},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(hexcipher(row.arguments).exitCode, row.exitCode) << row.why;
+        EXPECT_EQ(RunProgram("hexcipher", row.arguments).exitCode, row.exitCode) << row.why;
 }
 
 } // namespace
+} // namespace quillset::test

@@ -5,8 +5,7 @@
 
 #include <random>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
 // Counts the questions and takes the default, without keeping a million texts.
@@ -61,3 +60,4 @@ TEST(HostileInputTest, MegabyteTextsGiveAResult) {
 }
 
 } // namespace
+} // namespace quillset::test

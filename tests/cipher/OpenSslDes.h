@@ -12,7 +12,7 @@
 namespace quillset::test {
 
 // Enciphers one block of 8 bytes under a key of 8 bytes (parity bits ignored).
-inline QByteArray opensslEncipher(const QByteArray& key, const QByteArray& block) {
+inline QByteArray OpenSslEncipher(const QByteArray& key, const QByteArray& block) {
     DES_cblock keyBlock;
     DES_cblock in;
     DES_cblock out;
@@ -24,7 +24,7 @@ inline QByteArray opensslEncipher(const QByteArray& key, const QByteArray& block
     return QByteArray(reinterpret_cast<const char*>(out), 8);
 }
 
-inline QString hex(const QByteArray& bytes) {
+inline QString UpperHex(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex().toUpper());
 }
 

@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
 // The header written by quillset_stored_values_header() holds exactly what the cache values say.
@@ -25,3 +24,4 @@ TEST(StoredValuesHeaderTest, DeciphersToTheCacheValues) {
 }
 
 } // namespace
+} // namespace quillset::test

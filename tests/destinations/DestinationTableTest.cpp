@@ -1,17 +1,20 @@
 // Every kind of --pdf destination through the real `quotation` and `movie`: each row checks the
 // exit code, the message, what the destination holds afterwards and that no temporary is left.
-#include "tests/faults/SmallDisk.h"
+#include "tests/support/Files.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <atomic>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -19,11 +22,10 @@
 #include <thread>
 #include <unistd.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ProgramRun;
 
 struct Program {
     const char* name;
@@ -38,22 +40,11 @@ constexpr Program kPrograms[] = {{"quotation", "QUOTATION", "letter"},
 const QByteArray kOldBytes = QByteArray("an earlier letter, kept whole\n").repeated(400);
 constexpr rlim_t kFileSizeLimit = 4096;
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 // A whole one-page PDF, as poppler reads it.
-bool isCompletePdf(const QByteArray& bytes) {
+bool IsCompletePdf(const QByteArray& bytes) {
     QTemporaryDir folder;
     const QString path = folder.filePath("check.pdf");
-    writeFile(path, bytes);
+    EXPECT_TRUE(WriteFile(path, bytes));
     QProcess pdfinfo;
     pdfinfo.start("pdfinfo", {path});
     pdfinfo.waitForFinished(30000);
@@ -82,57 +73,50 @@ struct Row {
     bool linkStays = false; // the path is a symbolic link that must still be one afterwards
 };
 
-QString regularFile(const QString& folder) {
+QString RegularFile(const QString& folder) {
     const QString path = folder + "/letter.pdf";
-    writeFile(path, kOldBytes);
+    EXPECT_TRUE(WriteFile(path, kOldBytes));
     return path;
 }
 
 // A device node of our own where we may make one, so a wrong replace can never touch /dev.
-QString device(const QString& folder, const char* name, unsigned minor, std::string&) {
+QString Device(const QString& folder, const char* name, unsigned minor, std::string&) {
     const QString own = folder + "/" + name;
     if (::mknod(own.toLocal8Bit().constData(), S_IFCHR | 0666, makedev(1, minor)) == 0)
         return own;
     return QStringLiteral("/dev/") + name;
 }
 
-// A small tmpfs, mounted for one row and detached afterwards.
-struct Mounts {
-    std::vector<std::string> points;
-    ~Mounts() {
-        for (const std::string& point : points)
-            ::umount2(point.c_str(), MNT_DETACH);
-    }
-    bool mount(const QString& folder, const char* options, std::string& why) {
-        QDir().mkpath(folder);
-        const std::string point = folder.toStdString();
-        if (::mount("tmpfs", point.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options) != 0) {
-            why = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
-            return false;
-        }
-        points.push_back(point);
-        return true;
-    }
-};
+// The small disks of one row, detached afterwards.
+using Mounts = std::vector<std::unique_ptr<SmallDisk>>;
 
-std::vector<Row> rows(Mounts& mounts) {
+bool MountSmallDisk(Mounts& mounts, const QString& folder, std::size_t bytes, std::string& why) {
+    QDir().mkpath(folder);
+    std::unique_ptr<SmallDisk> disk = SmallDisk::mount(folder.toStdString(), bytes, why);
+    if (!disk)
+        return false;
+    mounts.push_back(std::move(disk));
+    return true;
+}
+
+std::vector<Row> Rows(Mounts& mounts) {
     return {
         {"NewFileIsWritten",
          [](const QString& folder, std::string&) { return folder + "/letter.pdf"; }, true,
          After::NewPdf},
         {"EarlierFileIsReplacedWhole",
-         [](const QString& folder, std::string&) { return regularFile(folder); }, true,
+         [](const QString& folder, std::string&) { return RegularFile(folder); }, true,
          After::NewPdf},
         {"FileSizeLimitKeepsTheOldFile",
-         [](const QString& folder, std::string&) { return regularFile(folder); }, false,
+         [](const QString& folder, std::string&) { return RegularFile(folder); }, false,
          After::OldBytes, "File too large", kFileSizeLimit},
         {"FullDiskKeepsTheOldFile",
          [&mounts](const QString& folder, std::string& skip) -> QString {
              const QString disk = folder + "/small";
-             if (!mounts.mount(disk, "size=64k,mode=0755", skip))
+             if (!MountSmallDisk(mounts, disk, 64 * 1024, skip))
                  return {};
-             const QString path = regularFile(disk);
-             if (!testing::SmallDisk::FillUp((disk + "/filler").toStdString())) {
+             const QString path = RegularFile(disk);
+             if (!SmallDisk::fillUp((disk + "/filler").toStdString())) {
                  skip = "the small disk did not fill up";
                  return {};
              }
@@ -141,7 +125,7 @@ std::vector<Row> rows(Mounts& mounts) {
          false, After::OldBytes, "No space left on device"},
         {"LinkIsFollowedAndStays",
          [](const QString& folder, std::string&) {
-             const QString target = regularFile(folder);
+             const QString target = RegularFile(folder);
              QFile::link(target, folder + "/link.pdf");
              return folder + "/link.pdf";
          },
@@ -160,24 +144,24 @@ std::vector<Row> rows(Mounts& mounts) {
          },
          true, After::ReaderGotPdf},
         {"NullDeviceIsWrittenThroughNotReplaced",
-         [](const QString& folder, std::string& skip) { return device(folder, "null", 3, skip); },
+         [](const QString& folder, std::string& skip) { return Device(folder, "null", 3, skip); },
          true, After::DeviceStays},
         {"FullDeviceFailsAndStays",
-         [](const QString& folder, std::string& skip) { return device(folder, "full", 7, skip); },
+         [](const QString& folder, std::string& skip) { return Device(folder, "full", 7, skip); },
          false, After::DeviceStays, "No space left on device"},
         {"ReadOnlyFolderKeepsTheOldFile",
          [&mounts](const QString& folder, std::string& skip) -> QString {
              const QString locked = folder + "/locked";
              if (::geteuid() != 0) {
                  QDir().mkpath(locked);
-                 const QString path = regularFile(locked);
+                 const QString path = RegularFile(locked);
                  ::chmod(locked.toLocal8Bit().constData(), 0555);
                  return path;
              }
              // Root writes through permissions: only a read-only file system stops it.
-             if (!mounts.mount(locked, "size=256k,mode=0755", skip))
+             if (!MountSmallDisk(mounts, locked, 256 * 1024, skip))
                  return {};
-             const QString path = regularFile(locked);
+             const QString path = RegularFile(locked);
              if (::mount(nullptr, locked.toLocal8Bit().constData(), nullptr, MS_REMOUNT | MS_RDONLY,
                          nullptr) != 0) {
                  skip = "cannot make the tmpfs read-only";
@@ -246,7 +230,7 @@ private:
 };
 
 // Files the job left in the destination's folder besides the ones the row made.
-QStringList strays(const QString& folder) {
+QStringList Strays(const QString& folder) {
     return QDir(folder).entryList({".*.pdf.*", ".*.??????"},
                                   QDir::Files | QDir::Hidden | QDir::System);
 }
@@ -255,7 +239,7 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
     int tried = 0, skipped = 0;
     for (const Program& program : kPrograms) {
         Mounts mounts;
-        for (const Row& row : rows(mounts)) {
+        for (const Row& row : Rows(mounts)) {
             const std::string label = std::string(program.name) + " " + row.name;
             QTemporaryDir folder, state;
             std::string skip;
@@ -270,8 +254,8 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
 
             FifoReader reader(row.after == After::ReaderGotPdf ? path : QString());
             const ProgramRun run =
-                test::RunProgram(program.name, {"--print", "--pdf", path},
-                                 {{"XDG_STATE_HOME", state.path()}}, row.fileSizeLimit);
+                RunProgram(program.name, {"--print", "--pdf", path},
+                           {{"XDG_STATE_HOME", state.path()}}, row.fileSizeLimit);
             const QByteArray received = reader.finish();
 
             const QString success = QStringLiteral("[%1] 1 page(s) sent to printer\n%2\n")
@@ -284,7 +268,7 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
                 EXPECT_EQ(run.exitCode, 1) << label;
                 EXPECT_FALSE(run.out.contains("sent to printer")) << label;
                 const QString logged = QString::fromUtf8(
-                    readAll(state.filePath(QStringLiteral("quillset/%1.log").arg(program.name))));
+                    ReadAll(state.filePath(QStringLiteral("quillset/%1.log").arg(program.name))));
                 EXPECT_TRUE(logged.contains(
                     QStringLiteral(" %1 %2 print: ").arg(program.name, program.document)))
                     << label << ": " << logged.toStdString();
@@ -295,13 +279,13 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
             const QFileInfo info(path);
             switch (row.after) {
             case After::NewPdf:
-                EXPECT_TRUE(isCompletePdf(readAll(path))) << label;
+                EXPECT_TRUE(IsCompletePdf(ReadAll(path))) << label;
                 break;
             case After::OldBytes:
-                EXPECT_EQ(readAll(path), kOldBytes) << label;
+                EXPECT_EQ(ReadAll(path), kOldBytes) << label;
                 break;
             case After::ReaderGotPdf:
-                EXPECT_TRUE(isCompletePdf(received)) << label << ": " << received.size();
+                EXPECT_TRUE(IsCompletePdf(received)) << label << ": " << received.size();
                 break;
             case After::DeviceStays: {
                 struct stat node {};
@@ -322,7 +306,7 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
                 EXPECT_TRUE(info.isSymLink()) << label << ": the link was replaced";
             }
             if (QFileInfo(targetFolder).isDir()) {
-                EXPECT_EQ(strays(targetFolder), QStringList()) << label << ": temporaries left";
+                EXPECT_EQ(Strays(targetFolder), QStringList()) << label << ": temporaries left";
             }
         }
     }
@@ -337,9 +321,9 @@ TEST(PrintDestinations, AutomaticFileNamesNeverOverwriteAnEarlierJobsFile) {
         QTemporaryDir home;
         QStringList delivered;
         for (int job = 0; job < 3; ++job) {
-            const ProgramRun run = test::RunProgram(
-                program.name, {"--print"},
-                {{"HOME", home.path()}, {"XDG_STATE_HOME", home.filePath("state")}});
+            const ProgramRun run =
+                RunProgram(program.name, {"--print"},
+                           {{"HOME", home.path()}, {"XDG_STATE_HOME", home.filePath("state")}});
             ASSERT_EQ(run.exitCode, 0) << program.name << ": " << run.err.toStdString();
             const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
             // The path on standard output for scripts, and on the message's second line.
@@ -353,9 +337,9 @@ TEST(PrintDestinations, AutomaticFileNamesNeverOverwriteAnEarlierJobsFile) {
         delivered.removeDuplicates();
         EXPECT_EQ(delivered.size(), 3) << program.name;
         for (const QString& path : delivered)
-            EXPECT_TRUE(isCompletePdf(readAll(path))) << path.toStdString();
+            EXPECT_TRUE(IsCompletePdf(ReadAll(path))) << path.toStdString();
     }
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

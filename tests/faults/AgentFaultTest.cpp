@@ -1,13 +1,14 @@
 // Every step of an agent run against every fault that applies to it, with the real program, the
 // project's update server and, for a full disk, a small tmpfs mounted as the module folder.
-#include "tests/faults/MarkedProgram.h"
-#include "tests/faults/SmallDisk.h"
-#include "tests/updater/EndToEndFixture.h"
+#include "tests/support/AgentEndToEnd.h"
+#include "tests/support/ModuleFixtures.h"
+#include "tests/support/SmallDisk.h"
 
+#include <QThread>
 #include <iostream>
 #include <set>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpToDate =
@@ -64,16 +65,7 @@ protected:
         AgentEndToEnd::SetUp();
         staging = fs::path(stagingRoot.path().toStdString()) / "module";
         WriteMarkedProgram(staging, "2.0");
-        writeFile(staging / "README.TXT", "version 2.0\n");
-        fs::create_directories(staging / "DATA");
-        // Incompressible, so that the archive is large enough to be cut half-way.
-        std::string table(50'000, '\0');
-        std::uint32_t state = 12345;
-        for (char& ch : table) {
-            state = state * 1103515245u + 12345u;
-            ch = char(state >> 24);
-        }
-        writeFile(staging / "DATA" / "TABLE.DAT", table);
+        WriteModuleFiles(staging, "2.0");
     }
     void TearDown() override {
         disk.reset();
@@ -93,7 +85,7 @@ protected:
     // The module folder on a tmpfs of `bytes`, holding the old program; where none can be
     // mounted, `noDisk` says why.
     bool mountModuleDisk(std::size_t bytes) {
-        disk = SmallDisk::Mount(moduleFolder(), bytes, noDisk);
+        disk = SmallDisk::mount(moduleFolder(), bytes, noDisk);
         if (disk)
             WriteMarkedProgram(moduleFolder(), "1.0");
         return disk != nullptr;
@@ -132,12 +124,7 @@ protected:
         }
         case Fault::Corrupt: {
             publish(staging, "2.0");
-            std::string bytes = readAll(archive);
-            const size_t at = bytes.find("TABLE.DAT");
-            EXPECT_NE(at, std::string::npos);
-            for (size_t i = at + 60; i < at + 2000 && i < bytes.size(); ++i)
-                bytes[i] = char(bytes[i] ^ 0x5a);
-            writeFile(archive, bytes);
+            EXPECT_TRUE(DamageEntryData(archive, "TABLE.DAT", 60, 2000));
             return {};
         }
         case Fault::WrongPassword:
@@ -150,7 +137,7 @@ protected:
             publish(staging, "2.0");
             return {};
         case Fault::NotAProgram:
-            writeFile(staging / "EDITOR.EXE", "\x7f"
+            WriteFile(staging / "EDITOR.EXE", "\x7f"
                                               "ELF, but no program at all");
             publish(staging, "2.0");
             return {};
@@ -163,7 +150,7 @@ protected:
         case Step::VersionFile:
             publish(staging, "2.0");
             if (mountModuleDisk(64 * 1024)) {
-                EXPECT_TRUE(SmallDisk::FillUp(moduleFolder() / "FILLER.BIN"));
+                EXPECT_TRUE(SmallDisk::fillUp(moduleFolder() / "FILLER.BIN"));
             }
             break;
         case Step::ArchiveTransfer:
@@ -173,7 +160,7 @@ protected:
             break;
         case Step::Unpack:
             // The archive fits; the 4 MB it unpacks to does not.
-            writeFile(staging / "DATA" / "TABLE.DAT", std::string(4 << 20, 'q'));
+            WriteFile(staging / "DATA" / "TABLE.DAT", std::string(4 << 20, 'q'));
             publish(staging, "2.0");
             mountModuleDisk(256 * 1024);
             break;
@@ -185,9 +172,9 @@ protected:
 
     // Who started: the versions the module programs wrote, waiting a little for a detached start.
     std::string started(const std::string& expected) const {
-        for (int i = 0; i < 50 && readAll(marker("started")) != expected; ++i)
+        for (int i = 0; i < 50 && ReadAll(marker("started")) != expected; ++i)
             QThread::msleep(100);
-        return readAll(marker("started"));
+        return ReadAll(marker("started"));
     }
 
     // Files in the module folder that are neither the module's nor the agent's local copies.
@@ -209,7 +196,7 @@ protected:
         std::vector<std::string> half;
         for (const char* name : {"README.TXT", "DATA/TABLE.DAT"}) {
             const fs::path left = moduleFolder() / name;
-            if (fs::exists(left) && readAll(left) != readAll(staging / name))
+            if (fs::exists(left) && ReadAll(left) != ReadAll(staging / name))
                 half.push_back(name);
         }
         return half;
@@ -228,7 +215,7 @@ protected:
         program.setProcessEnvironment(environment);
         program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
         program.waitForFinished(10'000);
-        return readAll(marker("after"));
+        return ReadAll(marker("after"));
     }
 
     QTemporaryDir stagingRoot;
@@ -248,7 +235,7 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     if (!noDisk.empty())
         GTEST_SKIP() << noDisk;
     ASSERT_FALSE(HasFailure());
-    const std::string oldProgram = readAll(moduleFolder() / "EDITOR.EXE");
+    const std::string oldProgram = ReadAll(moduleFolder() / "EDITOR.EXE");
     const bool real = row.waits == Waits::Real;
     startServer(rules, real ? TLUPDATER_REAL_WAITS_PORT : TLUPDATER_E2E_PORT);
 
@@ -285,17 +272,17 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
             break;
         }
         QThread::msleep(500);
-        EXPECT_EQ(readAll(marker("started")), "") << "the program file cannot start";
+        EXPECT_EQ(ReadAll(marker("started")), "") << "the program file cannot start";
         break;
     }
     EXPECT_EQ(besideTheModule(), std::vector<std::string>{"Apps Dir"});
     EXPECT_EQ(strayFiles(), std::vector<std::string>{});
     EXPECT_EQ(halfWrittenFiles(), std::vector<std::string>{});
     if (row.step == Step::Restart) {
-        EXPECT_NE(readAll(moduleFolder() / "EDITOR.EXE"), oldProgram) << "the new file is in place";
+        EXPECT_NE(ReadAll(moduleFolder() / "EDITOR.EXE"), oldProgram) << "the new file is in place";
         return;
     }
-    EXPECT_EQ(readAll(moduleFolder() / "EDITOR.EXE"), oldProgram);
+    EXPECT_EQ(ReadAll(moduleFolder() / "EDITOR.EXE"), oldProgram);
     EXPECT_EQ(runProgramFile(), "1.0\n") << "the module's program file runs";
 }
 
@@ -327,4 +314,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

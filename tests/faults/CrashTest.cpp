@@ -3,14 +3,13 @@
 // by the ending signals, and started three at a time on one module. Each time the module must be
 // whole, the old version or the new, its program a regular executable that runs, and no
 // temporary may remain.
-#include "tests/faults/MarkedProgram.h"
-#include "tests/updater/EndToEndFixture.h"
-#include "tests/updater/ModuleSnapshot.h"
+#include "tests/support/AgentEndToEnd.h"
+#include "tests/support/ModuleFixtures.h"
 
 #include <csignal>
 #include <iostream>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
@@ -27,28 +26,22 @@ protected:
         oldTree = root / "old";
         newTree = root / "new";
         WriteMarkedProgram(oldTree, "1.0");
-        writeFile(oldTree / "README.TXT", "version 1.0\n");
-        writeFile(oldTree / "BIG.DAT", "the old big file\n");
+        WriteFile(oldTree / "README.TXT", "version 1.0\n");
+        WriteFile(oldTree / "BIG.DAT", "the old big file\n");
         fs::create_directories(oldTree / "DATA");
-        writeFile(oldTree / "DATA" / "TABLE.DAT", "old table\n");
-        writeFile(oldTree / "DATA" / "USER.CFG", "the user's own settings\n");
+        WriteFile(oldTree / "DATA" / "TABLE.DAT", "old table\n");
+        WriteFile(oldTree / "DATA" / "USER.CFG", "the user's own settings\n");
 
         WriteMarkedProgram(newTree, "2.0");
-        writeFile(newTree / "README.TXT", "version 2.0\n");
+        WriteFile(newTree / "README.TXT", "version 2.0\n");
         // The large entry: incompressible, so its unpack and its transfer take a while.
-        std::string big(24 << 20, '\0');
-        std::uint32_t state = 2024;
-        for (char& ch : big) {
-            state = state * 1103515245u + 12345u;
-            ch = char(state >> 24);
-        }
-        writeFile(newTree / "BIG.DAT", big);
+        WriteFile(newTree / "BIG.DAT", IncompressibleBytes(24 << 20, 2024));
         fs::create_directories(newTree / "DATA");
         fs::create_directories(newTree / "LIB");
-        writeFile(newTree / "DATA" / "TABLE.DAT", "new table\n");
-        writeFile(newTree / "DATA" / "NEW.DAT", "new in 2.0\n");
-        writeFile(newTree / "LIB" / "A.SO", "library a\n");
-        writeFile(newTree / "LIB" / "B.SO", "library b\n");
+        WriteFile(newTree / "DATA" / "TABLE.DAT", "new table\n");
+        WriteFile(newTree / "DATA" / "NEW.DAT", "new in 2.0\n");
+        WriteFile(newTree / "LIB" / "A.SO", "library a\n");
+        WriteFile(newTree / "LIB" / "B.SO", "library b\n");
         publish(newTree, "2.0");
 
         // The whole new module: the old one with the archive's files over it.
@@ -87,7 +80,7 @@ protected:
         program.setProcessEnvironment(environment);
         program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
         program.waitForFinished(10'000);
-        return readAll(marker);
+        return ReadAll(marker);
     }
     // The promise: the whole old or the whole new version, a program that runs and is the
     // version's own, no temporary. Answers the version found, or "" when the module is broken.
@@ -99,7 +92,7 @@ protected:
                                                          : std::string();
         EXPECT_FALSE(version.empty()) << "the module mixes versions or lost files";
         EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
-        EXPECT_EQ(describeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
+        EXPECT_EQ(DescribeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
         if (!version.empty()) {
             EXPECT_EQ(runProgramFile(), version + "\n");
         }
@@ -285,4 +278,4 @@ TEST_F(CrashSafety, AgentsStartedTogetherKeepTheModuleWhole) {
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 QImage Solid(int width, int height, QColor colour) {
@@ -75,8 +75,8 @@ TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     f.form->show();
     f.form->activateWindow();
     QApplication::processEvents();
-    EXPECT_EQ(test::ClippedLabels(*f.form).join("; ").toStdString(), "");
-    EXPECT_TRUE(test::DefaultButtonShowsFocus(*f.child<QPushButton>("Command4")));
+    EXPECT_EQ(ClippedLabels(*f.form).join("; ").toStdString(), "");
+    EXPECT_TRUE(DefaultButtonShowsFocus(*f.child<QPushButton>("Command4")));
     // "Movie description 1:" grows to the right, still short of the schedule column.
     EXPECT_LT(f.child<QWidget>("Label3")->geometry().right(),
               f.child<QWidget>("Label5")->geometry().left());
@@ -121,13 +121,13 @@ public:
         write("header-only.bmp", bmp.left(20));
         write("not-a-picture.bmp", "Sunday Movie, 16:00 and 18:00\r\n");
         write("empty.bmp", {});
-        write("huge.bmp", HugeBitmapHeader());
+        write("huge.bmp", hugeBitmapHeader());
     }
     QString path(const QString& name) const { return folder_.filePath(name); }
 
 private:
     // A 24-bit bitmap that declares 30000 x 30000 pixels (2.7 GB) and holds none.
-    static QByteArray HugeBitmapHeader() {
+    static QByteArray hugeBitmapHeader() {
         QByteArray header(54, 0);
         QDataStream out(&header, QIODevice::WriteOnly);
         out.setByteOrder(QDataStream::LittleEndian);
@@ -212,4 +212,4 @@ TEST(Form1, ExitEndsTheProgram) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

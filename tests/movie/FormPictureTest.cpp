@@ -5,7 +5,7 @@
 #include <QDataStream>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 QByteArray Saved(QImage image) {
@@ -106,4 +106,4 @@ TEST(BitmapDataIsComplete, CompleteBitmapsStillDecode) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

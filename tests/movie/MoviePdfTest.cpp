@@ -1,62 +1,26 @@
 // The movie program end to end: `movie --print --pdf FILE` writes the schedule page, and the
 // PDF's words stand where the layout puts them (1 point is 20 twips).
 #include "movie/ScheduleContents.h"
+#include "tests/support/PdfWords.h"
 #include "tests/support/ProgramRun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
-using test::ProgramRun;
-
 ProgramRun RunMovie(const QStringList& arguments, const QString& driveC) {
-    return test::RunProgram("movie", arguments, {{"QUILLSET_DRIVE_C", driveC}});
-}
-
-struct Word {
-    QString text;
-    double x = 0, y = 0;
-};
-
-struct PdfPage {
-    double width = 0, height = 0;
-    std::vector<Word> words;
-};
-
-PdfPage ReadWords(const QString& pdf) {
-    QProcess process;
-    process.start("pdftotext", {"-bbox", pdf, "-"});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    PdfPage page;
-    QXmlStreamReader xml(process.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == u"page") {
-            page.width = xml.attributes().value("width").toDouble();
-            page.height = xml.attributes().value("height").toDouble();
-        } else if (xml.name() == u"word") {
-            Word word;
-            word.x = xml.attributes().value("xMin").toDouble();
-            word.y = xml.attributes().value("yMin").toDouble();
-            word.text = xml.readElementText();
-            page.words.push_back(word);
-        }
-    }
-    return page;
+    return RunProgram("movie", arguments, {{"QUILLSET_DRIVE_C", driveC}});
 }
 
 // The words whose top-left corner lies in a rectangle given in twips, in reading order.
 QString WordsWithin(const PdfPage& page, double left, double top, double width, double height) {
     QStringList found;
-    for (const Word& word : page.words) {
-        if (word.x >= left / 20 - 1 && word.x <= (left + width) / 20 && word.y >= top / 20 - 1 &&
-            word.y <= (top + height) / 20)
+    for (const PdfWord& word : page.words) {
+        if (word.xMin >= left / 20 - 1 && word.xMin <= (left + width) / 20 &&
+            word.yMin >= top / 20 - 1 && word.yMin <= (top + height) / 20)
             found << word.text;
     }
     return found.join(u' ');
@@ -81,7 +45,7 @@ TEST(MovieProgram, PrintsTheDefaultScheduleToPdf) {
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "[MOVIE] 1 page(s) sent to printer\n" + pdf + "\n");
 
-    const PdfPage page = ReadWords(pdf);
+    const PdfPage page = ReadPdfPage(pdf);
     EXPECT_NEAR(page.width, 12189 / 20.0, 1);
     EXPECT_NEAR(page.height, 15874 / 20.0, 1);
 
@@ -96,10 +60,11 @@ TEST(MovieProgram, PrintsTheDefaultScheduleToPdf) {
           Placed{"16:00", 2272, 12712}, Placed{"18:00", 2272, 12893.5},
           Placed{"20:00", 2272, 13075}, Placed{"Rated", 6758, 14092}, Placed{"PG13", 7778, 13718},
           Placed{"A", 2242, 3218 + 25}, Placed{"Filmed", 4988, 9622 + 25}}) {
-        const auto found = std::find_if(page.words.begin(), page.words.end(), [&](const Word& w) {
-            return w.text == QLatin1String(p.word) && std::abs(w.x - p.x / 20) < 1 &&
-                   std::abs(w.y - p.y / 20) < 1;
-        });
+        const auto found =
+            std::find_if(page.words.begin(), page.words.end(), [&](const PdfWord& w) {
+                return w.text == QLatin1String(p.word) && std::abs(w.xMin - p.x / 20) < 1 &&
+                       std::abs(w.yMin - p.y / 20) < 1;
+            });
         EXPECT_NE(found, page.words.end()) << p.word << " at " << p.x << "," << p.y;
     }
     EXPECT_TRUE(WordsWithin(page, 567, 14500, 3000, 300).endsWith("- Page 1"));
@@ -132,4 +97,4 @@ TEST(MovieProgram, RefusesAWrongCommandLine) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

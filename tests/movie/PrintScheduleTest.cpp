@@ -8,7 +8,7 @@
 #include "print/PrinterPage.h"
 #include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
-#include "tests/print/PdfWords.h"
+#include "tests/support/PdfWords.h"
 
 #include <QDir>
 #include <QFile>

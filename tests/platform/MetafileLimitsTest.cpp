@@ -1,23 +1,21 @@
 #include "platform/MetafileRecord.h"
 #include "platform/PictureLoader.h"
 #include "platform/PlaceableMetafile.h"
-#include "tests/platform/MetafileBytes.h"
+#include "tests/support/MetafileBytes.h"
 
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using namespace test;
 
 constexpr std::uint16_t kPolyPolygon = 0x0538;
 constexpr std::uint16_t kSetBkMode = 0x0102;
 
 // The scans of a region: `scans` bands of `perScan` one-unit rectangles each.
-QByteArray regionScans(int scans, int perScan) {
+QByteArray RegionScans(int scans, int perScan) {
     QByteArray out;
     auto word = [&out](int value) {
         out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
@@ -36,9 +34,9 @@ QByteArray regionScans(int scans, int perScan) {
 }
 
 // A 24-bit bitmap header that claims more than the record holds or than any picture may be.
-QByteArray dibHeader(std::int32_t width, std::int32_t height, std::uint32_t colorsUsed = 0,
+QByteArray DibHeader(std::int32_t width, std::int32_t height, std::uint32_t colorsUsed = 0,
                      std::uint16_t bits = 24) {
-    QByteArray header = MetafileBytes::Dib24(1, {qRgb(0, 0, 0)}).left(40);
+    QByteArray header = MetafileBytes::dib24(1, {qRgb(0, 0, 0)}).left(40);
     qToLittleEndian<std::int32_t>(width, header.data() + 4);
     qToLittleEndian<std::int32_t>(height, header.data() + 8);
     qToLittleEndian<std::uint16_t>(bits, header.data() + 14);
@@ -52,7 +50,7 @@ struct LimitCase {
     const char* reason;
 };
 
-std::vector<LimitCase> limitCases() {
+std::vector<LimitCase> LimitCases() {
     return {
         {"SaveDcNestedPastTheLimit",
          [] {
@@ -82,20 +80,20 @@ std::vector<LimitCase> limitCases() {
          [] {
              // Four bands of 30,000 rectangles each.
              return MetafileBytes(100, 100).record(
-                 kCreateRegion, {0, 6, 0, 0, 0, 4, 1, 0, 0, 100, 100}, regionScans(4, 30000));
+                 kCreateRegion, {0, 6, 0, 0, 0, 4, 1, 0, 0, 100, 100}, RegionScans(4, 30000));
          },
          "more rectangles"},
         {"BitmapLargerThanAnyPicture",
          [] {
              return MetafileBytes(100, 100).record(
-                 kStretchDib, {0x20, 0xCC, 0, 1, 1, 0, 0, 100, 100, 0, 0}, dibHeader(20000, 20000));
+                 kStretchDib, {0x20, 0xCC, 0, 1, 1, 0, 0, 100, 100, 0, 0}, DibHeader(20000, 20000));
          },
          "larger than allowed"},
         {"BitmapColourTableLongerThanItsRecord",
          [] {
              return MetafileBytes(100, 100).record(kStretchDib,
                                                    {0x20, 0xCC, 0, 1, 1, 0, 0, 100, 100, 0, 0},
-                                                   dibHeader(4, 4, 5000, 8));
+                                                   DibHeader(4, 4, 5000, 8));
          },
          "shorter than its header"},
         {"OldBitmapRowsLongerThanItsRecord",
@@ -128,7 +126,7 @@ std::vector<LimitCase> limitCases() {
 }
 
 TEST(MetafileLimits, WorkPastEachLimitIsRefusedWithItsReason) {
-    for (const LimitCase& c : limitCases()) {
+    for (const LimitCase& c : LimitCases()) {
         SCOPED_TRACE(c.name);
         QString error;
         EXPECT_FALSE(ReadPlaceableMetafile(c.make().bytes(), &error));
@@ -164,4 +162,4 @@ TEST(PictureFiles, OnlyRegularFilesAreRead) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,19 +1,17 @@
 #include "platform/PlaceableMetafile.h"
-#include "tests/platform/MetafileBytes.h"
+#include "tests/support/MetafileBytes.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
-using namespace test;
-
 // Words of a colour reference.
-std::int16_t redGreen(QColor c) {
+std::int16_t RedGreen(QColor c) {
     return std::int16_t(c.red() | (c.green() << 8));
 }
-std::int16_t blue(QColor c) {
+std::int16_t Blue(QColor c) {
     return std::int16_t(c.blue());
 }
 
@@ -25,16 +23,16 @@ constexpr std::int16_t kBlackness[] = {0x0042, 0x0000};
 const QColor kFill(40, 90, 200);
 
 // A null pen (object 0) and a solid brush of kFill (object 1), selected.
-MetafileBytes filled(std::int16_t width = 1000, std::int16_t height = 1000) {
+MetafileBytes Filled(std::int16_t width = 1000, std::int16_t height = 1000) {
     MetafileBytes file(width, height);
     file.record(kCreatePen, {5, 0, 0, 0, 0})
         .record(kSelectObject, {0})
-        .record(kCreateBrush, {0, redGreen(kFill), blue(kFill), 0})
+        .record(kCreateBrush, {0, RedGreen(kFill), Blue(kFill), 0})
         .record(kSelectObject, {1});
     return file;
 }
 
-MetafileBytes& wholeFrame(MetafileBytes& file) {
+MetafileBytes& WholeFrame(MetafileBytes& file) {
     return file.record(kRectangle, {1000, 1000, 0, 0});
 }
 
@@ -52,7 +50,7 @@ struct KindCase {
 const std::vector<QRgb> kFourColours = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
                                         qRgb(255, 255, 0)};
 
-std::vector<KindCase> kindCases() {
+std::vector<KindCase> KindCases() {
     std::vector<KindCase> cases;
     const QColor red(255, 0, 0), green(0, 255, 0), blueColour(0, 0, 255), yellow(255, 255, 0);
     const QColor black(0, 0, 0), white(255, 255, 255);
@@ -61,24 +59,24 @@ std::vector<KindCase> kindCases() {
         {"StretchDibDrawsTheTopRowAtTheTop",
          MetafileBytes(1000, 1000)
              .record(kStretchDib, {kSourceCopy[0], kSourceCopy[1], 0, 2, 2, 0, 0, 1000, 1000, 0, 0},
-                     MetafileBytes::Dib24(2, kFourColours)),
+                     MetafileBytes::dib24(2, kFourColours)),
          {{{50, 50}, red}, {{150, 50}, green}, {{50, 150}, blueColour}, {{150, 150}, yellow}}});
     cases.push_back(
         {"TopDownDibStaysUpright",
          MetafileBytes(1000, 1000)
              .record(kStretchDib, {kSourceCopy[0], kSourceCopy[1], 0, 2, 2, 0, 0, 1000, 1000, 0, 0},
-                     MetafileBytes::Dib24(2, kFourColours, true)),
+                     MetafileBytes::dib24(2, kFourColours, true)),
          {{{50, 50}, red}, {{150, 150}, yellow}}});
     cases.push_back(
         {"DibStretchBltDrawsOnlyItsSourcePart",
          MetafileBytes(1000, 1000)
              .record(kDibStretchBlt, {kSourceCopy[0], kSourceCopy[1], 2, 1, 0, 1, 1000, 500, 0, 0},
-                     MetafileBytes::Dib24(2, kFourColours)),
+                     MetafileBytes::dib24(2, kFourColours)),
          {{{50, 50}, green}, {{50, 150}, yellow}, {{150, 100}, std::nullopt}}});
     cases.push_back(
         {"DibBitBltDrawsAtTheBitmapsSize",
          MetafileBytes(4, 4).record(kDibBitBlt, {kSourceCopy[0], kSourceCopy[1], 0, 0, 2, 2, 1, 1},
-                                    MetafileBytes::Dib24(2, kFourColours)),
+                                    MetafileBytes::dib24(2, kFourColours)),
          {{{75, 75}, red},
           {{125, 125}, yellow},
           {{25, 25}, std::nullopt},
@@ -92,20 +90,20 @@ std::vector<KindCase> kindCases() {
          {{{75, 75}, black}, {{125, 75}, white}, {{75, 125}, white}, {{125, 125}, black}}});
     cases.push_back(
         {"BitBltWithoutABitmapFillsWithTheBrush",
-         filled().record(kDibBitBlt, {kPatternCopy[0], kPatternCopy[1], 0, 0, 0, 500, 500, 0, 0}),
+         Filled().record(kDibBitBlt, {kPatternCopy[0], kPatternCopy[1], 0, 0, 0, 500, 500, 0, 0}),
          {{{50, 50}, kFill}, {{150, 150}, std::nullopt}}});
     cases.push_back(
         {"PatBltFillsWithTheBrush",
-         filled().record(kPatBlt, {kPatternCopy[0], kPatternCopy[1], 500, 500, 500, 500}),
+         Filled().record(kPatBlt, {kPatternCopy[0], kPatternCopy[1], 500, 500, 500, 500}),
          {{{150, 150}, kFill}, {{50, 50}, std::nullopt}}});
     cases.push_back({"PatBltBlacknessIsBlackWhateverTheBrush",
-                     filled().record(kPatBlt, {kBlackness[0], kBlackness[1], 500, 500, 0, 0}),
+                     Filled().record(kPatBlt, {kBlackness[0], kBlackness[1], 500, 500, 0, 0}),
                      {{{50, 50}, black}}});
     cases.push_back({"PieFillsOnlyItsSliceCounterClockwise",
-                     filled().record(kPie, {0, 500, 500, 1000, 1000, 1000, 0, 0}),
+                     Filled().record(kPie, {0, 500, 500, 1000, 1000, 1000, 0, 0}),
                      {{{150, 60}, kFill}, {{50, 60}, std::nullopt}, {{150, 140}, std::nullopt}}});
     cases.push_back({"ChordFillsBelowItsCord",
-                     filled().record(kChord, {500, 1000, 500, 0, 1000, 1000, 0, 0}),
+                     Filled().record(kChord, {500, 1000, 500, 0, 1000, 1000, 0, 0}),
                      {{{100, 150}, kFill}, {{100, 50}, std::nullopt}}});
     cases.push_back({"ArcIsAnOutlineWithoutFill",
                      MetafileBytes(1000, 1000)
@@ -114,7 +112,7 @@ std::vector<KindCase> kindCases() {
                          .record(kArc, {500, 0, 500, 1000, 1000, 1000, 0, 0}),
                      {{{100, 1}, black}, {{100, 100}, std::nullopt}, {{100, 199}, std::nullopt}}});
     cases.push_back({"ViewportExtentScales",
-                     filled()
+                     Filled()
                          .record(kSetMapMode, {8})
                          .record(kSetWindowExt, {100, 100})
                          .record(kSetViewportExt, {500, 500})
@@ -122,99 +120,99 @@ std::vector<KindCase> kindCases() {
                      {{{50, 50}, kFill}, {{150, 150}, std::nullopt}}});
     cases.push_back(
         {"ViewportOriginMoves",
-         filled().record(kSetViewportOrg, {500, 500}).record(kRectangle, {500, 500, 0, 0}),
+         Filled().record(kSetViewportOrg, {500, 500}).record(kRectangle, {500, 500, 0, 0}),
          {{{150, 150}, kFill}, {{50, 50}, std::nullopt}}});
     cases.push_back({"TwipsModeDrawsUpwards",
-                     filled()
+                     Filled()
                          .record(kSetMapMode, {6})
                          .record(kSetViewportOrg, {1000, 0})
                          .record(kRectangle, {500, 500, 0, 0}),
                      {{{50, 150}, kFill}, {{50, 50}, std::nullopt}}});
     cases.push_back(
         {"OffsetWindowOrgMovesTheDrawing",
-         filled().record(kOffsetWindowOrg, {-500, -500}).record(kRectangle, {500, 500, 0, 0}),
+         Filled().record(kOffsetWindowOrg, {-500, -500}).record(kRectangle, {500, 500, 0, 0}),
          {{{150, 150}, kFill}, {{50, 50}, std::nullopt}}});
     cases.push_back(
         {"ScaleWindowExtHalvesTheWindow",
-         filled().record(kScaleWindowExt, {2, 1, 2, 1}).record(kRectangle, {250, 250, 0, 0}),
+         Filled().record(kScaleWindowExt, {2, 1, 2, 1}).record(kRectangle, {250, 250, 0, 0}),
          {{{50, 50}, kFill}, {{110, 110}, std::nullopt}}});
     cases.push_back({"IsotropicModeKeepsSquaresSquare",
-                     filled()
+                     Filled()
                          .record(kSetMapMode, {7})
                          .record(kSetWindowExt, {100, 100})
                          .record(kSetViewportExt, {500, 1000})
                          .record(kRectangle, {100, 100, 0, 0}),
                      {{{50, 50}, kFill}, {{150, 50}, std::nullopt}}});
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.record(kIntersectClipRect, {500, 500, 0, 0});
         cases.push_back({"IntersectClipRectCuts",
-                         wholeFrame(file),
+                         WholeFrame(file),
                          {{{50, 50}, kFill}, {{150, 150}, std::nullopt}}});
     }
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.record(kExcludeClipRect, {750, 750, 250, 250});
         cases.push_back({"ExcludeClipRectCutsAHole",
-                         wholeFrame(file),
+                         WholeFrame(file),
                          {{{100, 100}, std::nullopt}, {{20, 20}, kFill}}});
     }
     // A region of one rectangle, the left half of the frame: eleven words of header, one scan.
     const std::initializer_list<std::int16_t> leftHalf = {0,   6,    0, 0, 34,   1, 1,   0, 0,
                                                           500, 1000, 2, 0, 1000, 0, 500, 2};
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.record(kCreateRegion, leftHalf).record(kSelectClipRegion, {2});
         cases.push_back({"SelectClipRegionClipsToTheRegion",
-                         wholeFrame(file),
+                         WholeFrame(file),
                          {{{50, 100}, kFill}, {{150, 100}, std::nullopt}}});
     }
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.record(kSaveDc, {})
             .record(kIntersectClipRect, {500, 500, 0, 0})
             .record(kRestoreDc, {-1});
-        cases.push_back({"RestoreDcLiftsTheClip", wholeFrame(file), {{{150, 150}, kFill}}});
+        cases.push_back({"RestoreDcLiftsTheClip", WholeFrame(file), {{{150, 150}, kFill}}});
     }
     cases.push_back({"FillRegionFillsWithItsBrush",
-                     filled().record(kCreateRegion, leftHalf).record(kFillRegion, {2, 1}),
+                     Filled().record(kCreateRegion, leftHalf).record(kFillRegion, {2, 1}),
                      {{{50, 100}, kFill}, {{150, 100}, std::nullopt}}});
     cases.push_back({"FrameRegionDrawsOnlyTheEdge",
-                     filled().record(kCreateRegion, leftHalf).record(kFrameRegion, {2, 1, 50, 50}),
+                     Filled().record(kCreateRegion, leftHalf).record(kFrameRegion, {2, 1, 50, 50}),
                      {{{5, 100}, kFill}, {{95, 100}, kFill}, {{50, 100}, std::nullopt}}});
     cases.push_back({"PaintRegionUsesTheSelectedBrush",
-                     filled().record(kCreateRegion, leftHalf).record(kPaintRegion, {2}),
+                     Filled().record(kCreateRegion, leftHalf).record(kPaintRegion, {2}),
                      {{{50, 100}, kFill}, {{150, 100}, std::nullopt}}});
     {
         MetafileBytes file(1000, 1000);
         file.record(kCreateBrush, {0, 0, 0, 0}).record(kSelectObject, {0});
-        wholeFrame(file).record(kCreateRegion, leftHalf).record(kInvertRegion, {1});
+        WholeFrame(file).record(kCreateRegion, leftHalf).record(kInvertRegion, {1});
         cases.push_back(
             {"InvertRegionTurnsBlackToWhite", file, {{{50, 100}, white}, {{150, 100}, black}}});
     }
     cases.push_back({"SetPixelColoursOneLogicalUnit",
-                     MetafileBytes(4, 4).record(kSetPixel, {redGreen(red), blue(red), 1, 1}),
+                     MetafileBytes(4, 4).record(kSetPixel, {RedGreen(red), Blue(red), 1, 1}),
                      {{{75, 75}, red}, {{125, 125}, std::nullopt}, {{25, 25}, std::nullopt}}});
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.record(kEscape, {15, 4, 0x4142, 0x4344});
-        cases.push_back({"EscapeIsSkipped", wholeFrame(file), {{{100, 100}, kFill}}});
+        cases.push_back({"EscapeIsSkipped", WholeFrame(file), {{{100, 100}, kFill}}});
     }
     {
-        MetafileBytes file = filled();
+        MetafileBytes file = Filled();
         file.countingPlaceableHeader();
         cases.push_back(
-            {"SizeFieldCountingThePlaceableHeaderIsRead", wholeFrame(file), {{{100, 100}, kFill}}});
+            {"SizeFieldCountingThePlaceableHeaderIsRead", WholeFrame(file), {{{100, 100}, kFill}}});
     }
     return cases;
 }
 
-bool near(QColor a, QColor b) {
+bool Near(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
            std::abs(a.blue() - b.blue()) < 40;
 }
 
-QImage render(const Picture& picture) {
+QImage Render(const Picture& picture) {
     QImage image(200, 200, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -223,16 +221,16 @@ QImage render(const Picture& picture) {
 }
 
 TEST(MetafileRecordKinds, EachKindDrawsWhereAndWhatItSays) {
-    for (const KindCase& c : kindCases()) {
+    for (const KindCase& c : KindCases()) {
         SCOPED_TRACE(c.name);
         QString error;
         const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
         ASSERT_TRUE(picture) << error.toStdString();
-        const QImage image = render(*picture);
+        const QImage image = Render(*picture);
         for (const Probe& probe : c.probes) {
             const QColor seen = image.pixelColor(probe.at);
             if (probe.color) {
-                EXPECT_TRUE(seen.alpha() == 255 && near(seen, *probe.color))
+                EXPECT_TRUE(seen.alpha() == 255 && Near(seen, *probe.color))
                     << "at " << probe.at.x() << "," << probe.at.y() << " "
                     << seen.name(QColor::HexArgb).toStdString();
             } else {
@@ -266,7 +264,7 @@ TEST(MetafileRecordKinds, TextWithEscapementRunsUpwards) {
         QString error;
         const std::optional<Picture> picture = ReadPlaceableMetafile(file.bytes(), &error);
         ASSERT_TRUE(picture) << error.toStdString();
-        const QImage image = render(*picture);
+        const QImage image = Render(*picture);
         QRect ink;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -282,4 +280,4 @@ TEST(MetafileRecordKinds, TextWithEscapementRunsUpwards) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

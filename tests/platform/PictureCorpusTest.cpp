@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 // The corpus names each file after what must happen to it: good-* load, bad-* are refused with
@@ -78,4 +78,4 @@ TEST(PictureCorpus, EveryFileHasTheOutcomeItsNameStates) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,13 +1,12 @@
 #include "platform/PictureLoader.h"
-#include "tests/platform/TestFiles.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using test::Demo;
 
 TEST(PictureLoader, LoadsTheSampleBitmapsAtTheirPixelSize) {
     struct Case {
@@ -49,4 +48,4 @@ TEST(PictureLoader, MissingAndEmptyFilesFailWithAReason) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <iostream>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 // Metafiles written by a vector drawing program and an office suite, each beside an independent
@@ -18,7 +18,7 @@ constexpr int kCellTolerance = 64;
 // Fonts, anti-aliasing and dash patterns differ between readers; whole shapes must not.
 constexpr double kMostDifferingCells = 0.15;
 
-QImage onWhite(const QImage& image) {
+QImage OnWhite(const QImage& image) {
     QImage flat(image.size(), QImage::Format_RGB32);
     flat.fill(Qt::white);
     QPainter painter(&flat);
@@ -26,7 +26,7 @@ QImage onWhite(const QImage& image) {
     return flat;
 }
 
-QRect inkBounds(const QImage& image) {
+QRect InkBounds(const QImage& image) {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -38,31 +38,31 @@ QRect inkBounds(const QImage& image) {
     return bounds;
 }
 
-QImage grid(const QImage& image, QSize cells) {
-    return image.copy(inkBounds(image))
+QImage Grid(const QImage& image, QSize cells) {
+    return image.copy(InkBounds(image))
         .scaled(cells, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-int channelDifference(QRgb a, QRgb b) {
+int ChannelDifference(QRgb a, QRgb b) {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                      std::abs(qBlue(a) - qBlue(b))});
 }
 
-QDir corpus() {
+QDir Corpus() {
     return QDir(QStringLiteral(QUILLSET_SOURCE_DIR "/tests/platform/metafiles"));
 }
 
 TEST(RealToolMetafiles, DrawLikeAnIndependentReaderOnACoarseGrid) {
-    const QStringList files = corpus().entryList({"*.wmf"}, QDir::Files, QDir::Name);
-    ASSERT_GE(files.size(), 7) << corpus().path().toStdString();
+    const QStringList files = Corpus().entryList({"*.wmf"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 7) << Corpus().path().toStdString();
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        const QImage reference = onWhite(QImage(corpus().filePath(file.chopped(4) + ".png")));
+        const QImage reference = OnWhite(QImage(Corpus().filePath(file.chopped(4) + ".png")));
         ASSERT_FALSE(reference.isNull()) << "no reference rendering";
         QString error;
         const std::optional<Picture> picture =
-            LoadPicture(corpus().filePath(file).toStdString(), &error);
+            LoadPicture(Corpus().filePath(file).toStdString(), &error);
         ASSERT_TRUE(picture) << error.toStdString();
         QImage ours(reference.size(), QImage::Format_RGB32);
         ours.fill(Qt::white);
@@ -70,18 +70,18 @@ TEST(RealToolMetafiles, DrawLikeAnIndependentReaderOnACoarseGrid) {
         picture->drawInto(painter, QRectF(ours.rect()));
         painter.end();
 
-        const QRect referenceInk = inkBounds(reference);
-        ASSERT_FALSE(inkBounds(ours).isEmpty()) << "draws nothing";
+        const QRect referenceInk = InkBounds(reference);
+        ASSERT_FALSE(InkBounds(ours).isEmpty()) << "draws nothing";
         const int rows = std::clamp(
             int(std::lround(kGridColumns * double(referenceInk.height()) / referenceInk.width())),
             4, 3 * kGridColumns);
         const QSize cells(kGridColumns, rows);
-        const QImage expected = grid(reference, cells), actual = grid(ours, cells);
+        const QImage expected = Grid(reference, cells), actual = Grid(ours, cells);
         int differing = 0;
         for (int y = 0; y < rows; ++y)
             for (int x = 0; x < kGridColumns; ++x)
                 differing +=
-                    channelDifference(expected.pixel(x, y), actual.pixel(x, y)) > kCellTolerance;
+                    ChannelDifference(expected.pixel(x, y), actual.pixel(x, y)) > kCellTolerance;
         const double share = double(differing) / (rows * kGridColumns);
         std::cout << file.toStdString() << ": " << differing << " of " << rows * kGridColumns
                   << " cells differ\n";
@@ -90,4 +90,4 @@ TEST(RealToolMetafiles, DrawLikeAnIndependentReaderOnACoarseGrid) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

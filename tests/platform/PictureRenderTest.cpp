@@ -1,20 +1,19 @@
 #include "platform/PlaceableMetafile.h"
-#include "tests/platform/MetafileBytes.h"
-#include "tests/platform/TestFiles.h"
+#include "tests/support/MetafileBytes.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/Files.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using namespace test;
 
 constexpr int kDotsPerMeterAt1440Dpi = 56693;
 
 // A canvas whose pixels can be read back; dotsPerMeter sets the resolution the painter reports,
 // so a picture is drawn as it would be on the printer or on a screen.
-QImage blankImage(int size, int dotsPerMeter) {
+QImage BlankImage(int size, int dotsPerMeter) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
@@ -22,7 +21,7 @@ QImage blankImage(int size, int dotsPerMeter) {
     return image;
 }
 
-bool isInk(const QImage& image, int x, int y) {
+bool IsInk(const QImage& image, int x, int y) {
     return qAlpha(image.pixel(x, y)) == 255 && qGray(image.pixel(x, y)) < 60;
 }
 
@@ -34,7 +33,7 @@ struct WindowCase {
 };
 
 // A black rectangle drawn through different window settings; the target is 200 x 200 pixels.
-std::vector<WindowCase> windowCases() {
+std::vector<WindowCase> WindowCases() {
     auto black = [](MetafileBytes file) {
         return file.record(kCreatePen, {5, 0, 0, 0, 0})
             .record(kSelectObject, {0})
@@ -72,17 +71,17 @@ std::vector<WindowCase> windowCases() {
 }
 
 TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
-    for (const WindowCase& c : windowCases()) {
+    for (const WindowCase& c : WindowCases()) {
         for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
             QString error;
             const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
             ASSERT_TRUE(picture) << c.name << ": " << error.toStdString();
-            QImage image = blankImage(200, dotsPerMeter);
+            QImage image = BlankImage(200, dotsPerMeter);
             QPainter painter(&image);
             picture->drawInto(painter, QRectF(0, 0, 200, 200));
             painter.end();
-            EXPECT_TRUE(isInk(image, c.inked.x(), c.inked.y())) << c.name << " @" << dotsPerMeter;
-            EXPECT_FALSE(isInk(image, c.blank.x(), c.blank.y())) << c.name << " @" << dotsPerMeter;
+            EXPECT_TRUE(IsInk(image, c.inked.x(), c.inked.y())) << c.name << " @" << dotsPerMeter;
+            EXPECT_FALSE(IsInk(image, c.blank.x(), c.blank.y())) << c.name << " @" << dotsPerMeter;
         }
     }
 }
@@ -90,10 +89,10 @@ TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
 // The rule's teal band must fill exactly its target, whatever resolution the device reports.
 TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions) {
     const std::optional<Picture> rule =
-        ReadPlaceableMetafile(test::ReadAll(test::Demo("QUOTATION/LINE.WMF")));
+        ReadPlaceableMetafile(ReadAll(PathText(Demo("QUOTATION/LINE.WMF"))));
     ASSERT_TRUE(rule);
     for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
-        QImage image = blankImage(200, dotsPerMeter);
+        QImage image = BlankImage(200, dotsPerMeter);
         QPainter painter(&image);
         rule->drawInto(painter, QRectF(20, 80, 160, 40));
         painter.end();
@@ -111,10 +110,10 @@ TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions)
 // all but its thin outline.
 TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
     const std::optional<Picture> strip =
-        ReadPlaceableMetafile(test::ReadAll(test::Demo("FORMATED TEXT/IMAGE1.WMF")));
+        ReadPlaceableMetafile(ReadAll(PathText(Demo("FORMATED TEXT/IMAGE1.WMF"))));
     ASSERT_TRUE(strip);
     // A tenth of a twip's scale: one pixel is ten twips of the page.
-    QImage page = blankImage(1600, 3780);
+    QImage page = BlankImage(1600, 3780);
     page.fill(Qt::white);
     QPainter painter(&page);
     strip->drawInto(painter, QRectF(61.5, 58.5, 121.5, 1473));
@@ -128,4 +127,4 @@ TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,15 +1,14 @@
 #include "platform/PlaceableMetafile.h"
-#include "tests/platform/MetafileBytes.h"
-#include "tests/platform/TestFiles.h"
+#include "tests/support/MetafileBytes.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/Files.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 #include <random>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using namespace test;
 
 struct DemoMetafile {
     const char* file;
@@ -20,7 +19,7 @@ class DemoMetafiles : public testing::TestWithParam<DemoMetafile> {};
 
 TEST_P(DemoMetafiles, LoadAsVectorPicturesOfTheirFramesSize) {
     QString error;
-    const QByteArray data = ReadAll(Demo(GetParam().file));
+    const QByteArray data = ReadAll(PathText(Demo(GetParam().file)));
     ASSERT_FALSE(data.isEmpty()) << GetParam().file;
     const std::optional<Picture> picture = ReadPlaceableMetafile(data, &error);
     ASSERT_TRUE(picture) << error.toStdString();
@@ -37,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Assets, DemoMetafiles,
                                          DemoMetafile{"FORMATED TEXT/IMAGE3.WMF", {94, 82}}));
 
 TEST(PlaceableMetafile, EveryTruncationOfARealAssetFails) {
-    const QByteArray globe = ReadAll(Demo("QUOTATION/GLOBE.WMF"));
+    const QByteArray globe = ReadAll(PathText(Demo("QUOTATION/GLOBE.WMF")));
     ASSERT_GT(globe.size(), 100);
     for (qsizetype length = 0; length < globe.size(); ++length) {
         QString error;
@@ -50,7 +49,7 @@ TEST(PlaceableMetafile, EveryTruncationOfARealAssetFails) {
 // Random bit flips must never crash or overread. Any flip inside the placeable header is caught
 // by its checksum, so those files must fail; elsewhere a flip may still leave a valid file.
 TEST(PlaceableMetafile, BitFlipsFailCleanlyAndHeaderFlipsAlwaysFail) {
-    const QByteArray globe = ReadAll(Demo("QUOTATION/GLOBE.WMF"));
+    const QByteArray globe = ReadAll(PathText(Demo("QUOTATION/GLOBE.WMF")));
     ASSERT_FALSE(globe.isEmpty());
     std::mt19937 random(20240601);
     std::uniform_int_distribution<qsizetype> anyByte(0, globe.size() - 1);
@@ -87,4 +86,4 @@ TEST(PlaceableMetafile, DeletedObjectsFreeTheirSlotForTheNextOne) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

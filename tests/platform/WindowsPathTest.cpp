@@ -1,38 +1,37 @@
 #include "platform/WindowsPath.h"
+#include "tests/support/EnvironmentOverride.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-class WindowsPathTest : public testing::Test {
+// Drives C and D named by their variables, folders spelt as the tests expect them.
+class WindowsPathDrivesTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(QDir(root.path()).mkpath("c/QSET_DEMOS/Quotation"));
         ASSERT_TRUE(QDir(root.path()).mkpath("d/Apps/Editor"));
         QFile file(root.path() + "/c/QSET_DEMOS/Quotation/globe.wmf");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        qputenv("QUILLSET_DRIVE_C", (root.path() + "/c").toUtf8());
-        qputenv("QUILLSET_DRIVE_D", (root.path() + "/d").toUtf8());
-    }
-    void TearDown() override {
-        qunsetenv("QUILLSET_DRIVE_D");
-        qputenv("QUILLSET_DRIVE_C", savedDriveC);
+        driveC.emplace("QUILLSET_DRIVE_C", (root.path() + "/c").toUtf8());
+        driveD.emplace("QUILLSET_DRIVE_D", (root.path() + "/d").toUtf8());
     }
     std::string host(const char* relative) const {
         return (root.path() + "/" + relative).toStdString();
     }
 
-    QByteArray savedDriveC = qgetenv("QUILLSET_DRIVE_C");
     QTemporaryDir root;
+    std::optional<EnvironmentOverride> driveC, driveD;
 };
 
-TEST_F(WindowsPathTest, ResolvesDrivesCaseAndSeparators) {
+TEST_F(WindowsPathDrivesTest, ResolvesDrivesCaseAndSeparators) {
     struct Case {
         const char* name;
         QString windowsPath;
@@ -56,5 +55,108 @@ TEST_F(WindowsPathTest, ResolvesDrivesCaseAndSeparators) {
         EXPECT_EQ(ResolveWindowsPath(c.windowsPath).string(), c.expected) << c.name;
 }
 
+// Drive C with folders spelt in mixed case, a home folder, and no variable for drive D.
+class WindowsPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        root_ = dir_.path().toStdString();
+        fs::create_directories(root_ / "drive_c" / "QSet_Demos" / "Quotation");
+        WriteFile(root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf", "x");
+        fs::create_directories(root_ / "home" / "me" / "apps dir" / "editor");
+        driveC_.emplace("QUILLSET_DRIVE_C", QByteArray((root_ / "drive_c").c_str()));
+    }
+    QString host(const fs::path& p) const { return QString::fromStdString(p.string()); }
+
+    QTemporaryDir dir_;
+    fs::path root_;
+    std::optional<EnvironmentOverride> driveC_;
+};
+
+TEST_F(WindowsPathTest, DriveCMapsToItsFolderAndMatchesEveryComponentIgnoringCase) {
+    EXPECT_EQ(ResolveWindowsPath(R"(C:\QSET_DEMOS\QUOTATION\GLOBE.WMF)"),
+              root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf");
+    EXPECT_EQ(ResolveWindowsPath(R"(c:/qset_demos\QUOTATION/Globe.Wmf)"),
+              root_ / "drive_c" / "QSet_Demos" / "Quotation" / "globe.wmf");
+}
+
+TEST_F(WindowsPathTest, UpperCasedHostFolderReachesTheRealFolder) {
+    const QString upper = host(root_ / "home" / "me" / "apps dir" / "editor").toUpper() + "\\";
+    EXPECT_EQ(ResolveWindowsPath(upper), root_ / "home" / "me" / "apps dir" / "editor" / "");
+}
+
+TEST_F(WindowsPathTest, NewNamesKeepTheirCaseUnderAnExistingFolder) {
+    const QString text = host(root_).toUpper() + R"(\HOME\ME\APPS DIR\EDITOR\EDITOR.VER)";
+    EXPECT_EQ(ResolveWindowsPath(text),
+              root_ / "home" / "me" / "apps dir" / "editor" / "EDITOR.VER");
+}
+
+TEST_F(WindowsPathTest, TrailingSeparatorMarksAFolderAndDoubledSeparatorsCollapse) {
+    const fs::path folder = ResolveWindowsPath(R"(C:\\QSET_DEMOS\\)");
+    EXPECT_EQ(folder, root_ / "drive_c" / "QSet_Demos" / "");
+    EXPECT_FALSE(folder.has_filename());
+    EXPECT_EQ(ResolveWindowsPath("\\"), fs::path("/"));
+}
+
+TEST_F(WindowsPathTest, CaseOnlySiblingsResolveToTheSpellingGivenOrToNoGuess) {
+    fs::create_directories(root_ / "home" / "me" / "app");
+    fs::create_directories(root_ / "home" / "me" / "APP");
+    const QString me = host(root_ / "home" / "me");
+    struct Case {
+        const char* name;
+        QString text;
+        fs::path expected;
+        bool ambiguous;
+    };
+    const std::vector<Case> cases = {
+        {"ExactLowerCase", me + "/app/", root_ / "home" / "me" / "app" / "", false},
+        {"ExactUpperCase", me + "/APP/", root_ / "home" / "me" / "APP" / "", false},
+        {"OneMatchIgnoringCase", me.toUpper().replace(host(root_).toUpper(), host(root_)),
+         root_ / "home" / "me", false},
+        {"TwoMatchesNoneExact", me + "/App/X.TXT", {}, true},
+    };
+    for (const Case& c : cases) {
+        const PathResolution resolution = ResolveWindowsPathUniquely(c.text);
+        EXPECT_EQ(!resolution.ambiguous.isEmpty(), c.ambiguous) << c.name;
+        if (c.ambiguous) {
+            EXPECT_EQ(resolution.ambiguous, me + "/App") << c.name;
+        } else {
+            EXPECT_EQ(resolution.path, c.expected) << c.name;
+        }
+    }
+}
+
+TEST_F(WindowsPathTest, DriveWithoutVariableLiesBesideTheProgram) {
+    EXPECT_EQ(ResolveWindowsPath(R"(D:\X)"), ProgramFolder() / "drive_d" / "X");
+}
+
+// A drive without its variable is looked for beside the program (build tree), then in the
+// installed data folder relative to the program. Drive Q is used only here, so the folders this
+// test makes beside the test program meet no other test.
+TEST(DriveFolderOrder, BesideTheProgramWinsOverTheInstalledFolderWhichWinsOverNothing) {
+    const fs::path beside = ProgramFolder() / "drive_q";
+    const fs::path installed =
+        (ProgramFolder() / QUILLSET_INSTALLED_DATA_FROM_PROGRAM / "drive_q").lexically_normal();
+    fs::remove_all(beside);
+    fs::remove_all(installed);
+    ::unsetenv("QUILLSET_DRIVE_Q");
+
+    EXPECT_EQ(DriveFolder('q'), beside) << "neither folder exists";
+    fs::create_directories(installed);
+    EXPECT_EQ(DriveFolder('Q'), installed) << "only the installed folder exists";
+    fs::create_directories(beside);
+    EXPECT_EQ(DriveFolder('q'), beside) << "both exist";
+    ::setenv("QUILLSET_DRIVE_Q", "/elsewhere", 1);
+    EXPECT_EQ(DriveFolder('q'), fs::path("/elsewhere")) << "the variable is set";
+
+    ::unsetenv("QUILLSET_DRIVE_Q");
+    fs::remove_all(beside);
+    fs::remove_all(installed);
+    // The data folders made above go too, unless something else lives there.
+    std::error_code error;
+    fs::remove(installed.parent_path(), error);
+    fs::remove(installed.parent_path().parent_path(), error);
+}
+
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

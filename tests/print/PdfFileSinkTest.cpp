@@ -1,5 +1,6 @@
 #include "print/PdfFileSink.h"
 #include "print/PrintSurface.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,22 +11,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 const QByteArray kOld = "an earlier letter";
 const QByteArray kNew = "%PDF-1.4 the new letter %%EOF";
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 struct Case {
     const char* name;
@@ -41,7 +31,7 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
     const std::vector<Case> cases = {
         {"ChosenNameTakenSinceItWasChosen",
          [](const QDir& d) {
-             writeFile(d.filePath("quotation-1.pdf"), kOld);
+             EXPECT_TRUE(WriteFile(d.filePath("quotation-1.pdf"), kOld));
              return d.filePath("quotation-1.pdf");
          },
          true,
@@ -49,8 +39,8 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
          {{"quotation-1.pdf", kOld}, {"quotation-1-2.pdf", kNew}}},
         {"ChosenNameAndTheNextTaken",
          [](const QDir& d) {
-             writeFile(d.filePath("q.pdf"), kOld);
-             writeFile(d.filePath("q-2.pdf"), kOld);
+             EXPECT_TRUE(WriteFile(d.filePath("q.pdf"), kOld));
+             EXPECT_TRUE(WriteFile(d.filePath("q-2.pdf"), kOld));
              return d.filePath("q.pdf");
          },
          true,
@@ -58,7 +48,7 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
          {{"q.pdf", kOld}, {"q-2.pdf", kOld}, {"q-3.pdf", kNew}}},
         {"NamedFileIsReplaced",
          [](const QDir& d) {
-             writeFile(d.filePath("q.pdf"), kOld);
+             EXPECT_TRUE(WriteFile(d.filePath("q.pdf"), kOld));
              return d.filePath("q.pdf");
          },
          false,
@@ -67,7 +57,7 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
         {"RelativeLinkIsReadFromItsOwnFolder",
          [](const QDir& d) {
              d.mkpath("sub");
-             writeFile(d.filePath("sub/target.pdf"), kOld);
+             EXPECT_TRUE(WriteFile(d.filePath("sub/target.pdf"), kOld));
              QFile::link("target.pdf", d.filePath("sub/link.pdf"));
              return d.filePath("sub/link.pdf");
          },
@@ -83,7 +73,7 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
         sink.Deliver(kNew);
         EXPECT_EQ(sink.DeliveredTo(), dir.filePath(c.deliveredTo)) << c.name;
         for (const auto& [file, bytes] : c.files)
-            EXPECT_EQ(readAll(dir.filePath(file)), bytes) << c.name << ": " << file;
+            EXPECT_EQ(ReadAll(dir.filePath(file)), bytes) << c.name << ": " << file;
         EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
                   QStringList())
             << c.name << ": temporaries left";
@@ -93,7 +83,7 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
 TEST(PdfFileSink, AReplacedFileKeepsItsPermissions) {
     QTemporaryDir folder;
     const QString path = folder.filePath("q.pdf");
-    writeFile(path, kOld);
+    EXPECT_TRUE(WriteFile(path, kOld));
     ::chmod(path.toLocal8Bit().constData(), 0640);
     PdfFileSink sink(path, false);
     sink.Open();
@@ -111,13 +101,13 @@ TEST(PdfFileSink, ALoopOfLinksOrADiscardedPageLeavesEverythingAsItWas) {
     PdfFileSink loop(dir.filePath("a.pdf"), false);
     EXPECT_THROW(loop.Open(), PrintFailure);
 
-    writeFile(dir.filePath("q.pdf"), kOld);
+    EXPECT_TRUE(WriteFile(dir.filePath("q.pdf"), kOld));
     {
         PdfFileSink discarded(dir.filePath("q.pdf"), false);
         discarded.Open();
         discarded.Discard();
     }
-    EXPECT_EQ(readAll(dir.filePath("q.pdf")), kOld);
+    EXPECT_EQ(ReadAll(dir.filePath("q.pdf")), kOld);
     EXPECT_EQ(
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
         3)
@@ -126,4 +116,4 @@ TEST(PdfFileSink, ALoopOfLinksOrADiscardedPageLeavesEverythingAsItWas) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

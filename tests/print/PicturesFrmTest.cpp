@@ -4,7 +4,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 TEST(PicturesFrm, SlotMisuseIsAPrintFailure) {
@@ -50,4 +50,4 @@ TEST(PicturesFrm, LoadsByWindowsPathInAnyCaseAndUnloadEmptiesIt) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

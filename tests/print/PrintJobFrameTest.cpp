@@ -1,15 +1,14 @@
 #include "platform/DateText.h"
-#include "tests/print/FrameServices.h"
+#include "tests/support/FrameServices.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 using Kind = RecordingSurface::Kind;
-using test::FrameServices;
 
 constexpr char16_t kGlobe[] = u"C:\\QSET_DEMOS\\QUOTATION\\GLOBE.WMF";
 
@@ -191,4 +190,4 @@ TEST(PrintJobFrame, ASecondJobAfterAFailedOneStartsAgainFromSlotOne) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 TEST(PrintCommandLine, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
@@ -77,4 +77,4 @@ TEST(PrintDestination, CommandLineThenEnvironmentThenDocumentsFolder) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,21 +1,19 @@
 #include "print/PrinterPage.h"
-#include "tests/print/PdfWords.h"
+#include "tests/support/PdfWords.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
-using test::ReadPdfPage;
-
-std::unique_ptr<PageSink> pdfAt(const QString& path) {
+std::unique_ptr<PageSink> PdfAt(const QString& path) {
     return MakePageSink({{}, path, false}, "QUOTATION");
 }
 
-void startPage(PrinterPage& page) {
+void StartPage(PrinterPage& page) {
     page.SetWidth(12189);
     page.SetHeight(15874);
 }
@@ -24,8 +22,8 @@ TEST(PrinterPage, TextLandsWithItsLineBoxTopLeftAtTheCurrentPosition) {
     QTemporaryDir folder;
     const QString pdf = folder.filePath("letter.pdf");
     {
-        PrinterPage page(pdfAt(pdf), "QUOTATION");
-        startPage(page);
+        PrinterPage page(PdfAt(pdf), "QUOTATION");
+        StartPage(page);
         page.SetFontName("Arial");
         page.SetFontSize(24);
         page.SetCurrentX(2265);
@@ -40,7 +38,7 @@ TEST(PrinterPage, TextLandsWithItsLineBoxTopLeftAtTheCurrentPosition) {
         EXPECT_FALSE(QFileInfo::exists(pdf)) << "nothing at the path before the end";
         page.EndDocument();
     }
-    const test::PdfPage read = ReadPdfPage(pdf);
+    const PdfPage read = ReadPdfPage(pdf);
     EXPECT_NEAR(read.width, 609, 1);
     EXPECT_NEAR(read.height, 794, 1);
     struct Expected {
@@ -50,7 +48,7 @@ TEST(PrinterPage, TextLandsWithItsLineBoxTopLeftAtTheCurrentPosition) {
     const double courierLine = 186.9 / 20;
     for (const Expected& e : {Expected{"Headline", 113.25, 38.25}, Expected{"Fixed", 29.25, 156.75},
                               Expected{"Next", 0, 156.75 + courierLine}}) {
-        const test::PdfWord* word = read.find(e.word);
+        const PdfWord* word = read.find(e.word);
         ASSERT_NE(word, nullptr) << e.word;
         EXPECT_NEAR(word->xMin, e.x, 0.3) << e.word;
         EXPECT_NEAR(word->yMin, e.y, 0.3) << e.word;
@@ -58,8 +56,8 @@ TEST(PrinterPage, TextLandsWithItsLineBoxTopLeftAtTheCurrentPosition) {
 }
 
 TEST(PrinterPage, MeasuresInTwipsAndPrintTextEndsTheLine) {
-    PrinterPage page(pdfAt(QDir::temp().filePath("never-written.pdf")), "QUOTATION");
-    startPage(page);
+    PrinterPage page(PdfAt(QDir::temp().filePath("never-written.pdf")), "QUOTATION");
+    StartPage(page);
     page.SetFontName("Courier New");
     page.SetFontSize(8.25f);
     EXPECT_NEAR(page.TextWidth("H"), 99.0, 0.5);
@@ -81,8 +79,8 @@ TEST(PrinterPage, AnAbortedOrAbandonedDocumentLeavesNoFileBehind) {
     for (bool abandon : {false, true}) {
         QTemporaryDir folder;
         {
-            PrinterPage page(pdfAt(folder.filePath("letter.pdf")), "QUOTATION");
-            startPage(page);
+            PrinterPage page(PdfAt(folder.filePath("letter.pdf")), "QUOTATION");
+            StartPage(page);
             page.SetCurrentX(100);
             page.PrintText("half a letter");
             page.DrawLine(0, 0, 1000, 1000, 0);
@@ -104,7 +102,7 @@ TEST(PrinterPage, UnreachableDestinationsFailWhenTheDocumentStarts) {
     };
     for (const PrintDestination& destination : destinations) {
         PrinterPage page(MakePageSink(destination, "QUOTATION"), "QUOTATION");
-        startPage(page);
+        StartPage(page);
         EXPECT_THROW(page.PrintText("x"), PrintFailure)
             << destination.pdfPath.toStdString() << destination.printerName.toStdString();
         page.AbortDocument();
@@ -114,12 +112,12 @@ TEST(PrinterPage, UnreachableDestinationsFailWhenTheDocumentStarts) {
 TEST(PrinterPage, AnEmptyDocumentStillPrintsItsBlankPage) {
     QTemporaryDir folder;
     const QString pdf = folder.filePath("blank.pdf");
-    PrinterPage page(pdfAt(pdf), "QUOTATION");
-    startPage(page);
+    PrinterPage page(PdfAt(pdf), "QUOTATION");
+    StartPage(page);
     page.EndDocument();
     EXPECT_NEAR(ReadPdfPage(pdf).width, 609, 1);
     EXPECT_THROW(page.PrintText("after the end"), PrintFailure);
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

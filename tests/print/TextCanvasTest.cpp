@@ -1,11 +1,11 @@
 #include "print/TextCanvas.h"
 #include "print/PrinterPage.h"
-#include "tests/print/PdfWords.h"
+#include "tests/support/PdfWords.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 TEST(TextCanvas, MeasuresInTwipsWithScreenPixelFonts) {
@@ -51,7 +51,7 @@ TEST(TextCanvas, ImagePlacedOnThePageKeepsTextWhereItWasDrawn) {
     page.DrawPicture(first, 1440, 8000, 8640, 2880); // twice the size
     page.EndDocument();
 
-    const test::PdfPage read = test::ReadPdfPage(pdf);
+    const PdfPage read = ReadPdfPage(pdf);
     struct Expected {
         const char* word;
         int occurrence;
@@ -60,7 +60,7 @@ TEST(TextCanvas, ImagePlacedOnThePageKeepsTextWhereItWasDrawn) {
     for (const Expected& e : {Expected{"Matinee", 0, (1440 + 300) / 20.0, (2880 + 150) / 20.0},
                               Expected{"Evening", 0, (1440 + 1500) / 20.0, (2880 + 600) / 20.0},
                               Expected{"Matinee", 1, (1440 + 600) / 20.0, (8000 + 300) / 20.0}}) {
-        const test::PdfWord* word = read.find(e.word, e.occurrence);
+        const PdfWord* word = read.find(e.word, e.occurrence);
         ASSERT_NE(word, nullptr) << e.word << e.occurrence;
         EXPECT_NEAR(word->xMin, e.x, 1.0) << e.word << e.occurrence;
         EXPECT_NEAR(word->yMin, e.y, 1.0) << e.word << e.occurrence;
@@ -69,4 +69,4 @@ TEST(TextCanvas, ImagePlacedOnThePageKeepsTextWhereItWasDrawn) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

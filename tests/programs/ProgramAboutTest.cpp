@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 // Each program, with and without a display: the answers come before any window or display.
@@ -24,8 +24,8 @@ TEST(ProgramAbout, HelpAndVersionAnswerOnStandardOutputWithExitCodeZero) {
         {"TLUPDATER", {"--version"}, "TLUPDATER" + version},
     };
     for (const Case& c : cases) {
-        const test::ProgramRun run =
-            test::RunProgram(c.program, c.arguments, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}});
+        const ProgramRun run =
+            RunProgram(c.program, c.arguments, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}});
         const std::string name = c.program + (" " + c.arguments.join(' ').toStdString());
         EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err.toStdString();
         EXPECT_TRUE(run.out.startsWith(c.output)) << name << ": " << run.out.toStdString();
@@ -36,15 +36,14 @@ TEST(ProgramAbout, HelpAndVersionAnswerOnStandardOutputWithExitCodeZero) {
 // A file named like an option is still a file, and the agent's own command line keeps its
 // meaning: only a lone --help or --version is answered.
 TEST(ProgramAbout, OptionNamesInTheirPlaceAsValuesAreNotAnswered) {
-    const test::ProgramRun pdfNamedHelp =
-        test::RunProgram("quotation", {"--print", "--printer", "--help"});
+    const ProgramRun pdfNamedHelp = RunProgram("quotation", {"--print", "--printer", "--help"});
     EXPECT_EQ(pdfNamedHelp.exitCode, 1) << "a queue named --help does not exist";
     EXPECT_FALSE(pdfNamedHelp.out.contains("Usage:"));
 
-    const test::ProgramRun agent = test::RunProgram("TLUPDATER", {"--help", "2.5", "/nonexistent"},
-                                                    {{"QUILLSET_UNATTENDED", "1"}});
+    const ProgramRun agent =
+        RunProgram("TLUPDATER", {"--help", "2.5", "/nonexistent"}, {{"QUILLSET_UNATTENDED", "1"}});
     EXPECT_FALSE(agent.out.contains("Usage:")) << agent.out.toStdString();
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

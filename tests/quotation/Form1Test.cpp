@@ -1,7 +1,7 @@
 #include "quotation/Form1.h"
 #include "quotation/FormLogo.h"
-#include "tests/print/FrameServices.h"
 #include "tests/support/FormChecks.h"
+#include "tests/support/FrameServices.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -12,10 +12,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
-
-using test::FrameServices;
 
 TEST(Form1, WindowAndControlsFollowTheDesignInTwips) {
     FrameServices f;
@@ -128,8 +126,8 @@ TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     form.show();
     form.activateWindow();
     QCoreApplication::processEvents();
-    EXPECT_EQ(test::ClippedLabels(form).join("; ").toStdString(), "");
-    EXPECT_TRUE(test::DefaultButtonShowsFocus(*form.Command1));
+    EXPECT_EQ(ClippedLabels(form).join("; ").toStdString(), "");
+    EXPECT_TRUE(DefaultButtonShowsFocus(*form.Command1));
     // Grown captions stay clear of the controls beside and below them.
     EXPECT_LE(form.Label2->geometry().right(), form.width());
     EXPECT_LE(form.Label3->geometry().bottom(), form.Text1->geometry().top());
@@ -145,4 +143,4 @@ TEST(Form1, CloseEndsTheProgram) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

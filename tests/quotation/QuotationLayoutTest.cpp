@@ -1,8 +1,8 @@
 #include "platform/DateText.h"
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
-#include "tests/print/FrameServices.h"
-#include "tests/print/PdfWords.h"
+#include "tests/support/FrameServices.h"
+#include "tests/support/PdfWords.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tests/print/PdfWords.h"
+#include "tests/support/PdfWords.h"
 #include "tests/support/ProgramRun.h"
 
 #include <QDir>
@@ -7,35 +7,33 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
-using test::ProgramRun;
-
-ProgramRun runQuotation(const QStringList& arguments, const QString& driveC = {},
+ProgramRun RunQuotation(const QStringList& arguments, const QString& driveC = {},
                         const QString& stateHome = {}) {
     std::vector<std::pair<QString, QString>> environment;
     if (!driveC.isEmpty())
         environment.emplace_back("QUILLSET_DRIVE_C", driveC);
     if (!stateHome.isEmpty())
         environment.emplace_back("XDG_STATE_HOME", stateHome);
-    return test::RunProgram("quotation", arguments, environment);
+    return RunProgram("quotation", arguments, environment);
 }
 
-bool isEmptyFolder(const QString& path) {
+bool IsEmptyFolder(const QString& path) {
     return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
     QTemporaryDir out;
     const QString pdf = out.filePath("letter.pdf");
-    const ProgramRun run = runQuotation({"--print", "--pdf", pdf});
+    const ProgramRun run = RunQuotation({"--print", "--pdf", pdf});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "[QUOTATION] 1 page(s) sent to printer\n" + pdf + "\n")
         << "the file's full path on the message's second line";
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
-    const test::PdfPage page = test::ReadPdfPage(pdf);
+    const PdfPage page = ReadPdfPage(pdf);
     struct Expected {
         const char* word;
         double x, y; // points: twips / 20
@@ -46,7 +44,7 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
           Expected{"$10.00", 28.5, 225.4}, Expected{"$15.00", 28.5, 234.475},
           Expected{"$45.00", 28.5, 243.55}, Expected{"Sincerely", 440.25, 612.75},
           Expected{"Susan", 440.25, 654.75}, Expected{"Page", -1, 752.25}}) {
-        const test::PdfWord* word = page.find(e.word);
+        const PdfWord* word = page.find(e.word);
         ASSERT_NE(word, nullptr) << e.word;
         if (e.x >= 0) {
             EXPECT_NEAR(word->xMin, e.x, 0.3) << e.word;
@@ -87,7 +85,7 @@ TEST(QuotationProgram, FailuresExitNonZeroWithOneLoggedLineAndLeaveNoFile) {
     };
     for (const Case& c : cases) {
         QTemporaryDir state;
-        const ProgramRun run = runQuotation(c.arguments, c.driveC, state.path());
+        const ProgramRun run = RunQuotation(c.arguments, c.driveC, state.path());
         EXPECT_NE(run.exitCode, 0) << c.name;
         EXPECT_EQ(run.err.count('\n'), 1) << c.name << ": " << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(" quotation letter print: ")) << c.name;
@@ -96,12 +94,12 @@ TEST(QuotationProgram, FailuresExitNonZeroWithOneLoggedLineAndLeaveNoFile) {
         ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << c.name;
         EXPECT_EQ(QString::fromUtf8(log.readAll()), run.err) << c.name << ": the same line logged";
         EXPECT_FALSE(run.out.contains("sent to printer")) << c.name;
-        EXPECT_TRUE(isEmptyFolder(out.path())) << c.name;
+        EXPECT_TRUE(IsEmptyFolder(out.path())) << c.name;
     }
-    const ProgramRun wrong = runQuotation({"--print", "--colour"});
+    const ProgramRun wrong = RunQuotation({"--print", "--colour"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(wrong.err.contains("--colour"));
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

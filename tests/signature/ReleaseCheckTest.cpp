@@ -1,17 +1,17 @@
 #include "signature/ReleaseCheck.h"
 #include "tests/signature/TestSigner.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <openssl/sha.h>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string sha256Hex(const std::string& bytes) {
+std::string Sha256Hex(const std::string& bytes) {
     std::array<std::uint8_t, 32> digest{};
     SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest.data());
     return HexText(digest.data(), digest.size());
@@ -30,7 +30,7 @@ struct Release {
 
     std::string signatureFile() const {
         const std::string statement =
-            StatementText(module, version, archive.size(), sha256Hex(archive));
+            StatementText(module, version, archive.size(), Sha256Hex(archive));
         std::string file = signer->signatureFile(statement);
         if (!shownStatement.empty())
             file.replace(0, statement.size(), shownStatement);
@@ -44,7 +44,7 @@ protected:
     // The check as the agent runs it for EDITOR, server version 2.5, with `archive` downloaded.
     std::optional<std::string> check(const std::string& signatureFile, const std::string& archive,
                                      const std::string& publicKey) {
-        std::ofstream(archivePath(), std::ios::binary) << archive;
+        WriteFile(archivePath(), archive);
         return CheckRelease({publicKey, "EDITOR",
                              [this](std::string_view text) {
                                  versionsAsked.emplace_back(text);
@@ -83,12 +83,12 @@ TEST_F(ReleaseCheckTest, RefusesEveryReleaseThePublisherDidNotSignForThisArchive
         {"StatementEditedAfterSigning",
          [&](Release& r) {
              r.shownStatement =
-                 StatementText("EDITOR", "9.0", r.archive.size(), sha256Hex(r.archive));
+                 StatementText("EDITOR", "9.0", r.archive.size(), Sha256Hex(r.archive));
          },
          same, "does not verify"},
         {"StatementOfAnotherArchiveUnderTheSignature",
          [&](Release& r) {
-             r.shownStatement = StatementText("EDITOR", "2.5", 5, sha256Hex("other"));
+             r.shownStatement = StatementText("EDITOR", "2.5", 5, Sha256Hex("other"));
          },
          [](const std::string&) { return std::string("other"); }, "does not verify"},
         {"ForgedModuleIsNotBelievedBeforeTheSignature",
@@ -155,4 +155,4 @@ TEST_F(ReleaseCheckTest, KeysAndArchivesThatCannotBeUsedAreRefused) {
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const std::string kDigest(64, 'c');
@@ -12,7 +12,7 @@ const std::string kStatement = StatementText("EDITOR", "2.5", 52817, kDigest);
 const std::string kFile = kStatement + "signature " + kSignature + "\n";
 
 // kFile with its first `from` replaced by `to`.
-std::string edited(const std::string& from, const std::string& to) {
+std::string Edited(const std::string& from, const std::string& to) {
     std::string text = kFile;
     const size_t at = text.find(from);
     if (at == std::string::npos)
@@ -20,7 +20,7 @@ std::string edited(const std::string& from, const std::string& to) {
     return text.replace(at, from.size(), to);
 }
 
-std::string withCrLf() {
+std::string WithCrLf() {
     std::string text;
     for (const char ch : kFile)
         text += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
@@ -42,7 +42,7 @@ TEST(ReleaseSignatureFile, ReadsEveryFieldAndTheSignedBytes) {
 TEST(ReleaseSignatureFile, SizesAtTheEndsOfTheRangeAreRead) {
     for (const auto& [text, size] :
          {std::pair{"0", std::uint64_t{0}}, {"18446744073709551615", ~std::uint64_t{0}}}) {
-        const SignatureFileReading reading = ReadReleaseSignatureFile(edited("52817", text));
+        const SignatureFileReading reading = ReadReleaseSignatureFile(Edited("52817", text));
         ASSERT_TRUE(reading.release) << text << ": " << reading.error;
         EXPECT_EQ(reading.release->statement.size, size);
     }
@@ -64,40 +64,40 @@ TEST(ReleaseSignatureFile, RefusesEveryMalformedFileWithItsReason) {
         {"ExtraLineAfterTheSignature", kFile + "comment signed by me\n",
          "something follows the signature line"},
         {"BlankLineAfterTheSignature", kFile + "\n", "something follows the signature line"},
-        {"ExtraLineInTheStatement", edited("version ", "note x\nversion "),
+        {"ExtraLineInTheStatement", Edited("version ", "note x\nversion "),
          "line 3 is not the \"version\" line"},
-        {"CrLfLineEnds", withCrLf(), "line 1 holds a carriage return"},
-        {"CarriageReturnInAValue", edited("2.5\n", "2.5\r\n"), "line 3 holds a carriage return"},
-        {"OtherFormatVersion", edited("signature 1\n", "signature 2\n"), "line 1 is not"},
-        {"FieldsReordered", edited("module EDITOR\nversion 2.5", "version 2.5\nmodule EDITOR"),
+        {"CrLfLineEnds", WithCrLf(), "line 1 holds a carriage return"},
+        {"CarriageReturnInAValue", Edited("2.5\n", "2.5\r\n"), "line 3 holds a carriage return"},
+        {"OtherFormatVersion", Edited("signature 1\n", "signature 2\n"), "line 1 is not"},
+        {"FieldsReordered", Edited("module EDITOR\nversion 2.5", "version 2.5\nmodule EDITOR"),
          "line 2 is not the \"module\" line"},
-        {"KeyWithoutValue", edited("module EDITOR", "module"), "line 2 is not the \"module\""},
-        {"TabAfterTheKey", edited("module EDITOR", "module\tEDITOR"), "line 2 is not"},
-        {"KeyPrefixOnly", edited("size 52817", "sizes 52817"), "line 4 is not the \"size\""},
-        {"EmptyModule", edited("module EDITOR", "module "), "the module name is empty"},
-        {"SpaceInTheModule", edited("module EDITOR", "module ED ITOR"), "the module name"},
+        {"KeyWithoutValue", Edited("module EDITOR", "module"), "line 2 is not the \"module\""},
+        {"TabAfterTheKey", Edited("module EDITOR", "module\tEDITOR"), "line 2 is not"},
+        {"KeyPrefixOnly", Edited("size 52817", "sizes 52817"), "line 4 is not the \"size\""},
+        {"EmptyModule", Edited("module EDITOR", "module "), "the module name is empty"},
+        {"SpaceInTheModule", Edited("module EDITOR", "module ED ITOR"), "the module name"},
         {"ModuleOutsideAscii",
-         edited("EDITOR", "\xc3\x89"
+         Edited("EDITOR", "\xc3\x89"
                           "DITOR"),
          "the module name"},
-        {"ModuleTooLong", edited("EDITOR", std::string(65, 'E')), "the module name"},
+        {"ModuleTooLong", Edited("EDITOR", std::string(65, 'E')), "the module name"},
         {"NulInTheVersion",
-         edited("2.5", std::string("2\0"
+         Edited("2.5", std::string("2\0"
                                    "5",
                                    3)),
          "the version is"},
-        {"TrailingBlankOnTheVersion", edited("2.5\n", "2.5 \n"), "the version is"},
-        {"SizeWithLeadingZero", edited("52817", "052817"), "the size is not"},
-        {"NegativeSize", edited("52817", "-1"), "the size is not"},
-        {"SizePastSixtyFourBits", edited("52817", "18446744073709551616"), "the size is not"},
-        {"SizeWithUnit", edited("52817", "52817B"), "the size is not"},
-        {"DigestOneDigitShort", edited(kDigest, kDigest.substr(1)), "not 64 lower-case"},
-        {"DigestOneDigitLong", edited(kDigest, kDigest + "c"), "not 64 lower-case"},
-        {"DigestOfSha1Length", edited(kDigest, kDigest.substr(0, 40)), "not 64 lower-case"},
-        {"DigestInUpperCase", edited(kDigest, std::string(64, 'C')), "not 64 lower-case"},
-        {"DigestNotHex", edited(kDigest, std::string(63, 'c') + "g"), "not 64 lower-case"},
-        {"SignatureOneDigitShort", edited(kSignature, kSignature.substr(1)), "not 128 lower-case"},
-        {"SignatureAsBase64", edited(kSignature, std::string(86, 'A') + "=="),
+        {"TrailingBlankOnTheVersion", Edited("2.5\n", "2.5 \n"), "the version is"},
+        {"SizeWithLeadingZero", Edited("52817", "052817"), "the size is not"},
+        {"NegativeSize", Edited("52817", "-1"), "the size is not"},
+        {"SizePastSixtyFourBits", Edited("52817", "18446744073709551616"), "the size is not"},
+        {"SizeWithUnit", Edited("52817", "52817B"), "the size is not"},
+        {"DigestOneDigitShort", Edited(kDigest, kDigest.substr(1)), "not 64 lower-case"},
+        {"DigestOneDigitLong", Edited(kDigest, kDigest + "c"), "not 64 lower-case"},
+        {"DigestOfSha1Length", Edited(kDigest, kDigest.substr(0, 40)), "not 64 lower-case"},
+        {"DigestInUpperCase", Edited(kDigest, std::string(64, 'C')), "not 64 lower-case"},
+        {"DigestNotHex", Edited(kDigest, std::string(63, 'c') + "g"), "not 64 lower-case"},
+        {"SignatureOneDigitShort", Edited(kSignature, kSignature.substr(1)), "not 128 lower-case"},
+        {"SignatureAsBase64", Edited(kSignature, std::string(86, 'A') + "=="),
          "not 128 lower-case"},
         {"OversizedFile", kFile + std::string(kSignatureFileLimit, '#'), "larger than 4096"},
     };
@@ -110,4 +110,4 @@ TEST(ReleaseSignatureFile, RefusesEveryMalformedFileWithItsReason) {
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

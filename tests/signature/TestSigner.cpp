@@ -4,7 +4,7 @@
 #include <openssl/pem.h>
 #include <stdexcept>
 
-namespace quillset::testing {
+namespace quillset::test {
 
 TestSigner::TestSigner(const char* type) : key_(EVP_PKEY_Q_keygen(nullptr, nullptr, type)) {
     if (!key_)
@@ -60,4 +60,4 @@ std::string HexText(const std::uint8_t* bytes, std::size_t count) {
     return text;
 }
 
-} // namespace quillset::testing
+} // namespace quillset::test

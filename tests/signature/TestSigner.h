@@ -8,7 +8,7 @@
 
 struct evp_pkey_st;
 
-namespace quillset::testing {
+namespace quillset::test {
 
 // A key pair made for one test: its public key in PEM and signatures made with it.
 class TestSigner {
@@ -34,4 +34,4 @@ std::string StatementText(const std::string& module, const std::string& version,
 
 std::string HexText(const std::uint8_t* bytes, std::size_t count);
 
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -1,42 +1,21 @@
 #include "transfer/InternetTransfer.h"
-#include "tests/transfer/TestServer.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestServer.h"
 
 #include <QTemporaryDir>
 #include <chrono>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing::TestServer;
-
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Waits the way the agent does; a transfer still running after `limit` fails the test instead
 // of hanging it.
-bool runToEnd(InternetTransfer& control, std::chrono::seconds limit = 30s) {
+bool RunToEnd(InternetTransfer& control, std::chrono::seconds limit = 30s) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (control.StillExecuting())
         if (std::chrono::steady_clock::now() > deadline)
@@ -50,11 +29,11 @@ class TransferAgainstServer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         serverRoot = std::make_unique<QTemporaryDir>();
-        writeFile(serverFolder() / "EDITOR.VER", "2.6,\"notes\"\r\n");
+        WriteFile(serverFolder() / "EDITOR.VER", "2.6,\"notes\"\r\n");
         std::string archive(300'000, '\0');
         for (size_t i = 0; i < archive.size(); ++i)
             archive[i] = char(i * 7 % 251);
-        writeFile(serverFolder() / "EDITOR.ZIP", archive);
+        WriteFile(serverFolder() / "EDITOR.ZIP", archive);
         sharedServer = std::make_unique<TestServer>(serverFolder());
     }
     static void TearDownTestSuite() {
@@ -94,9 +73,9 @@ TEST_P(ServerFault, LeavesNoFileAndReportsTheFailure) {
     const QString name = QString::fromUtf8(c.file);
     control.Execute(server.address(QString::fromUtf8(c.directive) + "/updates/"),
                     "GET " + name + " " + localPath(name));
-    ASSERT_TRUE(runToEnd(control));
+    ASSERT_TRUE(RunToEnd(control));
     EXPECT_FALSE(control.lastError().isEmpty());
-    EXPECT_TRUE(entries(localFolder()).empty()) << "a failed transfer left a file";
+    EXPECT_TRUE(Entries(localFolder()).empty()) << "a failed transfer left a file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Transfer, ServerFault,
@@ -128,9 +107,9 @@ TEST_P(LimitReached, EndsTheTransferAndLeavesNoFile) {
     const QString name = QString::fromUtf8(c.file);
     control.Execute(server.address(QString::fromUtf8(c.directive) + "/updates/"),
                     "GET " + name + " " + localPath(name));
-    ASSERT_TRUE(runToEnd(control));
+    ASSERT_TRUE(RunToEnd(control));
     EXPECT_FALSE(control.lastError().isEmpty());
-    EXPECT_TRUE(entries(localFolder()).empty()) << "a transfer past a limit left a file";
+    EXPECT_TRUE(Entries(localFolder()).empty()) << "a transfer past a limit left a file";
 }
 
 // EDITOR.VER is 13 bytes, EDITOR.ZIP 300,000.
@@ -149,17 +128,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
     control.setLimits({2s, 1, 30s, 5s, 300'000});
     control.Execute(server.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
-    ASSERT_TRUE(runToEnd(control));
+    ASSERT_TRUE(RunToEnd(control));
     EXPECT_TRUE(control.lastError().isEmpty()) << control.lastError().toStdString();
-    EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), readAll(serverFolder() / "EDITOR.ZIP"));
+    EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), ReadAll(serverFolder() / "EDITOR.ZIP"));
 }
 
 TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopy) {
     const fs::path log = localFolder() / "requests.log";
     TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
     control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
-    ASSERT_TRUE(runToEnd(control));
-    EXPECT_EQ(readAll(log), "GET /updates/EDITOR.VER cache-control=no-cache\n");
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=no-cache\n");
 }
 
 TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
@@ -167,10 +146,10 @@ TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
         fs::remove(localFolder() / "EDITOR.ZIP");
         control.Execute(server.address(QString::fromUtf8(directive)),
                         "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
-        ASSERT_TRUE(runToEnd(control));
+        ASSERT_TRUE(RunToEnd(control));
         EXPECT_TRUE(control.lastError().isEmpty()) << control.lastError().toStdString();
-        EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), readAll(serverFolder() / "EDITOR.ZIP"));
-        EXPECT_EQ(entries(localFolder()), std::vector<std::string>{"EDITOR.ZIP"}) << directive;
+        EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), ReadAll(serverFolder() / "EDITOR.ZIP"));
+        EXPECT_EQ(Entries(localFolder()), std::vector<std::string>{"EDITOR.ZIP"}) << directive;
     }
 }
 
@@ -181,16 +160,16 @@ TEST_F(TransferAgainstServer, FolderWithSpacesAndUpperCasedPathReachTheRealFolde
     // when it is not upper case already.
     const QString folder = localRoot.path() + upperFolder.mid(localRoot.path().size());
     control.Execute(server.address("updates/"), "GET EDITOR.VER " + folder + "EDITOR.VER");
-    ASSERT_TRUE(runToEnd(control));
-    EXPECT_EQ(readAll(localFolder() / "apps dir" / "editor" / "EDITOR.VER"), "2.6,\"notes\"\r\n");
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(ReadAll(localFolder() / "apps dir" / "editor" / "EDITOR.VER"), "2.6,\"notes\"\r\n");
 }
 
 TEST_F(TransferAgainstServer, FailedTransferKeepsAnEarlierFileUntouched) {
-    writeFile(localFolder() / "EDITOR.ZIP", "earlier");
+    WriteFile(localFolder() / "EDITOR.ZIP", "earlier");
     control.Execute(server.address("~drop/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
-    ASSERT_TRUE(runToEnd(control));
-    EXPECT_EQ(readAll(localFolder() / "EDITOR.ZIP"), "earlier");
-    EXPECT_EQ(entries(localFolder()).size(), 1u);
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), "earlier");
+    EXPECT_EQ(Entries(localFolder()).size(), 1u);
 }
 
 TEST_F(TransferAgainstServer, CancelledTransferLeavesNothing) {
@@ -199,9 +178,9 @@ TEST_F(TransferAgainstServer, CancelledTransferLeavesNothing) {
         slow.Execute(server.address("~slow=1000/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
         for (int i = 0; i < 5; ++i)
             ASSERT_TRUE(slow.StillExecuting());
-        EXPECT_EQ(entries(localFolder()).size(), 1u) << "the body goes to a temporary file";
+        EXPECT_EQ(Entries(localFolder()).size(), 1u) << "the body goes to a temporary file";
     }
-    EXPECT_TRUE(entries(localFolder()).empty());
+    EXPECT_TRUE(Entries(localFolder()).empty());
 }
 
 TEST_F(TransferAgainstServer, OneOperationAtATime) {
@@ -231,7 +210,7 @@ TEST_F(TransferAgainstServer, BadStartsThrowAndLeaveNoFile) {
                                  "GET EDITOR.VER " + localPath("EDITOR.VER")),
                  TransferError);
     EXPECT_FALSE(control.StillExecuting());
-    EXPECT_TRUE(entries(localFolder()).empty());
+    EXPECT_TRUE(Entries(localFolder()).empty());
 }
 
 TEST_F(TransferAgainstServer, NetworkFailuresEndWithoutAFile) {
@@ -245,22 +224,22 @@ TEST_F(TransferAgainstServer, NetworkFailuresEndWithoutAFile) {
     for (const QString& address : {QStringLiteral("http://127.0.0.1:%1/").arg(closedPort),
                                    QStringLiteral("http://update.server.invalid/updates/")}) {
         control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
-        ASSERT_TRUE(runToEnd(control, 20s)) << address.toStdString();
+        ASSERT_TRUE(RunToEnd(control, 20s)) << address.toStdString();
         EXPECT_FALSE(control.lastError().isEmpty());
-        EXPECT_TRUE(entries(localFolder()).empty());
+        EXPECT_TRUE(Entries(localFolder()).empty());
     }
 }
 
 TEST_F(TransferAgainstServer, FileAddressesCopyAndFailLikeTheOthers) {
     const QString address = "file://" + serverRoot->path() + "/";
     control.Execute(address, "GET EDITOR.VER " + localPath("EDITOR.VER"));
-    ASSERT_TRUE(runToEnd(control));
-    EXPECT_EQ(readAll(localFolder() / "EDITOR.VER"), "2.6,\"notes\"\r\n");
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(ReadAll(localFolder() / "EDITOR.VER"), "2.6,\"notes\"\r\n");
     control.Execute(address, "GET MISSING.VER " + localPath("MISSING.VER"));
-    ASSERT_TRUE(runToEnd(control));
+    ASSERT_TRUE(RunToEnd(control));
     EXPECT_FALSE(control.lastError().isEmpty());
-    EXPECT_EQ(entries(localFolder()), std::vector<std::string>{"EDITOR.VER"});
+    EXPECT_EQ(Entries(localFolder()), std::vector<std::string>{"EDITOR.VER"});
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 struct OperationCase {
@@ -109,4 +109,4 @@ TEST(RemoteAddress, PaddingOfNulCharactersIsDropped) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,4 +1,5 @@
 // The options object: defaults, storage, the settings reaching the engine, errors raised.
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/unzip/UnzipFixture.h"
 #include "unzip/UnzipError.h"
 
@@ -30,7 +31,7 @@ TEST_F(UnzipFixture, EmptyArgumentsUnpackTheStoredArchiveIntoTheStoredFolder) {
 
     EXPECT_EQ(files.Unzip({}, {}), UZ_OK);
 
-    EXPECT_EQ(ReadFile(scratch.dest() / "sub" / "inner.txt"), "inner\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "sub" / "inner.txt"), "inner\n");
     EXPECT_EQ(files.ZipFileName(), scratch.text(archive));
 }
 
@@ -66,20 +67,8 @@ TEST_F(UnzipFixture, LargestSixteenBitMessageLevelIsNoOverflow) {
     EXPECT_EQ(unzip(archiveOf("tree"), [](auto& f) { f.SetMessageLevel(32767); }), UZ_OK);
 }
 
-// Swaps QUILLSET_UNZIP32 for the length of a test.
-class EngineLibraryOverride {
-public:
-    explicit EngineLibraryOverride(const char* path) : saved_(qgetenv("QUILLSET_UNZIP32")) {
-        qputenv("QUILLSET_UNZIP32", path);
-    }
-    ~EngineLibraryOverride() { qputenv("QUILLSET_UNZIP32", saved_); }
-
-private:
-    QByteArray saved_;
-};
-
 TEST_F(UnzipFixture, MissingEngineLibraryRaisesWithBothSources) {
-    EngineLibraryOverride missing("/nonexistent/libunzip32.so");
+    EnvironmentOverride missing("QUILLSET_UNZIP32", "/nonexistent/libunzip32.so");
     const fs::path archive = archiveOf("tree");
     try {
         module.CallUnzipEngine(scratch.text(archive), scratch.text(scratch.dest()), {});
@@ -101,7 +90,7 @@ TEST_F(UnzipFixture, MissingEngineLibraryRaisesWithBothSources) {
 
 TEST_F(UnzipFixture, LibraryWithoutTheEntryPointsRaises) {
     // Any shared library lacking the two entry points, e.g. the C library itself.
-    EngineLibraryOverride wrong("libc.so.6");
+    EnvironmentOverride wrong("QUILLSET_UNZIP32", "libc.so.6");
     try {
         unzip(archiveOf("tree"));
         FAIL() << "no error raised";
@@ -123,7 +112,7 @@ TEST_F(UnzipFixture, WindowsStylePathsResolveOnTheDriveFolder) {
     qputenv("QUILLSET_DRIVE_C", savedDrive);
 
     EXPECT_EQ(result, UZ_OK) << module.LastUnzipMessage().toStdString();
-    EXPECT_EQ(ReadFile(scratch.root() / "apps" / "editor" / "EDITOR.EXE").size(), 123456u);
+    EXPECT_EQ(ReadAll(scratch.root() / "apps" / "editor" / "EDITOR.EXE").size(), 123456u);
 }
 
 TEST_F(UnzipFixture, LastMessageIsSharedByAllObjectsAndResetPerUnpack) {

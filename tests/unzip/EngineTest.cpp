@@ -1,5 +1,8 @@
 // The engine's own rules, tested on its objects without the agent.
-#include "tests/unzip/UnzipTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/MakeArchive.h"
+#include "tests/support/RunTool.h"
+#include "tests/support/Scratch.h"
 #include "unzip32/Cp1252.h"
 #include "unzip32/EntryPath.h"
 #include "unzip32/LineEnds.h"
@@ -8,10 +11,11 @@
 
 #include <gtest/gtest.h>
 
-namespace quillset::unzip32 {
+namespace quillset::test {
 namespace {
 
-using test::fs::path;
+using namespace unzip32;
+using fs::path;
 
 struct NameCase {
     const char* name;
@@ -128,11 +132,11 @@ TEST(CodePage, RoundTripsAndReplacesWhatItLacks) {
 
 // Direct calls of the exported entry points.
 std::vector<std::string> listedNames;
-void collectName(uint32_t, uint32_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t,
+void CollectName(uint32_t, uint32_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t,
                  char, const char* name, const char*, uint16_t, uint16_t) {
     listedNames.push_back(name);
 }
-int32_t stopAtOnce(const char*, uint32_t) {
+int32_t StopAtOnce(const char*, uint32_t) {
     return 1;
 }
 
@@ -140,17 +144,17 @@ class EntryPoints : public ::testing::Test {
 protected:
     void SetUp() override {
         listedNames.clear();
-        ASSERT_TRUE(test::MakeArchive("tree", archive));
+        ASSERT_TRUE(MakeArchive("tree", archive));
         options.MessageLevel = 2;
         options.HonorDirectories = 1;
         options.OverWriteFiles = 1;
         options.CaseSensitive = 1;
         options.ZipFileName = archiveText.c_str();
         options.ExtractDir = destText.c_str();
-        callbacks.Message = &collectName;
+        callbacks.Message = &CollectName;
     }
 
-    test::Scratch scratch;
+    Scratch scratch;
     path archive = scratch.root() / "tree.zip";
     std::string archiveText = archive.string();
     std::string destText = scratch.dest().string();
@@ -197,9 +201,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EntryPoints, ServiceCallbackStopsTheUnpack) {
-    callbacks.Service = &stopAtOnce;
+    callbacks.Service = &StopAtOnce;
     EXPECT_EQ(Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &callbacks), UZ_CANCELLED);
-    EXPECT_TRUE(test::TreeBelow(scratch.dest()).empty());
+    EXPECT_TRUE(TreeBelow(scratch.dest()).empty());
 }
 
 TEST_F(EntryPoints, MissingRecordsAreArgumentErrors) {
@@ -211,7 +215,7 @@ TEST_F(EntryPoints, MissingRecordsAreArgumentErrors) {
 
 TEST_F(EntryPoints, WorksWithoutAnyCallback) {
     EXPECT_EQ(Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, nullptr), UZ_OK);
-    EXPECT_EQ(test::ReadFile(scratch.dest() / "sub" / "inner.txt"), "inner\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "sub" / "inner.txt"), "inner\n");
 }
 
 TEST(VersionRecord, IsFilledOnlyWhenLongEnough) {
@@ -230,4 +234,4 @@ TEST(VersionRecord, IsFilledOnlyWhenLongEnough) {
 }
 
 } // namespace
-} // namespace quillset::unzip32
+} // namespace quillset::test

@@ -70,7 +70,7 @@ TEST_P(HostileArchives, AreRefusedOrFailWithoutHarm) {
     expectOnlyPlainFilesFoldersAndInsideLinks();
     EXPECT_EQ(fs::exists(scratch.dest() / "good.txt"), row.goodFileExtracted);
     if (row.goodFileExtracted) {
-        EXPECT_EQ(ReadFile(scratch.dest() / "good.txt"), "stays inside\n");
+        EXPECT_EQ(ReadAll(scratch.dest() / "good.txt"), "stays inside\n");
     }
 }
 
@@ -106,14 +106,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UnzipFixture, DamagedEntryKeepsTheFileAlreadyThere) {
     WriteFile(scratch.dest() / "data.txt", "old data\n");
     EXPECT_EQ(unzip(archiveOf("corrupt-crc")), UZ_BAD_ARCHIVE);
-    EXPECT_EQ(ReadFile(scratch.dest() / "data.txt"), "old data\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "data.txt"), "old data\n");
     EXPECT_EQ(TreeBelow(scratch.dest()), std::vector<std::string>{"data.txt"});
 }
 
 TEST_F(UnzipFixture, LinksInsideTheFolderAreMade) {
     EXPECT_EQ(unzip(archiveOf("link-inside")), UZ_OK) << module.LastUnzipMessage().toStdString();
     EXPECT_EQ(fs::read_symlink(scratch.dest() / "alias.txt"), "good.txt");
-    EXPECT_EQ(ReadFile(scratch.dest() / "sub" / "up.txt"), "stays inside\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "sub" / "up.txt"), "stays inside\n");
 }
 
 TEST_F(UnzipFixture, EncryptedLinkIsRefusedNotMadeFromItsCiphertext) {
@@ -131,7 +131,7 @@ TEST_F(UnzipFixture, EncryptedLinkIsRefusedNotMadeFromItsCiphertext) {
     password = QStringLiteral("secret");
 
     EXPECT_EQ(unzip(archive), UZ_REFUSED) << module.LastUnzipMessage().toStdString();
-    EXPECT_EQ(ReadFile(scratch.dest() / "good.txt"), "stays inside\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "good.txt"), "stays inside\n");
     EXPECT_FALSE(fs::exists(fs::symlink_status(scratch.dest() / "alias.txt")));
     // The reason names the entry and what is wrong with it, not a made-up link target.
     EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("alias.txt")));

@@ -32,7 +32,7 @@ TEST_P(Replacing, FilesAlreadyThereAreReplacedKeptOrAskedAbout) {
                     }),
               row.result);
 
-    EXPECT_EQ(ReadFile(scratch.dest() / "top.txt"), row.expectedTop);
+    EXPECT_EQ(ReadAll(scratch.dest() / "top.txt"), row.expectedTop);
     ASSERT_EQ(dialogs.messages().size(), row.answer ? 1u : 0u);
     if (row.answer) {
         const MessageBoxRequest& question = dialogs.messages().front();
@@ -81,7 +81,7 @@ TEST_P(Newer, OnlyNewerEntriesReplaceAndOnlyNewerSkipsNewFiles) {
 
     const fs::path top = scratch.dest() / "top.txt";
     const std::string expected = row.replaced ? "top\n" : row.existingTime ? "old\n" : "";
-    EXPECT_EQ(fs::exists(top) ? ReadFile(top) : "", expected);
+    EXPECT_EQ(fs::exists(top) ? ReadAll(top) : "", expected);
     EXPECT_TRUE(dialogs.messages().empty());
 }
 
@@ -139,13 +139,13 @@ TEST_F(UnzipFixture, FlattenedUnpackPutsEveryFileInTheFolder) {
 
 TEST_F(UnzipFixture, SpacesBecomeUnderscoresInFoldersAndFiles) {
     EXPECT_EQ(unzip(archiveOf("spaces"), [](auto& f) { f.SetSpaceToUnderScore(true); }), UZ_OK);
-    EXPECT_EQ(ReadFile(scratch.dest() / "my_folder" / "my_file.txt"), "spaced\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "my_folder" / "my_file.txt"), "spaced\n");
 }
 
 TEST_F(UnzipFixture, LineEndConversionTouchesTextOnly) {
     EXPECT_EQ(unzip(archiveOf("line-ends"), [](auto& f) { f.SetConvertCRtoCRLF(true); }), UZ_OK);
-    EXPECT_EQ(ReadFile(scratch.dest() / "unix.txt"), "one\r\ntwo\r\nthree\r\nfour\r\n");
-    EXPECT_EQ(ReadFile(scratch.dest() / "binary.bin"), std::string("\0\n\x01\n", 4));
+    EXPECT_EQ(ReadAll(scratch.dest() / "unix.txt"), "one\r\ntwo\r\nthree\r\nfour\r\n");
+    EXPECT_EQ(ReadAll(scratch.dest() / "binary.bin"), std::string("\0\n\x01\n", 4));
 }
 
 TEST_F(UnzipFixture, StandardOutputSendsTheDataToTheMessages) {

@@ -50,7 +50,7 @@ TEST_P(Passwords, AskOnlyWhenBlankAndLeaveNothingBehindWhenWrong) {
     EXPECT_EQ(fs::exists(scratch.dest() / "EDITOR.EXE"), row.filesWritten);
     EXPECT_EQ(fs::exists(scratch.dest() / "docs" / "notes.txt"), row.filesWritten);
     if (row.filesWritten) {
-        EXPECT_EQ(ReadFile(scratch.dest() / "EDITOR.EXE"), std::string(50000, 'E'));
+        EXPECT_EQ(ReadAll(scratch.dest() / "EDITOR.EXE"), std::string(50000, 'E'));
     }
     // Nothing half-written stays behind: no zero-filled file, no temporary.
     for (const std::string& path : TreeBelow(scratch.dest()))
@@ -102,7 +102,7 @@ TEST_F(UnzipFixture, WrongPasswordKeepsTheFileAlreadyThere) {
 
     EXPECT_EQ(unzip(archive), UZ_BAD_PASSWORD);
 
-    EXPECT_EQ(ReadFile(scratch.dest() / "EDITOR.EXE"), "old program");
+    EXPECT_EQ(ReadAll(scratch.dest() / "EDITOR.EXE"), "old program");
     EXPECT_EQ(TreeBelow(scratch.dest()), std::vector<std::string>{"EDITOR.EXE"});
 }
 
@@ -119,7 +119,7 @@ TEST_F(UnzipFixture, PasswordGivenUpIsClearedByTheNextUnpack) {
     EXPECT_EQ(unzip(archive), UZ_OK);
     EXPECT_FALSE(module.PasswordGivenUp());
     EXPECT_EQ(dialogs.inputBoxes().size(), 2u);
-    EXPECT_EQ(ReadFile(scratch.dest() / "a.txt"), "a");
+    EXPECT_EQ(ReadAll(scratch.dest() / "a.txt"), "a");
 }
 
 } // namespace

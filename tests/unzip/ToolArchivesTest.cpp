@@ -20,7 +20,7 @@ void PrintTo(const ToolCase& tool, std::ostream* out) {
     *out << tool.name;
 }
 
-void makeSourceTree(const fs::path& source) {
+void MakeSourceTree(const fs::path& source) {
     WriteFile(source / "readme.txt", "Read me\nplease\n");
     WriteFile(source / "bin" / "tool.sh", "#!/bin/sh\necho tool\n");
     fs::permissions(source / "bin" / "tool.sh", fs::perms(0755));
@@ -40,7 +40,7 @@ TEST_P(ToolArchives, UnpackToTheSameFilesModesAndTimes) {
     if (!HaveTool(tool.program))
         GTEST_SKIP() << tool.program.toStdString() << " is not installed";
     const fs::path source = scratch.root() / "source";
-    makeSourceTree(source);
+    MakeSourceTree(source);
     const fs::path archive = scratch.root() / "made.zip";
     QStringList arguments = tool.arguments;
     arguments.replaceInStrings(QStringLiteral("OUT"), scratch.text(archive));
@@ -52,7 +52,7 @@ TEST_P(ToolArchives, UnpackToTheSameFilesModesAndTimes) {
     EXPECT_TRUE(dialogs.inputBoxes().empty());
     for (const char* file : {"readme.txt", "bin/tool.sh", "data/blob.bin", "data/empty.txt"}) {
         SCOPED_TRACE(file);
-        EXPECT_EQ(ReadFile(scratch.dest() / file), ReadFile(source / file));
+        EXPECT_EQ(ReadAll(scratch.dest() / file), ReadAll(source / file));
         EXPECT_NEAR(Modified(scratch.dest() / file), kFileTime, 2);
     }
     if (tool.keepsMode) {

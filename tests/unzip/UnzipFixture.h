@@ -1,7 +1,10 @@
 #pragma once
 
 #include "platform/ScriptedDialogs.h"
-#include "tests/unzip/UnzipTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/MakeArchive.h"
+#include "tests/support/RunTool.h"
+#include "tests/support/Scratch.h"
 #include "unzip/CGUnzipFiles.h"
 #include "unzip/CodeModule.h"
 

@@ -1,6 +1,6 @@
-#include "tests/updater/EndToEndFixture.h"
+#include "tests/support/AgentEndToEnd.h"
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QStringList kUpToDate{"CurSoft: EDITOR.EXE",
@@ -21,7 +21,7 @@ TEST_F(AgentEndToEnd, EmptyCommandLineIsRefused) {
 }
 
 TEST_F(AgentEndToEnd, UpToDateModuleEndsByItselfUnattended) {
-    writeFile(serverFolder() / "EDITOR.VER", "2.5\r\n");
+    WriteFile(serverFolder() / "EDITOR.VER", "2.5\r\n");
     startServer();
     const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
@@ -42,7 +42,7 @@ void PrintTo(const FailureCase& c, std::ostream* out) {
 class FailedCheck : public AgentEndToEnd, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FailedCheck, EndsAsUpToDateAndLeavesNoStrayFile) {
-    writeFile(serverFolder() / "EDITOR.VER", "9.0" + std::string(4000, ' '));
+    WriteFile(serverFolder() / "EDITOR.VER", "9.0" + std::string(4000, ' '));
     if (GetParam().serverRuns)
         startServer(GetParam().rules);
     const AgentRun run = runAgent("2.5");
@@ -67,4 +67,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

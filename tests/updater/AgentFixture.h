@@ -2,43 +2,22 @@
 
 #include "platform/QtMousePointer.h"
 #include "platform/ScriptedDialogs.h"
-#include "tests/transfer/TestServer.h"
-#include "tests/updater/QtPrinters.h"
+#include "tests/support/Files.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestServer.h"
 #include "tests/updater/RecordingAgentView.h"
 #include "tools/hexcipher/HexEncipher.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
 
 #include <QTemporaryDir>
-#include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
-namespace quillset::testing {
+namespace quillset::test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-inline std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The values the build would store, enciphered the way the build does it.
 inline StoredValues EncipherStoredValues(const QString& address, const QString& password) {
@@ -91,4 +70,4 @@ protected:
     std::unique_ptr<Local> agent;
 };
 
-} // namespace quillset::testing
+} // namespace quillset::test

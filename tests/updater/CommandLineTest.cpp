@@ -4,7 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 struct LineCase {
@@ -122,4 +122,4 @@ TEST(LeadingNumberTest, NumbersBeyondAFloatAreInfinite) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,7 +1,7 @@
 #include "platform/WindowsPath.h"
 #include "tests/updater/AgentFixture.h"
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kLatest = QString::fromUtf8(kLatestVersionMessage);
@@ -25,8 +25,8 @@ class Discovery : public AgentFixture, public ::testing::WithParamInterface<Disc
 TEST_P(Discovery, ComparesTheServerVersionAsAFloat) {
     const DiscoveryCase& c = GetParam();
     if (c.serverFile)
-        writeFile(serverFolder() / "EDITOR.VER", *c.serverFile);
-    writeFile(moduleFolder() / "EDITOR.ZIP", "left by an earlier run");
+        WriteFile(serverFolder() / "EDITOR.VER", *c.serverFile);
+    WriteFile(moduleFolder() / "EDITOR.ZIP", "left by an earlier run");
     startServer(c.rules);
     ASSERT_TRUE(agent->ReadCommandLine(commandLine(QString::fromUtf8(c.installed))));
 
@@ -34,12 +34,12 @@ TEST_P(Discovery, ComparesTheServerVersionAsAFloat) {
     EXPECT_EQ(agent->state().ServerVersion, c.serverVersion);
     EXPECT_EQ(fs::exists(moduleFolder() / "EDITOR.VER"), c.versionCopyStays);
     if (c.versionCopyStays) {
-        EXPECT_TRUE(readAll(moduleFolder() / "EDITOR.VER").starts_with(*c.serverFile));
+        EXPECT_TRUE(ReadAll(moduleFolder() / "EDITOR.VER").starts_with(*c.serverFile));
         EXPECT_TRUE(view.statuses.isEmpty());
         EXPECT_EQ(view.progress.back(), 1);
     } else {
         EXPECT_EQ(view.statuses, QStringList{kLatest});
-        EXPECT_EQ(entries(moduleFolder()), std::vector<std::string>{})
+        EXPECT_EQ(Entries(moduleFolder()), std::vector<std::string>{})
             << "the failure steps delete the local copies";
     }
     EXPECT_EQ(pointer.shape(), PointerShape::Arrow);
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AgentFixture, StaleVersionCopyIsDeletedBeforeTheTransfer) {
-    writeFile(moduleFolder() / "EDITOR.VER", "9.9");
+    WriteFile(moduleFolder() / "EDITOR.VER", "9.9");
     startServer({"--rule", "EDITOR.VER=404"});
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     EXPECT_FALSE(agent->CheckForNewVersion());
@@ -114,7 +114,7 @@ TEST_F(AgentFixture, StaleVersionCopyIsDeletedBeforeTheTransfer) {
 TEST_F(AgentFixture, StaleCopyThatCannotBeDeletedEndsAsUpToDate) {
     // A folder where the copy should be cannot be removed like a file.
     fs::create_directories(moduleFolder() / "EDITOR.VER" / "inside");
-    writeFile(serverFolder() / "EDITOR.VER", "3");
+    WriteFile(serverFolder() / "EDITOR.VER", "3");
     startServer();
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     EXPECT_FALSE(agent->CheckForNewVersion());
@@ -125,11 +125,11 @@ TEST_F(AgentFixture, AddressThatDoesNotResolveEndsAsUpToDate) {
     makeAgent(QStringLiteral("http://update.server.invalid/updates/"));
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     EXPECT_FALSE(agent->CheckForNewVersion());
-    EXPECT_TRUE(entries(moduleFolder()).empty());
+    EXPECT_TRUE(Entries(moduleFolder()).empty());
 }
 
 TEST_F(AgentFixture, CloseDuringTheTransferEndsTheCycleAndLeavesNoFile) {
-    writeFile(serverFolder() / "EDITOR.VER", std::string(2000, '3'));
+    WriteFile(serverFolder() / "EDITOR.VER", std::string(2000, '3'));
     startServer({"--rule", "EDITOR.VER=slow=200"});
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     view.closeAfterRounds = 5;
@@ -138,12 +138,12 @@ TEST_F(AgentFixture, CloseDuringTheTransferEndsTheCycleAndLeavesNoFile) {
     EXPECT_EQ(view.statuses, QStringList{QString::fromUtf8(kScanningStatus)});
     EXPECT_TRUE(dialogs.messages().empty()) << "nothing runs after the unload";
     EXPECT_FALSE(transfer.StillExecuting());
-    EXPECT_TRUE(entries(moduleFolder()).empty());
+    EXPECT_TRUE(Entries(moduleFolder()).empty());
     EXPECT_EQ(pointer.shape(), PointerShape::Arrow) << "the hourglass does not outlive the agent";
 }
 
 TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
-    writeFile(serverFolder() / "EDITOR.VER", "2.5");
+    WriteFile(serverFolder() / "EDITOR.VER", "2.5");
     startServer();
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     agent->RunCycle();
@@ -213,4 +213,4 @@ TEST_F(AgentFixture, CommandLineFillsTheStateAndDeciphersThePassword) {
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -1,8 +1,8 @@
 // Module folders named as a user may name them: in any script, and beside folders whose names
 // differ only in case. The agent must update the folder given, or refuse, never another one.
-#include "tests/updater/EndToEndFixture.h"
+#include "tests/support/AgentEndToEnd.h"
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
@@ -28,9 +28,9 @@ protected:
 TEST_P(FolderNames, UpdateTheFolderGivenOrRefuse) {
     const FolderCase& c = GetParam();
     for (const char* name : c.folders)
-        writeModuleProgram(folder(name), "1.0");
+        WriteModuleProgram(folder(name), "1.0");
     const fs::path newVersion = fs::path(newVersionRoot.path().toStdString());
-    writeModuleProgram(newVersion, "2.0");
+    WriteModuleProgram(newVersion, "2.0");
     publish(newVersion, "2.0");
     startServer();
 
@@ -42,7 +42,7 @@ TEST_P(FolderNames, UpdateTheFolderGivenOrRefuse) {
         << run.lines.join('\n').toStdString();
     for (const char* name : c.folders) {
         const bool isUpdated = c.updated && std::string(name) == c.updated;
-        EXPECT_EQ(readAll(folder(name) / "EDITOR.EXE").find("echo 2.0") != std::string::npos,
+        EXPECT_EQ(ReadAll(folder(name) / "EDITOR.EXE").find("echo 2.0") != std::string::npos,
                   isUpdated)
             << name;
     }
@@ -67,4 +67,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -1,13 +1,14 @@
 // Hostile and malformed archives through the real agent, end to end: each is either refused with
 // the module exactly as it was, or installed whole with a program that runs.
-#include "tests/updater/EndToEndFixture.h"
-#include "tests/updater/ModuleSnapshot.h"
+#include "tests/support/AgentEndToEnd.h"
+#include "tests/support/ModuleFixtures.h"
+#include "tests/support/RunTool.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
@@ -88,21 +89,19 @@ protected:
                 object.insert("mode", entry.mode);
             described.append(object);
         }
-        QProcess python;
-        python.start("python3",
-                     {"-c", kZipWriter,
-                      QString::fromStdString((serverFolder() / "EDITOR.ZIP").string()),
-                      QString::fromUtf8(QJsonDocument(described).toJson(QJsonDocument::Compact))});
-        ASSERT_TRUE(python.waitForFinished(30'000));
-        ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-        writeFile(serverFolder() / "EDITOR.VER", "2.0");
+        ASSERT_EQ(
+            RunTool("python3",
+                    {"-c", kZipWriter, PathText(serverFolder() / "EDITOR.ZIP"),
+                     QString::fromUtf8(QJsonDocument(described).toJson(QJsonDocument::Compact))}),
+            0);
+        WriteFile(serverFolder() / "EDITOR.VER", "2.0");
     }
 };
 
 TEST_P(HostileArchive, IsRefusedWithTheModuleUntouchedOrInstalledWhole) {
     const HostileCase& row = GetParam();
-    writeModuleProgram(moduleFolder(), "1.0");
-    writeFile(moduleFolder() / "README.TXT", "version 1.0\n");
+    WriteModuleProgram(moduleFolder(), "1.0");
+    WriteFile(moduleFolder() / "README.TXT", "version 1.0\n");
     const ModuleSnapshot before = SnapshotOf(moduleFolder(), kNotModule);
     writeArchive(row.entries);
     ASSERT_FALSE(HasFailure());
@@ -112,7 +111,7 @@ TEST_P(HostileArchive, IsRefusedWithTheModuleUntouchedOrInstalledWhole) {
     ASSERT_TRUE(run.finished);
     const std::string log = run.errorLines.join('\n').toStdString();
     EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
-    EXPECT_EQ(describeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
+    EXPECT_EQ(DescribeEntry(moduleFolder() / "EDITOR.EXE").substr(0, 8), "program ");
     if (row.outcome == Outcome::Refused) {
         EXPECT_TRUE(run.lines.contains(kNotUpdated)) << log;
         EXPECT_EQ(SnapshotOf(moduleFolder(), kNotModule), before) << "nothing of it stays";
@@ -121,7 +120,7 @@ TEST_P(HostileArchive, IsRefusedWithTheModuleUntouchedOrInstalledWhole) {
     } else {
         EXPECT_TRUE(run.lines.contains(kUpdated)) << log;
         EXPECT_EQ(startedVersions("2.0\n"), "2.0\n");
-        EXPECT_EQ(readAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+        EXPECT_EQ(ReadAll(moduleFolder() / "README.TXT"), "version 2.0\n");
     }
 }
 
@@ -189,4 +188,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -1,7 +1,8 @@
-#include "tests/updater/EndToEndFixture.h"
-#include "tests/updater/ModuleSnapshot.h"
+#include "tests/support/AgentEndToEnd.h"
+#include "tests/support/ModuleFixtures.h"
+#include "tests/support/RunTool.h"
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
@@ -9,7 +10,7 @@ const QString kNotUpdated =
     QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
 
 // Pins a file so that not even its owner or root can move it, or lets it go again.
-bool setImmutable(const fs::path& file, bool pinned) {
+bool SetImmutable(const fs::path& file, bool pinned) {
     QProcess chattr;
     chattr.start("chattr", {pinned ? "+i" : "-i", QString::fromStdString(file.string())});
     return chattr.waitForFinished(10'000) && chattr.exitStatus() == QProcess::NormalExit &&
@@ -17,7 +18,7 @@ bool setImmutable(const fs::path& file, bool pinned) {
 }
 
 // The progress values in the order the run showed them.
-std::vector<int> progressOf(const AgentRun& run) {
+std::vector<int> ProgressOf(const AgentRun& run) {
     std::vector<int> values;
     for (const QString& line : run.lines)
         if (line.startsWith(QLatin1String("Avance: ")))
@@ -29,19 +30,10 @@ class Installation : public AgentEndToEnd {
 protected:
     void SetUp() override {
         AgentEndToEnd::SetUp();
-        writeModuleProgram(moduleFolder(), "1.0");
+        WriteModuleProgram(moduleFolder(), "1.0");
         newVersion = fs::path(stagingRoot.path().toStdString()) / "module";
-        writeModuleProgram(newVersion, "2.0");
-        writeFile(newVersion / "README.TXT", "version 2.0\n");
-        fs::create_directories(newVersion / "DATA");
-        // Incompressible, so that the entry fills most of the archive.
-        std::string table(50'000, '\0');
-        std::uint32_t state = 12345;
-        for (char& ch : table) {
-            state = state * 1103515245u + 12345u;
-            ch = char(state >> 24);
-        }
-        writeFile(newVersion / "DATA" / "TABLE.DAT", table);
+        WriteModuleProgram(newVersion, "2.0");
+        WriteModuleFiles(newVersion, "2.0");
     }
     // The module folder still holds a program that runs: the old one, started by the agent.
     void expectOldProgramKeptAndStarted() {
@@ -65,7 +57,7 @@ TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
     startServer();
     const AgentRun run = runAgent("1.0");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(progressOf(run), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(ProgressOf(run), (std::vector<int>{0, 1, 2, 3, 4}));
     const qsizetype downloading = run.lines.indexOf("Status: Downloading the latest version...");
     const qsizetype unpacking = run.lines.indexOf("Status: Unpacking...");
     const qsizetype updated = run.lines.indexOf("Status: Software updated succesfully!");
@@ -77,7 +69,7 @@ TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
 
     EXPECT_EQ(startedVersions("2.0\n"), "2.0\n");
-    EXPECT_EQ(readAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+    EXPECT_EQ(ReadAll(moduleFolder() / "README.TXT"), "version 2.0\n");
     EXPECT_EQ(fs::file_size(moduleFolder() / "DATA" / "TABLE.DAT"), 50'000u);
     EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.ZIP"));
     EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.VER"));
@@ -86,9 +78,9 @@ TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
 }
 
 TEST_F(Installation, ArchiveMissingOnTheServerRestartsTheOldProgram) {
-    writeFile(serverFolder() / "EDITOR.VER", "2.0");
+    WriteFile(serverFolder() / "EDITOR.VER", "2.0");
     // A copy left by an earlier failed run: deleted before the transfer, so it cannot be used.
-    writeFile(moduleFolder() / "EDITOR.ZIP", "PK left over");
+    WriteFile(moduleFolder() / "EDITOR.ZIP", "PK left over");
     startServer();
     const AgentRun run = runAgent("1.0");
     ASSERT_TRUE(run.finished);
@@ -129,18 +121,14 @@ protected:
             return {{"--rule", "EDITOR.ZIP=drop"}, {}};
         case Fault::TruncatedArchive: {
             publish(newVersion, "2.0");
-            std::string bytes = readAll(archive);
-            writeFile(archive, bytes.substr(0, bytes.size() * 2 / 3));
+            std::string bytes = ReadAll(archive);
+            WriteFile(archive, bytes.substr(0, bytes.size() * 2 / 3));
             return {};
         }
         case Fault::CorruptEntry: {
             publish(newVersion, "2.0", nullptr);
             // Flip bytes inside the compressed data of the largest entry.
-            std::string bytes = readAll(archive);
-            const size_t at = bytes.find("TABLE.DAT");
-            for (size_t i = at + 60; i < at + 90 && i < bytes.size(); ++i)
-                bytes[i] = char(bytes[i] ^ 0x5a);
-            writeFile(archive, bytes);
+            EXPECT_TRUE(DamageEntryData(archive, "TABLE.DAT", 60, 90));
             return {};
         }
         case Fault::WrongPassword:
@@ -151,7 +139,7 @@ protected:
             zipDelete(archive, "EDITOR.EXE");
             return {};
         case Fault::ZipSlipEntry:
-            writeFile(serverFolder() / "EDITOR.VER", "2.0");
+            WriteFile(serverFolder() / "EDITOR.VER", "2.0");
             pythonZip(archive, {{"EDITOR.EXE", "#!/bin/sh\necho evil > STARTED.TXT\n"},
                                 {"../ESCAPED.TXT", "outside"}});
             return {};
@@ -162,10 +150,7 @@ protected:
         return {};
     }
     static void zipDelete(const fs::path& archive, const char* entry) {
-        QProcess zip;
-        zip.start("zip", {"-q", "-d", QString::fromStdString(archive.string()), entry});
-        ASSERT_TRUE(zip.waitForFinished(10'000));
-        ASSERT_EQ(zip.exitCode(), 0);
+        ASSERT_EQ(RunTool("zip", {"-q", "-d", PathText(archive), entry}), 0);
     }
     // Entry names that zip itself will not write, stored with Python's zipfile.
     static void pythonZip(const fs::path& archive,
@@ -175,10 +160,7 @@ protected:
             script +=
                 QString::fromStdString("z.writestr(" + quoted(name) + ", " + quoted(text) + ")\n");
         script += "z.close()\n";
-        QProcess python;
-        python.start("python3", {"-c", script, QString::fromStdString(archive.string())});
-        ASSERT_TRUE(python.waitForFinished(10'000));
-        ASSERT_EQ(python.exitCode(), 0);
+        ASSERT_EQ(RunTool("python3", {"-c", script, PathText(archive)}), 0);
     }
     static std::string quoted(const std::string& text) {
         std::string out = "'";
@@ -218,16 +200,16 @@ TEST_F(Installation, SwapThatFailsHalfWayPutsTheOldVersionBack) {
     fs::create_directories(moduleFolder() / "EDITOR.EXE.previous" / "KEEP");
     fs::create_directories(moduleFolder() / "DATA");
     const fs::path pinned = moduleFolder() / "DATA" / "TABLE.DAT";
-    writeFile(pinned, "old table");
-    if (!setImmutable(pinned, true))
+    WriteFile(pinned, "old table");
+    if (!SetImmutable(pinned, true))
         GTEST_SKIP() << "chattr cannot pin a file here";
     const AgentRun run = runAgent("1.0");
-    setImmutable(pinned, false);
+    SetImmutable(pinned, false);
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.lines.contains(kNotUpdated));
     EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
     EXPECT_FALSE(fs::exists(moduleFolder() / "README.TXT")) << "nothing of the new version stays";
-    EXPECT_EQ(readAll(moduleFolder() / "DATA" / "TABLE.DAT"), "old table");
+    EXPECT_EQ(ReadAll(moduleFolder() / "DATA" / "TABLE.DAT"), "old table");
     EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.EXE.previous" / "KEEP"));
     EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{})
         << "no staging, backup or journal is left";
@@ -236,4 +218,4 @@ TEST_F(Installation, SwapThatFailsHalfWayPutsTheOldVersionBack) {
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

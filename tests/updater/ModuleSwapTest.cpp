@@ -1,22 +1,17 @@
 // The swap's journal and plan on their own: what a journal can carry, which journals the
 // recovery refuses to act on, the names the agent keeps, and which entries a swap touches.
 #include "updater/ModuleSwap.h"
+#include "tests/support/Files.h"
 #include "updater/Durable.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class Swap : public ::testing::Test {
 protected:
@@ -53,7 +48,7 @@ void PrintTo(const BadJournal& c, std::ostream* out) {
 class RefusedJournal : public Swap, public ::testing::WithParamInterface<BadJournal> {};
 
 TEST_P(RefusedJournal, IsNeverActedOn) {
-    writeFile(folders.journal(), GetParam().text);
+    WriteFile(folders.journal(), GetParam().text);
     EXPECT_THROW(ReadJournal(folders), SwapError);
     EXPECT_THROW(RecoverSwap(folders), SwapError);
     EXPECT_TRUE(fs::exists(folders.journal())) << "kept for an operator";
@@ -81,15 +76,15 @@ TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
 }
 
 TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
-    writeFile(folders.module / "EDITOR.EXE", "old");
-    writeFile(folders.module / "DATA" / "TABLE.DAT", "old");
-    writeFile(folders.module / "DATA" / "USER.CFG", "the user's");
-    writeFile(folders.module / "NOW.DIR" / "x", "a file where a folder comes");
-    writeFile(folders.staging() / "EDITOR.EXE", "new");
-    writeFile(folders.staging() / "DATA" / "TABLE.DAT", "new");
-    writeFile(folders.staging() / "DATA" / "NEW.DAT", "new");
-    writeFile(folders.staging() / "LIB" / "A.SO", "new");
-    writeFile(folders.staging() / "NOW.DIR", "a file now");
+    WriteFile(folders.module / "EDITOR.EXE", "old");
+    WriteFile(folders.module / "DATA" / "TABLE.DAT", "old");
+    WriteFile(folders.module / "DATA" / "USER.CFG", "the user's");
+    WriteFile(folders.module / "NOW.DIR" / "x", "a file where a folder comes");
+    WriteFile(folders.staging() / "EDITOR.EXE", "new");
+    WriteFile(folders.staging() / "DATA" / "TABLE.DAT", "new");
+    WriteFile(folders.staging() / "DATA" / "NEW.DAT", "new");
+    WriteFile(folders.staging() / "LIB" / "A.SO", "new");
+    WriteFile(folders.staging() / "NOW.DIR", "a file now");
 
     std::vector<SwapStep> steps = PlanSwap(folders);
     std::sort(steps.begin(), steps.end(),
@@ -111,17 +106,17 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
 }
 
 TEST_F(Swap, StagedNameOfTheAgentsOwnIsRefusedBeforeAnyChange) {
-    writeFile(folders.staging() / "EDITOR.EXE", "new");
-    writeFile(folders.staging() / ".TLUPDATER-BACKUP" / "0", "decoy");
+    WriteFile(folders.staging() / "EDITOR.EXE", "new");
+    WriteFile(folders.staging() / ".TLUPDATER-BACKUP" / "0", "decoy");
     EXPECT_THROW(PlanSwap(folders), SwapError);
 }
 
 TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
-    writeFile(folders.module / "EDITOR.EXE", "old");
-    writeFile(folders.module / "README.TXT", "old");
-    writeFile(folders.staging() / "EDITOR.EXE", "new");
-    writeFile(folders.staging() / "README.TXT", "new");
-    writeFile(folders.staging() / "NEW.DAT", "new");
+    WriteFile(folders.module / "EDITOR.EXE", "old");
+    WriteFile(folders.module / "README.TXT", "old");
+    WriteFile(folders.staging() / "EDITOR.EXE", "new");
+    WriteFile(folders.staging() / "README.TXT", "new");
+    WriteFile(folders.staging() / "NEW.DAT", "new");
     const std::vector<SwapStep> steps{{SwapStep::Kind::Replace, "README.TXT"},
                                       {SwapStep::Kind::Add, "NEW.DAT"},
                                       {SwapStep::Kind::Replace, "EDITOR.EXE"}};
@@ -139,10 +134,9 @@ TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"EDITOR.EXE", "README.TXT"}));
-    std::ifstream program(folders.module / "EDITOR.EXE");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(program), {}), "old");
+    EXPECT_EQ(ReadAll(folders.module / "EDITOR.EXE"), "old");
     EXPECT_EQ(RecoverSwap(folders), Recovery::Nothing) << "nothing is left for a second start";
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

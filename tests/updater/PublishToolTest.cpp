@@ -1,14 +1,14 @@
 #include "signature/ReleaseCheck.h"
-#include "tests/updater/QtPrinters.h"
+#include "tests/support/Files.h"
+#include "tests/support/QtPrinters.h"
 #include "updater/VersionFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -18,7 +18,7 @@ struct Publication {
     QString errors;
 };
 
-Publication publish(const QStringList& arguments) {
+Publication Publish(const QStringList& arguments) {
     QProcess tool;
     tool.start(QStringLiteral(QUILLSET_SOURCE_DIR "/tools/publish/publish-module.sh"), arguments);
     tool.waitForFinished(30'000);
@@ -29,8 +29,8 @@ class PublishTool : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(module());
-        std::ofstream(module() / "EDITOR.EXE") << "#!/bin/sh\n";
-        std::ofstream(module() / "NOTES.TXT") << "notes\n";
+        WriteFile(module() / "EDITOR.EXE", "#!/bin/sh\n");
+        WriteFile(module() / "NOTES.TXT", "notes\n");
     }
     fs::path module() const { return fs::path(root.path().toStdString()) / "module"; }
     // A key pair made with openssl for this test: NAME.pem and NAME.pub.pem; the private key.
@@ -44,10 +44,6 @@ protected:
         openssl.waitForFinished(10'000);
         return key;
     }
-    std::string read(const fs::path& path) const {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     fs::path server() const { return fs::path(root.path().toStdString()) / "server"; }
     QString text(const fs::path& path) const { return QString::fromStdString(path.string()); }
 
@@ -55,7 +51,7 @@ protected:
 };
 
 TEST_F(PublishTool, WritesAVersionFileTheAgentReadsAndAnArchive) {
-    const Publication done = publish({"editor", "2.75", text(module()), text(server())});
+    const Publication done = Publish({"editor", "2.75", text(module()), text(server())});
     ASSERT_EQ(done.exitCode, 0) << done.errors.toStdString();
     EXPECT_EQ(ReadVersionFile(server() / "EDITOR.VER"), 2.75f);
     QProcess list;
@@ -69,7 +65,7 @@ TEST_F(PublishTool, WritesAVersionFileTheAgentReadsAndAnArchive) {
 
 TEST_F(PublishTool, PasswordProtectsTheArchive) {
     ASSERT_EQ(
-        publish({"--password", "Quill#53", "EDITOR", "3", text(module()), text(server())}).exitCode,
+        Publish({"--password", "Quill#53", "EDITOR", "3", text(module()), text(server())}).exitCode,
         0);
     // Without the password the entries cannot be read; with it they test sound.
     QProcess without;
@@ -94,19 +90,19 @@ TEST_F(PublishTool, RefusesWhatTheAgentCouldNotUse) {
         {"MissingArgument", {"EDITOR", "2", text(module())}},
     };
     for (const auto& c : cases) {
-        EXPECT_NE(publish(c.arguments).exitCode, 0) << c.name;
+        EXPECT_NE(Publish(c.arguments).exitCode, 0) << c.name;
         EXPECT_FALSE(fs::exists(server() / "EDITOR.VER")) << c.name;
     }
 }
 
 TEST_F(PublishTool, SignsWhatTheAgentChecksWithOptionsInAnyOrder) {
     const QString key = makeKeyPair("publisher");
-    const Publication done = publish({"editor", "--sign-key", key, "2.50", text(module()),
+    const Publication done = Publish({"editor", "--sign-key", key, "2.50", text(module()),
                                       "--password", "Quill#53", text(server())});
     ASSERT_EQ(done.exitCode, 0) << done.errors.toStdString();
-    const std::string signature = read(server() / "EDITOR.SIG");
+    const std::string signature = ReadAll(server() / "EDITOR.SIG");
     EXPECT_NE(signature.find("\nversion 2.50\n"), std::string::npos) << "the text of EDITOR.VER";
-    const std::string publicKey = read(root.path().toStdString() + "/publisher.pub.pem");
+    const std::string publicKey = ReadAll(root.path().toStdString() + "/publisher.pub.pem");
     std::vector<std::string> versions;
     EXPECT_EQ(CheckRelease({publicKey, "EDITOR",
                             [&](std::string_view text) {
@@ -125,10 +121,10 @@ TEST_F(PublishTool, SignsWhatTheAgentChecksWithOptionsInAnyOrder) {
 
 TEST_F(PublishTool, UnsignedPublicationRemovesAnEarlierSignature) {
     const QString key = makeKeyPair("publisher");
-    ASSERT_EQ(publish({"--sign-key", key, "EDITOR", "2", text(module()), text(server())}).exitCode,
+    ASSERT_EQ(Publish({"--sign-key", key, "EDITOR", "2", text(module()), text(server())}).exitCode,
               0);
     ASSERT_TRUE(fs::exists(server() / "EDITOR.SIG"));
-    ASSERT_EQ(publish({"EDITOR", "3", text(module()), text(server())}).exitCode, 0);
+    ASSERT_EQ(Publish({"EDITOR", "3", text(module()), text(server())}).exitCode, 0);
     EXPECT_FALSE(fs::exists(server() / "EDITOR.SIG"));
 }
 
@@ -152,11 +148,11 @@ TEST_F(PublishTool, RefusesKeysThatCannotSign) {
         QStringList arguments{"EDITOR", "2", text(module()), text(server()), "--sign-key"};
         if (!c.key.isEmpty())
             arguments << c.key;
-        EXPECT_NE(publish(arguments).exitCode, 0) << c.name;
+        EXPECT_NE(Publish(arguments).exitCode, 0) << c.name;
         EXPECT_FALSE(fs::exists(server() / "EDITOR.VER")) << c.name;
         EXPECT_FALSE(fs::exists(server() / "EDITOR.SIG")) << c.name;
     }
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

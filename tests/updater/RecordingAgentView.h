@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace quillset::testing {
+namespace quillset::test {
 
 // The window as the update steps see it, keeping every label text and progress value in order.
 // It can play the user who clicks Close after a number of event rounds of a wait.
@@ -34,4 +34,4 @@ public:
     bool unloaded = false;
 };
 
-} // namespace quillset::testing
+} // namespace quillset::test

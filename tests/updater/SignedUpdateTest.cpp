@@ -1,10 +1,10 @@
-#include "tests/updater/EndToEndFixture.h"
+#include "tests/support/AgentEndToEnd.h"
 
 #include <QDir>
 #include <functional>
 #include <map>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
@@ -14,11 +14,11 @@ const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
 const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
 
 // Every file below `folder` with its content, by path relative to it.
-std::map<std::string, std::string> filesOf(const fs::path& folder) {
+std::map<std::string, std::string> FilesOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (!entry.is_directory())
-            files[fs::relative(entry.path(), folder).string()] = readAll(entry.path());
+            files[fs::relative(entry.path(), folder).string()] = ReadAll(entry.path());
     return files;
 }
 
@@ -31,13 +31,13 @@ public:
 
     void SetUp() override {
         AgentEndToEnd::SetUp();
-        writeModuleProgram(moduleFolder(), "1.0");
-        writeFile(moduleFolder() / "README.TXT", "version 1.0\n");
+        WriteModuleProgram(moduleFolder(), "1.0");
+        WriteFile(moduleFolder() / "README.TXT", "version 1.0\n");
         newVersion = scratch("module-2.0");
-        writeModuleProgram(newVersion, "2.0");
-        writeFile(newVersion / "README.TXT", "version 2.0\n");
+        WriteModuleProgram(newVersion, "2.0");
+        WriteFile(newVersion / "README.TXT", "version 2.0\n");
         fs::create_directories(newVersion / "DATA");
-        writeFile(newVersion / "DATA" / "TABLE.DAT", std::string(40'000, 'T'));
+        WriteFile(newVersion / "DATA" / "TABLE.DAT", std::string(40'000, 'T'));
     }
     fs::path scratch(const char* name) const {
         const fs::path folder = fs::path(scratchRoot.path().toStdString()) / name;
@@ -56,14 +56,14 @@ public:
         const AgentRun run = RunAgent(program, commandLine("1.0"),
                                       {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
                                        QStringLiteral("XDG_STATE_HOME=") + state});
-        log = readAll(fs::path(state.toStdString()) / "quillset" / "TLUPDATER.log");
+        log = ReadAll(fs::path(state.toStdString()) / "quillset" / "TLUPDATER.log");
         return run;
     }
     void expectInstalled(const AgentRun& run) {
         ASSERT_TRUE(run.finished);
         EXPECT_TRUE(run.lines.contains(kUpdated));
         EXPECT_EQ(startedVersions("2.0\n"), "2.0\n");
-        EXPECT_EQ(readAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+        EXPECT_EQ(ReadAll(moduleFolder() / "README.TXT"), "version 2.0\n");
         EXPECT_TRUE(fs::exists(moduleFolder() / "DATA" / "TABLE.DAT"));
         for (const char* copy : {"EDITOR.ZIP", "EDITOR.VER", "EDITOR.SIG"})
             EXPECT_FALSE(fs::exists(moduleFolder() / copy)) << copy;
@@ -84,7 +84,7 @@ TEST_F(SignedUpdate, ReleaseSignedByThePublisherIsInstalled) {
 TEST_F(SignedUpdate, SignedVersionIsComparedAsANumberLikeTheVersionFile) {
     publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
     // The same version written another way: the agent reads both as the number 2.
-    writeFile(serverFolder() / "EDITOR.VER", "2.00,\"released today\"\r\n");
+    WriteFile(serverFolder() / "EDITOR.VER", "2.00,\"released today\"\r\n");
     startServer();
     expectInstalled(runWithLog());
 }
@@ -94,7 +94,7 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
     startServer({"--log", requests});
     expectInstalled(runWithLog(QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM)));
-    EXPECT_EQ(readAll(requests.toStdString()), "GET /updates/EDITOR.VER cache-control=no-cache\n"
+    EXPECT_EQ(ReadAll(requests.toStdString()), "GET /updates/EDITOR.VER cache-control=no-cache\n"
                                                "GET /updates/EDITOR.ZIP cache-control=no-cache\n");
 }
 
@@ -113,20 +113,20 @@ void PrintTo(const Forgery& forgery, std::ostream* out) {
 
 class RefusedRelease : public SignedUpdate, public ::testing::WithParamInterface<Forgery> {};
 
-void flipOneByte(const fs::path& file) {
-    std::string bytes = readAll(file);
+void FlipOneByte(const fs::path& file) {
+    std::string bytes = ReadAll(file);
     bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x01);
-    writeFile(file, bytes);
+    WriteFile(file, bytes);
 }
 
 // `text` with its line "KEY ..." replaced by "KEY value".
-std::string withLine(const std::string& text, const std::string& key, const std::string& value) {
+std::string WithLine(const std::string& text, const std::string& key, const std::string& value) {
     const size_t at = text.find("\n" + key + " ") + 1;
     const size_t end = text.find('\n', at);
     return text.substr(0, at) + key + " " + value + text.substr(end);
 }
 
-std::string sha256Of(const fs::path& file) {
+std::string Sha256Of(const fs::path& file) {
     QProcess sum;
     sum.start("sha256sum", {QString::fromStdString(file.string())});
     sum.waitForFinished(10'000);
@@ -138,8 +138,8 @@ const Forgery kForgeries[] = {
      [](SignedUpdate& f) {
          f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
          const fs::path evil = f.scratch("evil");
-         writeModuleProgram(evil, "evil");
-         writeFile(evil / "EXTRA.TXT", "more than the signed archive holds\n");
+         WriteModuleProgram(evil, "evil");
+         WriteFile(evil / "EXTRA.TXT", "more than the signed archive holds\n");
          const fs::path aside = f.scratch("evil-published");
          SignedUpdate::publishTo(aside, "EDITOR", evil, "2.0", {"--password", kArchivePassword});
          fs::copy_file(aside / "EDITOR.ZIP", f.serverFolder() / "EDITOR.ZIP",
@@ -150,7 +150,7 @@ const Forgery kForgeries[] = {
     {"OneByteOfTheArchiveChanged",
      [](SignedUpdate& f) {
          f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
-         flipOneByte(f.serverFolder() / "EDITOR.ZIP");
+         FlipOneByte(f.serverFolder() / "EDITOR.ZIP");
      },
      {},
      "SHA-256 digest is not the signed one"},
@@ -158,10 +158,10 @@ const Forgery kForgeries[] = {
      [](SignedUpdate& f) {
          // The forger can hash the archive but cannot sign the new statement.
          f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
-         flipOneByte(f.serverFolder() / "EDITOR.ZIP");
+         FlipOneByte(f.serverFolder() / "EDITOR.ZIP");
          const fs::path sig = f.serverFolder() / "EDITOR.SIG";
-         writeFile(sig,
-                   withLine(readAll(sig), "sha256", sha256Of(f.serverFolder() / "EDITOR.ZIP")));
+         WriteFile(sig,
+                   WithLine(ReadAll(sig), "sha256", Sha256Of(f.serverFolder() / "EDITOR.ZIP")));
      },
      {},
      "does not verify under the built-in public key"},
@@ -180,7 +180,7 @@ const Forgery kForgeries[] = {
      [](SignedUpdate& f) {
          f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
          const fs::path sig = f.serverFolder() / "EDITOR.SIG";
-         writeFile(sig, readAll(sig).substr(0, 100));
+         WriteFile(sig, ReadAll(sig).substr(0, 100));
      },
      {},
      "the signature file is malformed"},
@@ -207,7 +207,7 @@ const Forgery kForgeries[] = {
     {"ReleaseSignedForAnotherModule",
      [](SignedUpdate& f) {
          const fs::path other = f.scratch("other-module");
-         writeModuleProgram(other, "2.0");
+         WriteModuleProgram(other, "2.0");
          fs::copy_file(other / "EDITOR.EXE", other / "OTHER.EXE");
          const fs::path published = f.scratch("other-published");
          f.publishSigned(published, "OTHER", other, "2.0");
@@ -221,7 +221,7 @@ const Forgery kForgeries[] = {
 
 TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
     GetParam().prepare(*this);
-    const std::map<std::string, std::string> before = filesOf(moduleFolder());
+    const std::map<std::string, std::string> before = FilesOf(moduleFolder());
     startServer(GetParam().serverRules);
     const AgentRun run = runWithLog();
     ASSERT_TRUE(run.finished);
@@ -230,7 +230,7 @@ TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
     EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
 
-    std::map<std::string, std::string> after = filesOf(moduleFolder());
+    std::map<std::string, std::string> after = FilesOf(moduleFolder());
     // What the failure path leaves for the next run to delete, and the started program's mark.
     for (const char* left : {"STARTED.TXT", "EDITOR.VER", "EDITOR.ZIP"})
         after.erase(left);
@@ -243,4 +243,4 @@ INSTANTIATE_TEST_SUITE_P(Agent, RefusedRelease, ::testing::ValuesIn(kForgeries),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

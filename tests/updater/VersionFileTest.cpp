@@ -1,10 +1,10 @@
 #include "updater/VersionFile.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 struct ItemCase {
@@ -22,7 +22,7 @@ class VersionFileContent : public ::testing::TestWithParam<ItemCase> {};
 TEST_P(VersionFileContent, FirstItemGivesTheVersion) {
     QTemporaryDir folder;
     const std::filesystem::path file = folder.path().toStdString() + "/EDITOR.VER";
-    std::ofstream(file, std::ios::binary) << GetParam().text.toStdString();
+    WriteFile(file, GetParam().text.toStdString());
     EXPECT_EQ(ReadVersionFile(file), GetParam().version);
 }
 
@@ -51,10 +51,10 @@ TEST(VersionFile, ReadsOnlyTheHeadOfAHugeFile) {
     // the test costs no disk space, and a reader that read it all would take many seconds.
     QTemporaryDir folder;
     const std::filesystem::path file = folder.path().toStdString() + "/BIG.VER";
-    std::ofstream(file, std::ios::binary) << "3.25," << std::string(1000, 'x');
+    WriteFile(file, "3.25," + std::string(1000, 'x'));
     std::filesystem::resize_file(file, 8ull << 30);
     EXPECT_EQ(ReadVersionFile(file), 3.25f);
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-namespace quillset::testing {
+namespace quillset::test {
 namespace {
 
 // The window wired to a real agent and a real server, driven through its own event loop.
@@ -22,7 +22,7 @@ protected:
 };
 
 TEST_F(WinMainWindow, ShowsTheProgramFileAndStartsTheCycleOnceAfterTwoSeconds) {
-    writeFile(serverFolder() / "EDITOR.VER", "1.0");
+    WriteFile(serverFolder() / "EDITOR.VER", "1.0");
     startServer();
     makeWindowAgent();
     EXPECT_EQ(window->windowTitle(), "TL Updater");
@@ -71,7 +71,7 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
           kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
         window->setStatus(QString::fromUtf8(status));
         QApplication::processEvents();
-        EXPECT_EQ(test::ClippedLabels(*window).join("; ").toStdString(), "") << status;
+        EXPECT_EQ(ClippedLabels(*window).join("; ").toStdString(), "") << status;
         EXPECT_EQ(window->size(), size) << status;
     }
     const auto* label1 = window->findChild<QLabel*>("Label1");
@@ -84,11 +84,11 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
         << "a shadow a pixel or two off, not a second line";
     EXPECT_NE(label2->palette().color(QPalette::WindowText),
               label1->palette().color(QPalette::WindowText));
-    EXPECT_TRUE(test::DefaultButtonShowsFocus(*window->CloseBtn()));
+    EXPECT_TRUE(DefaultButtonShowsFocus(*window->CloseBtn()));
 }
 
 TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
-    writeFile(serverFolder() / "EDITOR.VER", std::string(5000, '3'));
+    WriteFile(serverFolder() / "EDITOR.VER", std::string(5000, '3'));
     startServer({"--rule", "EDITOR.VER=slow=500"});
     makeWindowAgent();
     ASSERT_TRUE(window->Form_Load(commandLine("2.5")));
@@ -103,8 +103,8 @@ TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
     EXPECT_TRUE(window->unloadRequested());
     EXPECT_EQ(window->Status()->text(), QString::fromUtf8(kScanningStatus));
     EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_TRUE(entries(moduleFolder()).empty());
+    EXPECT_TRUE(Entries(moduleFolder()).empty());
 }
 
 } // namespace
-} // namespace quillset::testing
+} // namespace quillset::test

@@ -36,7 +36,7 @@ public:
 
     // A 24-bit device-independent bitmap as records carry it; `pixels` row by row from the top,
     // bottom-up unless `topDown`.
-    static QByteArray Dib24(int width, const std::vector<QRgb>& pixels, bool topDown = false) {
+    static QByteArray dib24(int width, const std::vector<QRgb>& pixels, bool topDown = false) {
         const int height = int(pixels.size()) / width;
         const int stride = (width * 3 + 3) & ~3;
         QByteArray out;

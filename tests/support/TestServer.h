@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <filesystem>
 
-namespace quillset::testing {
+namespace quillset::test {
 
 // The project's update server (tests/updater/update_server.py) run as a child process on
 // 127.0.0.1 for the life of the object.
@@ -27,4 +27,4 @@ private:
     int port_ = 0;
 };
 
-} // namespace quillset::testing
+} // namespace quillset::test

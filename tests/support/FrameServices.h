@@ -32,13 +32,8 @@ struct FrameServices {
                               QStringLiteral("quotation"),
                               QStringLiteral("letter")};
 
-    const RecordingSurface& lastPage() const { return *pages.back(); }
-    bool lastPageHas(RecordingSurface::Kind kind) const {
-        for (const auto& op : lastPage().operations())
-            if (op.kind == kind)
-                return true;
-        return false;
-    }
+    const RecordingSurface& lastPage() const;
+    bool lastPageHas(RecordingSurface::Kind kind) const;
 };
 
 } // namespace quillset::test

@@ -5,7 +5,7 @@
 
 #include <random>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 // At 10 points this surface's letters are 100 twips wide and its text lines 100 twips high, so
@@ -248,4 +248,4 @@ TEST(PrintParagraphs, LaysOutAMegabyteOnNarrowAndWideSurfaces) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -5,11 +5,10 @@
 
 #include <cstdio>
 
-using namespace quillset;
-
+namespace quillset::test {
 namespace {
 
-QString captured(std::FILE* file) {
+QString Captured(std::FILE* file) {
     std::rewind(file);
     QByteArray text;
     char buffer[256];
@@ -29,7 +28,7 @@ TEST(UnattendedDialogs, PrintsTitleAndTextAndTakesTheDefault) {
     EXPECT_EQ(answer, MessageAnswer::Yes);
     EXPECT_EQ(dialogs.inputBox({"TLUPDATER", "Ingrese la contraseña!", ""}), QString());
     EXPECT_EQ(dialogs.showOpen({"*.BMP", "Windows Bitmap (*.BMP)|*.BMP"}), "*.BMP");
-    const QString text = captured(out);
+    const QString text = Captured(out);
     EXPECT_TRUE(text.startsWith("[TLUPDATER] Can't convert\n\nDo you want to continue ???\n"));
     EXPECT_TRUE(text.contains("[TLUPDATER] Ingrese la contraseña!\n"));
     std::fclose(out);
@@ -50,3 +49,4 @@ TEST(ScriptedDialogs, AnswersInQueueOrderThenDefaults) {
     EXPECT_EQ(dialogs.showOpen({"*.BMP", "f"}), "*.BMP");
     EXPECT_EQ(dialogs.messages().size(), 2u);
 }
+} // namespace quillset::test

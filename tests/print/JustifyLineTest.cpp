@@ -7,7 +7,7 @@
 #include <random>
 #include <stdexcept>
 
-namespace quillset {
+namespace quillset::test {
 namespace {
 
 struct JustifyCase {
@@ -147,4 +147,4 @@ TEST(CharsPerLine, RefusesCapacitiesBeyondSixteenBitsInsteadOfLooping) {
 }
 
 } // namespace
-} // namespace quillset
+} // namespace quillset::test

@@ -1,22 +1,14 @@
 #include "platform/FailureLog.h"
+#include "tests/support/Files.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <stdlib.h>
 
-using namespace quillset;
 namespace fs = std::filesystem;
 
+namespace quillset::test {
 namespace {
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class FailureLogTest : public ::testing::Test {
 protected:
@@ -33,7 +25,7 @@ protected:
 TEST_F(FailureLogTest, OneLinePerFailureWithEveryField) {
     LogFailure({"movie", "schedule", "print", "the disk is full"});
     LogFailure({"movie", "schedule", "picture", "IMAGE1.WMF is a FIFO"});
-    const std::string log = contents(logFile());
+    const std::string log = ReadAll(logFile());
     EXPECT_NE(log.find(" movie schedule print: the disk is full\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" movie schedule picture: IMAGE1.WMF is a FIFO\n"), std::string::npos);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
@@ -41,7 +33,7 @@ TEST_F(FailureLogTest, OneLinePerFailureWithEveryField) {
 
 TEST_F(FailureLogTest, LineBreaksInAReasonCannotForgeEntries) {
     LogFailure({"movie", "x", "print", "bad\n2026-01-01 movie forged print: ok"});
-    const std::string log = contents(logFile());
+    const std::string log = ReadAll(logFile());
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 }
 
@@ -58,10 +50,10 @@ TEST_F(FailureLogTest, TheLogStaysBoundedByMovingTheOldHalfAside) {
 TEST_F(FailureLogTest, ALinkAtTheLogsNameIsNotFollowed) {
     fs::create_directories(logFile().parent_path());
     const fs::path victim = fs::path(dir.path().toStdString()) / "victim";
-    std::ofstream(victim) << "keep";
+    WriteFile(victim, "keep");
     fs::create_symlink(victim, logFile());
     LogFailure({"movie", "schedule", "print", "reason"});
-    EXPECT_EQ(contents(victim), "keep");
+    EXPECT_EQ(ReadAll(victim), "keep");
 }
 
 TEST(FailureLogFolder, FallsBackToTheHomeStateFolder) {
@@ -82,3 +74,4 @@ TEST(FailureLogFolder, FallsBackToTheHomeStateFolder) {
     }
     ::unsetenv("XDG_STATE_HOME");
 }
+} // namespace quillset::test

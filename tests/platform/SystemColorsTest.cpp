@@ -4,7 +4,8 @@
 #include <QPalette>
 #include <gtest/gtest.h>
 
-using namespace quillset;
+namespace quillset::test {
+namespace {
 
 TEST(SystemColors, PlainColoursAreStoredBlueGreenRed) {
     EXPECT_EQ(ToQColor(0x808000), QColor(0, 128, 128));
@@ -26,3 +27,6 @@ TEST(DateText, GeneralDateOmitsMidnightAndTheTimeZone) {
     EXPECT_TRUE(withTime.contains("05:07") || withTime.contains("5:07")) << withTime.toStdString();
     EXPECT_FALSE(withTime.contains("UTC")) << withTime.toStdString();
 }
+
+} // namespace
+} // namespace quillset::test

@@ -1,51 +1,37 @@
-#pragma once
+#include "tests/support/PdfWords.h"
 
-#include "tests/platform/MetafileBytes.h"
+#include "tests/support/MetafileBytes.h"
 
-#include <QColor>
-#include <QImage>
 #include <QMap>
 #include <QProcess>
-#include <QRectF>
 #include <QRegularExpression>
-#include <QSize>
-#include <QString>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+#include <gtest/gtest.h>
 #include <tuple>
-#include <vector>
 
 namespace quillset::test {
+namespace {
 
-// One word of a PDF page as poppler's pdftotext -bbox reports it, in points from the top-left.
-struct PdfWord {
-    QString text;
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-};
-
-struct PdfPage {
-    double width = 0, height = 0;
-    std::vector<PdfWord> words;
-    const PdfWord* find(const QString& text, int occurrence = 0) const {
-        for (const PdfWord& word : words)
-            if (word.text == text && occurrence-- == 0)
-                return &word;
-        return nullptr;
-    }
-};
-
-inline QString unescapeHtml(QString text) {
+QString UnescapeHtml(QString text) {
     text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&#39;", "'");
     return text.replace("&amp;", "&");
 }
 
-// The first page of a PDF file; an empty page when pdftotext cannot read it.
-inline PdfPage ReadPdfPage(const QString& path) {
+} // namespace
+
+const PdfWord* PdfPage::find(const QString& text, int occurrence) const {
+    for (const PdfWord& word : words)
+        if (word.text == text && occurrence-- == 0)
+            return &word;
+    return nullptr;
+}
+
+PdfPage ReadPdfPage(const QString& path) {
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-bbox", path, "-"});
-    pdftotext.waitForFinished(30000);
+    EXPECT_TRUE(pdftotext.waitForFinished(30000)) << "pdftotext " << path.toStdString();
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     PdfPage page;
     static const QRegularExpression pageSize(
@@ -58,47 +44,29 @@ inline PdfPage ReadPdfPage(const QString& path) {
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
-        page.words.push_back({unescapeHtml(m.captured(5)), m.captured(1).toDouble(),
+        page.words.push_back({UnescapeHtml(m.captured(5)), m.captured(1).toDouble(),
                               m.captured(2).toDouble(), m.captured(3).toDouble(),
                               m.captured(4).toDouble()});
     }
     return page;
 }
 
-// Twips in one point: page coordinates read back from a PDF in points are compared in twips.
-constexpr double kTwipsPerPoint = 20;
+const PdfText* PdfTexts::find(const QString& text) const {
+    for (const PdfText& run : runs)
+        if (run.text == text)
+            return &run;
+    return nullptr;
+}
 
-// One run of text of a PDF page as poppler's pdftohtml reports it: its box in points from the
-// page's top-left, the face it was set in and its colour.
-struct PdfText {
-    QString text;
-    double left = 0, top = 0, width = 0, height = 0;
-    QString family;
-    QColor color;
-};
+const PdfText* PdfTexts::at(double x, double y, double tolerance) const {
+    for (const PdfText& run : runs)
+        if (std::abs(run.left * kTwipsPerPoint - x) <= tolerance &&
+            std::abs(run.top * kTwipsPerPoint - y) <= tolerance)
+            return &run;
+    return nullptr;
+}
 
-struct PdfTexts {
-    int pages = 0;
-    std::vector<PdfText> runs;
-    const PdfText* find(const QString& text) const {
-        for (const PdfText& run : runs)
-            if (run.text == text)
-                return &run;
-        return nullptr;
-    }
-    // The run whose top-left corner lies within `tolerance` twips of (x, y), given in twips.
-    const PdfText* at(double x, double y, double tolerance) const {
-        for (const PdfText& run : runs)
-            if (std::abs(run.left * kTwipsPerPoint - x) <= tolerance &&
-                std::abs(run.top * kTwipsPerPoint - y) <= tolerance)
-                return &run;
-        return nullptr;
-    }
-};
-
-// Every page's runs of text, with exact (unrounded) coordinates; no pages when the file cannot
-// be read.
-inline PdfTexts ReadPdfTexts(const QString& path) {
+PdfTexts ReadPdfTexts(const QString& path) {
     QProcess pdftohtml;
     pdftohtml.start("pdftohtml",
                     {"-xml", "-i", "-q", "-noroundcoord", "-zoom", "1", "-stdout", path});
@@ -130,24 +98,19 @@ inline PdfTexts ReadPdfTexts(const QString& path) {
     return result;
 }
 
-// The face a printed page sets a typeface name in: fontconfig's metric-compatible Liberation
-// faces, and Liberation Sans for "MS Sans Serif" by the programs' own substitution.
-inline QString PrintedFamily(const QString& face) {
+QString PrintedFamily(const QString& face) {
     return face == u"Courier New" ? QStringLiteral("LiberationMono")
                                   : QStringLiteral("LiberationSans");
 }
 
-// The size in points a run was set at. A run's box is its font's ascent plus descent high, in
-// the Liberation faces (2048 units to the em) 2288 units for Sans and 2320 for Mono.
-inline double PrintedFontSize(const PdfText& run) {
+// A run's box is its font's ascent plus descent high, in the Liberation faces (2048 units to the
+// em) 2288 units for Sans and 2320 for Mono.
+double PrintedFontSize(const PdfText& run) {
     const double unitsHigh = run.family == u"LiberationMono" ? 2320 : 2288;
     return run.height * 2048 / unitsHigh;
 }
 
-// The first page drawn at `dpi` without its text (Ghostscript's text filter), so that what is
-// left are the pictures and lines; a null image when the file cannot be drawn. The drawing goes
-// to a file beside the PDF.
-inline QImage RenderPdfDrawing(const QString& path, int dpi) {
+QImage RenderPdfDrawing(const QString& path, int dpi) {
     const QString drawing = path + ".ppm";
     QProcess gs;
     gs.start("gs", {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-dFILTERTEXT", "-dFirstPage=1",
@@ -157,9 +120,7 @@ inline QImage RenderPdfDrawing(const QString& path, int dpi) {
     return QImage(drawing, "PPM");
 }
 
-// A placeable metafile of `width` x `height` twips filled with one colour, whose place on a
-// printed page ColourBounds finds.
-inline QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour) {
+QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour) {
     return MetafileBytes(width, height)
         .record(kCreatePen, {5, 0, 0, 0, 0})
         .record(kSelectObject, {0})
@@ -170,9 +131,7 @@ inline QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor 
         .bytes();
 }
 
-// The smallest rectangle, in twips, holding every pixel of `drawing` (drawn at `dpi`) within
-// `tolerance` of `colour` in each channel; empty when there is none.
-inline QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance = 60) {
+QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance) {
     int left = drawing.width(), top = drawing.height(), right = -1, bottom = -1;
     for (int y = 0; y < drawing.height(); ++y) {
         for (int x = 0; x < drawing.width(); ++x) {
@@ -192,8 +151,7 @@ inline QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int to
                   (bottom - top + 1) * twipsPerPixel);
 }
 
-// The pixel sizes of the bitmaps a PDF holds, as poppler's pdfimages lists them.
-inline std::vector<QSize> PdfBitmapSizes(const QString& path) {
+std::vector<QSize> PdfBitmapSizes(const QString& path) {
     QProcess pdfimages;
     pdfimages.start("pdfimages", {"-list", path});
     pdfimages.waitForFinished(30000);

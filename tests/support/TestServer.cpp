@@ -1,8 +1,8 @@
-#include "tests/transfer/TestServer.h"
+#include "tests/support/TestServer.h"
 
 #include <stdexcept>
 
-namespace quillset::testing {
+namespace quillset::test {
 
 TestServer::TestServer(const std::filesystem::path& root, const QStringList& arguments, int port) {
     QStringList all{QStringLiteral(QUILLSET_SOURCE_DIR "/tests/updater/update_server.py"),
@@ -33,4 +33,4 @@ QString TestServer::address(const QString& path) const {
     return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path);
 }
 
-} // namespace quillset::testing
+} // namespace quillset::test

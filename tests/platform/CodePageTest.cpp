@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillset;
+namespace quillset::test {
+namespace {
 
 TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
     for (int byte = 0; byte < 256; ++byte)
@@ -26,3 +27,6 @@ TEST(CodePage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     const QByteArray bytes("\xf1\x00z", 3);
     EXPECT_EQ(ansiToString(bytes.constData(), bytes.size()), QString::fromUtf16(u"ñ\u0000z", 3));
 }
+
+} // namespace
+} // namespace quillset::test

@@ -1,0 +1,34 @@
+#pragma once
+
+// The real agent program end to end. Each test executable names the program it runs and the
+// port that program was built for (TLUPDATER_E2E_PROGRAM, TLUPDATER_E2E_PORT,
+// TLUPDATER_E2E_PASSWORD), so what reads them stays in this header.
+
+#include "tests/support/AgentServerFixture.h"
+#include "tests/support/ModuleFixtures.h"
+#include "tests/support/QtPrinters.h"
+
+namespace quillset::test {
+
+inline const QString kProgram = QStringLiteral(TLUPDATER_E2E_PROGRAM);
+// The archive password the test program was built with (the build's default).
+inline constexpr const char* kArchivePassword = TLUPDATER_E2E_PASSWORD;
+
+class AgentEndToEnd : public AgentServerFixture {
+protected:
+    // On the port the agent was built for: the test build's unless told otherwise.
+    void startServer(const QStringList& rules = {}, int port = TLUPDATER_E2E_PORT) {
+        startServerOn(rules, port);
+    }
+    AgentRun runAgent(const char* version, const QStringList& environment = {}) const {
+        return runAgentProgram(kProgram, version, environment);
+    }
+    // Publishes `module` as version `version` on the server with the project's tool.
+    void publish(const fs::path& module, const char* version,
+                 const char* password = kArchivePassword) const {
+        publishTo(serverFolder(), "EDITOR", module, version,
+                  password ? QStringList{"--password", password} : QStringList{});
+    }
+};
+
+} // namespace quillset::test

@@ -1,0 +1,19 @@
+#include "tests/support/EnvironmentOverride.h"
+
+#include <QtGlobal>
+
+namespace quillset::test {
+
+EnvironmentOverride::EnvironmentOverride(const char* name, const QByteArray& value)
+    : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name)) {
+    qputenv(name, value);
+}
+
+EnvironmentOverride::~EnvironmentOverride() {
+    if (wasSet_)
+        qputenv(name_, saved_);
+    else
+        qunsetenv(name_);
+}
+
+} // namespace quillset::test

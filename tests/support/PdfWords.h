@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace quillset::test {
+
+// One word of a PDF page as poppler's pdftotext -bbox reports it, in points from the top-left.
+struct PdfWord {
+    QString text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+
+struct PdfPage {
+    double width = 0, height = 0;
+    std::vector<PdfWord> words;
+    // The `occurrence`th word spelt `text`; null when there is none.
+    const PdfWord* find(const QString& text, int occurrence = 0) const;
+};
+
+// The first page of a PDF file; an empty page when pdftotext cannot read it.
+PdfPage ReadPdfPage(const QString& path);
+
+// Twips in one point: page coordinates read back from a PDF in points are compared in twips.
+constexpr double kTwipsPerPoint = 20;
+
+// One run of text of a PDF page as poppler's pdftohtml reports it: its box in points from the
+// page's top-left, the face it was set in and its colour.
+struct PdfText {
+    QString text;
+    double left = 0, top = 0, width = 0, height = 0;
+    QString family;
+    QColor color;
+};
+
+struct PdfTexts {
+    int pages = 0;
+    std::vector<PdfText> runs;
+    // The first run spelt `text`; null when there is none.
+    const PdfText* find(const QString& text) const;
+    // The run whose top-left corner lies within `tolerance` twips of (x, y), given in twips.
+    const PdfText* at(double x, double y, double tolerance) const;
+};
+
+// Every page's runs of text, with exact (unrounded) coordinates; no pages when the file cannot
+// be read.
+PdfTexts ReadPdfTexts(const QString& path);
+
+// The face a printed page sets a typeface name in: fontconfig's metric-compatible Liberation
+// faces, and Liberation Sans for "MS Sans Serif" by the programs' own substitution.
+QString PrintedFamily(const QString& face);
+
+// The size in points a run was set at, from the height of its box.
+double PrintedFontSize(const PdfText& run);
+
+// The first page drawn at `dpi` without its text (Ghostscript's text filter), so that what is
+// left are the pictures and lines; a null image when the file cannot be drawn. The drawing goes
+// to a file beside the PDF.
+QImage RenderPdfDrawing(const QString& path, int dpi);
+
+// A placeable metafile of `width` x `height` twips filled with one colour, whose place on a
+// printed page ColourBounds finds.
+QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour);
+
+// The smallest rectangle, in twips, holding every pixel of `drawing` (drawn at `dpi`) within
+// `tolerance` of `colour` in each channel; empty when there is none.
+QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance = 60);
+
+// The pixel sizes of the bitmaps a PDF holds, as poppler's pdfimages lists them.
+std::vector<QSize> PdfBitmapSizes(const QString& path);
+
+} // namespace quillset::test
