@@ -59,7 +59,7 @@ void PdfFileSink::Open() {
     struct stat info {};
     if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         if (S_ISDIR(info.st_mode))
-            ThrowWriteFailure(path_.toStdString(), EISDIR);
+            ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), EISDIR);
         writeThrough_ = true;
         openWriteThrough();
     } else {
@@ -77,12 +77,12 @@ void PdfFileSink::openWriteThrough() {
     if (fd < 0) {
         if (errno == ENXIO)
             throw PrintFailure("cannot write " + path_.toStdString() + ": no program reads it");
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
     }
     output_ = FileHandle(fd);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
 
 void PdfFileSink::openTemporary() {
@@ -90,14 +90,14 @@ void PdfFileSink::openTemporary() {
         (folderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
     output_ = FileHandle(fd);
     temporary_ = pattern;
     // The new file gets the old one's permissions, or those of any new file.
     struct stat old {};
     const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
     if (::fchmod(fd, mode) != 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
 
 void PdfFileSink::Deliver(const QByteArray& pdf) {
@@ -123,7 +123,7 @@ void PdfFileSink::Deliver(const QByteArray& pdf) {
 void PdfFileSink::publishTemporary() {
     if (!chosenForUser_) {
         if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-            ThrowWriteFailure(path_.toStdString(), errno);
+            ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
         temporary_.clear();
         SyncFolder(folderOf(target_));
         deliveredTo_ = QFileInfo(path_).absoluteFilePath();
@@ -136,7 +136,7 @@ void PdfFileSink::publishTemporary() {
         if (error == EEXIST)
             continue;
         if (error != 0)
-            ThrowWriteFailure(candidate.toStdString(), error);
+            ThrowErrno<PrintFailure>("cannot write", candidate.toStdString(), error);
         temporary_.clear();
         SyncFolder(folderOf(target_));
         deliveredTo_ = QFileInfo(candidate).absoluteFilePath();

@@ -75,26 +75,23 @@ std::unique_ptr<Dialogs> makeDialogs() {
 
 } // namespace
 
-PrintCommandLine ParsePrintCommandLine(const QStringList& arguments) {
+Result<PrintCommandLine> ParsePrintCommandLine(const QStringList& arguments) {
     PrintCommandLine result;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--print")) {
             result.printOnly = true;
         } else if (argument == QLatin1String("--pdf") || argument == QLatin1String("--printer")) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                result.error = argument + QStringLiteral(" needs a value");
-                return result;
-            }
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
+                return Refuse(argument + QStringLiteral(" needs a value"));
             (argument == QLatin1String("--pdf") ? result.options.pdfPath
                                                 : result.options.printerName) = arguments[++i];
         } else {
-            result.error = QStringLiteral("unknown argument ") + argument;
-            return result;
+            return Refuse(QStringLiteral("unknown argument ") + argument);
         }
     }
     if (!result.options.pdfPath.isEmpty() && !result.options.printerName.isEmpty())
-        result.error = QStringLiteral("--pdf and --printer cannot be used together");
+        return Refuse(QStringLiteral("--pdf and --printer cannot be used together"));
     return result;
 }
 
@@ -139,10 +136,10 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     }
     QApplication app(argc, argv);
     // Qt has taken its own options (-platform ...) out of the arguments by now.
-    const PrintCommandLine command = ParsePrintCommandLine(app.arguments());
-    if (!command.error.isEmpty()) {
+    const Result<PrintCommandLine> command = ParsePrintCommandLine(app.arguments());
+    if (!command) {
         std::fprintf(stderr, "%s: %s (see --help)\n", parts.programName.c_str(),
-                     qPrintable(command.error));
+                     qPrintable(command.reason()));
         return 2;
     }
     InstallFontSubstitutions();
@@ -153,7 +150,7 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     QtMousePointer pointer;
     const std::unique_ptr<Dialogs> dialogs = makeDialogs();
     PrintJobServices services{
-        MakePrinterPageFactory(command.options, programName, parts.applicationTitle, clock),
+        MakePrinterPageFactory(command->options, programName, parts.applicationTitle, clock),
         pictures,
         pointer,
         *dialogs,
@@ -162,7 +159,7 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
         programName,
         parts.documentName};
     const PrintWindow window = parts.makeWindow(services, *dialogs);
-    if (command.printOnly)
+    if (command->printOnly)
         return window.print().sent ? 0 : 1;
     window.window->show();
     return app.exec();

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QString>
 #include <cstdint>
-#include <stdexcept>
 
 namespace quillset {
 
 class Picture;
 
 // A failure inside a print job: no printer, an unreadable picture, a device error.
-class PrintFailure : public std::runtime_error {
+class PrintFailure : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // A colour as the programs store it: 0x00BBGGRR, or a system colour 0x800000nn.

@@ -94,12 +94,12 @@ std::int32_t Engine::run() {
         return reporter_.result();
     }
     if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
-        Problem problem;
-        destination_ = Destination::Open(folderPath_, problem);
-        if (!destination_) {
-            reporter_.report(problem, "");
+        Made<std::optional<Destination>> opened = Destination::Open(folderPath_);
+        if (opened.problem) {
+            reporter_.report(opened.problem, "");
             return reporter_.result();
         }
+        destination_ = std::move(opened.value);
     }
     int failedHeaders = 0;
     while (!stopped_) {
@@ -288,8 +288,7 @@ void Engine::extractEntry(const Entry& entry) {
 }
 
 void Engine::extractFolder(const Entry& entry) {
-    Problem problem;
-    if (!destination_->makeFolder(entry.path.components, problem)) {
+    if (const Problem problem = destination_->makeFolder(entry.path.components)) {
         reporter_.report(problem, entry.shownName);
         return;
     }
@@ -298,10 +297,9 @@ void Engine::extractFolder(const Entry& entry) {
 }
 
 void Engine::extractFileOrLink(const Entry& entry) {
-    Problem problem;
-    const int parent = destination_->openParent(entry.path.components, problem);
-    if (parent < 0) {
-        reporter_.report(problem, entry.shownName);
+    const auto [parent, parentProblem] = destination_->openParent(entry.path.components);
+    if (parentProblem) {
+        reporter_.report(parentProblem, entry.shownName);
         return;
     }
     const std::string& finalName = entry.path.components.back();
@@ -335,20 +333,22 @@ void Engine::extractFileOrLink(const Entry& entry) {
 
     PendingEntry pending(parent, finalName);
     if (entry.type == AE_IFLNK) {
-        if (!pending.createLink(entry.linkTarget, problem) || !pending.commit(problem)) {
+        Problem problem = pending.createLink(entry.linkTarget);
+        if (!problem)
+            problem = pending.commit();
+        if (problem) {
             reporter_.report(problem, entry.shownName);
             return;
         }
         reporter_.say(2, "    linking: " + shownPath + " -> " + entry.linkTarget);
         return;
     }
-    if (!pending.createFile(problem)) {
-        reporter_.report(problem, entry.shownName);
-        return;
-    }
-    if (!writeFileData(entry, pending))
-        return;
-    if (!pending.commit(problem)) {
+    Problem problem = pending.createFile();
+    if (!problem)
+        problem = writeFileData(entry, pending);
+    if (!problem)
+        problem = pending.commit();
+    if (problem) {
         reporter_.report(problem, entry.shownName);
         return;
     }
@@ -358,7 +358,7 @@ void Engine::extractFileOrLink(const Entry& entry) {
     reporter_.say(2, line);
 }
 
-bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
+Problem Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     const int fd = pending.fd();
     const std::string shownPath = entry.shownPath();
     const bool convert = options_.ConvertCRtoCRLF != 0;
@@ -379,10 +379,8 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     });
     if (!problem && isText)
         problem = writeAll(fd, converter.finish(), converted, shownPath);
-    if (problem) {
-        reporter_.report(problem, entry.shownName);
-        return false;
-    }
+    if (problem)
+        return problem;
     bool restored = fchmod(fd, entry.permissions) == 0;
     if (entry.modified) {
         const timespec times[2] = {*entry.modified, *entry.modified};
@@ -390,15 +388,14 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     }
     if (!restored)
         reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
-    return true;
+    return {};
 }
 
 void Engine::finishFolders() {
     for (const FolderToFinish& folder : folders_) {
-        if (!destination_->finishFolder(folder.components, folder.mode, folder.modified)) {
-            reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"),
-                             Utf8ToCp1252(joinComponents(folder.components)));
-        }
+        if (const Problem problem =
+                destination_->finishFolder(folder.components, folder.mode, folder.modified))
+            reporter_.report(problem, Utf8ToCp1252(joinComponents(folder.components)));
     }
 }
 

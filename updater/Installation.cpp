@@ -21,7 +21,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // A step of the installation that failed, with the reason for the log.
-struct StepFailure {
+class StepFailure : public Failure {
+public:
+    StepFailure(QString step, QString reason)
+        : Failure(reason.toStdString()), step(std::move(step)), reason(std::move(reason)) {}
+
     QString step;
     QString reason;
 };

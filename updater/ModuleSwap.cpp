@@ -74,7 +74,7 @@ void undoStep(const WorkingFolders& folders, const SwapStep& step, std::size_t i
 
 void undoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
     if (::mkdir(folders.backup().c_str(), 0700) != 0 && errno != EEXIST)
-        ThrowErrno("cannot create", folders.backup());
+        ThrowErrno<SwapError>("cannot create", folders.backup());
     for (std::size_t i = steps.size(); i-- > 0;)
         undoStep(folders, steps[i], i);
     SyncFileSystem(folders.module);
@@ -129,7 +129,7 @@ void SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
     StopPoint("journal-written");
     try {
         if (::mkdir(folders.backup().c_str(), 0700) != 0)
-            ThrowErrno("cannot create", folders.backup());
+            ThrowErrno<SwapError>("cannot create", folders.backup());
         for (std::size_t i = 0; i < steps.size(); ++i) {
             StopPoint("swap-step");
             makeStep(folders, steps[i], i);

@@ -32,7 +32,7 @@ void writeAll(int fd, const QByteArray& bytes, const fs::path& path) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            ThrowErrno("cannot write", path);
+            ThrowErrno<SwapError>("cannot write", path);
         done += written;
     }
 }
@@ -80,11 +80,11 @@ void WriteJournal(const WorkingFolders& folders, const std::vector<SwapStep>& st
     const int fd =
         ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        ThrowErrno("cannot create", draft);
+        ThrowErrno<SwapError>("cannot create", draft);
     try {
         writeAll(fd, text, draft);
         if (::fsync(fd) != 0)
-            ThrowErrno("cannot flush", draft);
+            ThrowErrno<SwapError>("cannot flush", draft);
     } catch (...) {
         ::close(fd);
         throw;
@@ -98,11 +98,11 @@ void MarkCommitted(const WorkingFolders& folders) {
     const fs::path journal = folders.journal();
     const int fd = ::open(journal.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno("cannot open", journal);
+        ThrowErrno<SwapError>("cannot open", journal);
     try {
         writeAll(fd, QByteArray(kCommitted) + '\n', journal);
         if (::fsync(fd) != 0)
-            ThrowErrno("cannot flush", journal);
+            ThrowErrno<SwapError>("cannot flush", journal);
     } catch (...) {
         ::close(fd);
         throw;

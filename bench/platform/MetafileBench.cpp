@@ -32,7 +32,7 @@ void ReadAndDrawMetafile(benchmark::State& state, const QString& name) {
     const QByteArray data = readCorpusFile(name);
     QImage page(800, 600, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        const std::optional<Picture> picture = ReadPlaceableMetafile(data);
+        const Result<Picture> picture = ReadPlaceableMetafile(data);
         if (!picture) {
             state.SkipWithError("the file does not load");
             break;

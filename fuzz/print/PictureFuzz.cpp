@@ -31,7 +31,7 @@ void ensureApplication() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ensureApplication();
-    const std::optional<quillset::Picture> picture = quillset::DecodePicture(
+    const quillset::Result<quillset::Picture> picture = quillset::DecodePicture(
         QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (picture) {
         QImage canvas(64, 64, QImage::Format_ARGB32_Premultiplied);

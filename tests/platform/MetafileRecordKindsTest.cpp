@@ -225,9 +225,8 @@ QImage render(const Picture& picture) {
 TEST(MetafileRecordKinds, EachKindDrawsWhereAndWhatItSays) {
     for (const KindCase& c : kindCases()) {
         SCOPED_TRACE(c.name);
-        QString error;
-        const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
-        ASSERT_TRUE(picture) << error.toStdString();
+        const Result<Picture> picture = ReadPlaceableMetafile(c.file.bytes());
+        ASSERT_TRUE(picture) << picture.reason().toStdString();
         const QImage image = render(*picture);
         for (const Probe& probe : c.probes) {
             const QColor seen = image.pixelColor(probe.at);
@@ -263,9 +262,8 @@ TEST(MetafileRecordKinds, TextWithEscapementRunsUpwards) {
             .record(kSelectObject, {0})
             .record(kTextOut, {6, 0x4D4D, 0x4D4D, 0x4D4D,
                                c.yUp ? std::int16_t(200) : std::int16_t(800), 200});
-        QString error;
-        const std::optional<Picture> picture = ReadPlaceableMetafile(file.bytes(), &error);
-        ASSERT_TRUE(picture) << error.toStdString();
+        const Result<Picture> picture = ReadPlaceableMetafile(file.bytes());
+        ASSERT_TRUE(picture) << picture.reason().toStdString();
         const QImage image = render(*picture);
         QRect ink;
         for (int y = 0; y < image.height(); ++y)
