@@ -100,7 +100,7 @@ TEST(BitmapDataIsComplete, CompleteBitmapsStillDecode) {
         const QByteArray data = Saved(Filled(21, 11, format));
         ASSERT_TRUE(BitmapDataIsComplete(data)) << format;
         const Result<Picture> picture = DecodePicture(data);
-        ASSERT_TRUE(picture.has_value()) << format;
+        ASSERT_TRUE(picture) << format;
         EXPECT_EQ(picture->naturalSize(), QSize(21, 11));
     }
 }
