@@ -22,18 +22,18 @@ namespace {
 constexpr auto kReaderWait = std::chrono::seconds(10);
 constexpr auto kReaderPoll = std::chrono::milliseconds(20);
 
-fs::path folderOf(const fs::path& file) {
+fs::path FolderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
-mode_t newFileMode() {
+mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
 // Moves `from` to `to` unless something is already there (EEXIST then).
-int renameNoReplace(const fs::path& from, const fs::path& to) {
+int RenameNoReplace(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
@@ -87,7 +87,7 @@ void PdfFileSink::openWriteThrough() {
 
 void PdfFileSink::openTemporary() {
     std::string pattern =
-        (folderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
+        (FolderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
@@ -95,7 +95,7 @@ void PdfFileSink::openTemporary() {
     temporary_ = pattern;
     // The new file gets the old one's permissions, or those of any new file.
     struct stat old {};
-    const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+    const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
     if (::fchmod(fd, mode) != 0)
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
@@ -125,20 +125,20 @@ void PdfFileSink::publishTemporary() {
         if (::rename(temporary_.c_str(), target_.c_str()) != 0)
             ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
         temporary_.clear();
-        SyncFolder(folderOf(target_));
+        SyncFolder(FolderOf(target_));
         deliveredTo_ = QFileInfo(path_).absoluteFilePath();
         return;
     }
     // Another job may have taken the name since it was chosen: take the next free one.
     for (int number = 1;; ++number) {
         const QString candidate = NumberedPdfPath(QString::fromStdString(target_.string()), number);
-        const int error = renameNoReplace(temporary_, fs::path(candidate.toStdString()));
+        const int error = RenameNoReplace(temporary_, fs::path(candidate.toStdString()));
         if (error == EEXIST)
             continue;
         if (error != 0)
             ThrowErrno<PrintFailure>("cannot write", candidate.toStdString(), error);
         temporary_.clear();
-        SyncFolder(folderOf(target_));
+        SyncFolder(FolderOf(target_));
         deliveredTo_ = QFileInfo(candidate).absoluteFilePath();
         // Whoever started the program did not name this file: tell them where it is.
         std::printf("%s\n", deliveredTo_.toLocal8Bit().constData());

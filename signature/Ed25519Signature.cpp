@@ -18,7 +18,7 @@ struct ContextFree {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
 
-std::unique_ptr<EVP_PKEY, KeyFree> readPublicKey(std::string_view pem) {
+std::unique_ptr<EVP_PKEY, KeyFree> ReadPublicKey(std::string_view pem) {
     const std::unique_ptr<BIO, BioFree> bio(
         BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
     if (!bio)
@@ -32,7 +32,7 @@ std::unique_ptr<EVP_PKEY, KeyFree> readPublicKey(std::string_view pem) {
 Result<void, std::string> CheckEd25519Signature(std::string_view publicKeyPem,
                                                 std::string_view message,
                                                 const std::array<std::uint8_t, 64>& signature) {
-    const auto key = readPublicKey(publicKeyPem);
+    const auto key = ReadPublicKey(publicKeyPem);
     if (!key)
         return Refuse<std::string>("the built-in public key cannot be read");
     if (EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_ED25519)

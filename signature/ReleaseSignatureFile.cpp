@@ -10,7 +10,7 @@ namespace {
 // Longest module name and version text accepted; real ones are a few characters.
 constexpr std::size_t kMaxTokenLength = 64;
 
-bool isToken(std::string_view text) {
+bool IsToken(std::string_view text) {
     if (text.empty() || text.size() > kMaxTokenLength)
         return false;
     for (const char ch : text)
@@ -19,7 +19,7 @@ bool isToken(std::string_view text) {
     return true;
 }
 
-int hexValue(char ch) {
+int HexValue(char ch) {
     if (ch >= '0' && ch <= '9')
         return ch - '0';
     if (ch >= 'a' && ch <= 'f')
@@ -28,12 +28,12 @@ int hexValue(char ch) {
 }
 
 // Lower-case hexadecimal of exactly out.size() bytes.
-bool readHex(std::string_view text, std::span<std::uint8_t> out) {
+bool ReadHex(std::string_view text, std::span<std::uint8_t> out) {
     if (text.size() != out.size() * 2)
         return false;
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const int high = hexValue(text[2 * i]);
-        const int low = hexValue(text[2 * i + 1]);
+        const int high = HexValue(text[2 * i]);
+        const int low = HexValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         out[i] = static_cast<std::uint8_t>(high << 4 | low);
@@ -41,7 +41,7 @@ bool readHex(std::string_view text, std::span<std::uint8_t> out) {
     return true;
 }
 
-std::optional<std::uint64_t> readSize(std::string_view text) {
+std::optional<std::uint64_t> ReadSize(std::string_view text) {
     if (text.empty() || (text.size() > 1 && text[0] == '0'))
         return std::nullopt;
     std::uint64_t value = 0;
@@ -111,21 +111,21 @@ Result<SignedRelease, std::string> ReadReleaseSignatureFile(std::string_view byt
     const Result<std::string_view, std::string> module = lines.field("module");
     if (!module)
         return Refuse(module.reason());
-    if (!isToken(*module))
+    if (!IsToken(*module))
         return Refuse<std::string>("the module name is empty, too long or not printable ASCII");
     release.statement.module = *module;
 
     const Result<std::string_view, std::string> version = lines.field("version");
     if (!version)
         return Refuse(version.reason());
-    if (!isToken(*version))
+    if (!IsToken(*version))
         return Refuse<std::string>("the version is empty, too long or not printable ASCII");
     release.statement.version = *version;
 
     const Result<std::string_view, std::string> sizeText = lines.field("size");
     if (!sizeText)
         return Refuse(sizeText.reason());
-    const std::optional<std::uint64_t> size = readSize(*sizeText);
+    const std::optional<std::uint64_t> size = ReadSize(*sizeText);
     if (!size)
         return Refuse<std::string>("the size is not a decimal number of bytes");
     release.statement.size = *size;
@@ -133,14 +133,14 @@ Result<SignedRelease, std::string> ReadReleaseSignatureFile(std::string_view byt
     const Result<std::string_view, std::string> digest = lines.field("sha256");
     if (!digest)
         return Refuse(digest.reason());
-    if (!readHex(*digest, release.statement.sha256))
+    if (!ReadHex(*digest, release.statement.sha256))
         return Refuse<std::string>("the SHA-256 digest is not 64 lower-case hexadecimal digits");
     release.signedText = bytes.substr(0, lines.offset());
 
     const Result<std::string_view, std::string> signature = lines.field("signature");
     if (!signature)
         return Refuse(signature.reason());
-    if (!readHex(*signature, release.signature))
+    if (!ReadHex(*signature, release.signature))
         return Refuse<std::string>("the signature is not 128 lower-case hexadecimal digits");
     if (lines.offset() != bytes.size())
         return Refuse<std::string>("something follows the signature line");

@@ -21,7 +21,7 @@ namespace {
 // libarchive guarantees progress after a failed header; this bounds a run of them all the same.
 constexpr int kMostFailedHeadersInARow = 64;
 
-std::string joinComponents(const std::vector<std::string>& components) {
+std::string JoinComponents(const std::vector<std::string>& components) {
     std::string joined;
     for (const std::string& component : components) {
         if (!joined.empty())
@@ -31,7 +31,7 @@ std::string joinComponents(const std::vector<std::string>& components) {
     return joined;
 }
 
-Problem writeAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
+Problem WriteAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
     while (!bytes.empty()) {
         const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno == EINTR)
@@ -58,7 +58,7 @@ struct Engine::Entry {
     bool hardLink = false;
     bool encrypted = false;
 
-    std::string shownPath() const { return Utf8ToCp1252(joinComponents(path.components)); }
+    std::string shownPath() const { return Utf8ToCp1252(JoinComponents(path.components)); }
 };
 
 Engine::Engine(const UnzipOptions& options, const UnzipCallbacks& callbacks, NameFilter filter)
@@ -293,7 +293,7 @@ void Engine::extractFolder(const Entry& entry) {
         return;
     }
     folders_.push_back(FolderToFinish{entry.path.components, entry.permissions, entry.modified});
-    reporter_.say(2, "   creating: " + joinComponents(entry.path.components) + "/");
+    reporter_.say(2, "   creating: " + JoinComponents(entry.path.components) + "/");
 }
 
 void Engine::extractFileOrLink(const Entry& entry) {
@@ -325,7 +325,7 @@ void Engine::extractFileOrLink(const Entry& entry) {
         }
         decision = answer == UZ_REPLACE_YES ? ReplaceDecision::Write : ReplaceDecision::Skip;
     }
-    const std::string shownPath = joinComponents(entry.path.components);
+    const std::string shownPath = JoinComponents(entry.path.components);
     if (decision == ReplaceDecision::Skip) {
         reporter_.say(2, "   skipping: " + shownPath);
         return;
@@ -372,13 +372,13 @@ Problem Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
         firstBlock = false;
         bytesDone_ += block.size();
         if (!isText)
-            return writeAll(fd, block, offset, shownPath);
+            return WriteAll(fd, block, offset, shownPath);
         const std::string lines = converter.convert(block);
         converted += static_cast<std::int64_t>(lines.size());
-        return writeAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
+        return WriteAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
     });
     if (!problem && isText)
-        problem = writeAll(fd, converter.finish(), converted, shownPath);
+        problem = WriteAll(fd, converter.finish(), converted, shownPath);
     if (problem)
         return problem;
     bool restored = fchmod(fd, entry.permissions) == 0;
@@ -395,7 +395,7 @@ void Engine::finishFolders() {
     for (const FolderToFinish& folder : folders_) {
         if (const Problem problem =
                 destination_->finishFolder(folder.components, folder.mode, folder.modified))
-            reporter_.report(problem, Utf8ToCp1252(joinComponents(folder.components)));
+            reporter_.report(problem, Utf8ToCp1252(JoinComponents(folder.components)));
     }
 }
 

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int openForSync(const fs::path& path) {
+int OpenForSync(const fs::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         ThrowErrno<SwapError>("cannot open", path);
@@ -22,7 +22,7 @@ int openForSync(const fs::path& path) {
 } // namespace
 
 void SyncPath(const fs::path& path) {
-    const int fd = openForSync(path);
+    const int fd = OpenForSync(path);
     const int result = ::fsync(fd);
     ::close(fd);
     if (result != 0)
@@ -30,7 +30,7 @@ void SyncPath(const fs::path& path) {
 }
 
 void SyncFileSystem(const fs::path& path) {
-    const int fd = openForSync(path);
+    const int fd = OpenForSync(path);
     const int result = ::syncfs(fd);
     ::close(fd);
     if (result != 0)

@@ -14,7 +14,7 @@ namespace {
 
 // At most one byte more than a signature file may hold, so that an oversized one is refused
 // without reading it all.
-std::optional<std::string> readSignatureFile(const fs::path& file) {
+std::optional<std::string> ReadSignatureFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -44,7 +44,7 @@ bool Local::VerifyRelease(const QString& address) {
             return Refuse(name.toStdString() + " could not be fetched" +
                           (why.isEmpty() ? std::string() : ": " + why.toStdString()));
         }
-        const std::optional<std::string> bytes = readSignatureFile(LocalPath(name));
+        const std::optional<std::string> bytes = ReadSignatureFile(LocalPath(name));
         std::error_code ignored;
         fs::remove(LocalPath(name), ignored);
         if (!bytes)

@@ -46,19 +46,19 @@ TEST(PrintQuotation, TheThirteenTextElementsStandWhereTheLetterPutsThem) {
     const QString date = LongDateText(f.clock.now().date());
     const std::vector<Element> expected = {
         {"World Express Delivery Inc.", 2265, 765, 0x808000, "Arial", 24},
-        {"3254 Hillwood Lane", 2265, 1500, WindowTextColor, "Arial", 8.25f},
-        {"Dallas TX", 11235, 1500, WindowTextColor, "Arial", 8.25f},
-        {"Phone: (481) 453-5454", 2265, 1785, WindowTextColor, "Arial", 8.25f},
-        {"", 9975, 1770, WindowTextColor, "Arial", 8.25f}, // the web address, any text
-        {"Dear Sirs.", 585, 3855, WindowTextColor, "Arial", 9.75f},
-        {"Sincerely", 8805, 12255, WindowTextColor, "Arial", 8.25f},
+        {"3254 Hillwood Lane", 2265, 1500, kWindowTextColor, "Arial", 8.25f},
+        {"Dallas TX", 11235, 1500, kWindowTextColor, "Arial", 8.25f},
+        {"Phone: (481) 453-5454", 2265, 1785, kWindowTextColor, "Arial", 8.25f},
+        {"", 9975, 1770, kWindowTextColor, "Arial", 8.25f}, // the web address, any text
+        {"Dear Sirs.", 585, 3855, kWindowTextColor, "Arial", 9.75f},
+        {"Sincerely", 8805, 12255, kWindowTextColor, "Arial", 8.25f},
         {"We deliver while you're resting...", 8805, 13425, 0, "Arial", 9.75f},
         {"This are the prices that you requested about our shiping services:", 555, 4155,
-         WindowTextColor, "Arial", 9.75f},
-        {date, 8505, 2625, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"Robert Miller", 585, 3135, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"4352 Hillstreets, Toronto CA", 585, 3465, WindowTextColor, "MS Sans Serif", 8.25f},
-        {"Susan Clarke", 8805, 13095, WindowTextColor, "MS Sans Serif", 8.25f},
+         kWindowTextColor, "Arial", 9.75f},
+        {date, 8505, 2625, kWindowTextColor, "MS Sans Serif", 8.25f},
+        {"Robert Miller", 585, 3135, kWindowTextColor, "MS Sans Serif", 8.25f},
+        {"4352 Hillstreets, Toronto CA", 585, 3465, kWindowTextColor, "MS Sans Serif", 8.25f},
+        {"Susan Clarke", 8805, 13095, kWindowTextColor, "MS Sans Serif", 8.25f},
     };
     const auto texts = f.lastPage().texts();
     ASSERT_GE(texts.size(), expected.size());
@@ -88,7 +88,7 @@ TEST(PrintQuotation, RuleAndPicturesComeFirstAtTheirRectangles) {
     EXPECT_EQ(drawn[0].kind, Kind::Line);
     EXPECT_EQ(QRectF(QPointF(drawn[0].x, drawn[0].y), QPointF(drawn[0].x2, drawn[0].y2)),
               QRectF(QPointF(8520, 13042), QPointF(11910, 13042)));
-    EXPECT_EQ(drawn[0].color, WindowTextColor);
+    EXPECT_EQ(drawn[0].color, kWindowTextColor);
     const QRect rectangles[] = {
         {577, 570, 1515, 1695}, {2265, 1315, 9615, 100}, {585, 2260, 3405, 100}};
     for (int k = 0; k < 3; ++k) {
@@ -116,7 +116,7 @@ TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) 
             EXPECT_FLOAT_EQ(lines[std::size_t(index)].y, y) << c.items << " items, #" << index;
             EXPECT_EQ(lines[std::size_t(index)].fontName, "MS Sans Serif");
             EXPECT_FLOAT_EQ(lines[std::size_t(index)].fontSize, 8.25f);
-            EXPECT_EQ(lines[std::size_t(index)].color, WindowTextColor);
+            EXPECT_EQ(lines[std::size_t(index)].color, kWindowTextColor);
         }
         if (c.items == 44) {
             EXPECT_GT(lines[43].y, 12255) << "the 44th line stands below \"Sincerely\"";
