@@ -10,7 +10,7 @@ namespace quillset {
 namespace {
 
 // Value of a hexadecimal digit of either case, or -1.
-int hexValue(char16_t ch) {
+int HexValue(char16_t ch) {
     if (ch >= u'0' && ch <= u'9')
         return ch - u'0';
     if (ch >= u'A' && ch <= u'F')
@@ -24,7 +24,7 @@ int hexValue(char16_t ch) {
 
 std::string DES_Crypt::HexDigitToBits(QStringView digit) {
     if (digit.size() == 1) {
-        const int value = hexValue(digit.front().unicode());
+        const int value = HexValue(digit.front().unicode());
         if (value >= 0)
             return std::string(nibbles::kGroups[value]);
     }
@@ -72,7 +72,7 @@ double DES_Crypt::BaseToDecimal(std::string_view digits, int base) {
     double result = 0.0;
     double weight = 1.0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        result += nibbles::digitValue(*it) * weight;
+        result += nibbles::DigitValue(*it) * weight;
         weight *= base;
     }
     return result;
@@ -105,12 +105,12 @@ QString DES_Crypt::HexToText(QStringView hex) {
         // Read like a number: leading hexadecimal digits count, the first other character ends it.
         int code = 0;
         for (qsizetype j = i; j < i + 2 && j < hex.size(); ++j) {
-            const int value = hexValue(hex[j].unicode());
+            const int value = HexValue(hex[j].unicode());
             if (value < 0)
                 break;
             code = code * 16 + value;
         }
-        text.append(ansiToChar(static_cast<unsigned char>(code)));
+        text.append(AnsiToChar(static_cast<unsigned char>(code)));
     }
     return text;
 }

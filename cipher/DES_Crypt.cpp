@@ -10,11 +10,11 @@ namespace {
 // Left shifts of the key halves before rounds 1-16.
 constexpr std::array<int, 16> kRotations = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
 
-std::string_view firstChars(std::string_view bits, std::size_t count) {
+std::string_view FirstChars(std::string_view bits, std::size_t count) {
     return bits.substr(0, std::min(count, bits.size()));
 }
 
-std::string_view charsFrom(std::string_view bits, std::size_t start) {
+std::string_view CharsFrom(std::string_view bits, std::size_t start) {
     return start < bits.size() ? bits.substr(start) : std::string_view();
 }
 
@@ -34,8 +34,8 @@ void DES_Crypt::ComputeSubKeys(std::string_view keyBits) {
     const ShortBits k = PermutedChoice1(keyBits);
     StopProcessing = false;
     // A key of 32 bits or fewer leaves D empty, and each subkey is PC-2 of C alone.
-    ShortBits c(firstChars(k, 28));
-    ShortBits d(charsFrom(k, 28));
+    ShortBits c(FirstChars(k, 28));
+    ShortBits d(CharsFrom(k, 28));
     for (int n = 1; n <= 16; ++n) {
         rotateInPlace(c.data(), c.size(), kRotations[n - 1]);
         rotateInPlace(d.data(), d.size(), kRotations[n - 1]);
@@ -86,8 +86,8 @@ QString DES_Crypt::decryptBlock(QStringView block, QStringView key, ConvertedKey
         StopProcessing = false;
         return {};
     }
-    ShortBits left(firstChars(ip, 32));
-    ShortBits right(charsFrom(ip, 32));
+    ShortBits left(FirstChars(ip, 32));
+    ShortBits right(CharsFrom(ip, 32));
 
     ComputeSubKeys(keyBits);
 

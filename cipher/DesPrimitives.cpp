@@ -10,7 +10,7 @@ namespace {
 
 // The input's characters at the table's positions, in table order; positions beyond a short
 // input's end contribute nothing.
-template <const auto& table> ShortBits select(std::string_view bits) {
+template <const auto& table> ShortBits Select(std::string_view bits) {
     static_assert(table.size() <= ShortBits::kCapacity);
     constexpr std::size_t largest = *std::max_element(table.begin(), table.end());
     ShortBits out;
@@ -30,7 +30,7 @@ template <const auto& table> ShortBits select(std::string_view bits) {
 
 // Exclusive or over exactly `width` positions; an operand that has run out repeats its last bit,
 // an empty one reads as zeros.
-ShortBits xorBits(std::string_view first, std::string_view second, std::size_t width) {
+ShortBits XorBits(std::string_view first, std::string_view second, std::size_t width) {
     ShortBits out;
     out.resize(width);
     char* bits = out.data();
@@ -67,38 +67,38 @@ bool DES_Crypt::guardStops(std::string_view bits, std::size_t limit, const char*
 ShortBits DES_Crypt::PermuteIP(std::string_view bits) {
     if (guardStops(bits, 64, "IP function ..."))
         return {};
-    return select<des_tables::kIP>(bits);
+    return Select<des_tables::kIP>(bits);
 }
 
 ShortBits DES_Crypt::ExpandE(std::string_view bits) {
     if (guardStops(bits, 32, "E function ..."))
         return {};
-    return select<des_tables::kE>(bits);
+    return Select<des_tables::kE>(bits);
 }
 
 ShortBits DES_Crypt::PermutedChoice1(std::string_view bits) {
     // The limit is the size of the whole key, parity bits included, not of the selection.
     if (guardStops(bits, 64, "PC-1 function ..."))
         return {};
-    return select<des_tables::kPC1>(bits);
+    return Select<des_tables::kPC1>(bits);
 }
 
 ShortBits DES_Crypt::PermutedChoice2(std::string_view bits) {
     if (guardStops(bits, 56, "PC-2 function ..."))
         return {};
-    return select<des_tables::kPC2>(bits);
+    return Select<des_tables::kPC2>(bits);
 }
 
 ShortBits DES_Crypt::PermuteP(std::string_view bits) {
     if (guardStops(bits, 32, "P function ..."))
         return {};
-    return select<des_tables::kP>(bits);
+    return Select<des_tables::kP>(bits);
 }
 
 ShortBits DES_Crypt::PermuteIPInverse(std::string_view bits) {
     if (guardStops(bits, 64, "IP reverse function ..."))
         return {};
-    return select<des_tables::kIPInverse>(bits);
+    return Select<des_tables::kIPInverse>(bits);
 }
 
 void DES_Crypt::rotateInPlace(char* first, std::size_t size, int count) {
@@ -114,11 +114,11 @@ std::string DES_Crypt::RotateLeft(std::string_view half, int count) {
 }
 
 ShortBits DES_Crypt::XorBits48(std::string_view first, std::string_view second) {
-    return xorBits(first, second, 48);
+    return XorBits(first, second, 48);
 }
 
 ShortBits DES_Crypt::XorBits32(std::string_view first, std::string_view second) {
-    return xorBits(first, second, 32);
+    return XorBits(first, second, 32);
 }
 
 ShortBits DES_Crypt::SubstituteSBoxes(std::string_view bits) {
@@ -134,12 +134,12 @@ ShortBits DES_Crypt::SubstituteSBoxes(std::string_view bits) {
         // BaseToDecimal reads digits, without building the substrings.
         int row = 0;
         if (!group.empty())
-            row = nibbles::digitValue(group.front());
+            row = nibbles::DigitValue(group.front());
         if (group.size() == 6)
-            row = row * 2 + nibbles::digitValue(group.back());
+            row = row * 2 + nibbles::DigitValue(group.back());
         int column = 0;
         for (std::size_t i = 1; i < group.size() && i <= 4; ++i)
-            column = column * 2 + nibbles::digitValue(group[i]);
+            column = column * 2 + nibbles::DigitValue(group[i]);
         // Characters other than 0 and 1 can take row or column out of the tables: value 0.
         const int value = SBox(box, row, column);
         // The value's base-2 digits with leading zeros up to four, as the nibble table holds them.

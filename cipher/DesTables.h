@@ -73,7 +73,7 @@ inline constexpr std::array<SBoxTable, 8> kSBoxes = {{
 
 // A mistyped entry breaks decryption in a way that is hard to trace; every S-box row of the
 // standard is a permutation of 0-15.
-constexpr bool sBoxRowsArePermutations() {
+constexpr bool SBoxRowsArePermutations() {
     for (const SBoxTable& box : kSBoxes) {
         for (const auto& row : box) {
             unsigned seen = 0;
@@ -85,6 +85,6 @@ constexpr bool sBoxRowsArePermutations() {
     }
     return true;
 }
-static_assert(sBoxRowsArePermutations());
+static_assert(SBoxRowsArePermutations());
 
 } // namespace quillset::des_tables

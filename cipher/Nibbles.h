@@ -14,7 +14,7 @@ inline constexpr std::string_view kDigits = "0123456789ABCDEF";
 
 // A digit character's value as BaseToDecimal reads it: its code minus 48, less 7 more above 9, so
 // "0"-"9" are 0-9 and "A"-"Z" are 10-35.
-inline int digitValue(char ch) {
+inline int DigitValue(char ch) {
     int value = static_cast<unsigned char>(ch) - 48;
     if (value > 9)
         value -= 7;

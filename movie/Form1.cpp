@@ -59,7 +59,7 @@ QString WithLf(const QString& text) {
 }
 
 Picture SamplePicture(const char16_t* windowsPath) {
-    return LoadPicture(ResolveWindowsPath(QString::fromUtf16(windowsPath))).value_or(Picture());
+    return LoadPicture(ResolveWindowsPath(QString::fromUtf16(windowsPath))).valueOr(Picture());
 }
 
 } // namespace
@@ -147,7 +147,7 @@ void Form1::ChooseBitmapFor(PictureBox& box) {
         if (name.trimmed().isEmpty() || name == pattern)
             return;
         // The dialog answers a path of this machine, not a Windows-style one.
-        std::optional<Picture> picture = LoadFormPicture(std::filesystem::path(name.toStdString()));
+        Result<Picture> picture = LoadFormPicture(std::filesystem::path(name.toStdString()));
         if (picture && !picture->isNull())
             box.setPicture(std::move(*picture));
     } catch (const std::exception&) {

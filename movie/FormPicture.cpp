@@ -60,10 +60,12 @@ bool BitmapDataIsComplete(QByteArrayView data) {
     return available >= lastRow && height - 1 <= (available - lastRow) / paddedRow;
 }
 
-std::optional<Picture> LoadFormPicture(const std::filesystem::path& path) {
-    const std::optional<QByteArray> data = ReadPictureFile(path);
-    if (!data || !BitmapDataIsComplete(*data))
-        return std::nullopt;
+Result<Picture> LoadFormPicture(const std::filesystem::path& path) {
+    const Result<QByteArray> data = ReadPictureFile(path);
+    if (!data)
+        return Refuse(data.reason());
+    if (!BitmapDataIsComplete(*data))
+        return Refuse(QStringLiteral("the bitmap ends before its rows do"));
     return DecodePicture(*data);
 }
 

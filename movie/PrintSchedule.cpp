@@ -43,7 +43,7 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
         PrintSurface& canvas = area.Surface();
         canvas.SetFontName(QStringLiteral("Courier New"));
         canvas.SetFontSize(place.fontSize);
-        canvas.SetForeColor(WindowTextColor);
+        canvas.SetForeColor(kWindowTextColor);
         canvas.SetWidth(place.width);
         canvas.SetHeight(place.height);
         PrintParagraphs(canvas, paragraphTexts[k], canvas.FontName(), canvas.FontSize(),

@@ -25,7 +25,7 @@ TextAreaCanvas& TextForm::CreateTextArea(int index) {
     std::unique_ptr<TextAreaCanvas> canvas = makeTextArea_();
     // The template's text colour. Its background, the window colour, is left unpainted: on white
     // paper it looks the same and hides nothing beneath the canvas.
-    canvas->Surface().SetForeColor(WindowTextColor);
+    canvas->Surface().SetForeColor(kWindowTextColor);
     return *textArea_.Create(index, std::move(canvas));
 }
 

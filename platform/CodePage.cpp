@@ -14,13 +14,13 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 } // namespace
 
-QChar ansiToChar(unsigned char byte) {
+QChar AnsiToChar(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F)
         return QChar(kHighControls[byte - 0x80]);
     return QChar(char16_t(byte));
 }
 
-unsigned char charToAnsi(QChar ch) {
+unsigned char CharToAnsi(QChar ch) {
     const char16_t code = ch.unicode();
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
         return static_cast<unsigned char>(code);
@@ -31,19 +31,19 @@ unsigned char charToAnsi(QChar ch) {
     return '?';
 }
 
-QString ansiToString(const char* bytes, qsizetype length) {
+QString AnsiToString(const char* bytes, qsizetype length) {
     QString text;
     text.reserve(length);
     for (qsizetype i = 0; i < length; ++i)
-        text.append(ansiToChar(static_cast<unsigned char>(bytes[i])));
+        text.append(AnsiToChar(static_cast<unsigned char>(bytes[i])));
     return text;
 }
 
-QByteArray stringToAnsi(const QString& text) {
+QByteArray StringToAnsi(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size());
     for (QChar ch : text)
-        bytes.append(static_cast<char>(charToAnsi(ch)));
+        bytes.append(static_cast<char>(CharToAnsi(ch)));
     return bytes;
 }
 

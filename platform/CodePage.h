@@ -7,11 +7,11 @@
 namespace quillset {
 
 // The fixed "system code page", Windows-1252, for text crossing to and from 8-bit interfaces.
-QChar ansiToChar(unsigned char byte);
+QChar AnsiToChar(unsigned char byte);
 // Characters outside the code page become '?'.
-unsigned char charToAnsi(QChar ch);
+unsigned char CharToAnsi(QChar ch);
 
-QString ansiToString(const char* bytes, qsizetype length);
-QByteArray stringToAnsi(const QString& text);
+QString AnsiToString(const char* bytes, qsizetype length);
+QByteArray StringToAnsi(const QString& text);
 
 } // namespace quillset

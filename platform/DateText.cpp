@@ -7,7 +7,7 @@ namespace quillset {
 namespace {
 
 // Qt's long time format carries the time zone; the general date form shows only the clock time.
-QString clockTimeFormat(const QLocale& locale) {
+QString ClockTimeFormat(const QLocale& locale) {
     QString format = locale.timeFormat(QLocale::LongFormat);
     format.remove(QLatin1Char('t'));
     return format.trimmed();
@@ -20,7 +20,7 @@ QString GeneralDateText(const QDateTime& value) {
     const QString date = locale.toString(value.date(), QLocale::ShortFormat);
     if (value.time() == QTime(0, 0))
         return date;
-    return date + QLatin1Char(' ') + locale.toString(value.time(), clockTimeFormat(locale));
+    return date + QLatin1Char(' ') + locale.toString(value.time(), ClockTimeFormat(locale));
 }
 
 QString LongDateText(const QDate& value) {

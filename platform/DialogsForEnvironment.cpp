@@ -6,7 +6,7 @@
 namespace quillset {
 
 std::unique_ptr<Dialogs> MakeDialogsForEnvironment() {
-    if (unattendedMode())
+    if (UnattendedMode())
         return std::make_unique<UnattendedDialogs>();
     return std::make_unique<QtDialogs>();
 }

@@ -16,20 +16,20 @@ namespace fs = std::filesystem;
 namespace {
 
 // One line, no line breaks inside: a reason that carries them would forge further entries.
-QString flatten(QString text) {
+QString Flatten(QString text) {
     for (QChar& c : text)
         if (c == u'\n' || c == u'\r' || c == u'\t')
             c = u' ';
     return text;
 }
 
-QString formatLine(const FailureRecord& record) {
-    return QDateTime::currentDateTime().toString(Qt::ISODate) + u' ' + flatten(record.program) +
-           u' ' + flatten(record.subject) + u' ' + flatten(record.step) + QStringLiteral(": ") +
-           flatten(record.reason) + u'\n';
+QString FormatLine(const FailureRecord& record) {
+    return QDateTime::currentDateTime().toString(Qt::ISODate) + u' ' + Flatten(record.program) +
+           u' ' + Flatten(record.subject) + u' ' + Flatten(record.step) + QStringLiteral(": ") +
+           Flatten(record.reason) + u'\n';
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
+bool WriteAll(int fd, const QByteArray& bytes) {
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + written, bytes.size() - written);
@@ -40,7 +40,7 @@ bool writeAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
-void appendToLog(const fs::path& log, const QByteArray& line, std::uintmax_t maxBytes) {
+void AppendToLog(const fs::path& log, const QByteArray& line, std::uintmax_t maxBytes) {
     // O_NOFOLLOW: a link planted at the log's name must not redirect our writes elsewhere.
     const int fd =
         ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -61,7 +61,7 @@ void appendToLog(const fs::path& log, const QByteArray& line, std::uintmax_t max
                 ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
         }
         if (target >= 0) {
-            writeAll(target, line);
+            WriteAll(target, line);
             if (target != fd)
                 ::close(target);
         }
@@ -81,7 +81,7 @@ fs::path FailureLogFolder() {
 }
 
 void LogFailure(const FailureRecord& record, std::uintmax_t maxBytes) {
-    const QByteArray line = formatLine(record).toUtf8();
+    const QByteArray line = FormatLine(record).toUtf8();
     std::fwrite(line.constData(), 1, line.size(), stderr);
     std::fflush(stderr);
 
@@ -90,7 +90,7 @@ void LogFailure(const FailureRecord& record, std::uintmax_t maxBytes) {
     fs::create_directories(folder, error);
     if (error)
         return;
-    appendToLog(folder / (record.program.toStdString() + ".log"), line, maxBytes);
+    AppendToLog(folder / (record.program.toStdString() + ".log"), line, maxBytes);
 }
 
 } // namespace quillset

@@ -13,14 +13,14 @@ namespace quillset {
 
 namespace {
 
-std::uint16_t word(const uchar* at) {
+std::uint16_t Word(const uchar* at) {
     return qFromLittleEndian<std::uint16_t>(at);
 }
-std::uint32_t dword(const uchar* at) {
+std::uint32_t Dword(const uchar* at) {
     return qFromLittleEndian<std::uint32_t>(at);
 }
 
-void checkSize(qint64 width, qint64 height) {
+void CheckSize(qint64 width, qint64 height) {
     width = std::llabs(width);
     height = std::llabs(height);
     if (width > kMaxPictureSide || height > kMaxPictureSide ||
@@ -28,7 +28,7 @@ void checkSize(qint64 width, qint64 height) {
         throw BadMetafile("a bitmap in the metafile is larger than allowed");
 }
 
-bool isDibHeaderSize(std::uint32_t size) {
+bool IsDibHeaderSize(std::uint32_t size) {
     return size == kBitmapCoreHeaderBytes || size == kBitmapInfoHeaderBytes || size == 52 ||
            size == 56 || size == 108 || size == 124;
 }
@@ -38,28 +38,28 @@ bool isDibHeaderSize(std::uint32_t size) {
 QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
     if (size < 4)
         throw BadMetafile("a bitmap is shorter than its header");
-    const std::uint32_t headerBytes = dword(data);
-    if (!isDibHeaderSize(headerBytes) || qsizetype(headerBytes) > size)
+    const std::uint32_t headerBytes = Dword(data);
+    if (!IsDibHeaderSize(headerBytes) || qsizetype(headerBytes) > size)
         throw BadMetafile("a bitmap is shorter than its header");
     qint64 width, height;
     std::uint32_t bitCount, compression = 0, colorsUsed = 0;
     qint64 paletteEntryBytes = 4;
     if (headerBytes == kBitmapCoreHeaderBytes) {
-        width = word(data + 4);
-        height = word(data + 6);
-        bitCount = word(data + 10);
+        width = Word(data + 4);
+        height = Word(data + 6);
+        bitCount = Word(data + 10);
         paletteEntryBytes = 3;
     } else {
-        width = std::int32_t(dword(data + 4));
-        height = std::int32_t(dword(data + 8));
-        bitCount = word(data + 14);
-        compression = dword(data + 16);
-        colorsUsed = dword(data + 32);
+        width = std::int32_t(Dword(data + 4));
+        height = std::int32_t(Dword(data + 8));
+        bitCount = Word(data + 14);
+        compression = Dword(data + 16);
+        colorsUsed = Dword(data + 32);
     }
     if (width == 0 || height == 0 || compression == kBitmapJpeg || compression == kBitmapPng ||
         paletteIndices)
         return {};
-    checkSize(width, height);
+    CheckSize(width, height);
     qint64 colors = colorsUsed;
     if (colors == 0 && bitCount <= 8)
         colors = qint64(1) << bitCount;
@@ -89,19 +89,19 @@ QImage DecodeDib(const uchar* data, qsizetype size, bool paletteIndices) {
 }
 
 QImage DecodeBlitBitmap(const uchar* data, qsizetype size) {
-    if (size >= 4 && isDibHeaderSize(dword(data)))
+    if (size >= 4 && IsDibHeaderSize(Dword(data)))
         return DecodeDib(data, size);
     // Type, width, height, bytes per row, planes and bits per pixel, then the rows top down.
     constexpr qsizetype kHeaderBytes = 10;
     if (size < kHeaderBytes)
         throw BadMetafile("a bitmap is shorter than its header");
-    const int width = std::int16_t(word(data + 2)), height = std::int16_t(word(data + 4));
-    const qsizetype stride = word(data + 6);
+    const int width = std::int16_t(Word(data + 2)), height = std::int16_t(Word(data + 4));
+    const qsizetype stride = Word(data + 6);
     const int planes = data[8], bitCount = data[9];
     if (width <= 0 || height <= 0 || planes != 1 ||
         (bitCount != 1 && bitCount != 24 && bitCount != 32))
         return {};
-    checkSize(width, height);
+    CheckSize(width, height);
     if (stride < (qsizetype(width) * bitCount + 7) / 8 || stride * height > size - kHeaderBytes)
         throw BadMetafile("a bitmap is shorter than its pixels");
     const uchar* rows = data + kHeaderBytes;

@@ -20,7 +20,7 @@ constexpr std::uint32_t kKeepTarget = 0x00AA0029;
 
 // The nearest blend for the raster operations that masks and sprites are made of: AND darkens
 // through a mask, OR lightens, XOR flips.
-QPainter::CompositionMode blendFor(std::uint32_t operation) {
+QPainter::CompositionMode BlendFor(std::uint32_t operation) {
     switch (operation) {
     case kSourceOr:
         return QPainter::CompositionMode_Lighten;
@@ -36,14 +36,14 @@ QPainter::CompositionMode blendFor(std::uint32_t operation) {
 }
 
 // The rectangle of a blit record, stored height, width, y, x from `index`.
-QRectF storedRect(const MetafileParams& p, qsizetype index) {
+QRectF StoredRect(const MetafileParams& p, qsizetype index) {
     return QRectF(p.s16(index + 3), p.s16(index + 2), p.s16(index + 1), p.s16(index));
 }
 
 } // namespace
 
 void MetafilePlayer::patBlt(const MetafileParams& p) {
-    fillByRasterOperation(storedRect(p, 2), p.u32(0));
+    fillByRasterOperation(StoredRect(p, 2), p.u32(0));
 }
 
 void MetafilePlayer::fillByRasterOperation(const QRectF& target, std::uint32_t operation) {
@@ -60,7 +60,7 @@ void MetafilePlayer::fillByRasterOperation(const QRectF& target, std::uint32_t o
         break;
     }
     painter_.save();
-    painter_.setCompositionMode(blendFor(operation));
+    painter_.setCompositionMode(BlendFor(operation));
     painter_.fillRect(target.normalized(), brush);
     painter_.restore();
 }
@@ -77,21 +77,21 @@ void MetafilePlayer::blit(std::uint16_t function, const MetafileParams& p) {
     case META_DIBBITBLT: {
         // Source y, x, then the target's height, width, y and x.
         const qsizetype targetAt = bare ? 5 : 4;
-        target = storedRect(p, targetAt);
+        target = StoredRect(p, targetAt);
         source = QRectF(p.s16(3), p.s16(2), target.width(), target.height());
         bitmapAt = 8;
         break;
     }
     case META_STRETCHBLT:
     case META_DIBSTRETCHBLT:
-        source = storedRect(p, 2);
-        target = storedRect(p, bare ? 7 : 6);
+        source = StoredRect(p, 2);
+        target = StoredRect(p, bare ? 7 : 6);
         bitmapAt = 10;
         break;
     default: // META_STRETCHDIB: colour usage, then source and target
         paletteIndices = p.u16(2) == 1;
-        source = storedRect(p, 3);
-        target = storedRect(p, 7);
+        source = StoredRect(p, 3);
+        target = StoredRect(p, 7);
         bitmapAt = 11;
     }
     if (bare) {
@@ -126,7 +126,7 @@ void MetafilePlayer::drawBitmap(const QImage& image, QRectF source, const QRectF
     if (operation == kNotSourceCopy)
         shown.invertPixels();
     painter_.save();
-    painter_.setCompositionMode(blendFor(operation));
+    painter_.setCompositionMode(BlendFor(operation));
     // A negative target width or height mirrors the bitmap.
     painter_.translate(target.topLeft());
     painter_.scale(target.width() / source.width(), target.height() / source.height());

@@ -10,7 +10,7 @@ namespace quillset {
 
 namespace {
 
-Qt::PenStyle penStyle(std::uint16_t style) {
+Qt::PenStyle PenStyle(std::uint16_t style) {
     switch (style & 0x0F) {
     case 1:
         return Qt::DashLine;
@@ -27,7 +27,7 @@ Qt::PenStyle penStyle(std::uint16_t style) {
     }
 }
 
-GdiObject brushObject(QBrush brush) {
+GdiObject BrushObject(QBrush brush) {
     GdiObject object;
     object.kind = GdiObject::Kind::Brush;
     object.brush = std::move(brush);
@@ -39,7 +39,7 @@ GdiObject brushObject(QBrush brush) {
 GdiObject PenFromRecord(const MetafileParams& p) {
     const std::uint16_t style = p.u16(0);
     QPen pen(p.color(3), std::abs(p.s16(1)));
-    pen.setStyle(penStyle(style));
+    pen.setStyle(PenStyle(style));
     // Wide pens end and join round unless the style says otherwise, as GDI draws them.
     switch (style & 0x0F00) {
     case 0x0100:
@@ -73,15 +73,15 @@ GdiObject BrushFromRecord(const MetafileParams& p) {
     const std::uint16_t hatch = p.u16(3);
     switch (style) {
     case 0:
-        return brushObject(QBrush(color));
+        return BrushObject(QBrush(color));
     case 2: {
         static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
                                                      Qt::FDiagPattern, Qt::BDiagPattern,
                                                      Qt::CrossPattern, Qt::DiagCrossPattern};
-        return brushObject(QBrush(color, hatch < 6 ? hatches[hatch] : Qt::SolidPattern));
+        return BrushObject(QBrush(color, hatch < 6 ? hatches[hatch] : Qt::SolidPattern));
     }
     default: // the null brush; pattern brushes come in their own records
-        return brushObject(QBrush(Qt::NoBrush));
+        return BrushObject(QBrush(Qt::NoBrush));
     }
 }
 
@@ -92,7 +92,7 @@ GdiObject PatternBrushFromRecord(const MetafileParams& p) {
     const qsizetype size = p.bytesFrom(2);
     const QImage pattern = style == 3 ? DecodeBlitBitmap(p.bytes(2, size), size)
                                       : DecodeDib(p.bytes(2, size), size, paletteIndices);
-    return brushObject(pattern.isNull() ? QBrush(Qt::gray) : QBrush(pattern));
+    return BrushObject(pattern.isNull() ? QBrush(Qt::gray) : QBrush(pattern));
 }
 
 GdiObject FontFromRecord(const MetafileParams& p) {
@@ -110,7 +110,7 @@ GdiObject FontFromRecord(const MetafileParams& p) {
         qsizetype length = 0;
         while (length < faceBytes && face[length] != 0)
             ++length;
-        font.face = ansiToString(face, length);
+        font.face = AnsiToString(face, length);
     }
     GdiObject object;
     object.kind = GdiObject::Kind::Font;

@@ -9,7 +9,7 @@ namespace {
 
 // The angle, in degrees counter-clockwise as seen on a y-down page, of the ray from the centre of
 // `box` through `point`, measured on the ellipse's own scale so that Qt's arcs meet the point.
-double rayAngle(const QRectF& box, QPointF point) {
+double RayAngle(const QRectF& box, QPointF point) {
     const QPointF centre = box.center();
     const double dx = (point.x() - centre.x()) / std::max(box.width(), 1e-9);
     const double dy = (point.y() - centre.y()) / std::max(box.height(), 1e-9);
@@ -74,7 +74,7 @@ void MetafilePlayer::arc(std::uint16_t function, const MetafileParams& p) {
     // logical direction round.
     const QTransform map = dc_.mapping.transform();
     const bool mirrored = map.m11() * map.m22() < 0;
-    const double from = rayAngle(box, start), to = rayAngle(box, end);
+    const double from = RayAngle(box, start), to = RayAngle(box, end);
     double sweep = mirrored ? from - to : to - from;
     if (sweep <= 0)
         sweep += 360;

@@ -16,7 +16,7 @@ constexpr std::uint16_t kClippedToBox = 0x0004;
 // pixels and a height of 3 units would otherwise lose a third of itself to rounding.
 constexpr double kSmallestDrawnHeight = 100;
 
-QFont fontFor(const LogicalFont& logical, double pixelHeight) {
+QFont FontFor(const LogicalFont& logical, double pixelHeight) {
     QFont font(logical.face.isEmpty() ? QStringLiteral("Arial") : logical.face);
     font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
     font.setWeight(QFont::Weight(std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
@@ -35,7 +35,7 @@ void MetafilePlayer::textOut(const MetafileParams& p) {
         throw BadMetafile("a text has a negative length");
     const qsizetype after = 1 + (length + 1) / 2;
     const auto* text = reinterpret_cast<const char*>(p.bytes(1, length));
-    drawText(p.point(after), ansiToString(text, length), {});
+    drawText(p.point(after), AnsiToString(text, length), {});
 }
 
 void MetafilePlayer::extTextOut(const MetafileParams& p) {
@@ -65,7 +65,7 @@ void MetafilePlayer::extTextOut(const MetafileParams& p) {
         if (options & kClippedToBox)
             painter_.setClipRect(box, Qt::IntersectClip);
     }
-    drawText(at, ansiToString(text, length), advances);
+    drawText(at, AnsiToString(text, length), advances);
     painter_.restore();
 }
 
@@ -75,11 +75,11 @@ void MetafilePlayer::drawText(QPointF at, const QString& text,
         at = dc_.position;
     const double height = std::max(1, std::abs(dc_.font.height));
     const double enlarge = height < kSmallestDrawnHeight ? kSmallestDrawnHeight / height : 1;
-    QFont font = fontFor(dc_.font, height * enlarge);
+    QFont font = FontFor(dc_.font, height * enlarge);
     if (dc_.font.height > 0) {
         // A positive height is the character cell's, leading included.
         const double cell = QFontMetricsF(font).height();
-        font = fontFor(dc_.font, height * enlarge * height * enlarge / cell);
+        font = FontFor(dc_.font, height * enlarge * height * enlarge / cell);
     }
     const QFontMetricsF metrics(font);
     // Advances are in logical units; the font is drawn `enlarge` times too large.

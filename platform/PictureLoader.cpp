@@ -15,13 +15,7 @@ namespace quillset {
 
 namespace {
 
-std::optional<Picture> fail(QString* error, const QString& why) {
-    if (error)
-        *error = why;
-    return std::nullopt;
-}
-
-std::optional<Picture> decodeBitmap(QByteArrayView data, QString* error) {
+Result<Picture> DecodeBitmap(QByteArrayView data) {
     // The reader must not copy the bytes it reads: the view stays alive for the whole call.
     const QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
     QBuffer buffer;
@@ -30,74 +24,60 @@ std::optional<Picture> decodeBitmap(QByteArrayView data, QString* error) {
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
-        return fail(error, QStringLiteral("the file is not a picture"));
+        return Refuse(QStringLiteral("the file is not a picture"));
     const QSize declared = reader.size();
     if (!declared.isValid())
-        return fail(error, QStringLiteral("the picture declares no usable size"));
+        return Refuse(QStringLiteral("the picture declares no usable size"));
     if (declared.width() > kMaxPictureSide || declared.height() > kMaxPictureSide ||
         qint64(declared.width()) * declared.height() * 4 > kMaxPictureBytes)
-        return fail(error, QStringLiteral("the picture declares a size of %1 x %2 pixels, which "
-                                          "is not allowed")
-                               .arg(declared.width())
-                               .arg(declared.height()));
+        return Refuse(QStringLiteral("the picture declares a size of %1 x %2 pixels, which "
+                                     "is not allowed")
+                          .arg(declared.width())
+                          .arg(declared.height()));
     // A second guard inside the decoder, for formats whose header size can lie.
     QImageReader::setAllocationLimit(int(kMaxPictureBytes / (1024 * 1024)));
     QImage image = reader.read();
     if (image.isNull())
-        return fail(error,
-                    QStringLiteral("the picture could not be read: %1").arg(reader.errorString()));
+        return Refuse(
+            QStringLiteral("the picture could not be read: %1").arg(reader.errorString()));
     return Picture(std::move(image));
 }
 
 } // namespace
 
-std::optional<Picture> DecodePicture(QByteArrayView data, QString* error) {
+Result<Picture> DecodePicture(QByteArrayView data) {
     if (LooksLikePlaceableMetafile(data))
-        return ReadPlaceableMetafile(data, error);
-    return decodeBitmap(data, error);
+        return ReadPlaceableMetafile(data);
+    return DecodeBitmap(data);
 }
 
-std::optional<QByteArray> ReadPictureFile(const std::filesystem::path& path, QString* error) {
+Result<QByteArray> ReadPictureFile(const std::filesystem::path& path) {
     // Opened without waiting, so that a FIFO with no writer or a device answers at once; only a
     // regular file is read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return Refuse(QString::fromLocal8Bit(std::strerror(errno)));
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
+        return Refuse(file.errorString());
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        if (error)
-            *error = QStringLiteral("the picture is not a regular file");
-        return std::nullopt;
-    }
-    if (status.st_size > kMaxPictureBytes) {
-        if (error)
-            *error = QStringLiteral("the file is too large for a picture");
-        return std::nullopt;
-    }
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return Refuse(QStringLiteral("the picture is not a regular file"));
+    if (status.st_size > kMaxPictureBytes)
+        return Refuse(QStringLiteral("the file is too large for a picture"));
     QByteArray data = file.read(kMaxPictureBytes + 1);
-    if (data.size() > kMaxPictureBytes) {
-        if (error)
-            *error = QStringLiteral("the file is too large for a picture");
-        return std::nullopt;
-    }
+    if (data.size() > kMaxPictureBytes)
+        return Refuse(QStringLiteral("the file is too large for a picture"));
     return data;
 }
 
-std::optional<Picture> LoadPicture(const std::filesystem::path& path, QString* error) {
-    const std::optional<QByteArray> data = ReadPictureFile(path, error);
+Result<Picture> LoadPicture(const std::filesystem::path& path) {
+    const Result<QByteArray> data = ReadPictureFile(path);
     if (!data)
-        return std::nullopt;
-    return DecodePicture(*data, error);
+        return Refuse(data.reason());
+    return DecodePicture(*data);
 }
 
 } // namespace quillset

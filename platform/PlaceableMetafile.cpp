@@ -15,12 +15,6 @@ constexpr qsizetype kPlaceableHeaderBytes = 22;
 constexpr qsizetype kMetaHeaderBytes = 18;
 constexpr qsizetype kRecordHeaderWords = 3;
 
-std::optional<Picture> fail(QString* error, const QString& why) {
-    if (error)
-        *error = why;
-    return std::nullopt;
-}
-
 } // namespace
 
 bool LooksLikePlaceableMetafile(QByteArrayView data) {
@@ -28,11 +22,11 @@ bool LooksLikePlaceableMetafile(QByteArrayView data) {
            qFromLittleEndian<std::uint32_t>(data.data()) == kPlaceableMetafileKey;
 }
 
-std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error) {
+Result<Picture> ReadPlaceableMetafile(QByteArrayView data) {
     if (data.size() < kPlaceableHeaderBytes + kMetaHeaderBytes)
-        return fail(error, QStringLiteral("the file is too short for a placeable metafile"));
+        return Refuse(QStringLiteral("the file is too short for a placeable metafile"));
     if (!LooksLikePlaceableMetafile(data))
-        return fail(error, QStringLiteral("the file is not a placeable metafile"));
+        return Refuse(QStringLiteral("the file is not a placeable metafile"));
     const auto* bytes = reinterpret_cast<const uchar*>(data.data());
     auto word = [bytes](qsizetype offset) {
         return qFromLittleEndian<std::uint16_t>(bytes + offset);
@@ -42,13 +36,13 @@ std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error
     for (qsizetype i = 0; i < 10; ++i)
         checksum ^= word(2 * i);
     if (checksum != word(20))
-        return fail(error, QStringLiteral("the placeable header's checksum is wrong"));
+        return Refuse(QStringLiteral("the placeable header's checksum is wrong"));
     const double left = std::int16_t(word(6)), top = std::int16_t(word(8));
     const double right = std::int16_t(word(10)), bottom = std::int16_t(word(12));
     const std::uint16_t unitsPerInch = word(14);
     const QRectF bounds = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
     if (bounds.isEmpty() || unitsPerInch == 0)
-        return fail(error, QStringLiteral("the placeable header has an empty picture frame"));
+        return Refuse(QStringLiteral("the placeable header has an empty picture frame"));
 
     const qsizetype header = kPlaceableHeaderBytes;
     const std::uint16_t type = word(header), headerWords = word(header + 2);
@@ -57,7 +51,7 @@ std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error
         qsizetype(word(header + 6)) | (qsizetype(word(header + 8)) << 16);
     const std::uint16_t objectCount = word(header + 10);
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
-        return fail(error, QStringLiteral("the metafile header is not valid"));
+        return Refuse(QStringLiteral("the metafile header is not valid"));
     const qsizetype available = data.size() - header;
     // Some writers count the placeable header in the size: the records then end that many bytes
     // from the start of the file.
@@ -65,7 +59,7 @@ std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error
         declaredWords * 2 > available && declaredWords * 2 <= data.size();
     if ((declaredWords * 2 > available && !countsPlaceableHeader) ||
         declaredWords * 2 < kMetaHeaderBytes)
-        return fail(error, QStringLiteral("the file is shorter than its header declares"));
+        return Refuse(QStringLiteral("the file is shorter than its header declares"));
     const qsizetype end = countsPlaceableHeader ? declaredWords * 2 : header + declaredWords * 2;
 
     QPicture drawing;
@@ -91,7 +85,7 @@ std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error
         }
     } catch (const BadMetafile& bad) {
         painter.end();
-        return fail(error, QString::fromLatin1(bad.what()));
+        return Refuse(QString::fromLatin1(bad.what()));
     }
     painter.end();
     const QSize natural(std::max(1, int(std::lround(bounds.width() * 96.0 / unitsPerInch))),

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/Picture.h"
+#include "platform/Result.h"
 
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace quillset {
 
@@ -17,7 +17,7 @@ bool LooksLikePlaceableMetafile(QByteArrayView data);
 // Reads a placeable Windows metafile and replays its records into a vector picture whose bounds
 // are the header's bounding box. The file is read as hostile: the placeable header and its
 // checksum, the metafile header and every record's size are checked against the file, and any
-// inconsistency is a failed load (nullopt, with the reason in *error), never an overread.
-std::optional<Picture> ReadPlaceableMetafile(QByteArrayView data, QString* error = nullptr);
+// inconsistency is a refused load with the reason, never an overread.
+Result<Picture> ReadPlaceableMetafile(QByteArrayView data);
 
 } // namespace quillset

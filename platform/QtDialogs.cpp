@@ -9,7 +9,7 @@ namespace quillset {
 
 namespace {
 
-QMessageBox::Icon toQt(MessageIcon icon) {
+QMessageBox::Icon ToQt(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
         return QMessageBox::Information;
@@ -25,7 +25,7 @@ QMessageBox::Icon toQt(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton toQt(MessageAnswer answer) {
+QMessageBox::StandardButton ToQt(MessageAnswer answer) {
     switch (answer) {
     case MessageAnswer::Yes:
         return QMessageBox::Yes;
@@ -40,7 +40,7 @@ QMessageBox::StandardButton toQt(MessageAnswer answer) {
 }
 
 // "Description|*.EXT|..." becomes Qt's "Description (*.EXT);;...".
-QString toQtFilter(const QString& filter) {
+QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -55,7 +55,7 @@ QString toQtFilter(const QString& filter) {
 } // namespace
 
 MessageAnswer QtDialogs::showMessage(const MessageBoxRequest& request) {
-    QMessageBox box(toQt(request.icon), request.title, request.text, QMessageBox::NoButton,
+    QMessageBox box(ToQt(request.icon), request.title, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     switch (request.buttons) {
     case MessageButtons::Ok:
@@ -68,7 +68,7 @@ MessageAnswer QtDialogs::showMessage(const MessageBoxRequest& request) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    box.setDefaultButton(toQt(request.defaultAnswer));
+    box.setDefaultButton(ToQt(request.defaultAnswer));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MessageAnswer::Yes;
@@ -100,7 +100,7 @@ QString QtDialogs::showOpen(const OpenFileRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(toQtFilter(request.filter));
+    dialog.setNameFilter(ToQtFilter(request.filter));
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return request.fileName;

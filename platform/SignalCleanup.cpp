@@ -34,12 +34,12 @@ struct Dirent64 {
     char d_name[1];
 };
 
-bool isDotOrDotDot(const char* name) {
+bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 // Only system calls that are safe in a signal handler: no allocation, no locks.
-void removeTree(int parent, const char* name, int depth) {
+void RemoveTree(int parent, const char* name, int depth) {
     if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM) ||
         depth > kMaxDepth)
         return;
@@ -54,8 +54,8 @@ void removeTree(int parent, const char* name, int depth) {
         const long length = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer);
         for (long offset = 0; offset < length;) {
             const auto* entry = reinterpret_cast<const Dirent64*>(buffer + offset);
-            if (!isDotOrDotDot(entry->d_name)) {
-                removeTree(folder, entry->d_name, depth + 1);
+            if (!IsDotOrDotDot(entry->d_name)) {
+                RemoveTree(folder, entry->d_name, depth + 1);
                 removedAny = true;
             }
             offset += entry->d_reclen;
@@ -65,7 +65,7 @@ void removeTree(int parent, const char* name, int depth) {
     ::unlinkat(parent, name, AT_REMOVEDIR);
 }
 
-void onEndingSignal(int signalNumber) {
+void OnEndingSignal(int signalNumber) {
     // Only the main thread acts: it holds the signals back during a swap, so a signal that a
     // library's thread received waits there until the swap is complete.
     const pid_t process = ::getpid();
@@ -75,13 +75,13 @@ void onEndingSignal(int signalNumber) {
     }
     for (Slot& slot : slots)
         if (slot.state.load() == kActive)
-            removeTree(AT_FDCWD, slot.path, 0);
+            RemoveTree(AT_FDCWD, slot.path, 0);
     // Blocked while the handler runs; delivered with its default action on return.
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
 
-sigset_t endingSignals() {
+sigset_t EndingSignals() {
     sigset_t set;
     sigemptyset(&set);
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
@@ -93,8 +93,8 @@ sigset_t endingSignals() {
 
 void InstallSignalCleanup() {
     struct sigaction action {};
-    action.sa_handler = &onEndingSignal;
-    action.sa_mask = endingSignals();
+    action.sa_handler = &OnEndingSignal;
+    action.sa_mask = EndingSignals();
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signalNumber, &action, nullptr);
 }
@@ -120,7 +120,7 @@ RemovedOnSignal::~RemovedOnSignal() {
 }
 
 EndingSignalsHeld::EndingSignalsHeld() {
-    const sigset_t set = endingSignals();
+    const sigset_t set = EndingSignals();
     ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
 }
 

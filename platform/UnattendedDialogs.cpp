@@ -8,7 +8,7 @@ namespace quillset {
 namespace {
 
 // Lone carriage returns separate lines in some messages; a terminal wants line feeds.
-QByteArray printable(const QString& text) {
+QByteArray Printable(const QString& text) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -18,26 +18,26 @@ QByteArray printable(const QString& text) {
 } // namespace
 
 MessageAnswer UnattendedDialogs::showMessage(const MessageBoxRequest& request) {
-    std::fprintf(out_, "[%s] %s\n", printable(request.title).constData(),
-                 printable(request.text).constData());
+    std::fprintf(out_, "[%s] %s\n", Printable(request.title).constData(),
+                 Printable(request.text).constData());
     std::fflush(out_);
     return request.defaultAnswer;
 }
 
 QString UnattendedDialogs::inputBox(const InputBoxRequest& request) {
-    std::fprintf(out_, "[%s] %s\n", printable(request.title).constData(),
-                 printable(request.prompt).constData());
+    std::fprintf(out_, "[%s] %s\n", Printable(request.title).constData(),
+                 Printable(request.prompt).constData());
     std::fflush(out_);
     return {};
 }
 
 QString UnattendedDialogs::showOpen(const OpenFileRequest& request) {
-    std::fprintf(out_, "[Open] %s\n", printable(request.filter).constData());
+    std::fprintf(out_, "[Open] %s\n", Printable(request.filter).constData());
     std::fflush(out_);
     return request.fileName;
 }
 
-bool unattendedMode() {
+bool UnattendedMode() {
     const char* value = std::getenv("QUILLSET_UNATTENDED");
     return value && std::strcmp(value, "1") == 0;
 }

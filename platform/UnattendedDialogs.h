@@ -22,6 +22,6 @@ private:
 };
 
 // True when QUILLSET_UNATTENDED is set to 1.
-bool unattendedMode();
+bool UnattendedMode();
 
 } // namespace quillset

@@ -16,7 +16,7 @@ struct ComponentMatch {
     int matches = 0;
 };
 
-ComponentMatch matchComponent(const fs::path& folder, const QString& name) {
+ComponentMatch MatchComponent(const fs::path& folder, const QString& name) {
     std::error_code error;
     const fs::path exact = folder / name.toStdString();
     if (fs::exists(fs::symlink_status(exact, error)))
@@ -76,7 +76,7 @@ PathResolution ResolveWindowsPathUniquely(const QString& text) {
             result /= component.toStdString();
             continue;
         }
-        ComponentMatch match = matchComponent(result, component);
+        ComponentMatch match = MatchComponent(result, component);
         if (match.matches > 1 && resolution.ambiguous.isEmpty())
             resolution.ambiguous =
                 QString::fromStdString((result / component.toStdString()).string());

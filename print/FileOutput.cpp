@@ -18,10 +18,6 @@ constexpr int kMaxLinks = 40;
 
 } // namespace
 
-void ThrowWriteFailure(const std::string& what, int error) {
-    throw PrintFailure("cannot write " + what + ": " + std::strerror(error));
-}
-
 fs::path FollowLinks(const fs::path& path) {
     fs::path current = path;
     for (int followed = 0; followed <= kMaxLinks; ++followed) {
@@ -30,10 +26,10 @@ fs::path FollowLinks(const fs::path& path) {
             return current;
         const fs::path target = fs::read_symlink(current, error);
         if (error)
-            ThrowWriteFailure(current.string(), error.value());
+            ThrowErrno<PrintFailure>("cannot write", current.string(), error.value());
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    ThrowWriteFailure(path.string(), ELOOP);
+    ThrowErrno<PrintFailure>("cannot write", path.string(), ELOOP);
 }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
@@ -54,7 +50,7 @@ void FileHandle::Close(const std::string& what) {
     const int fd = std::exchange(fd_, -1);
     // Linux closes the descriptor even when close() reports an error: never retry it.
     if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
-        ThrowWriteFailure(what, errno);
+        ThrowErrno<PrintFailure>("cannot write", what, errno);
 }
 
 void WriteAll(const FileHandle& file, const QByteArray& bytes, const std::string& what) {
@@ -65,26 +61,26 @@ void WriteAll(const FileHandle& file, const QByteArray& bytes, const std::string
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            ThrowWriteFailure(what, errno);
+            ThrowErrno<PrintFailure>("cannot write", what, errno);
         // A device that takes nothing and reports no error is as full as a full disk.
         if (n == 0)
-            ThrowWriteFailure(what, ENOSPC);
+            ThrowErrno<PrintFailure>("cannot write", what, ENOSPC);
         written += n;
     }
 }
 
 void SyncToDisk(const FileHandle& file, const std::string& what) {
     if (::fsync(file.get()) != 0)
-        ThrowWriteFailure(what, errno);
+        ThrowErrno<PrintFailure>("cannot write", what, errno);
 }
 
 void SyncFolder(const fs::path& folder) {
     FileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!handle.isOpen())
-        ThrowWriteFailure(folder.string(), errno);
+        ThrowErrno<PrintFailure>("cannot write", folder.string(), errno);
     // Some file systems cannot flush a folder; the rename is then as durable as they make it.
     if (::fsync(handle.get()) != 0 && errno != EINVAL)
-        ThrowWriteFailure(folder.string(), errno);
+        ThrowErrno<PrintFailure>("cannot write", folder.string(), errno);
 }
 
 } // namespace quillset

@@ -38,7 +38,4 @@ void WriteAll(const FileHandle& file, const QByteArray& bytes, const std::string
 void SyncToDisk(const FileHandle& file, const std::string& what);
 void SyncFolder(const std::filesystem::path& folder);
 
-// A PrintFailure "cannot write WHAT: <the system's reason for errno>".
-[[noreturn]] void ThrowWriteFailure(const std::string& what, int error);
-
 } // namespace quillset

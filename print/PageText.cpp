@@ -19,14 +19,14 @@ void PrintListItems(PrintSurface& page, float left, float top, int count,
     page.SetCurrentX(left);
     page.SetCurrentY(top);
     float y = top;
-    page.SetForeColor(WindowTextColor);
+    page.SetForeColor(kWindowTextColor);
     page.SetFontName(face);
     page.SetFontSize(kSize);
     for (int i = 0; i < count; ++i) {
         page.SetCurrentX(left);
         page.SetCurrentY(y);
         y = y + 22 * page.FontSize();
-        page.SetForeColor(WindowTextColor);
+        page.SetForeColor(kWindowTextColor);
         page.SetFontName(face);
         page.SetFontSize(kSize);
         page.PrintText(item(i));

@@ -22,18 +22,18 @@ namespace {
 constexpr auto kReaderWait = std::chrono::seconds(10);
 constexpr auto kReaderPoll = std::chrono::milliseconds(20);
 
-fs::path folderOf(const fs::path& file) {
+fs::path FolderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
-mode_t newFileMode() {
+mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
 // Moves `from` to `to` unless something is already there (EEXIST then).
-int renameNoReplace(const fs::path& from, const fs::path& to) {
+int RenameNoReplace(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
@@ -59,7 +59,7 @@ void PdfFileSink::Open() {
     struct stat info {};
     if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         if (S_ISDIR(info.st_mode))
-            ThrowWriteFailure(path_.toStdString(), EISDIR);
+            ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), EISDIR);
         writeThrough_ = true;
         openWriteThrough();
     } else {
@@ -77,27 +77,27 @@ void PdfFileSink::openWriteThrough() {
     if (fd < 0) {
         if (errno == ENXIO)
             throw PrintFailure("cannot write " + path_.toStdString() + ": no program reads it");
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
     }
     output_ = FileHandle(fd);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
 
 void PdfFileSink::openTemporary() {
     std::string pattern =
-        (folderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
+        (FolderOf(target_) / ("." + target_.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
     output_ = FileHandle(fd);
     temporary_ = pattern;
     // The new file gets the old one's permissions, or those of any new file.
     struct stat old {};
-    const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+    const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
     if (::fchmod(fd, mode) != 0)
-        ThrowWriteFailure(path_.toStdString(), errno);
+        ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
 
 void PdfFileSink::Deliver(const QByteArray& pdf) {
@@ -123,22 +123,22 @@ void PdfFileSink::Deliver(const QByteArray& pdf) {
 void PdfFileSink::publishTemporary() {
     if (!chosenForUser_) {
         if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-            ThrowWriteFailure(path_.toStdString(), errno);
+            ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
         temporary_.clear();
-        SyncFolder(folderOf(target_));
+        SyncFolder(FolderOf(target_));
         deliveredTo_ = QFileInfo(path_).absoluteFilePath();
         return;
     }
     // Another job may have taken the name since it was chosen: take the next free one.
     for (int number = 1;; ++number) {
         const QString candidate = NumberedPdfPath(QString::fromStdString(target_.string()), number);
-        const int error = renameNoReplace(temporary_, fs::path(candidate.toStdString()));
+        const int error = RenameNoReplace(temporary_, fs::path(candidate.toStdString()));
         if (error == EEXIST)
             continue;
         if (error != 0)
-            ThrowWriteFailure(candidate.toStdString(), error);
+            ThrowErrno<PrintFailure>("cannot write", candidate.toStdString(), error);
         temporary_.clear();
-        SyncFolder(folderOf(target_));
+        SyncFolder(FolderOf(target_));
         deliveredTo_ = QFileInfo(candidate).absoluteFilePath();
         // Whoever started the program did not name this file: tell them where it is.
         std::printf("%s\n", deliveredTo_.toLocal8Bit().constData());

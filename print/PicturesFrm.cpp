@@ -7,10 +7,10 @@ namespace quillset {
 
 void PicturesFrm::LoadDocImg(int index, const QString& windowsPath) {
     Picture& target = docImg_.At(index);
-    QString why;
-    std::optional<Picture> picture = LoadPicture(ResolveWindowsPath(windowsPath), &why);
+    Result<Picture> picture = LoadPicture(ResolveWindowsPath(windowsPath));
     if (!picture)
-        throw PrintFailure("cannot load " + windowsPath.toStdString() + ": " + why.toStdString());
+        throw PrintFailure("cannot load " + windowsPath.toStdString() + ": " +
+                           picture.reason().toStdString());
     target = std::move(*picture);
 }
 

@@ -21,13 +21,13 @@ namespace quillset {
 
 namespace {
 
-bool takesValue(const char* argument) {
+bool TakesValue(const char* argument) {
     return std::strcmp(argument, "--pdf") == 0 || std::strcmp(argument, "--printer") == 0;
 }
 
-bool isPrintRun(int argc, char** argv) {
+bool IsPrintRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (takesValue(argv[i]))
+        if (TakesValue(argv[i]))
             ++i;
         else if (std::strcmp(argv[i], "--print") == 0)
             return true;
@@ -36,9 +36,9 @@ bool isPrintRun(int argc, char** argv) {
 }
 
 // Answered before the application object exists, so they work without a display.
-bool answeredAbout(int argc, char** argv, const ProgramAbout& about) {
+bool AnsweredAbout(int argc, char** argv, const ProgramAbout& about) {
     for (int i = 1; i < argc; ++i) {
-        if (takesValue(argv[i]))
+        if (TakesValue(argv[i]))
             ++i;
         else if (AnswerAbout(argv[i], about))
             return true;
@@ -46,7 +46,7 @@ bool answeredAbout(int argc, char** argv, const ProgramAbout& about) {
     return false;
 }
 
-void useOffscreenPlatformWhenHeadless() {
+void UseOffscreenPlatformWhenHeadless() {
     const auto isSet = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
@@ -57,7 +57,7 @@ void useOffscreenPlatformWhenHeadless() {
 
 // Qt's warnings about the environment (no runtime folder, no session bus...) are dropped;
 // critical messages stay.
-void keepStandardErrorForTheOutcome() {
+void KeepStandardErrorForTheOutcome() {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
@@ -66,7 +66,7 @@ void keepStandardErrorForTheOutcome() {
 
 // A run without a screen to show boxes on answers them unattended, so it can never wait for a
 // click that cannot come.
-std::unique_ptr<Dialogs> makeDialogs() {
+std::unique_ptr<Dialogs> MakeDialogs() {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return std::make_unique<UnattendedDialogs>();
@@ -75,26 +75,23 @@ std::unique_ptr<Dialogs> makeDialogs() {
 
 } // namespace
 
-PrintCommandLine ParsePrintCommandLine(const QStringList& arguments) {
+Result<PrintCommandLine> ParsePrintCommandLine(const QStringList& arguments) {
     PrintCommandLine result;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--print")) {
             result.printOnly = true;
         } else if (argument == QLatin1String("--pdf") || argument == QLatin1String("--printer")) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                result.error = argument + QStringLiteral(" needs a value");
-                return result;
-            }
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
+                return Refuse(argument + QStringLiteral(" needs a value"));
             (argument == QLatin1String("--pdf") ? result.options.pdfPath
                                                 : result.options.printerName) = arguments[++i];
         } else {
-            result.error = QStringLiteral("unknown argument ") + argument;
-            return result;
+            return Refuse(QStringLiteral("unknown argument ") + argument);
         }
     }
     if (!result.options.pdfPath.isEmpty() && !result.options.printerName.isEmpty())
-        result.error = QStringLiteral("--pdf and --printer cannot be used together");
+        return Refuse(QStringLiteral("--pdf and --printer cannot be used together"));
     return result;
 }
 
@@ -125,24 +122,24 @@ PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QS
 }
 
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
-    if (answeredAbout(argc, argv,
+    if (AnsweredAbout(argc, argv,
                       {parts.programName, PrintProgramUsage(parts.programName, parts.purpose)}))
         return 0;
     // A full disk under a file-size limit, or a FIFO whose reader left, is a failed write the
     // job reports, not a reason to die.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
-    const bool printRun = isPrintRun(argc, argv);
+    const bool printRun = IsPrintRun(argc, argv);
     if (printRun) {
-        useOffscreenPlatformWhenHeadless();
-        keepStandardErrorForTheOutcome();
+        UseOffscreenPlatformWhenHeadless();
+        KeepStandardErrorForTheOutcome();
     }
     QApplication app(argc, argv);
     // Qt has taken its own options (-platform ...) out of the arguments by now.
-    const PrintCommandLine command = ParsePrintCommandLine(app.arguments());
-    if (!command.error.isEmpty()) {
+    const Result<PrintCommandLine> command = ParsePrintCommandLine(app.arguments());
+    if (!command) {
         std::fprintf(stderr, "%s: %s (see --help)\n", parts.programName.c_str(),
-                     qPrintable(command.error));
+                     qPrintable(command.reason()));
         return 2;
     }
     InstallFontSubstitutions();
@@ -151,9 +148,9 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     SystemClock clock;
     PicturesFrm pictures;
     QtMousePointer pointer;
-    const std::unique_ptr<Dialogs> dialogs = makeDialogs();
+    const std::unique_ptr<Dialogs> dialogs = MakeDialogs();
     PrintJobServices services{
-        MakePrinterPageFactory(command.options, programName, parts.applicationTitle, clock),
+        MakePrinterPageFactory(command->options, programName, parts.applicationTitle, clock),
         pictures,
         pointer,
         *dialogs,
@@ -162,7 +159,7 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
         programName,
         parts.documentName};
     const PrintWindow window = parts.makeWindow(services, *dialogs);
-    if (command.printOnly)
+    if (command->printOnly)
         return window.print().sent ? 0 : 1;
     window.window->show();
     return app.exec();

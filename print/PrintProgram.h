@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "platform/Result.h"
 #include "print/PrintDestination.h"
 #include "print/PrintJobFrame.h"
 
@@ -19,10 +20,10 @@ class Clock;
 struct PrintCommandLine {
     bool printOnly = false; // print the default contents without showing the window
     PrintOptions options;
-    QString error; // not empty when the command line is wrong
 };
 
-PrintCommandLine ParsePrintCommandLine(const QStringList& arguments);
+// The command line read, or what is wrong with it.
+Result<PrintCommandLine> ParsePrintCommandLine(const QStringList& arguments);
 
 // The --help text of a printing program.
 std::string PrintProgramUsage(const std::string& programName, const std::string& purpose);

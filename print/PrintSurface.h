@@ -1,23 +1,24 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QString>
 #include <cstdint>
-#include <stdexcept>
 
 namespace quillset {
 
 class Picture;
 
 // A failure inside a print job: no printer, an unreadable picture, a device error.
-class PrintFailure : public std::runtime_error {
+class PrintFailure : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // A colour as the programs store it: 0x00BBGGRR, or a system colour 0x800000nn.
 using OleColor = std::uint32_t;
-constexpr OleColor WindowTextColor = 0x80000008;
-constexpr OleColor WindowColor = 0x80000005;
+constexpr OleColor kWindowTextColor = 0x80000008;
+constexpr OleColor kWindowColor = 0x80000005;
 
 // The page-oriented drawing surface the print jobs and the paragraph printer address by name:
 // the printer page, an off-screen text canvas, or a recording surface in tests. Units are twips

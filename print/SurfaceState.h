@@ -29,7 +29,7 @@ private:
     QString fontName_ = QStringLiteral("MS Sans Serif");
     float fontSize_ = 8.25f;
     bool italic_ = false;
-    OleColor foreColor_ = WindowTextColor;
+    OleColor foreColor_ = kWindowTextColor;
     float currentX_ = 0;
     float currentY_ = 0;
     std::int32_t width_ = 0;

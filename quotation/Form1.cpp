@@ -101,7 +101,7 @@ void Form1::placeControls() {
 }
 
 void Form1::showLogo() {
-    const std::optional<Picture> logo = ReadPlaceableMetafile(FormLogoData());
+    const Result<Picture> logo = ReadPlaceableMetafile(FormLogoData());
     if (!logo)
         return;
     const qreal scale = devicePixelRatioF();

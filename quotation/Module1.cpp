@@ -24,7 +24,7 @@ constexpr PictureFilePlacement kPictures[] = {
 
 void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& strings,
                    const CostItems& list, const QDate& today) {
-    page.DrawLine(8520, 13042, 11910, 13042, WindowTextColor);
+    page.DrawLine(8520, 13042, 11910, 13042, kWindowTextColor);
 
     pictures.Load();
     for (const PictureFilePlacement& picture : kPictures)
@@ -33,24 +33,24 @@ void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& str
     const QString arial = QStringLiteral("Arial");
     const QString sansSerif = QStringLiteral("MS Sans Serif");
     PrintTextAt(page, 2265, 765, kTeal, arial, 24, QStringLiteral("World Express Delivery Inc."));
-    PrintTextAt(page, 2265, 1500, WindowTextColor, arial, 8.25f,
+    PrintTextAt(page, 2265, 1500, kWindowTextColor, arial, 8.25f,
                 QStringLiteral("3254 Hillwood Lane"));
-    PrintTextAt(page, 11235, 1500, WindowTextColor, arial, 8.25f, QStringLiteral("Dallas TX"));
-    PrintTextAt(page, 2265, 1785, WindowTextColor, arial, 8.25f,
+    PrintTextAt(page, 11235, 1500, kWindowTextColor, arial, 8.25f, QStringLiteral("Dallas TX"));
+    PrintTextAt(page, 2265, 1785, kWindowTextColor, arial, 8.25f,
                 QStringLiteral("Phone: (481) 453-5454"));
-    PrintTextAt(page, 9975, 1770, WindowTextColor, arial, 8.25f,
+    PrintTextAt(page, 9975, 1770, kWindowTextColor, arial, 8.25f,
                 QStringLiteral("www.wedelivery.com"));
-    PrintTextAt(page, 585, 3855, WindowTextColor, arial, 9.75f, QStringLiteral("Dear Sirs."));
-    PrintTextAt(page, 8805, 12255, WindowTextColor, arial, 8.25f, QStringLiteral("Sincerely"));
+    PrintTextAt(page, 585, 3855, kWindowTextColor, arial, 9.75f, QStringLiteral("Dear Sirs."));
+    PrintTextAt(page, 8805, 12255, kWindowTextColor, arial, 8.25f, QStringLiteral("Sincerely"));
     PrintTextAt(page, 8805, 13425, kBlack, arial, 9.75f,
                 QStringLiteral("We deliver while you're resting..."));
     PrintTextAt(
-        page, 555, 4155, WindowTextColor, arial, 9.75f,
+        page, 555, 4155, kWindowTextColor, arial, 9.75f,
         QStringLiteral("This are the prices that you requested about our shiping services:"));
-    PrintTextAt(page, 8505, 2625, WindowTextColor, sansSerif, 8.25f, LongDateText(today));
-    PrintTextAt(page, 585, 3135, WindowTextColor, sansSerif, 8.25f, strings.CustomerName);
-    PrintTextAt(page, 585, 3465, WindowTextColor, sansSerif, 8.25f, strings.CustomerAddress);
-    PrintTextAt(page, 8805, 13095, WindowTextColor, sansSerif, 8.25f, strings.SignerName);
+    PrintTextAt(page, 8505, 2625, kWindowTextColor, sansSerif, 8.25f, LongDateText(today));
+    PrintTextAt(page, 585, 3135, kWindowTextColor, sansSerif, 8.25f, strings.CustomerName);
+    PrintTextAt(page, 585, 3465, kWindowTextColor, sansSerif, 8.25f, strings.CustomerAddress);
+    PrintTextAt(page, 8805, 13095, kWindowTextColor, sansSerif, 8.25f, strings.SignerName);
 
     PrintListItems(page, 570, 4508, list.ListCount(), [&](int i) { return list.List(i); });
 }

@@ -36,24 +36,19 @@ private:
     int fd_;
 };
 
-ArchiveDigest failed(std::string error) {
-    ArchiveDigest digest;
-    digest.error = std::move(error);
-    return digest;
-}
-
 } // namespace
 
-ArchiveDigest DigestArchive(const std::filesystem::path& file) {
+Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file) {
     const FileHandle handle(file);
     if (handle.fd() < 0)
-        return failed("the archive cannot be opened: " + std::string(std::strerror(errno)));
+        return Refuse<std::string>("the archive cannot be opened: " +
+                                   std::string(std::strerror(errno)));
     struct stat info {};
     if (fstat(handle.fd(), &info) != 0 || !S_ISREG(info.st_mode))
-        return failed("the archive is not a regular file");
+        return Refuse<std::string>("the archive is not a regular file");
     const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return failed("SHA-256 is not available");
+        return Refuse<std::string>("SHA-256 is not available");
 
     ArchiveDigest digest;
     std::vector<unsigned char> chunk(kChunk);
@@ -62,17 +57,18 @@ ArchiveDigest DigestArchive(const std::filesystem::path& file) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return failed("the archive cannot be read: " + std::string(std::strerror(errno)));
+            return Refuse<std::string>("the archive cannot be read: " +
+                                       std::string(std::strerror(errno)));
         if (got == 0)
             break;
         if (EVP_DigestUpdate(context.get(), chunk.data(), static_cast<std::size_t>(got)) != 1)
-            return failed("the SHA-256 digest cannot be computed");
+            return Refuse<std::string>("the SHA-256 digest cannot be computed");
         digest.size += static_cast<std::uint64_t>(got);
     }
     unsigned int length = 0;
     if (EVP_DigestFinal_ex(context.get(), digest.sha256.data(), &length) != 1 ||
         length != digest.sha256.size())
-        return failed("the SHA-256 digest cannot be completed");
+        return Refuse<std::string>("the SHA-256 digest cannot be completed");
     return digest;
 }
 

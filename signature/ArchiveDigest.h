@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -11,10 +13,9 @@ namespace quillset {
 struct ArchiveDigest {
     std::uint64_t size = 0;
     std::array<std::uint8_t, 32> sha256{};
-    // Why the file could not be read to its end; empty when size and digest are valid.
-    std::string error;
 };
 
-ArchiveDigest DigestArchive(const std::filesystem::path& file);
+// The digest, or why the file could not be read to its end.
+Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file);
 
 } // namespace quillset

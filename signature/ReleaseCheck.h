@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,8 @@ struct ReleaseExpectation {
 
 // Checks a signature file's bytes against the release: the file reads, its signature verifies
 // under the key, and it names this module, this version and this archive's size and SHA-256
-// digest. None when the release may be installed; otherwise the reason, for the log.
-std::optional<std::string> CheckRelease(const ReleaseExpectation& expected,
-                                        std::string_view signatureFile);
+// digest. Fine when the release may be installed; otherwise the reason, for the log.
+Result<void, std::string> CheckRelease(const ReleaseExpectation& expected,
+                                       std::string_view signatureFile);
 
 } // namespace quillset

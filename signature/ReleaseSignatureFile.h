@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,14 +43,8 @@ struct SignedRelease {
     std::array<std::uint8_t, 64> signature{};
 };
 
-// The result of reading a signature file: the release, or why the file was refused.
-struct SignatureFileReading {
-    std::optional<SignedRelease> release;
-    std::string error;
-};
-
-// Reads a signature file's bytes as hostile input: anything but the exact layout above is
-// refused with a reason naming the line at fault.
-SignatureFileReading ReadReleaseSignatureFile(std::string_view bytes);
+// Reads a signature file's bytes as hostile input: the release, or, for anything but the exact
+// layout above, the reason naming the line at fault.
+Result<SignedRelease, std::string> ReadReleaseSignatureFile(std::string_view bytes);
 
 } // namespace quillset

@@ -19,17 +19,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void initialiseCurlOnce() {
+void InitialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-CURLM* asMulti(void* multi) {
+CURLM* AsMulti(void* multi) {
     return static_cast<CURLM*>(multi);
 }
 
 // Files the control creates get the usual permissions, not mkstemp's private ones.
-mode_t newFileMode() {
+mode_t NewFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
@@ -99,19 +99,19 @@ struct InternetTransfer::Running {
 };
 
 InternetTransfer::InternetTransfer() {
-    initialiseCurlOnce();
+    InitialiseCurlOnce();
     multi_ = curl_multi_init();
 }
 
 InternetTransfer::~InternetTransfer() {
     Cancel();
     if (multi_)
-        curl_multi_cleanup(asMulti(multi_));
+        curl_multi_cleanup(AsMulti(multi_));
 }
 
 void InternetTransfer::Cancel() {
     if (running_ && running_->easy)
-        curl_multi_remove_handle(asMulti(multi_), running_->easy);
+        curl_multi_remove_handle(AsMulti(multi_), running_->easy);
     running_.reset();
 }
 
@@ -136,7 +136,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     running->body = fd;
     running->pending.reserve(Running::kGather);
     running->maxBytes = limits_.maxBytes;
-    fchmod(fd, newFileMode());
+    fchmod(fd, NewFileMode());
     // A proxy or CDN on the way must not answer with an older copy than the server holds.
     for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
         curl_slist* longer = curl_slist_append(running->headers, header);
@@ -171,7 +171,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, running->errorText);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Running::write);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, running.get());
-    if (curl_multi_add_handle(asMulti(multi_), easy) != CURLM_OK)
+    if (curl_multi_add_handle(AsMulti(multi_), easy) != CURLM_OK)
         throw TransferError("the transfer library could not start a transfer");
     lastError_.clear();
     running_ = std::move(running);
@@ -180,7 +180,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
 bool InternetTransfer::StillExecuting() {
     if (!running_)
         return false;
-    CURLM* multi = asMulti(multi_);
+    CURLM* multi = AsMulti(multi_);
     for (int round = 0; round < 2; ++round) {
         int active = 0;
         curl_multi_perform(multi, &active);
@@ -199,7 +199,7 @@ bool InternetTransfer::StillExecuting() {
 
 void InternetTransfer::finish(int curlResult) {
     const auto result = static_cast<CURLcode>(curlResult);
-    curl_multi_remove_handle(asMulti(multi_), running_->easy);
+    curl_multi_remove_handle(AsMulti(multi_), running_->easy);
     const bool flushed = result == CURLE_OK && running_->flush();
     const bool written = ::close(running_->body) == 0 && flushed;
     running_->body = -1;

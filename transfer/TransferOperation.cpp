@@ -15,14 +15,14 @@ struct CurlTextDeleter {
 };
 using CurlText = std::unique_ptr<char, CurlTextDeleter>;
 
-CurlText urlPart(CURLU* url, CURLUPart part) {
+CurlText UrlPart(CURLU* url, CURLUPart part) {
     char* text = nullptr;
     if (curl_url_get(url, part, &text, 0) != CURLUE_OK)
         return {};
     return CurlText(text);
 }
 
-bool isBareName(const QString& name) {
+bool IsBareName(const QString& name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
            !name.contains(QChar(0));
@@ -41,7 +41,7 @@ TransferOperation ParseTransferOperation(const QString& operation) {
                              operation.mid(second + 1)};
     // The remote name is also the last part of the local path the caller built; a name that
     // walks folders could write outside the folder it was meant for.
-    if (!isBareName(result.remoteName))
+    if (!IsBareName(result.remoteName))
         throw TransferError("the remote name is not a bare file name");
     if (result.localPath.isEmpty())
         throw TransferError("the operation names no local path");
@@ -57,13 +57,13 @@ std::string ResolveRemoteAddress(const QString& address, const QString& remoteNa
     if (!url ||
         curl_url_set(url.get(), CURLUPART_URL, text.trimmed().toUtf8().constData(), 0) != CURLUE_OK)
         throw TransferError("the server address is not a valid address");
-    const CurlText scheme = urlPart(url.get(), CURLUPART_SCHEME);
+    const CurlText scheme = UrlPart(url.get(), CURLUPART_SCHEME);
     const QByteArray schemeName = scheme ? QByteArray(scheme.get()).toLower() : QByteArray();
     if (schemeName != "http" && schemeName != "https" && schemeName != "ftp" &&
         schemeName != "file")
         throw TransferError("the server address uses an unsupported protocol");
 
-    const CurlText path = urlPart(url.get(), CURLUPART_PATH);
+    const CurlText path = UrlPart(url.get(), CURLUPART_PATH);
     std::string folder = path ? path.get() : "/";
     if (folder.empty() || folder.back() != '/')
         folder += '/';
@@ -76,7 +76,7 @@ std::string ResolveRemoteAddress(const QString& address, const QString& remoteNa
         curl_url_set(url.get(), CURLUPART_QUERY, nullptr, 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_FRAGMENT, nullptr, 0) != CURLUE_OK)
         throw TransferError("the remote name cannot be put in an address");
-    const CurlText full = urlPart(url.get(), CURLUPART_URL);
+    const CurlText full = UrlPart(url.get(), CURLUPART_URL);
     if (!full)
         throw TransferError("the remote name cannot be put in an address");
     return full.get();

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace quillset {
 
 // A transfer that could not be started: a malformed operation text, an address the control
 // cannot use, or a local file that cannot be created.
-class TransferError : public std::runtime_error {
+class TransferError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // The parts of an operation text "GET name localpath". The local path is everything after the

@@ -20,20 +20,20 @@ const QString kCallUnzipEngine = QStringLiteral("CodeModule::CallUnzipEngine");
 // The module whose unpack is running; the engine's callbacks are routed to it.
 CodeModule* activeModule = nullptr;
 
-QString nameText(const char* name) {
-    return name ? ansiToString(name, static_cast<qsizetype>(strnlen(name, kLongestName)))
+QString NameText(const char* name) {
+    return name ? AnsiToString(name, static_cast<qsizetype>(strnlen(name, kLongestName)))
                 : QString();
 }
 
 // The host path's own bytes: a folder named in any script reaches the engine unchanged.
-QByteArray pathText(const QString& windowsPath) {
+QByteArray PathText(const QString& windowsPath) {
     if (windowsPath.isEmpty())
         return {};
     return QByteArray(ResolveWindowsPath(windowsPath).c_str());
 }
 
 // The callbacks never raise: whatever goes wrong inside one answers `fallback`.
-template <typename Result, typename Body> Result guarded(Result fallback, Body body) {
+template <typename Result, typename Body> Result Guarded(Result fallback, Body body) {
     if (!activeModule)
         return fallback;
     try {
@@ -45,35 +45,35 @@ template <typename Result, typename Body> Result guarded(Result fallback, Body b
 
 extern "C" {
 
-static std::int32_t printThunk(const char* buffer, std::uint32_t length) {
-    return guarded<std::int32_t>(
+static std::int32_t PrintThunk(const char* buffer, std::uint32_t length) {
+    return Guarded<std::int32_t>(
         0, [&](CodeModule& module) { return module.UnzipPrintCallback(buffer, length); });
 }
 
-static std::int32_t replaceThunk(const char* name) {
-    return guarded<std::int32_t>(
+static std::int32_t ReplaceThunk(const char* name) {
+    return Guarded<std::int32_t>(
         UZ_REPLACE_NO, [&](CodeModule& module) { return module.UnzipReplaceCallback(name); });
 }
 
-static std::int32_t passwordThunk(char* buffer, std::int32_t size, const char* prompt,
+static std::int32_t PasswordThunk(char* buffer, std::int32_t size, const char* prompt,
                                   const char* entryName) {
-    return guarded<std::int32_t>(UZ_PASSWORD_NONE, [&](CodeModule& module) {
+    return Guarded<std::int32_t>(UZ_PASSWORD_NONE, [&](CodeModule& module) {
         return module.UnzipPasswordCallback(buffer, size, prompt, entryName);
     });
 }
 
-static void listingThunk(std::uint32_t uncompressedSize, std::uint32_t, std::uint16_t,
+static void ListingThunk(std::uint32_t uncompressedSize, std::uint32_t, std::uint16_t,
                          std::uint16_t month, std::uint16_t day, std::uint16_t year,
                          std::uint16_t hour, std::uint16_t minute, char, const char* name,
                          const char*, std::uint16_t, std::uint16_t) {
-    guarded<int>(0, [&](CodeModule& module) {
+    Guarded<int>(0, [&](CodeModule& module) {
         module.UnzipListingCallback(uncompressedSize, month, day, year, hour, minute, name);
         return 0;
     });
 }
 
-static std::int32_t serviceThunk(const char* name, std::uint32_t length) {
-    return guarded<std::int32_t>(
+static std::int32_t ServiceThunk(const char* name, std::uint32_t length) {
+    return Guarded<std::int32_t>(
         0, [&](CodeModule& module) { return module.UnzipServiceCallback(name, length); });
 }
 
@@ -94,7 +94,7 @@ public:
     ActiveUnpack& operator=(const ActiveUnpack&) = delete;
 };
 
-void fillVersionText(char* field, std::size_t size) {
+void FillVersionText(char* field, std::size_t size) {
     std::memset(field, ' ', size - 1);
     field[size - 1] = '\0';
 }
@@ -125,25 +125,25 @@ std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QStri
         const UnzipNameList includeNames{};
         const UnzipNameList excludeNames{};
 
-        const QByteArray zipPath = pathText(zipFileName);
-        const QByteArray folderPath = pathText(extractDir);
+        const QByteArray zipPath = PathText(zipFileName);
+        const QByteArray folderPath = PathText(extractDir);
         options.ZipFileName = zipPath.constData();
         options.ExtractDir = folderPath.constData();
 
         UnzipCallbacks callbacks{};
-        callbacks.Print = &printThunk;
+        callbacks.Print = &PrintThunk;
         callbacks.Sound = nullptr;
-        callbacks.Replace = &replaceThunk;
-        callbacks.Password = &passwordThunk;
-        callbacks.Message = &listingThunk;
-        callbacks.Service = &serviceThunk;
+        callbacks.Replace = &ReplaceThunk;
+        callbacks.Password = &PasswordThunk;
+        callbacks.Message = &ListingThunk;
+        callbacks.Service = &ServiceThunk;
 
         UnzipVersionInfo version{};
         version.StructLength = sizeof(UnzipVersionInfo);
         version.Flag = 0;
-        fillVersionText(version.Release, sizeof(version.Release));
-        fillVersionText(version.BuildDate, sizeof(version.BuildDate));
-        fillVersionText(version.LibArchive, sizeof(version.LibArchive));
+        FillVersionText(version.Release, sizeof(version.Release));
+        FillVersionText(version.BuildDate, sizeof(version.BuildDate));
+        FillVersionText(version.LibArchive, sizeof(version.LibArchive));
         engine_.load();
         engine_.UzpVersion2(&version);
 
@@ -161,7 +161,7 @@ std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QStri
 std::int32_t CodeModule::UnzipPrintCallback(const char* buffer, std::uint32_t length) {
     if (!buffer)
         return 0;
-    QString piece = ansiToString(buffer, static_cast<qsizetype>(strnlen(buffer, length)));
+    QString piece = AnsiToString(buffer, static_cast<qsizetype>(strnlen(buffer, length)));
     if (piece.startsWith(QLatin1Char('\n')))
         piece = QStringLiteral("\r\n");
     unzipMessages_ += piece;
@@ -171,7 +171,7 @@ std::int32_t CodeModule::UnzipPrintCallback(const char* buffer, std::uint32_t le
 std::int32_t CodeModule::UnzipReplaceCallback(const char* name) {
     MessageBoxRequest question;
     question.title = QStringLiteral("Unzip - File Already Exists!");
-    question.text = QStringLiteral("Overwrite ") + nameText(name) + QLatin1Char('?');
+    question.text = QStringLiteral("Overwrite ") + NameText(name) + QLatin1Char('?');
     question.icon = MessageIcon::Warning;
     question.buttons = MessageButtons::YesNoCancel;
     question.defaultAnswer = MessageAnswer::Yes;
@@ -200,7 +200,7 @@ std::int32_t CodeModule::UnzipPasswordCallback(char* buffer, std::int32_t size,
     if (!buffer || size <= 0)
         return UZ_PASSWORD_NONE;
     std::memset(buffer, 0, static_cast<std::size_t>(size));
-    const QByteArray bytes = stringToAnsi(archivePassword_);
+    const QByteArray bytes = StringToAnsi(archivePassword_);
     const auto count = std::min<qsizetype>(bytes.size(), size - 1);
     std::memcpy(buffer, bytes.constData(), static_cast<std::size_t>(count));
     return UZ_PASSWORD_GIVEN;
@@ -212,7 +212,7 @@ void CodeModule::UnzipListingCallback(std::uint32_t uncompressedSize, std::uint1
     if (listingLineCount_ == 0)
         unzipListing_ = ListingHeaderLine() + QStringLiteral("\r\n");
     unzipListing_ +=
-        ListingEntryLine(nameText(name), uncompressedSize, month, day, year, hour, minute) +
+        ListingEntryLine(NameText(name), uncompressedSize, month, day, year, hour, minute) +
         QStringLiteral("\r\n");
     // A 16-bit count; it stops at its top rather than wrapping round to a second header.
     if (listingLineCount_ < INT16_MAX)

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace quillset {
 
 // An error of the unzip layer, raised again by each procedure it passes through with that
 // procedure's name as its source ("CodeModule::CallUnzipEngine", "CGUnZipFiles::Unzip").
-class UnzipError : public std::runtime_error {
+class UnzipError : public Failure {
 public:
     // Numbers follow the platform's run-time error numbers the agent was written against.
     static constexpr int kOverflow = 6;

@@ -8,7 +8,7 @@ namespace quillset {
 
 namespace {
 
-std::int16_t narrow(std::int32_t value) {
+std::int16_t Narrow(std::int32_t value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
         throw UnzipError(UnzipError::kOverflow, QStringLiteral("Overflow"), QString());
@@ -22,10 +22,10 @@ UnzipOptions ToUnzipOptions(const UnzipSettings& settings) {
     options.ExtractOnlyNewer = settings.ExtractOnlyNewer;
     options.SpaceToUnderScore = settings.SpaceToUnderScore;
     options.PromptOverwrite = settings.PromptOverwrite;
-    options.MessageLevel = narrow(settings.MessageLevel);
+    options.MessageLevel = Narrow(settings.MessageLevel);
     options.WriteToStdOut = settings.WriteToStdOut;
     options.TestZip = settings.TestZip;
-    options.ExtractList = narrow(settings.ExtractList);
+    options.ExtractList = Narrow(settings.ExtractList);
     options.ExtractNewer = settings.ExtractNewer;
     options.DisplayComment = settings.DisplayComment;
     options.HonorDirectories = settings.HonorDirectories;
@@ -33,7 +33,7 @@ UnzipOptions ToUnzipOptions(const UnzipSettings& settings) {
     options.ConvertCRtoCRLF = settings.ConvertCRtoCRLF;
     options.Verbose = settings.Verbose;
     options.CaseSensitive = settings.CaseSensitive;
-    options.Privilege = narrow(settings.Privilege);
+    options.Privilege = Narrow(settings.Privilege);
     return options;
 }
 

@@ -13,7 +13,7 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t code) {
+void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -26,7 +26,7 @@ void appendUtf8(std::string& out, char32_t code) {
     }
 }
 
-char toCp1252(char32_t code) {
+char ToCp1252(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
         return static_cast<char>(code);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
@@ -38,7 +38,7 @@ char toCp1252(char32_t code) {
 
 // Decodes one UTF-8 sequence at `pos`; answers U+FFFF (not in the code page) for a bad one and
 // always moves on by at least one byte.
-char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     const std::uint8_t lead = byte(pos);
     const int extra = lead < 0x80           ? 0
@@ -69,7 +69,7 @@ std::string Cp1252ToUtf8(std::string_view text) {
     out.reserve(text.size());
     for (char ch : text) {
         const auto byte = static_cast<std::uint8_t>(ch);
-        appendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte);
+        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte);
     }
     return out;
 }
@@ -78,7 +78,7 @@ std::string Utf8ToCp1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();)
-        out += toCp1252(decodeUtf8(text, pos));
+        out += ToCp1252(DecodeUtf8(text, pos));
     return out;
 }
 

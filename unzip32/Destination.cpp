@@ -12,13 +12,11 @@ namespace {
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens `name` below `parentFd` as a folder, creating it when missing.
-UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& problem) {
+Made<UniqueFd> OpenOrMakeFolder(int parentFd, const std::string& name) {
     UniqueFd folder(openat(parentFd, name.c_str(), kFolderFlags));
     if (!folder.valid() && errno == ENOENT) {
-        if (mkdirat(parentFd, name.c_str(), 0755) != 0 && errno != EEXIST) {
-            problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name);
-            return {};
-        }
+        if (mkdirat(parentFd, name.c_str(), 0755) != 0 && errno != EEXIST)
+            return {{}, ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name)};
         folder = UniqueFd(openat(parentFd, name.c_str(), kFolderFlags));
     }
     if (!folder.valid()) {
@@ -28,14 +26,15 @@ UniqueFd openOrMakeFolder(int parentFd, const std::string& name, Problem& proble
         const bool isLink = fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
                             S_ISLNK(status.st_mode);
         errno = openError;
-        problem = isLink ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
-                         : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name);
+        return {{},
+                isLink ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
+                       : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name)};
     }
-    return folder;
+    return {std::move(folder), {}};
 }
 
 // Short, so that it fits wherever the final name fits; hidden, so a listing does not show it.
-std::string nextTemporaryName() {
+std::string NextTemporaryName() {
     static std::atomic<unsigned> counter{0};
     static const std::string prefix = ".uz-" + std::to_string(getpid()) + "-";
     return prefix + std::to_string(counter++);
@@ -63,7 +62,7 @@ void UniqueFd::reset() {
     fd_ = -1;
 }
 
-std::optional<Destination> Destination::Open(const std::string& folder, Problem& problem) {
+Made<std::optional<Destination>> Destination::Open(const std::string& folder) {
     const std::string path = folder.empty() ? std::string(".") : folder;
     UniqueFd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid() && errno == ENOENT) {
@@ -77,14 +76,12 @@ std::optional<Destination> Destination::Open(const std::string& folder, Problem&
         }
         root = UniqueFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    if (!root.valid()) {
-        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path);
-        return std::nullopt;
-    }
-    return Destination(std::move(root));
+    if (!root.valid())
+        return {std::nullopt, ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path)};
+    return {Destination(std::move(root)), {}};
 }
 
-int Destination::openParent(const std::vector<std::string>& components, Problem& problem) {
+Made<int> Destination::openParent(const std::vector<std::string>& components) {
     // Keys of the folders on the way: "", "/a", "/a/b"; components never hold a "/".
     const std::size_t depth = components.size() - 1;
     std::vector<std::string> keys(depth + 1);
@@ -97,34 +94,37 @@ int Destination::openParent(const std::vector<std::string>& components, Problem&
         --known;
     int current = known == 0 ? root_.get() : openFolders_[keys[known]].get();
     for (std::size_t i = known; i < depth; ++i) {
-        UniqueFd next = openOrMakeFolder(current, components[i], problem);
-        if (!next.valid())
-            return -1;
-        current = (openFolders_[keys[i + 1]] = std::move(next)).get();
+        Made<UniqueFd> next = OpenOrMakeFolder(current, components[i]);
+        if (next.problem)
+            return {-1, std::move(next.problem)};
+        current = (openFolders_[keys[i + 1]] = std::move(next.value)).get();
     }
-    return current;
+    return {current, {}};
 }
 
-bool Destination::makeFolder(const std::vector<std::string>& components, Problem& problem) {
-    const int parent = openParent(components, problem);
-    return parent >= 0 && openOrMakeFolder(parent, components.back(), problem).valid();
+Problem Destination::makeFolder(const std::vector<std::string>& components) {
+    Made<int> parent = openParent(components);
+    if (parent.problem)
+        return std::move(parent.problem);
+    return OpenOrMakeFolder(parent.value, components.back()).problem;
 }
 
-bool Destination::finishFolder(const std::vector<std::string>& components, mode_t mode,
-                               const std::optional<timespec>& modified) {
-    Problem problem;
-    const int parent = openParent(components, problem);
-    if (parent < 0)
-        return false;
-    UniqueFd folder(openat(parent, components.back().c_str(), kFolderFlags));
+Problem Destination::finishFolder(const std::vector<std::string>& components, mode_t mode,
+                                  const std::optional<timespec>& modified) {
+    const Made<int> parent = openParent(components);
+    if (parent.problem)
+        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
+    UniqueFd folder(openat(parent.value, components.back().c_str(), kFolderFlags));
     if (!folder.valid())
-        return false;
+        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
     bool ok = fchmod(folder.get(), mode | S_IRWXU) == 0;
     if (modified) {
         const timespec times[2] = {{0, UTIME_OMIT}, *modified};
         ok = futimens(folder.get(), times) == 0 && ok;
     }
-    return ok;
+    if (!ok)
+        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
+    return {};
 }
 
 std::optional<struct stat> StatEntry(int parentFd, const std::string& name) {
@@ -140,45 +140,39 @@ PendingEntry::~PendingEntry() {
         unlinkat(parentFd_, temporaryName_.c_str(), 0);
 }
 
-bool PendingEntry::createFile(Problem& problem) {
+Problem PendingEntry::createFile() {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryName_ = nextTemporaryName();
+        temporaryName_ = NextTemporaryName();
         file_ = UniqueFd(openat(parentFd_, temporaryName_.c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (file_.valid())
-            return true;
+            return {};
         if (errno != EEXIST)
             break;
     }
     temporaryName_.clear();
-    problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create a file for " + finalName_);
-    return false;
+    return ErrnoProblem(UZ_DISK_ERROR, "cannot create a file for " + finalName_);
 }
 
-bool PendingEntry::createLink(const std::string& target, Problem& problem) {
+Problem PendingEntry::createLink(const std::string& target) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryName_ = nextTemporaryName();
+        temporaryName_ = NextTemporaryName();
         if (symlinkat(target.c_str(), parentFd_, temporaryName_.c_str()) == 0)
-            return true;
+            return {};
         if (errno != EEXIST)
             break;
     }
     temporaryName_.clear();
-    problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create the link " + finalName_);
-    return false;
+    return ErrnoProblem(UZ_DISK_ERROR, "cannot create the link " + finalName_);
 }
 
-bool PendingEntry::commit(Problem& problem) {
-    if (file_.valid() && close(file_.release()) != 0) {
-        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_);
-        return false;
-    }
-    if (renameat(parentFd_, temporaryName_.c_str(), parentFd_, finalName_.c_str()) != 0) {
-        problem = ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_);
-        return false;
-    }
+Problem PendingEntry::commit() {
+    if (file_.valid() && close(file_.release()) != 0)
+        return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_);
+    if (renameat(parentFd_, temporaryName_.c_str(), parentFd_, finalName_.c_str()) != 0)
+        return ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_);
     committed_ = true;
-    return true;
+    return {};
 }
 
 } // namespace quillset::unzip32

@@ -36,20 +36,21 @@ private:
 // whatever links earlier entries or other programs left inside.
 class Destination {
 public:
-    // Opens the folder, creating it and its missing parents; nullopt with `problem` set.
-    static std::optional<Destination> Open(const std::string& folder, Problem& problem);
+    // Opens the folder, creating it and its missing parents.
+    static Made<std::optional<Destination>> Open(const std::string& folder);
 
-    // The folder that holds the last of `components`, missing folders created on the way, or -1.
+    // The folder that holds the last of `components`, missing folders created on the way.
     // A link on the way is refused (UZ_REFUSED); a file in the way is a disk error. The
     // descriptor stays the Destination's and is valid until the next call.
-    int openParent(const std::vector<std::string>& components, Problem& problem);
+    Made<int> openParent(const std::vector<std::string>& components);
 
     // Creates the folder named by `components` if missing; fails when something else is there.
-    bool makeFolder(const std::vector<std::string>& components, Problem& problem);
+    Problem makeFolder(const std::vector<std::string>& components);
 
-    // Gives a folder its mode (the owner keeps full access) and modification time.
-    bool finishFolder(const std::vector<std::string>& components, mode_t mode,
-                      const std::optional<timespec>& modified);
+    // Gives a folder its mode (the owner keeps full access) and modification time; a warning
+    // when it cannot.
+    Problem finishFolder(const std::vector<std::string>& components, mode_t mode,
+                         const std::optional<timespec>& modified);
 
 private:
     explicit Destination(UniqueFd root) : root_(std::move(root)) {}
@@ -70,14 +71,14 @@ public:
     PendingEntry& operator=(const PendingEntry&) = delete;
     ~PendingEntry();
 
-    // Creates the temporary file, open for writing; false with `problem` set.
-    bool createFile(Problem& problem);
+    // Creates the temporary file, open for writing.
+    Problem createFile();
     // Creates the temporary link.
-    bool createLink(const std::string& target, Problem& problem);
+    Problem createLink(const std::string& target);
     int fd() const { return file_.get(); }
 
     // Closes the file and renames it over the final name.
-    bool commit(Problem& problem);
+    Problem commit();
 
 private:
     int parentFd_;

@@ -21,7 +21,7 @@ namespace {
 // libarchive guarantees progress after a failed header; this bounds a run of them all the same.
 constexpr int kMostFailedHeadersInARow = 64;
 
-std::string joinComponents(const std::vector<std::string>& components) {
+std::string JoinComponents(const std::vector<std::string>& components) {
     std::string joined;
     for (const std::string& component : components) {
         if (!joined.empty())
@@ -31,7 +31,7 @@ std::string joinComponents(const std::vector<std::string>& components) {
     return joined;
 }
 
-Problem writeAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
+Problem WriteAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
     while (!bytes.empty()) {
         const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno == EINTR)
@@ -58,7 +58,7 @@ struct Engine::Entry {
     bool hardLink = false;
     bool encrypted = false;
 
-    std::string shownPath() const { return Utf8ToCp1252(joinComponents(path.components)); }
+    std::string shownPath() const { return Utf8ToCp1252(JoinComponents(path.components)); }
 };
 
 Engine::Engine(const UnzipOptions& options, const UnzipCallbacks& callbacks, NameFilter filter)
@@ -94,12 +94,12 @@ std::int32_t Engine::run() {
         return reporter_.result();
     }
     if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
-        Problem problem;
-        destination_ = Destination::Open(folderPath_, problem);
-        if (!destination_) {
-            reporter_.report(problem, "");
+        Made<std::optional<Destination>> opened = Destination::Open(folderPath_);
+        if (opened.problem) {
+            reporter_.report(opened.problem, "");
             return reporter_.result();
         }
+        destination_ = std::move(opened.value);
     }
     int failedHeaders = 0;
     while (!stopped_) {
@@ -288,20 +288,18 @@ void Engine::extractEntry(const Entry& entry) {
 }
 
 void Engine::extractFolder(const Entry& entry) {
-    Problem problem;
-    if (!destination_->makeFolder(entry.path.components, problem)) {
+    if (const Problem problem = destination_->makeFolder(entry.path.components)) {
         reporter_.report(problem, entry.shownName);
         return;
     }
     folders_.push_back(FolderToFinish{entry.path.components, entry.permissions, entry.modified});
-    reporter_.say(2, "   creating: " + joinComponents(entry.path.components) + "/");
+    reporter_.say(2, "   creating: " + JoinComponents(entry.path.components) + "/");
 }
 
 void Engine::extractFileOrLink(const Entry& entry) {
-    Problem problem;
-    const int parent = destination_->openParent(entry.path.components, problem);
-    if (parent < 0) {
-        reporter_.report(problem, entry.shownName);
+    const auto [parent, parentProblem] = destination_->openParent(entry.path.components);
+    if (parentProblem) {
+        reporter_.report(parentProblem, entry.shownName);
         return;
     }
     const std::string& finalName = entry.path.components.back();
@@ -327,7 +325,7 @@ void Engine::extractFileOrLink(const Entry& entry) {
         }
         decision = answer == UZ_REPLACE_YES ? ReplaceDecision::Write : ReplaceDecision::Skip;
     }
-    const std::string shownPath = joinComponents(entry.path.components);
+    const std::string shownPath = JoinComponents(entry.path.components);
     if (decision == ReplaceDecision::Skip) {
         reporter_.say(2, "   skipping: " + shownPath);
         return;
@@ -335,20 +333,22 @@ void Engine::extractFileOrLink(const Entry& entry) {
 
     PendingEntry pending(parent, finalName);
     if (entry.type == AE_IFLNK) {
-        if (!pending.createLink(entry.linkTarget, problem) || !pending.commit(problem)) {
+        Problem problem = pending.createLink(entry.linkTarget);
+        if (!problem)
+            problem = pending.commit();
+        if (problem) {
             reporter_.report(problem, entry.shownName);
             return;
         }
         reporter_.say(2, "    linking: " + shownPath + " -> " + entry.linkTarget);
         return;
     }
-    if (!pending.createFile(problem)) {
-        reporter_.report(problem, entry.shownName);
-        return;
-    }
-    if (!writeFileData(entry, pending))
-        return;
-    if (!pending.commit(problem)) {
+    Problem problem = pending.createFile();
+    if (!problem)
+        problem = writeFileData(entry, pending);
+    if (!problem)
+        problem = pending.commit();
+    if (problem) {
         reporter_.report(problem, entry.shownName);
         return;
     }
@@ -358,7 +358,7 @@ void Engine::extractFileOrLink(const Entry& entry) {
     reporter_.say(2, line);
 }
 
-bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
+Problem Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     const int fd = pending.fd();
     const std::string shownPath = entry.shownPath();
     const bool convert = options_.ConvertCRtoCRLF != 0;
@@ -372,17 +372,15 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
         firstBlock = false;
         bytesDone_ += block.size();
         if (!isText)
-            return writeAll(fd, block, offset, shownPath);
+            return WriteAll(fd, block, offset, shownPath);
         const std::string lines = converter.convert(block);
         converted += static_cast<std::int64_t>(lines.size());
-        return writeAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
+        return WriteAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
     });
     if (!problem && isText)
-        problem = writeAll(fd, converter.finish(), converted, shownPath);
-    if (problem) {
-        reporter_.report(problem, entry.shownName);
-        return false;
-    }
+        problem = WriteAll(fd, converter.finish(), converted, shownPath);
+    if (problem)
+        return problem;
     bool restored = fchmod(fd, entry.permissions) == 0;
     if (entry.modified) {
         const timespec times[2] = {*entry.modified, *entry.modified};
@@ -390,15 +388,14 @@ bool Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     }
     if (!restored)
         reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
-    return true;
+    return {};
 }
 
 void Engine::finishFolders() {
     for (const FolderToFinish& folder : folders_) {
-        if (!destination_->finishFolder(folder.components, folder.mode, folder.modified)) {
-            reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"),
-                             Utf8ToCp1252(joinComponents(folder.components)));
-        }
+        if (const Problem problem =
+                destination_->finishFolder(folder.components, folder.mode, folder.modified))
+            reporter_.report(problem, Utf8ToCp1252(JoinComponents(folder.components)));
     }
 }
 

@@ -48,7 +48,7 @@ private:
     void extractEntry(const Entry& entry);
     void extractFolder(const Entry& entry);
     void extractFileOrLink(const Entry& entry);
-    bool writeFileData(const Entry& entry, PendingEntry& pending);
+    Problem writeFileData(const Entry& entry, PendingEntry& pending);
     void finishFolders();
 
     // Reads the current entry's data to its end; the problem says why it stopped early.

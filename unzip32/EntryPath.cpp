@@ -6,7 +6,7 @@ namespace quillset::unzip32 {
 
 namespace {
 
-std::vector<std::string_view> split(std::string_view text, std::string_view separators) {
+std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -17,7 +17,7 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     return parts;
 }
 
-bool hasDriveLetter(std::string_view name) {
+bool HasDriveLetter(std::string_view name) {
     return name.size() >= 2 && name[1] == ':' &&
            ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
 }
@@ -34,11 +34,11 @@ EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnders
         path.refusal = "absolute name";
         return path;
     }
-    if (hasDriveLetter(name)) {
+    if (HasDriveLetter(name)) {
         path.refusal = "name with a drive letter";
         return path;
     }
-    for (std::string_view part : split(name, "/\\")) {
+    for (std::string_view part : Split(name, "/\\")) {
         if (part.empty() || part == ".")
             continue;
         if (part == "..") {
@@ -69,7 +69,7 @@ bool LinkTargetStaysInside(const std::vector<std::string>& linkComponents,
     // The link lives in the folder of its last component's parent.
     long depth = static_cast<long>(linkComponents.size()) - 1;
     bool climbing = true;
-    for (std::string_view part : split(target, "/")) {
+    for (std::string_view part : Split(target, "/")) {
         if (part.empty() || part == ".")
             continue;
         if (part == "..") {

@@ -15,13 +15,13 @@ using quillset::unzip32::Cp1252ToUtf8;
 constexpr std::int32_t kNameListSize = 100;
 
 // Copies `text` into a fixed field: space-padded, NUL in the last byte.
-template <std::size_t N> void fillField(char (&field)[N], const char* text) {
+template <std::size_t N> void FillField(char (&field)[N], const char* text) {
     std::memset(field, ' ', N - 1);
     field[N - 1] = '\0';
     std::memcpy(field, text, std::min(std::strlen(text), N - 1));
 }
 
-std::vector<std::string> patterns(std::int32_t count, const UnzipNameList* list) {
+std::vector<std::string> Patterns(std::int32_t count, const UnzipNameList* list) {
     std::vector<std::string> result;
     for (std::int32_t i = 0; list && i < std::clamp(count, 0, kNameListSize); ++i) {
         if (list->Names[i])
@@ -35,11 +35,11 @@ std::vector<std::string> patterns(std::int32_t count, const UnzipNameList* list)
 extern "C" UZ_EXPORT void UzpVersion2(UnzipVersionInfo* version) {
     if (!version || version->StructLength < sizeof(UnzipVersionInfo))
         return;
-    fillField(version->Release, "1.0");
-    fillField(version->BuildDate, __DATE__);
+    FillField(version->Release, "1.0");
+    FillField(version->BuildDate, __DATE__);
     const char* libarchive = archive_version_string(); // "libarchive 3.6.2"
     const char* number = std::strchr(libarchive, ' ');
-    fillField(version->LibArchive, number ? number + 1 : libarchive);
+    FillField(version->LibArchive, number ? number + 1 : libarchive);
 }
 
 extern "C" UZ_EXPORT int32_t Wiz_SingleEntryUnzip(
@@ -49,8 +49,8 @@ extern "C" UZ_EXPORT int32_t Wiz_SingleEntryUnzip(
         return UZ_ARGUMENT;
     const UnzipCallbacks none{};
     try {
-        quillset::unzip32::NameFilter filter(patterns(includeCount, include),
-                                             patterns(excludeCount, exclude),
+        quillset::unzip32::NameFilter filter(Patterns(includeCount, include),
+                                             Patterns(excludeCount, exclude),
                                              options->CaseSensitive != 0);
         quillset::unzip32::Engine engine(*options, callbacks ? *callbacks : none,
                                          std::move(filter));

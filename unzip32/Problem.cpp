@@ -8,7 +8,7 @@ namespace quillset::unzip32 {
 
 namespace {
 
-int rank(std::int32_t code) {
+int Rank(std::int32_t code) {
     constexpr std::array<std::int32_t, 9> kLeastToMost = {
         UZ_OK,         UZ_WARNING,   UZ_REFUSED,    UZ_BAD_PASSWORD, UZ_BAD_ARCHIVE,
         UZ_DISK_ERROR, UZ_CANCELLED, UZ_NO_ARCHIVE, UZ_ARGUMENT};
@@ -26,7 +26,7 @@ Problem ErrnoProblem(std::int32_t code, const std::string& what) {
 }
 
 std::int32_t MoreSerious(std::int32_t a, std::int32_t b) {
-    return rank(b) > rank(a) ? b : a;
+    return Rank(b) > Rank(a) ? b : a;
 }
 
 } // namespace quillset::unzip32

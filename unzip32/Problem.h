@@ -15,6 +15,12 @@ struct Problem {
     explicit operator bool() const { return code != UZ_OK; }
 };
 
+// What a step that makes a value answers: the value, valid only when `problem` is false.
+template <typename T> struct Made {
+    T value;
+    Problem problem;
+};
+
 // Problem with the text of errno appended.
 Problem ErrnoProblem(std::int32_t code, const std::string& what);
 

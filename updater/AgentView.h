@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 namespace quillset {
 
@@ -33,6 +34,8 @@ public:
 };
 
 // Thrown out of a wait when the window was unloaded meanwhile: nothing after the unload runs.
-struct AgentEnded {};
+struct AgentEnded : std::exception {
+    const char* what() const noexcept override { return "the agent's window was unloaded"; }
+};
 
 } // namespace quillset

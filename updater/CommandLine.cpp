@@ -12,7 +12,7 @@ namespace {
 
 // QString::toUpper follows the full case mapping, which turns "ß" into "SS": a different name, of
 // a different length. The simple mapping here gives one character for each.
-QString upperCaseOneForOne(const QString& text) {
+QString UpperCaseOneForOne(const QString& text) {
     QString upper = text;
     for (qsizetype i = 0; i < upper.size(); ++i) {
         if (upper[i].isHighSurrogate() && i + 1 < upper.size() && upper[i + 1].isLowSurrogate()) {
@@ -33,7 +33,7 @@ QString upperCaseOneForOne(const QString& text) {
 }
 
 // Field 3 as a folder text: "%" stands for a space, and it ends in "\".
-QString folderText(const QString& field) {
+QString FolderText(const QString& field) {
     QString folder = TrimSpaces(field).toString().replace(QLatin1Char('%'), QLatin1Char(' '));
     if (!folder.endsWith(QLatin1Char('\\')))
         folder += QLatin1Char('\\');
@@ -45,7 +45,7 @@ QString folderText(const QString& field) {
 CommandLineReading ReadCommandLineFields(const QString& arguments) {
     CommandLineReading reading;
     const QString given = TrimSpaces(arguments).toString();
-    const QString text = upperCaseOneForOne(given);
+    const QString text = UpperCaseOneForOne(given);
     if (text.isEmpty())
         return reading;
 
@@ -69,8 +69,8 @@ CommandLineReading ReadCommandLineFields(const QString& arguments) {
     reading.verdict = CommandLineVerdict::Read;
     reading.fields.ModuleName = TrimSpaces(fieldOf(text, 0)).toString();
     reading.fields.CurrentVersion = LeadingNumber(fieldOf(text, 1));
-    reading.fields.ModuleFolder = folderText(fieldOf(text, 2));
-    reading.fields.GivenModuleFolder = folderText(fieldOf(given, 2));
+    reading.fields.ModuleFolder = FolderText(fieldOf(text, 2));
+    reading.fields.GivenModuleFolder = FolderText(fieldOf(given, 2));
     return reading;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/Failure.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
 #include "transfer/InternetTransfer.h"
@@ -5,7 +6,6 @@
 #include "updater/VersionFile.h"
 
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,9 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // A version file that is there but yields no version.
-class VersionFileError : public std::runtime_error {
+class VersionFileError : public Failure {
 public:
-    VersionFileError() : std::runtime_error("the version file holds no version") {}
+    VersionFileError() : Failure("the version file holds no version") {}
 };
 
 } // namespace
@@ -103,6 +103,8 @@ bool Local::CheckForNewVersion() {
         const bool newer = state_.ServerVersion > state_.CurrentVersion;
         view_.setProgress(ProgressStep::VersionChecked);
         return newer;
+    } catch (const AgentEnded&) {
+        throw;
     } catch (const std::exception& error) {
         LogFailedStep(QStringLiteral("version check"), QString::fromUtf8(error.what()));
         view_.setStatus(QString::fromUtf8(kLatestVersionMessage));

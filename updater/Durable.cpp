@@ -10,40 +10,36 @@ namespace quillset {
 
 namespace fs = std::filesystem;
 
-void ThrowErrno(const char* what, const fs::path& path) {
-    throw SwapError(std::string(what) + " " + path.string() + ": " + std::strerror(errno));
-}
-
 namespace {
 
-int openForSync(const fs::path& path) {
+int OpenForSync(const fs::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno("cannot open", path);
+        ThrowErrno<SwapError>("cannot open", path);
     return fd;
 }
 
 } // namespace
 
 void SyncPath(const fs::path& path) {
-    const int fd = openForSync(path);
+    const int fd = OpenForSync(path);
     const int result = ::fsync(fd);
     ::close(fd);
     if (result != 0)
-        ThrowErrno("cannot flush", path);
+        ThrowErrno<SwapError>("cannot flush", path);
 }
 
 void SyncFileSystem(const fs::path& path) {
-    const int fd = openForSync(path);
+    const int fd = OpenForSync(path);
     const int result = ::syncfs(fd);
     ::close(fd);
     if (result != 0)
-        ThrowErrno("cannot flush the file system of", path);
+        ThrowErrno<SwapError>("cannot flush the file system of", path);
 }
 
 void RenameEntry(const fs::path& from, const fs::path& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        ThrowErrno(("cannot move to " + to.string() + ":").c_str(), from);
+        ThrowErrno<SwapError>("cannot move to " + to.string() + ":", from);
 }
 
 bool EntryExists(const fs::path& path) {

@@ -1,18 +1,16 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <filesystem>
-#include <stdexcept>
 
 namespace quillset {
 
 // A change of the module folder that could not be made; the text names the file and the reason.
-class SwapError : public std::runtime_error {
+class SwapError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
-
-// Throws SwapError for `what` on `path` with the text of errno.
-[[noreturn]] void ThrowErrno(const char* what, const std::filesystem::path& path);
 
 // Flushes one file's or one folder's own entries to disk; a folder after renames in it.
 void SyncPath(const std::filesystem::path& path);

@@ -21,17 +21,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // A step of the installation that failed, with the reason for the log.
-struct StepFailure {
+class StepFailure : public Failure {
+public:
+    StepFailure(QString step, QString reason)
+        : Failure(reason.toStdString()), step(std::move(step)), reason(std::move(reason)) {}
+
     QString step;
     QString reason;
 };
 
-QString text(const fs::path& path) {
+QString Text(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
 // The engine's last complaint ("error: ..." or "refused: ..."), else its last line.
-QString whyEngineStopped(const QString& messages) {
+QString WhyEngineStopped(const QString& messages) {
     const QStringList lines =
         messages.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
     for (qsizetype i = lines.size(); i-- > 0;)
@@ -48,7 +52,7 @@ bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     const std::int32_t result = unzip.Unzip(archivePath, folder);
     unpackProblem_ = QStringLiteral("the engine answered %1: %2")
                          .arg(result)
-                         .arg(whyEngineStopped(unzip.GetLastMessage()));
+                         .arg(WhyEngineStopped(unzip.GetLastMessage()));
     return result == UZ_OK || result == UZ_WARNING;
 }
 
@@ -57,7 +61,7 @@ void Local::StartProgram() {
     if (!StartDetachedProgram(LocalPath(state_.ProgramFileName)))
         LogFailedStep(QStringLiteral("start"),
                       QStringLiteral("the program file %1 cannot be started")
-                          .arg(text(LocalPath(state_.ProgramFileName))));
+                          .arg(Text(LocalPath(state_.ProgramFileName))));
 }
 
 void Local::StageArchive(const WorkingFolders& folders) {
@@ -75,7 +79,7 @@ void Local::StageArchive(const WorkingFolders& folders) {
     bool unpacked = false;
     try {
         unpacked = UnpackArchive(state_.ModuleFolder + state_.ArchiveFileName,
-                                 text(folders.staging()) + QLatin1Char('/'));
+                                 Text(folders.staging()) + QLatin1Char('/'));
     } catch (const UnzipError& failure) {
         throw StepFailure{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
                                                         .arg(failure.description())
@@ -89,7 +93,7 @@ void Local::StageArchive(const WorkingFolders& folders) {
 
 void Local::PrepareStagedProgram(const WorkingFolders& folders) {
     const fs::path staged =
-        ResolveWindowsPath(text(folders.staging()) + QLatin1Char('/') + state_.ProgramFileName);
+        ResolveWindowsPath(Text(folders.staging()) + QLatin1Char('/') + state_.ProgramFileName);
     struct stat info {};
     if (::lstat(staged.c_str(), &info) != 0)
         throw StepFailure{QStringLiteral("check"),

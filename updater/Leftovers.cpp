@@ -10,12 +10,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isEngineTemporary(const QString& name) {
+bool IsEngineTemporary(const QString& name) {
     static const QRegularExpression pattern(QStringLiteral("^\\.uz-[0-9]+-[0-9]+$"));
     return pattern.match(name).hasMatch();
 }
 
-bool isPartialTransfer(const QString& name, const QStringList& localCopies) {
+bool IsPartialTransfer(const QString& name, const QStringList& localCopies) {
     for (const QString& copy : localCopies) {
         const QString prefix = copy + QStringLiteral(".part-");
         if (name.size() == prefix.size() + 6 && name.startsWith(prefix, Qt::CaseInsensitive))
@@ -24,7 +24,7 @@ bool isPartialTransfer(const QString& name, const QStringList& localCopies) {
     return false;
 }
 
-bool isFileOrLink(const fs::directory_entry& entry) {
+bool IsFileOrLink(const fs::directory_entry& entry) {
     std::error_code ignored;
     return entry.is_symlink(ignored) || entry.is_regular_file(ignored);
 }
@@ -42,8 +42,8 @@ int RemoveLeftoverTemporaries(const fs::path& module, const QStringList& localCo
             it.disable_recursion_pending();
             continue;
         }
-        const bool partial = it.depth() == 0 && isPartialTransfer(name, localCopies);
-        if ((partial || isEngineTemporary(name)) && isFileOrLink(*it)) {
+        const bool partial = it.depth() == 0 && IsPartialTransfer(name, localCopies);
+        if ((partial || IsEngineTemporary(name)) && IsFileOrLink(*it)) {
             std::error_code ignored;
             removed += fs::remove(it->path(), ignored) ? 1 : 0;
         }

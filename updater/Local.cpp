@@ -19,7 +19,7 @@ namespace {
 
 // The module name becomes the last part of every local path; one that names another folder
 // would make the agent delete and write files outside the module folder.
-bool isPlainFileName(const QString& name) {
+bool IsPlainFileName(const QString& name) {
     return name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char('/'));
 }
@@ -44,7 +44,7 @@ bool Local::ReadCommandLine(const QString& arguments) {
         refusal = QString::fromUtf8(kStandAloneMessage);
     else if (reading.verdict == CommandLineVerdict::SurplusFields)
         refusal = QString::fromUtf8(kSurplusFieldsMessage);
-    else if (!isPlainFileName(reading.fields.ModuleName))
+    else if (!IsPlainFileName(reading.fields.ModuleName))
         refusal = QString::fromUtf8(kModuleNameMessage);
     else if (folder = ResolveModuleFolder(reading.fields); !folder.ambiguous.isEmpty())
         refusal = QString::fromUtf8(kAmbiguousFolderMessage) + folder.ambiguous;

@@ -13,12 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isRealFolder(const fs::path& path) {
+bool IsRealFolder(const fs::path& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void planFolder(const WorkingFolders& folders, const fs::path& relative,
+void PlanFolder(const WorkingFolders& folders, const fs::path& relative,
                 std::vector<SwapStep>& steps) {
     const fs::path stagedFolder = folders.staging() / relative;
     std::error_code error;
@@ -27,8 +27,8 @@ void planFolder(const WorkingFolders& folders, const fs::path& relative,
         const fs::path name = relative / it->path().filename();
         const fs::path staged = folders.staging() / name;
         const fs::path target = folders.module / name;
-        if (isRealFolder(staged) && isRealFolder(target))
-            planFolder(folders, name, steps);
+        if (IsRealFolder(staged) && IsRealFolder(target))
+            PlanFolder(folders, name, steps);
         else
             steps.push_back({EntryExists(target) ? SwapStep::Kind::Replace : SwapStep::Kind::Add,
                              name.string()});
@@ -39,14 +39,14 @@ void planFolder(const WorkingFolders& folders, const fs::path& relative,
 }
 
 // Moves `path` out of the way into the backup folder under a name no other step uses.
-void setAside(const WorkingFolders& folders, const fs::path& path, std::size_t index) {
+void SetAside(const WorkingFolders& folders, const fs::path& path, std::size_t index) {
     fs::path aside = folders.backup() / ("undone-" + std::to_string(index));
     std::error_code ignored;
     fs::remove_all(aside, ignored);
     RenameEntry(path, aside);
 }
 
-void makeStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
+void MakeStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
     const fs::path target = folders.module / step.path;
     if (step.kind == SwapStep::Kind::Replace)
         RenameEntry(target, BackupOf(folders, index));
@@ -55,32 +55,32 @@ void makeStep(const WorkingFolders& folders, const SwapStep& step, std::size_t i
 
 // Safe to repeat, and to run on steps that were never made: a crash while undoing is undone by
 // the next start the same way.
-void undoStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
+void UndoStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
     StopPoint("undo-step");
     const fs::path target = folders.module / step.path;
     if (step.kind == SwapStep::Kind::Add) {
         // Planned because the place was free; whatever is there now came from the staging folder.
         if (EntryExists(target))
-            setAside(folders, target, index);
+            SetAside(folders, target, index);
         return;
     }
     const fs::path backup = BackupOf(folders, index);
     if (!EntryExists(backup))
         return; // not made, or already undone
     if (EntryExists(target))
-        setAside(folders, target, index);
+        SetAside(folders, target, index);
     RenameEntry(backup, target);
 }
 
-void undoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
+void UndoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
     if (::mkdir(folders.backup().c_str(), 0700) != 0 && errno != EEXIST)
-        ThrowErrno("cannot create", folders.backup());
+        ThrowErrno<SwapError>("cannot create", folders.backup());
     for (std::size_t i = steps.size(); i-- > 0;)
-        undoStep(folders, steps[i], i);
+        UndoStep(folders, steps[i], i);
     SyncFileSystem(folders.module);
 }
 
-void removeTree(const fs::path& path) {
+void RemoveTree(const fs::path& path) {
     std::error_code error;
     fs::remove_all(path, error);
     if (error)
@@ -88,12 +88,12 @@ void removeTree(const fs::path& path) {
 }
 
 // The journal goes last: until it is gone, a crash here is finished by the next start.
-void removeWorkingFolders(const WorkingFolders& folders) {
-    removeTree(folders.backup());
+void RemoveWorkingFolders(const WorkingFolders& folders) {
+    RemoveTree(folders.backup());
     StopPoint("cleanup");
-    removeTree(folders.staging());
-    removeTree(folders.journalDraft());
-    removeTree(folders.journal());
+    RemoveTree(folders.staging());
+    RemoveTree(folders.journalDraft());
+    RemoveTree(folders.journal());
     SyncPath(folders.module);
 }
 
@@ -116,7 +116,7 @@ std::vector<SwapStep> PlanSwap(const WorkingFolders& folders) {
             throw SwapError("the archive holds " + it->path().filename().string() +
                             ", a name the agent keeps for itself");
     std::vector<SwapStep> steps;
-    planFolder(folders, {}, steps);
+    PlanFolder(folders, {}, steps);
     return steps;
 }
 
@@ -129,21 +129,21 @@ void SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
     StopPoint("journal-written");
     try {
         if (::mkdir(folders.backup().c_str(), 0700) != 0)
-            ThrowErrno("cannot create", folders.backup());
+            ThrowErrno<SwapError>("cannot create", folders.backup());
         for (std::size_t i = 0; i < steps.size(); ++i) {
             StopPoint("swap-step");
-            makeStep(folders, steps[i], i);
+            MakeStep(folders, steps[i], i);
         }
         SyncFileSystem(folders.module);
         StopPoint("swap-done");
         MarkCommitted(folders);
     } catch (const SwapError&) {
-        undoSteps(folders, steps);
-        removeWorkingFolders(folders);
+        UndoSteps(folders, steps);
+        RemoveWorkingFolders(folders);
         throw;
     }
     StopPoint("committed");
-    removeWorkingFolders(folders);
+    RemoveWorkingFolders(folders);
 }
 
 Recovery RecoverSwap(const WorkingFolders& folders) {
@@ -157,9 +157,9 @@ Recovery RecoverSwap(const WorkingFolders& folders) {
     if (found == Recovery::Nothing)
         return found;
     if (found == Recovery::Undone)
-        undoSteps(folders, journal->steps);
+        UndoSteps(folders, journal->steps);
     // Without a journal nothing of the module changed yet: staging and backups are leftovers.
-    removeWorkingFolders(folders);
+    RemoveWorkingFolders(folders);
     return found;
 }
 

@@ -8,12 +8,12 @@ namespace quillset {
 
 namespace {
 
-bool isBlank(QChar ch) {
+bool IsBlank(QChar ch) {
     return ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\n') ||
            ch == QLatin1Char('\r');
 }
 
-bool isDigit(QChar ch) {
+bool IsDigit(QChar ch) {
     return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
 }
 
@@ -21,7 +21,7 @@ bool isDigit(QChar ch) {
 
 float LeadingNumber(QStringView text) {
     qsizetype at = 0;
-    while (at < text.size() && isBlank(text[at]))
+    while (at < text.size() && IsBlank(text[at]))
         ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == QLatin1Char('-') || text[at] == QLatin1Char('+')))
@@ -32,7 +32,7 @@ float LeadingNumber(QStringView text) {
     bool wholeNonZero = false;
     for (; at < text.size(); ++at) {
         const QChar ch = text[at];
-        if (isDigit(ch)) {
+        if (IsDigit(ch)) {
             digits = true;
             wholeNonZero = wholeNonZero || (!point && ch != QLatin1Char('0'));
             number += char(ch.unicode());

@@ -14,7 +14,7 @@ namespace {
 
 // At most one byte more than a signature file may hold, so that an oversized one is refused
 // without reading it all.
-std::optional<std::string> readSignatureFile(const fs::path& file) {
+std::optional<std::string> ReadSignatureFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -32,23 +32,23 @@ bool Local::VerifyRelease(const QString& address) {
     if (signingKey_.empty())
         return true;
     const QString name = state_.ModuleName + QStringLiteral(".SIG");
-    const auto refusal = [&]() -> std::optional<std::string> {
+    const auto verdict = [&]() -> Result<void, std::string> {
         try {
             DeleteLocalCopy(name);
         } catch (const std::exception&) {
-            return "a signature file left by an earlier run cannot be removed";
+            return Refuse("a signature file left by an earlier run cannot be removed");
         }
         if (!TransferFile(transfer_, address, name, state_.ModuleFolder) ||
             !FileExists(state_.ModuleFolder + name)) {
             const QString why = transfer_.lastError();
-            return name.toStdString() + " could not be fetched" +
-                   (why.isEmpty() ? std::string() : ": " + why.toStdString());
+            return Refuse(name.toStdString() + " could not be fetched" +
+                          (why.isEmpty() ? std::string() : ": " + why.toStdString()));
         }
-        const std::optional<std::string> bytes = readSignatureFile(LocalPath(name));
+        const std::optional<std::string> bytes = ReadSignatureFile(LocalPath(name));
         std::error_code ignored;
         fs::remove(LocalPath(name), ignored);
         if (!bytes)
-            return "the fetched " + name.toStdString() + " cannot be read";
+            return Refuse("the fetched " + name.toStdString() + " cannot be read");
         const auto sameVersion = [this](std::string_view text) {
             return LeadingNumber(QString::fromLatin1(text.data(), qsizetype(text.size()))) ==
                    state_.ServerVersion;
@@ -57,9 +57,9 @@ bool Local::VerifyRelease(const QString& address) {
                              LocalPath(state_.ArchiveFileName)},
                             *bytes);
     }();
-    if (!refusal)
+    if (verdict)
         return true;
-    LogFailedStep(QStringLiteral("signature"), QString::fromStdString(*refusal));
+    LogFailedStep(QStringLiteral("signature"), QString::fromStdString(verdict.reason()));
     return false;
 }
 

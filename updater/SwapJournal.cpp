@@ -22,23 +22,23 @@ constexpr char kCommitted[] = "committed";
 constexpr qint64 kMaxJournalBytes = 64 << 20;
 
 // Names may hold any byte but "/" and NUL, line breaks included: they are written escaped.
-QByteArray encodePath(const std::string& path) {
+QByteArray EncodePath(const std::string& path) {
     return QByteArray::fromStdString(path).toPercentEncoding("/");
 }
 
-void writeAll(int fd, const QByteArray& bytes, const fs::path& path) {
+void WriteAll(int fd, const QByteArray& bytes, const fs::path& path) {
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t written = ::write(fd, bytes.constData() + done, bytes.size() - done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            ThrowErrno("cannot write", path);
+            ThrowErrno<SwapError>("cannot write", path);
         done += written;
     }
 }
 
 // A path the swap may act on: relative, without "." or ".." parts, not one of the agent's own.
-bool isSafeStepPath(const std::string& path) {
+bool IsSafeStepPath(const std::string& path) {
     if (path.empty() || path.front() == '/' || path.back() == '/' ||
         path.find("//") != std::string::npos)
         return false;
@@ -49,7 +49,7 @@ bool isSafeStepPath(const std::string& path) {
     return !IsReservedName(parts.begin()->string());
 }
 
-std::optional<SwapStep> parseStep(const QByteArray& line) {
+std::optional<SwapStep> ParseStep(const QByteArray& line) {
     const QList<QByteArray> fields = line.split(' ');
     if (fields.size() != 2)
         return std::nullopt;
@@ -61,7 +61,7 @@ std::optional<SwapStep> parseStep(const QByteArray& line) {
     else
         return std::nullopt;
     step.path = QByteArray::fromPercentEncoding(fields[1]).toStdString();
-    if (!isSafeStepPath(step.path))
+    if (!IsSafeStepPath(step.path))
         return std::nullopt;
     return step;
 }
@@ -72,7 +72,7 @@ void WriteJournal(const WorkingFolders& folders, const std::vector<SwapStep>& st
     QByteArray text = QByteArray(kHeader) + '\n';
     for (const SwapStep& step : steps)
         text +=
-            (step.kind == SwapStep::Kind::Add ? "add " : "replace ") + encodePath(step.path) + '\n';
+            (step.kind == SwapStep::Kind::Add ? "add " : "replace ") + EncodePath(step.path) + '\n';
     text += QByteArray(kPlanned) + '\n';
 
     // Written whole under a draft name first: a journal that exists is always complete.
@@ -80,11 +80,11 @@ void WriteJournal(const WorkingFolders& folders, const std::vector<SwapStep>& st
     const int fd =
         ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        ThrowErrno("cannot create", draft);
+        ThrowErrno<SwapError>("cannot create", draft);
     try {
-        writeAll(fd, text, draft);
+        WriteAll(fd, text, draft);
         if (::fsync(fd) != 0)
-            ThrowErrno("cannot flush", draft);
+            ThrowErrno<SwapError>("cannot flush", draft);
     } catch (...) {
         ::close(fd);
         throw;
@@ -98,11 +98,11 @@ void MarkCommitted(const WorkingFolders& folders) {
     const fs::path journal = folders.journal();
     const int fd = ::open(journal.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno("cannot open", journal);
+        ThrowErrno<SwapError>("cannot open", journal);
     try {
-        writeAll(fd, QByteArray(kCommitted) + '\n', journal);
+        WriteAll(fd, QByteArray(kCommitted) + '\n', journal);
         if (::fsync(fd) != 0)
-            ThrowErrno("cannot flush", journal);
+            ThrowErrno<SwapError>("cannot flush", journal);
     } catch (...) {
         ::close(fd);
         throw;
@@ -127,7 +127,7 @@ std::optional<SwapJournal> ReadJournal(const WorkingFolders& folders) {
     if (lines.value(at++) != kHeader)
         throw SwapError("the journal " + journal.string() + " is not one of ours");
     for (; at < lines.size() && lines[at] != kPlanned; ++at) {
-        const std::optional<SwapStep> step = parseStep(lines[at]);
+        const std::optional<SwapStep> step = ParseStep(lines[at]);
         if (!step)
             throw SwapError("the journal " + journal.string() + " holds a malformed step");
         read.steps.push_back(*step);

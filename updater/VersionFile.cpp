@@ -36,7 +36,7 @@ std::optional<float> ReadVersionFile(const std::filesystem::path& file) {
     const std::optional<QByteArray> item = FirstItem(head);
     if (!item)
         return std::nullopt;
-    return LeadingNumber(ansiToString(item->constData(), item->size()));
+    return LeadingNumber(AnsiToString(item->constData(), item->size()));
 }
 
 } // namespace quillset

@@ -15,7 +15,7 @@ namespace {
 
 // Label1 and Label2 carry the same text: drawn as one heading, Label2 a shadow two pixels down
 // and to the right, in a mid grey beneath Label1.
-QWidget* makeHeading(QWidget* window) {
+QWidget* MakeHeading(QWidget* window) {
     const QString text = QStringLiteral("Talvex Labs update agent");
     auto* heading = new QWidget(window);
     auto* label2 = new QLabel(text, heading);
@@ -41,7 +41,7 @@ QWidget* makeHeading(QWidget* window) {
 
 // Every text the status label can show, so it is wide enough for the longest from the start and
 // the window keeps its size.
-int widestStatus(QLabel& status) {
+int WidestStatus(QLabel& status) {
     const QString shown = status.text();
     int widest = 0;
     for (const char* text :
@@ -63,7 +63,7 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
       closeBtn_(new QPushButton(QStringLiteral("Close"))),
       local_(dialogs, pointer, *this, transfer, std::move(stored)) {
     setWindowTitle(QStringLiteral("TL Updater"));
-    status_->setMinimumWidth(widestStatus(*status_));
+    status_->setMinimumWidth(WidestStatus(*status_));
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Software:")), 0, 0);
     grid->addWidget(curSoft_, 0, 1);
@@ -75,7 +75,7 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
     avance_->setValue(static_cast<int>(ProgressStep::Loaded));
     avance_->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeHeading(this));
+    layout->addWidget(MakeHeading(this));
     layout->addLayout(grid);
     layout->addWidget(avance_);
     layout->addWidget(closeBtn_, 0, Qt::AlignRight);

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kAgentTitle));
     InstallSignalCleanup();
-    const bool unattended = unattendedMode();
+    const bool unattended = UnattendedMode();
 
     const std::unique_ptr<Dialogs> dialogs = MakeDialogsForEnvironment();
     QtMousePointer pointer;

@@ -34,7 +34,7 @@ void PrintParagraphsOnRecordingSurface(benchmark::State& state) {
         quillset::RecordingSurface canvas;
         canvas.SetWidth(2370);
         canvas.SetHeight(kTall);
-        quillset::PrintParagraphs(canvas, text, "Courier New", 8.25f, quillset::WindowTextColor);
+        quillset::PrintParagraphs(canvas, text, "Courier New", 8.25f, quillset::kWindowTextColor);
         benchmark::DoNotOptimize(canvas.operations().data());
     }
     state.SetItemsProcessed(state.iterations() * text.size());
@@ -46,7 +46,7 @@ void PrintParagraphsOnTextCanvas(benchmark::State& state) {
     const QString text = SampleText(state.range(0));
     for (auto _ : state) {
         quillset::TextCanvas canvas(2370, kTall);
-        quillset::PrintParagraphs(canvas, text, "Courier New", 8.25f, quillset::WindowTextColor);
+        quillset::PrintParagraphs(canvas, text, "Courier New", 8.25f, quillset::kWindowTextColor);
         benchmark::DoNotOptimize(canvas.CurrentY());
     }
     state.SetItemsProcessed(state.iterations() * text.size());

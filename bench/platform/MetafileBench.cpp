@@ -14,13 +14,13 @@ namespace {
 
 using namespace quillset;
 
-QByteArray readCorpusFile(const QString& name) {
+QByteArray ReadCorpusFile(const QString& name) {
     QFile file(QDir(QStringLiteral(QUILLSET_METAFILE_CORPUS)).filePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void ReadMetafile(benchmark::State& state, const QString& name) {
-    const QByteArray data = readCorpusFile(name);
+    const QByteArray data = ReadCorpusFile(name);
     for (auto _ : state) {
         if (!ReadPlaceableMetafile(data))
             state.SkipWithError("the file does not load");
@@ -29,10 +29,10 @@ void ReadMetafile(benchmark::State& state, const QString& name) {
 }
 
 void ReadAndDrawMetafile(benchmark::State& state, const QString& name) {
-    const QByteArray data = readCorpusFile(name);
+    const QByteArray data = ReadCorpusFile(name);
     QImage page(800, 600, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        const std::optional<Picture> picture = ReadPlaceableMetafile(data);
+        const Result<Picture> picture = ReadPlaceableMetafile(data);
         if (!picture) {
             state.SkipWithError("the file does not load");
             break;

@@ -17,7 +17,7 @@ using namespace quillset;
 
 namespace {
 
-std::filesystem::path demo(const char* relative) {
+std::filesystem::path Demo(const char* relative) {
     return std::filesystem::path(QUILLSET_BIN_DIR) / "drive_c" / "QSET_DEMOS" / relative;
 }
 
@@ -55,7 +55,7 @@ BENCHMARK(QuotationJobToPdf)->Unit(benchmark::kMillisecond);
 
 void LoadLetterheadMetafile(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(LoadPicture(demo("QUOTATION/GLOBE.WMF")));
+        benchmark::DoNotOptimize(LoadPicture(Demo("QUOTATION/GLOBE.WMF")));
 }
 BENCHMARK(LoadLetterheadMetafile)->Unit(benchmark::kMicrosecond);
 

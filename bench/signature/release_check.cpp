@@ -14,14 +14,14 @@
 
 namespace {
 
-std::string readAll(const char* path) {
+std::string ReadAll(const char* path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-double millisecondsSince(std::chrono::steady_clock::time_point start) {
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
 }
@@ -34,30 +34,29 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
-    const std::string key = readAll(argv[1]);
-    const std::string signatureFile = readAll(argv[2]);
+    const std::string key = ReadAll(argv[1]);
+    const std::string signatureFile = ReadAll(argv[2]);
     const std::string version = argv[5];
 
     auto start = std::chrono::steady_clock::now();
-    const std::optional<std::string> refusal = quillset::CheckRelease(
+    const quillset::Result<void, std::string> verdict = quillset::CheckRelease(
         {key, argv[4], [&](std::string_view text) { return text == version; }, argv[3]},
         signatureFile);
-    const double whole = millisecondsSince(start);
-    if (refusal) {
-        std::fprintf(stderr, "refused: %s\n", refusal->c_str());
+    const double whole = MillisecondsSince(start);
+    if (!verdict) {
+        std::fprintf(stderr, "refused: %s\n", verdict.reason().c_str());
         return 1;
     }
     std::printf("whole check %.1f ms\n", whole);
     if (argc == 7) {
-        const quillset::SignedRelease release =
-            *quillset::ReadReleaseSignatureFile(signatureFile).release;
+        const quillset::SignedRelease release = *quillset::ReadReleaseSignatureFile(signatureFile);
         const int rounds = std::max(1, std::atoi(argv[6]));
         start = std::chrono::steady_clock::now();
         for (int i = 0; i < rounds; ++i)
-            if (quillset::CheckEd25519Signature(key, release.signedText, release.signature))
+            if (!quillset::CheckEd25519Signature(key, release.signedText, release.signature))
                 return 1;
         std::printf("Ed25519 verification alone %.0f us\n",
-                    millisecondsSince(start) * 1e3 / rounds);
+                    MillisecondsSince(start) * 1e3 / rounds);
     }
     return 0;
 }

@@ -11,7 +11,7 @@ namespace quillset {
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
+[[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "DecryptHexText fuzz: %s\n", what);
     std::abort();
 }
@@ -36,15 +36,15 @@ int FuzzDecryptHexText(const std::uint8_t* data, std::size_t size) {
 
     const qsizetype blocks = (text.size() + 15) / 16;
     if (plain.size() > blocks * 8)
-        fail("more than 8 characters per block");
+        Fail("more than 8 characters per block");
     if (plain.startsWith(QLatin1Char(' ')) || plain.endsWith(QLatin1Char(' ')))
-        fail("spaces left at an end");
+        Fail("spaces left at an end");
     if (des.StopProcessing)
-        fail("StopProcessing left raised");
+        Fail("StopProcessing left raised");
     for (const MessageBoxRequest& asked : dialogs.messages()) {
         if (asked.title != QLatin1String("TLUPDATER") || asked.icon != MessageIcon::Question ||
             asked.buttons != MessageButtons::YesNo)
-            fail("a question without the module's title, icon or buttons");
+            Fail("a question without the module's title, icon or buttons");
     }
     return 0;
 }

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     if (!quillset::BitmapDataIsComplete(bytes))
         return 0;
-    const std::optional<quillset::Picture> picture = quillset::DecodePicture(bytes);
+    const quillset::Result<quillset::Picture> picture = quillset::DecodePicture(bytes);
     if (picture && !picture->isVector()) {
         const QSize pixels = picture->naturalSize();
         if (pixels.width() > quillset::kMaxPictureSide ||

@@ -17,7 +17,7 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 // Fonts and painting need an application object; the replay program does not make one.
-void ensureApplication() {
+void EnsureApplication() {
     if (QGuiApplication::instance())
         return;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -30,8 +30,8 @@ void ensureApplication() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureApplication();
-    const std::optional<quillset::Picture> picture = quillset::DecodePicture(
+    EnsureApplication();
+    const quillset::Result<quillset::Picture> picture = quillset::DecodePicture(
         QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (picture) {
         QImage canvas(64, 64, QImage::Format_ARGB32_Premultiplied);

@@ -19,19 +19,19 @@ constexpr std::string_view kUnusedKey =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const quillset::SignatureFileReading reading = quillset::ReadReleaseSignatureFile(bytes);
-    if (!reading.release) {
-        if (reading.error.empty())
+    const auto reading = quillset::ReadReleaseSignatureFile(bytes);
+    if (!reading) {
+        if (reading.reason().empty())
             std::abort();
         return 0;
     }
-    const quillset::SignedRelease& release = *reading.release;
+    const quillset::SignedRelease& release = *reading;
     const std::string_view signedText = release.signedText;
     if (bytes.substr(0, signedText.size()) != signedText ||
         std::count(signedText.begin(), signedText.end(), '\n') != 5 ||
         bytes.size() != signedText.size() + 139)
         std::abort();
-    if (!quillset::CheckEd25519Signature(kUnusedKey, signedText, release.signature))
+    if (quillset::CheckEd25519Signature(kUnusedKey, signedText, release.signature))
         std::abort();
     return 0;
 }

@@ -38,13 +38,13 @@ private:
     fs::path path_;
 };
 
-int32_t quiet(const char*, uint32_t) {
+int32_t Quiet(const char*, uint32_t) {
     return 0;
 }
-int32_t alwaysReplace(const char*) {
+int32_t AlwaysReplace(const char*) {
     return UZ_REPLACE_YES;
 }
-int32_t fuzzPassword(char* buffer, int32_t size, const char*, const char*) {
+int32_t FuzzPassword(char* buffer, int32_t size, const char*, const char*) {
     if (size < 5)
         return UZ_PASSWORD_NONE;
     std::memcpy(buffer, "fuzz", 5);
@@ -53,7 +53,7 @@ int32_t fuzzPassword(char* buffer, int32_t size, const char*, const char*) {
 
 std::string listingProblem;
 
-void checkListing(uint32_t size, uint32_t, uint16_t, uint16_t month, uint16_t day, uint16_t year,
+void CheckListing(uint32_t size, uint32_t, uint16_t, uint16_t month, uint16_t day, uint16_t year,
                   uint16_t hour, uint16_t minute, char, const char* name, const char* target,
                   uint16_t, uint16_t) {
     if (!name || !target) {
@@ -67,7 +67,7 @@ void checkListing(uint32_t size, uint32_t, uint16_t, uint16_t month, uint16_t da
         listingProblem = "listing line of " + std::to_string(line.size()) + " columns";
 }
 
-UnzipOptions defaultOptions(const std::string& archive, const std::string& folder) {
+UnzipOptions DefaultOptions(const std::string& archive, const std::string& folder) {
     UnzipOptions options{};
     options.MessageLevel = 2;
     options.HonorDirectories = 1;
@@ -78,13 +78,13 @@ UnzipOptions defaultOptions(const std::string& archive, const std::string& folde
     return options;
 }
 
-bool writeArchive(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+bool WriteArchive(const fs::path& path, const std::uint8_t* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     return static_cast<bool>(out);
 }
 
-std::string checkFolder(const fs::path& root, const fs::path& folder) {
+std::string CheckFolder(const fs::path& root, const fs::path& folder) {
     for (const auto& item : fs::directory_iterator(root)) {
         const std::string name = item.path().filename().string();
         if (name != "in.zip" && name != "out")
@@ -124,21 +124,21 @@ std::string ExtractStaysInside(const std::uint8_t* data, std::size_t size) {
         return {};
     const fs::path archive = scratch.path() / "in.zip";
     const fs::path folder = scratch.path() / "out";
-    if (!writeArchive(archive, data, size))
+    if (!WriteArchive(archive, data, size))
         return {};
     const std::string archiveText = archive.string();
     const std::string folderText = folder.string();
-    const UnzipOptions options = defaultOptions(archiveText, folderText);
+    const UnzipOptions options = DefaultOptions(archiveText, folderText);
     UnzipCallbacks callbacks{};
-    callbacks.Print = &quiet;
-    callbacks.Replace = &alwaysReplace;
-    callbacks.Password = &fuzzPassword;
+    callbacks.Print = &Quiet;
+    callbacks.Replace = &AlwaysReplace;
+    callbacks.Password = &FuzzPassword;
     const int32_t result = Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &callbacks);
     if (result < UZ_OK || result > UZ_ARGUMENT)
         return "undocumented result code " + std::to_string(result);
     if (!fs::exists(folder))
         return {};
-    return checkFolder(scratch.path(), folder);
+    return CheckFolder(scratch.path(), folder);
 }
 
 std::string ListingLinesStayEightyColumns(const std::uint8_t* data, std::size_t size) {
@@ -146,15 +146,15 @@ std::string ListingLinesStayEightyColumns(const std::uint8_t* data, std::size_t 
     if (scratch.path().empty())
         return {};
     const fs::path archive = scratch.path() / "in.zip";
-    if (!writeArchive(archive, data, size))
+    if (!WriteArchive(archive, data, size))
         return {};
     const std::string archiveText = archive.string();
     const std::string folderText = (scratch.path() / "out").string();
-    UnzipOptions options = defaultOptions(archiveText, folderText);
+    UnzipOptions options = DefaultOptions(archiveText, folderText);
     options.ExtractList = 1;
     UnzipCallbacks callbacks{};
-    callbacks.Print = &quiet;
-    callbacks.Message = &checkListing;
+    callbacks.Print = &Quiet;
+    callbacks.Message = &CheckListing;
     listingProblem.clear();
     Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &callbacks);
     if (listingProblem.empty() && fs::exists(scratch.path() / "out"))

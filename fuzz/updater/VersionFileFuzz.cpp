@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (item->size() > bytes.size() || !bytes.contains(*item))
         std::abort();
     const float version =
-        quillset::LeadingNumber(quillset::ansiToString(item->constData(), item->size()));
+        quillset::LeadingNumber(quillset::AnsiToString(item->constData(), item->size()));
     (void)version;
     return 0;
 }

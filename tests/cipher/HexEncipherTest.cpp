@@ -48,9 +48,9 @@ TEST(HexEncipherTest, AgreesWithStandardDesForSixteenDigitKeys) {
 }
 
 TEST(HexEncipherTest, CodePageCheck) {
-    EXPECT_TRUE(fitsAnsiCodePage(QStringLiteral("Quill#53 ") + QChar(0x20AC) + QChar(0xFF)));
-    EXPECT_FALSE(fitsAnsiCodePage(QString(QChar(0x0100))));
-    EXPECT_FALSE(fitsAnsiCodePage(QStringLiteral("?") + QChar(0x4E2D)));
+    EXPECT_TRUE(FitsAnsiCodePage(QStringLiteral("Quill#53 ") + QChar(0x20AC) + QChar(0xFF)));
+    EXPECT_FALSE(FitsAnsiCodePage(QString(QChar(0x0100))));
+    EXPECT_FALSE(FitsAnsiCodePage(QStringLiteral("?") + QChar(0x4E2D)));
 }
 
 TEST(HexcipherProgramTest, EnciphersAndDeciphersFromTheCommandLine) {

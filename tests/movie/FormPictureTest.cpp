@@ -99,8 +99,8 @@ TEST(BitmapDataIsComplete, CompleteBitmapsStillDecode) {
                                         QImage::Format_Indexed8, QImage::Format_Mono}) {
         const QByteArray data = Saved(Filled(21, 11, format));
         ASSERT_TRUE(BitmapDataIsComplete(data)) << format;
-        const std::optional<Picture> picture = DecodePicture(data);
-        ASSERT_TRUE(picture.has_value()) << format;
+        const Result<Picture> picture = DecodePicture(data);
+        ASSERT_TRUE(picture) << format;
         EXPECT_EQ(picture->naturalSize(), QSize(21, 11));
     }
 }

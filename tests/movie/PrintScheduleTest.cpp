@@ -313,7 +313,7 @@ TEST(PrintSchedule, DrawsPicturesHeadingsCanvasesAndFooterInTheDesignsOrder) {
             EXPECT_EQ(op.text, e.text);
             EXPECT_EQ(op.fontName, e.font);
             EXPECT_FLOAT_EQ(op.fontSize, e.size);
-            EXPECT_EQ(op.color, WindowTextColor);
+            EXPECT_EQ(op.color, kWindowTextColor);
         }
     }
     const std::vector<bool> vector = {true, true, true, false, false, true, true};
@@ -371,7 +371,7 @@ TEST(PrintSchedule, SetsEachDescriptionOnItsOwnCanvas) {
         for (const Operation& op : canvas.texts()) {
             EXPECT_EQ(op.fontName, "Courier New");
             EXPECT_FLOAT_EQ(op.fontSize, expected[k].fontSize);
-            EXPECT_EQ(op.color, WindowTextColor);
+            EXPECT_EQ(op.color, kWindowTextColor);
             drawn += op.text;
         }
         EXPECT_EQ(drawn.remove(u' '), PrepareParagraphText(expected[k].text).remove(u' '))

@@ -128,8 +128,9 @@ std::vector<LimitCase> LimitCases() {
 TEST(MetafileLimits, WorkPastEachLimitIsRefusedWithItsReason) {
     for (const LimitCase& c : LimitCases()) {
         SCOPED_TRACE(c.name);
-        QString error;
-        EXPECT_FALSE(ReadPlaceableMetafile(c.make().bytes(), &error));
+        const Result<Picture> picture = ReadPlaceableMetafile(c.make().bytes());
+        EXPECT_FALSE(picture);
+        const QString error = picture ? QString() : picture.reason();
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
     }
 }
@@ -138,8 +139,8 @@ TEST(MetafileLimits, SaveDcJustBelowTheLimitStillLoads) {
     MetafileBytes file(100, 100);
     for (qsizetype i = 0; i < kMaxSavedStates; ++i)
         file.record(kSaveDc, {});
-    QString error;
-    EXPECT_TRUE(ReadPlaceableMetafile(file.bytes(), &error)) << error.toStdString();
+    const Result<Picture> picture = ReadPlaceableMetafile(file.bytes());
+    EXPECT_TRUE(picture) << picture.reason().toStdString();
 }
 
 // Whatever sits at a picture's path, only a regular file is read, and anything else fails at
@@ -155,8 +156,9 @@ TEST(PictureFiles, OnlyRegularFilesAreRead) {
     for (const Case& c : {Case{"Fifo", fifo}, Case{"CharacterDevice", "/dev/zero"},
                           Case{"Folder", folder.path().toStdString()}}) {
         SCOPED_TRACE(c.name);
-        QString error;
-        EXPECT_FALSE(LoadPicture(c.path, &error));
+        const Result<Picture> picture = LoadPicture(c.path);
+        EXPECT_FALSE(picture);
+        const QString error = picture ? QString() : picture.reason();
         EXPECT_TRUE(error.contains(QLatin1String("not a regular file"))) << error.toStdString();
     }
 }

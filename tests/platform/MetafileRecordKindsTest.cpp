@@ -223,9 +223,8 @@ QImage Render(const Picture& picture) {
 TEST(MetafileRecordKinds, EachKindDrawsWhereAndWhatItSays) {
     for (const KindCase& c : KindCases()) {
         SCOPED_TRACE(c.name);
-        QString error;
-        const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
-        ASSERT_TRUE(picture) << error.toStdString();
+        const Result<Picture> picture = ReadPlaceableMetafile(c.file.bytes());
+        ASSERT_TRUE(picture) << picture.reason().toStdString();
         const QImage image = Render(*picture);
         for (const Probe& probe : c.probes) {
             const QColor seen = image.pixelColor(probe.at);
@@ -261,9 +260,8 @@ TEST(MetafileRecordKinds, TextWithEscapementRunsUpwards) {
             .record(kSelectObject, {0})
             .record(kTextOut, {6, 0x4D4D, 0x4D4D, 0x4D4D,
                                c.yUp ? std::int16_t(200) : std::int16_t(800), 200});
-        QString error;
-        const std::optional<Picture> picture = ReadPlaceableMetafile(file.bytes(), &error);
-        ASSERT_TRUE(picture) << error.toStdString();
+        const Result<Picture> picture = ReadPlaceableMetafile(file.bytes());
+        ASSERT_TRUE(picture) << picture.reason().toStdString();
         const QImage image = Render(*picture);
         QRect ink;
         for (int y = 0; y < image.height(); ++y)

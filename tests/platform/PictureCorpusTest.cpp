@@ -49,9 +49,8 @@ TEST(PictureCorpus, EveryFileHasTheOutcomeItsNameStates) {
     ASSERT_GE(names.size(), 30) << corpus.path().toStdString();
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        QString error;
-        const std::optional<Picture> picture =
-            LoadPicture(corpus.filePath(name).toStdString(), &error);
+        const Result<Picture> picture = LoadPicture(corpus.filePath(name).toStdString());
+        const QString error = picture ? QString() : picture.reason();
         if (name.startsWith("good-")) {
             ASSERT_TRUE(picture) << error.toStdString();
             QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);

@@ -15,9 +15,8 @@ TEST(PictureLoader, LoadsTheSampleBitmapsAtTheirPixelSize) {
     };
     for (const Case& c : {Case{"FORMATED TEXT/SAMPLE1.BMP", {198, 189}},
                           Case{"FORMATED TEXT/SAMPLE2.BMP", {224, 226}}}) {
-        QString error;
-        const std::optional<Picture> picture = LoadPicture(Demo(c.file), &error);
-        ASSERT_TRUE(picture) << c.file << ": " << error.toStdString();
+        const Result<Picture> picture = LoadPicture(Demo(c.file));
+        ASSERT_TRUE(picture) << c.file << ": " << picture.reason().toStdString();
         EXPECT_FALSE(picture->isVector());
         EXPECT_EQ(picture->naturalSize(), c.size);
         ASSERT_NE(picture->bitmap(), nullptr);
@@ -30,7 +29,7 @@ TEST(PictureLoader, TellsMetafilesFromBitmapsByContentNotByName) {
     const std::filesystem::path disguised = (folder.path() + "/GLOBE.BMP").toStdString();
     ASSERT_TRUE(QFile::copy(QString::fromStdString(Demo("QUOTATION/GLOBE.WMF").string()),
                             QString::fromStdString(disguised.string())));
-    const std::optional<Picture> picture = LoadPicture(disguised);
+    const Result<Picture> picture = LoadPicture(disguised);
     ASSERT_TRUE(picture);
     EXPECT_TRUE(picture->isVector());
 }
@@ -41,8 +40,9 @@ TEST(PictureLoader, MissingAndEmptyFilesFailWithAReason) {
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
     for (const QString& path : {folder.path() + "/MISSING.WMF", empty.fileName(), folder.path()}) {
-        QString error;
-        EXPECT_FALSE(LoadPicture(path.toStdString(), &error)) << path.toStdString();
+        const Result<Picture> picture = LoadPicture(path.toStdString());
+        EXPECT_FALSE(picture) << path.toStdString();
+        const QString error = picture ? QString() : picture.reason();
         EXPECT_FALSE(error.isEmpty()) << path.toStdString();
     }
 }

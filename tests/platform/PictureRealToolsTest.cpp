@@ -60,10 +60,8 @@ TEST(RealToolMetafiles, DrawLikeAnIndependentReaderOnACoarseGrid) {
         SCOPED_TRACE(file.toStdString());
         const QImage reference = OnWhite(QImage(Corpus().filePath(file.chopped(4) + ".png")));
         ASSERT_FALSE(reference.isNull()) << "no reference rendering";
-        QString error;
-        const std::optional<Picture> picture =
-            LoadPicture(Corpus().filePath(file).toStdString(), &error);
-        ASSERT_TRUE(picture) << error.toStdString();
+        const Result<Picture> picture = LoadPicture(Corpus().filePath(file).toStdString());
+        ASSERT_TRUE(picture) << picture.reason().toStdString();
         QImage ours(reference.size(), QImage::Format_RGB32);
         ours.fill(Qt::white);
         QPainter painter(&ours);

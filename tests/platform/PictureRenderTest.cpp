@@ -73,9 +73,8 @@ std::vector<WindowCase> WindowCases() {
 TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
     for (const WindowCase& c : WindowCases()) {
         for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
-            QString error;
-            const std::optional<Picture> picture = ReadPlaceableMetafile(c.file.bytes(), &error);
-            ASSERT_TRUE(picture) << c.name << ": " << error.toStdString();
+            const Result<Picture> picture = ReadPlaceableMetafile(c.file.bytes());
+            ASSERT_TRUE(picture) << c.name << ": " << picture.reason().toStdString();
             QImage image = BlankImage(200, dotsPerMeter);
             QPainter painter(&image);
             picture->drawInto(painter, QRectF(0, 0, 200, 200));
@@ -88,7 +87,7 @@ TEST(MetafilePlayback, WindowOriginAndExtentMapOntoTheTarget) {
 
 // The rule's teal band must fill exactly its target, whatever resolution the device reports.
 TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions) {
-    const std::optional<Picture> rule =
+    const Result<Picture> rule =
         ReadPlaceableMetafile(ReadAll(PathText(Demo("QUOTATION/LINE.WMF"))));
     ASSERT_TRUE(rule);
     for (int dotsPerMeter : {3780, kDotsPerMeterAt1440Dpi}) {
@@ -109,7 +108,7 @@ TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions)
 // y 14500 from x 567 in black 10-point text; under that line the strip must be light on paper,
 // all but its thin outline.
 TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
-    const std::optional<Picture> strip =
+    const Result<Picture> strip =
         ReadPlaceableMetafile(ReadAll(PathText(Demo("FORMATED TEXT/IMAGE1.WMF"))));
     ASSERT_TRUE(strip);
     // A tenth of a twip's scale: one pixel is ten twips of the page.

@@ -18,11 +18,10 @@ struct DemoMetafile {
 class DemoMetafiles : public testing::TestWithParam<DemoMetafile> {};
 
 TEST_P(DemoMetafiles, LoadAsVectorPicturesOfTheirFramesSize) {
-    QString error;
     const QByteArray data = ReadAll(PathText(Demo(GetParam().file)));
     ASSERT_FALSE(data.isEmpty()) << GetParam().file;
-    const std::optional<Picture> picture = ReadPlaceableMetafile(data, &error);
-    ASSERT_TRUE(picture) << error.toStdString();
+    const Result<Picture> picture = ReadPlaceableMetafile(data);
+    ASSERT_TRUE(picture) << picture.reason().toStdString();
     EXPECT_TRUE(picture->isVector());
     EXPECT_EQ(picture->naturalSize(), GetParam().naturalSize);
 }
@@ -39,9 +38,10 @@ TEST(PlaceableMetafile, EveryTruncationOfARealAssetFails) {
     const QByteArray globe = ReadAll(PathText(Demo("QUOTATION/GLOBE.WMF")));
     ASSERT_GT(globe.size(), 100);
     for (qsizetype length = 0; length < globe.size(); ++length) {
-        QString error;
-        EXPECT_FALSE(ReadPlaceableMetafile(QByteArrayView(globe.constData(), length), &error))
-            << "cut at " << length;
+        const Result<Picture> picture =
+            ReadPlaceableMetafile(QByteArrayView(globe.constData(), length));
+        EXPECT_FALSE(picture) << "cut at " << length;
+        const QString error = picture ? QString() : picture.reason();
         EXPECT_FALSE(error.isEmpty()) << "cut at " << length;
     }
 }
@@ -59,7 +59,7 @@ TEST(PlaceableMetafile, BitFlipsFailCleanlyAndHeaderFlipsAlwaysFail) {
         QByteArray damaged = globe;
         const qsizetype at = round % 4 == 0 ? anyByte(random) % 22 : anyByte(random);
         damaged[at] = char(damaged[at] ^ (1 << anyBit(random)));
-        const std::optional<Picture> picture = ReadPlaceableMetafile(damaged);
+        const Result<Picture> picture = ReadPlaceableMetafile(damaged);
         if (at < 22) {
             EXPECT_FALSE(picture) << "flip in the placeable header at byte " << at;
         }
@@ -81,8 +81,8 @@ TEST(PlaceableMetafile, DeletedObjectsFreeTheirSlotForTheNextOne) {
         file.record(kSelectObject, {0});
         file.record(0x01F0, {0});
     }
-    QString error;
-    EXPECT_TRUE(ReadPlaceableMetafile(file.bytes(), &error)) << error.toStdString();
+    const Result<Picture> picture = ReadPlaceableMetafile(file.bytes());
+    EXPECT_TRUE(picture) << picture.reason().toStdString();
 }
 
 } // namespace

@@ -26,14 +26,14 @@ TEST(PrintCommandLine, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
         {{"quotation", "--colour"}, false, "", "", true},
     };
     for (const Case& c : cases) {
-        const PrintCommandLine parsed = ParsePrintCommandLine(c.arguments);
+        const Result<PrintCommandLine> parsed = ParsePrintCommandLine(c.arguments);
         const std::string name = c.arguments.join(' ').toStdString();
-        EXPECT_EQ(!parsed.error.isEmpty(), c.error) << name;
-        if (c.error)
+        EXPECT_EQ(!parsed, c.error) << name;
+        if (c.error || !parsed)
             continue;
-        EXPECT_EQ(parsed.printOnly, c.printOnly) << name;
-        EXPECT_EQ(parsed.options.pdfPath, c.pdf) << name;
-        EXPECT_EQ(parsed.options.printerName, c.printer) << name;
+        EXPECT_EQ(parsed->printOnly, c.printOnly) << name;
+        EXPECT_EQ(parsed->options.pdfPath, c.pdf) << name;
+        EXPECT_EQ(parsed->options.printerName, c.printer) << name;
     }
 }
 

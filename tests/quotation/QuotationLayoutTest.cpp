@@ -47,7 +47,7 @@ struct LetterText {
 };
 
 std::vector<LetterText> LetterTexts(const QDate& today) {
-    const OleColor window = WindowTextColor;
+    const OleColor window = kWindowTextColor;
     return {
         {"World Express Delivery Inc.", 2265, 765, 0x808000, kTeal, "Arial", 24},
         {"3254 Hillwood Lane", 2265, 1500, window, kBlack, "Arial", 8.25f},
@@ -144,7 +144,7 @@ TEST(PrintQuotation, DrawsRuleThenPicturesThenTheTextsInTheLettersOrder) {
         if (op.kind == Kind::Text)
             texts.push_back(op);
         if (op.kind == Kind::Line) {
-            EXPECT_EQ(op.color, WindowTextColor);
+            EXPECT_EQ(op.color, kWindowTextColor);
         }
         if (op.kind == Kind::Picture) {
             EXPECT_TRUE(op.vectorPicture);

@@ -45,13 +45,17 @@ protected:
     std::optional<std::string> check(const std::string& signatureFile, const std::string& archive,
                                      const std::string& publicKey) {
         WriteFile(archivePath(), archive);
-        return CheckRelease({publicKey, "EDITOR",
-                             [this](std::string_view text) {
-                                 versionsAsked.emplace_back(text);
-                                 return text == "2.5";
-                             },
-                             archivePath()},
-                            signatureFile);
+        const Result<void, std::string> verdict =
+            CheckRelease({publicKey, "EDITOR",
+                          [this](std::string_view text) {
+                              versionsAsked.emplace_back(text);
+                              return text == "2.5";
+                          },
+                          archivePath()},
+                         signatureFile);
+        if (verdict)
+            return std::nullopt;
+        return verdict.reason();
     }
 
     TestSigner publisher;
@@ -146,12 +150,14 @@ TEST_F(ReleaseCheckTest, KeysAndArchivesThatCannotBeUsedAreRefused) {
     const auto missing = CheckRelease(
         {publisher.publicKeyPem(), "EDITOR", [](std::string_view) { return true; }, archivePath()},
         file);
-    EXPECT_NE(missing.value_or("").find("cannot be opened"), std::string::npos);
+    EXPECT_NE((missing ? std::string() : missing.reason()).find("cannot be opened"),
+              std::string::npos);
     fs::create_directory(archivePath());
     const auto folderArchive = CheckRelease(
         {publisher.publicKeyPem(), "EDITOR", [](std::string_view) { return true; }, archivePath()},
         file);
-    EXPECT_NE(folderArchive.value_or("").find("not a regular file"), std::string::npos);
+    EXPECT_NE((folderArchive ? std::string() : folderArchive.reason()).find("not a regular file"),
+              std::string::npos);
 }
 
 } // namespace

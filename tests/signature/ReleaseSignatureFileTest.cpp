@@ -28,9 +28,9 @@ std::string WithCrLf() {
 }
 
 TEST(ReleaseSignatureFile, ReadsEveryFieldAndTheSignedBytes) {
-    const SignatureFileReading reading = ReadReleaseSignatureFile(kFile);
-    ASSERT_TRUE(reading.release) << reading.error;
-    const SignedRelease& release = *reading.release;
+    const Result<SignedRelease, std::string> reading = ReadReleaseSignatureFile(kFile);
+    ASSERT_TRUE(reading) << reading.reason();
+    const SignedRelease& release = *reading;
     EXPECT_EQ(release.statement.module, "EDITOR");
     EXPECT_EQ(release.statement.version, "2.5");
     EXPECT_EQ(release.statement.size, 52817u);
@@ -42,9 +42,10 @@ TEST(ReleaseSignatureFile, ReadsEveryFieldAndTheSignedBytes) {
 TEST(ReleaseSignatureFile, SizesAtTheEndsOfTheRangeAreRead) {
     for (const auto& [text, size] :
          {std::pair{"0", std::uint64_t{0}}, {"18446744073709551615", ~std::uint64_t{0}}}) {
-        const SignatureFileReading reading = ReadReleaseSignatureFile(Edited("52817", text));
-        ASSERT_TRUE(reading.release) << text << ": " << reading.error;
-        EXPECT_EQ(reading.release->statement.size, size);
+        const Result<SignedRelease, std::string> reading =
+            ReadReleaseSignatureFile(Edited("52817", text));
+        ASSERT_TRUE(reading) << text << ": " << reading.reason();
+        EXPECT_EQ(reading->statement.size, size);
     }
 }
 
@@ -102,10 +103,10 @@ TEST(ReleaseSignatureFile, RefusesEveryMalformedFileWithItsReason) {
         {"OversizedFile", kFile + std::string(kSignatureFileLimit, '#'), "larger than 4096"},
     };
     for (const Malformed& c : cases) {
-        const SignatureFileReading reading = ReadReleaseSignatureFile(c.bytes);
-        EXPECT_FALSE(reading.release) << c.name;
-        EXPECT_NE(reading.error.find(c.error), std::string::npos)
-            << c.name << ": " << reading.error;
+        const Result<SignedRelease, std::string> reading = ReadReleaseSignatureFile(c.bytes);
+        EXPECT_FALSE(reading) << c.name;
+        const std::string error = reading ? std::string() : reading.reason();
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
     }
 }
 

@@ -104,14 +104,14 @@ TEST_F(PublishTool, SignsWhatTheAgentChecksWithOptionsInAnyOrder) {
     EXPECT_NE(signature.find("\nversion 2.50\n"), std::string::npos) << "the text of EDITOR.VER";
     const std::string publicKey = ReadAll(root.path().toStdString() + "/publisher.pub.pem");
     std::vector<std::string> versions;
-    EXPECT_EQ(CheckRelease({publicKey, "EDITOR",
-                            [&](std::string_view text) {
-                                versions.emplace_back(text);
-                                return true;
-                            },
-                            server() / "EDITOR.ZIP"},
-                           signature),
-              std::nullopt);
+    const Result<void, std::string> verdict = CheckRelease({publicKey, "EDITOR",
+                                                            [&](std::string_view text) {
+                                                                versions.emplace_back(text);
+                                                                return true;
+                                                            },
+                                                            server() / "EDITOR.ZIP"},
+                                                           signature);
+    EXPECT_TRUE(verdict) << verdict.reason();
     EXPECT_EQ(versions, std::vector<std::string>{"2.50"});
     QProcess unzip;
     unzip.start("unzip", {"-t", "-P", "Quill#53", text(server() / "EDITOR.ZIP")});

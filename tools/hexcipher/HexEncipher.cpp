@@ -4,9 +4,9 @@
 
 namespace quillset {
 
-bool fitsAnsiCodePage(const QString& text) {
+bool FitsAnsiCodePage(const QString& text) {
     for (QChar ch : text) {
-        if (ansiToChar(charToAnsi(ch)) != ch)
+        if (AnsiToChar(CharToAnsi(ch)) != ch)
             return false;
     }
     return true;
@@ -14,7 +14,7 @@ bool fitsAnsiCodePage(const QString& text) {
 
 namespace {
 
-ShortBits encipherBlock(DES_Crypt& des, std::string_view dataBits) {
+ShortBits EncipherBlock(DES_Crypt& des, std::string_view dataBits) {
     const ShortBits ip = des.PermuteIP(dataBits);
     ShortBits left(ip.view().substr(0, 32));
     ShortBits right(ip.view().substr(32));
@@ -32,7 +32,7 @@ ShortBits encipherBlock(DES_Crypt& des, std::string_view dataBits) {
 } // namespace
 
 QString EncipherHexText(DES_Crypt& des, const QString& text, const QString& key) {
-    QByteArray bytes = stringToAnsi(text);
+    QByteArray bytes = StringToAnsi(text);
     if (bytes.size() % 8 != 0)
         bytes.append(8 - bytes.size() % 8, ' ');
 
@@ -43,7 +43,7 @@ QString EncipherHexText(DES_Crypt& des, const QString& text, const QString& key)
     for (qsizetype offset = 0; offset < bytes.size(); offset += 8) {
         const QString blockHex = QString::fromLatin1(bytes.mid(offset, 8).toHex());
         hex += QString::fromStdString(
-            DES_Crypt::BitsToHexText(encipherBlock(des, des.HexTextToBits(blockHex))));
+            DES_Crypt::BitsToHexText(EncipherBlock(des, des.HexTextToBits(blockHex))));
     }
     return hex;
 }

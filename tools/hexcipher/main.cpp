@@ -12,27 +12,27 @@ using namespace quillset;
 
 namespace {
 
-int usage() {
+int Usage() {
     std::fputs("usage: hexcipher encipher TEXT KEY [--pad N]\n"
                "       hexcipher decipher HEX KEY\n",
                stderr);
     return 2;
 }
 
-void printLine(const QString& text) {
+void PrintLine(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stdout);
     std::fputc('\n', stdout);
 }
 
-int encipher(DES_Crypt& des, QString text, const QString& key, const QStringList& options) {
+int Encipher(DES_Crypt& des, QString text, const QString& key, const QStringList& options) {
     if (!options.isEmpty()) {
         bool ok = false;
         const int width = options.size() == 2 && options[0] == QLatin1String("--pad")
                               ? options[1].toInt(&ok)
                               : -1;
         if (!ok || width < 0)
-            return usage();
+            return Usage();
         if (text.size() > width) {
             std::fprintf(stderr, "hexcipher: the text has %lld characters, more than %d\n",
                          static_cast<long long>(text.size()), width);
@@ -40,12 +40,12 @@ int encipher(DES_Crypt& des, QString text, const QString& key, const QStringList
         }
         text = text.leftJustified(width, u' ');
     }
-    if (!fitsAnsiCodePage(text)) {
+    if (!FitsAnsiCodePage(text)) {
         std::fputs("hexcipher: the text has characters outside the Windows-1252 code page\n",
                    stderr);
         return 1;
     }
-    printLine(EncipherHexText(des, text, key));
+    PrintLine(EncipherHexText(des, text, key));
     return 0;
 }
 
@@ -56,16 +56,16 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromUtf8(argv[i]));
     if (args.size() < 3)
-        return usage();
+        return Usage();
 
     UnattendedDialogs dialogs(stderr);
     DES_Crypt des(dialogs);
     const QString& command = args[0];
     if (command == QLatin1String("encipher"))
-        return encipher(des, args[1], args[2], args.mid(3));
+        return Encipher(des, args[1], args[2], args.mid(3));
     if (command == QLatin1String("decipher") && args.size() == 3) {
-        printLine(des.DecryptHexText(args[1], args[2]));
+        PrintLine(des.DecryptHexText(args[1], args[2]));
         return 0;
     }
-    return usage();
+    return Usage();
 }
