@@ -1,20 +1,41 @@
-# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [GUI] [LABELS l...])
-# Registers one GoogleTest executable with ctest; every test runs headless.
+# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [GUI] [LABELS l...]
+#                   [SHARDS n] [COST c])
+# Registers one GoogleTest executable with ctest; every test runs headless. With SHARDS the
+# executable's cases are dealt round-robin to n ctest entries name_1..name_n (GoogleTest's own
+# sharding), which ctest runs side by side; `name_TESTS` then lists them for the caller. COST is
+# the ctest cost of each entry: the longest start first.
 find_package(GTest)
 
 function(quillset_add_test)
-  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_main GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     QUILLSET_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   # Failure logs of the programs under test stay in the build folder, out of the user's home.
-  set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}"
-    LABELS "${T_LABELS}")
+  set(environment
+    "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}")
+  if(NOT T_SHARDS)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${environment}" LABELS "${T_LABELS}")
+    set(entries ${T_NAME})
+  else()
+    set(entries)
+    foreach(shard RANGE 1 ${T_SHARDS})
+      math(EXPR index "${shard} - 1")
+      add_test(NAME ${T_NAME}_${shard} COMMAND ${T_NAME})
+      set_tests_properties(${T_NAME}_${shard} PROPERTIES
+        ENVIRONMENT "${environment};GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${index}"
+        LABELS "${T_LABELS}")
+      list(APPEND entries ${T_NAME}_${shard})
+    endforeach()
+  endif()
+  if(T_COST)
+    set_tests_properties(${entries} PROPERTIES COST ${T_COST})
+  endif()
+  set(${T_NAME}_TESTS ${entries} PARENT_SCOPE)
 endfunction()
 
 # quillset_add_fuzz_target(NAME name SOURCES a.cpp... LIBRARIES lib... CORPUS dir

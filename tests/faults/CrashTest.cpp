@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <vector>
 
 namespace quillset::testing {
 namespace {
@@ -146,13 +147,22 @@ protected:
     int survived = 0;
 };
 
+// Stop points of one stage of a run; the stages run as ctest entries of their own.
+struct StopPoints {
+    const char* stage;
+    std::vector<const char*> points;
+};
+
+void PrintTo(const StopPoints& row, std::ostream* out) {
+    *out << row.stage;
+}
+
+class CrashAtStopPoints : public CrashSafety, public ::testing::WithParamInterface<StopPoints> {};
+
 // Every stop point, at each of its passages in one run: "swap-step#4" is the fourth step.
-TEST_F(CrashSafety, KillAtEveryStopPointLeavesAWholeModule) {
+TEST_P(CrashAtStopPoints, KillAtEveryStopPointLeavesAWholeModule) {
     startServer();
-    const char* points[] = {"transfer-started", "archive-fetched", "unpack-started", "unpack-entry",
-                            "unpack-done",      "journal-written", "swap-step",      "swap-done",
-                            "committed",        "cleanup"};
-    for (const char* point : points) {
+    for (const char* point : GetParam().points) {
         for (int passage = 1;; ++passage) {
             const QString stopAt = QString::fromLatin1(point) + "#" + QString::number(passage);
             resetModule();
@@ -168,6 +178,14 @@ TEST_F(CrashSafety, KillAtEveryStopPointLeavesAWholeModule) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, CrashAtStopPoints,
+    ::testing::Values(StopPoints{"Download", {"transfer-started", "archive-fetched"}},
+                      StopPoints{"Unpack", {"unpack-started", "unpack-entry", "unpack-done"}},
+                      StopPoints{"Swap", {"journal-written", "swap-step"}},
+                      StopPoints{"Commit", {"swap-done", "committed", "cleanup"}}),
+    [](const auto& info) { return std::string(info.param.stage); });
 
 // A kill, and a second kill while the next start undoes or finishes what the first left.
 TEST_F(CrashSafety, KillDuringTheRecoveryIsRecoveredNextTime) {
