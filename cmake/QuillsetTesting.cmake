@@ -6,6 +6,20 @@
 # the ctest cost of each entry: the longest start first.
 find_package(GTest)
 
+# The tests start python3 hundreds of times (the update server, archive writers). Where python3
+# is a version manager's shim (pyenv), every start first runs a chain of shell scripts costing
+# about a second, so the tests find the interpreter it resolves to first on their PATH.
+execute_process(COMMAND python3 -c "import os, sys; print(os.path.dirname(sys.executable))"
+                OUTPUT_VARIABLE QUILLSET_TEST_PYTHON_DIR OUTPUT_STRIP_TRAILING_WHITESPACE)
+
+# quillset_test_python(test...): the ctest entries start that interpreter for python3.
+function(quillset_test_python)
+  if(QUILLSET_TEST_PYTHON_DIR)
+    set_tests_properties(${ARGN} PROPERTIES
+      ENVIRONMENT_MODIFICATION "PATH=path_list_prepend:${QUILLSET_TEST_PYTHON_DIR}")
+  endif()
+endfunction()
+
 function(quillset_add_test)
   cmake_parse_arguments(T "GUI" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -32,6 +46,7 @@ function(quillset_add_test)
       list(APPEND entries ${T_NAME}_${shard})
     endforeach()
   endif()
+  quillset_test_python(${entries})
   if(T_COST)
     set_tests_properties(${entries} PROPERTIES COST ${T_COST})
   endif()
