@@ -1,20 +1,56 @@
-# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [GUI] [LABELS l...])
-# Registers one GoogleTest executable with ctest; every test runs headless.
+# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [GUI] [LABELS l...]
+#                   [SHARDS n] [COST c])
+# Registers one GoogleTest executable with ctest; every test runs headless. With SHARDS the
+# executable's cases are dealt round-robin to n ctest entries name_1..name_n (GoogleTest's own
+# sharding), which ctest runs side by side; `name_TESTS` then lists them for the caller. COST is
+# the ctest cost of each entry: the longest start first.
 find_package(GTest)
 
+# The tests start python3 hundreds of times (the update server, archive writers). Where python3
+# is a version manager's shim (pyenv), every start first runs a chain of shell scripts costing
+# about a second, so the tests find the interpreter it resolves to first on their PATH.
+execute_process(COMMAND python3 -c "import os, sys; print(os.path.dirname(sys.executable))"
+                OUTPUT_VARIABLE QUILLSET_TEST_PYTHON_DIR OUTPUT_STRIP_TRAILING_WHITESPACE)
+
+# quillset_test_python(test...): the ctest entries start that interpreter for python3.
+function(quillset_test_python)
+  if(QUILLSET_TEST_PYTHON_DIR)
+    set_tests_properties(${ARGN} PROPERTIES
+      ENVIRONMENT_MODIFICATION "PATH=path_list_prepend:${QUILLSET_TEST_PYTHON_DIR}")
+  endif()
+endfunction()
+
 function(quillset_add_test)
-  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_support GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     QUILLSET_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   # Failure logs of the programs under test stay in the build folder, out of the user's home.
-  set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}"
-    LABELS "${T_LABELS}")
+  set(environment
+    "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}")
+  if(NOT T_SHARDS)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${environment}" LABELS "${T_LABELS}")
+    set(entries ${T_NAME})
+  else()
+    set(entries)
+    foreach(shard RANGE 1 ${T_SHARDS})
+      math(EXPR index "${shard} - 1")
+      add_test(NAME ${T_NAME}_${shard} COMMAND ${T_NAME})
+      set_tests_properties(${T_NAME}_${shard} PROPERTIES
+        ENVIRONMENT "${environment};GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${index}"
+        LABELS "${T_LABELS}")
+      list(APPEND entries ${T_NAME}_${shard})
+    endforeach()
+  endif()
+  quillset_test_python(${entries})
+  if(T_COST)
+    set_tests_properties(${entries} PROPERTIES COST ${T_COST})
+  endif()
+  set(${T_NAME}_TESTS ${entries} PARENT_SCOPE)
 endfunction()
 
 # quillset_test_agent(target program port)
@@ -26,6 +62,47 @@ function(quillset_test_agent target program port)
     TLUPDATER_E2E_PROGRAM="$<TARGET_FILE:${program}>"
     TLUPDATER_E2E_PORT=${port}
     TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
+endfunction()
+
+# quillset_give_test_agents(test [SIGNING_KEY pem] [WITH_UNSIGNED])
+# Builds, for each ctest entry of the test program `test` (quillset_add_test), a test agent whose
+# stored address names a port of its own (counted up from the test build's port), and tells the
+# entry by QUILLSET_TEST_AGENT and QUILLSET_TEST_AGENT_PORT: entries that serve updates then run
+# side by side. SIGNING_KEY builds the agent with that public key; WITH_UNSIGNED adds one without a
+# key on the same port (QUILLSET_TEST_UNSIGNED_AGENT).
+function(quillset_give_test_agents test)
+  cmake_parse_arguments(A "WITH_UNSIGNED" "SIGNING_KEY" "" ${ARGN})
+  foreach(entry ${${test}_TESTS})
+    get_property(taken GLOBAL PROPERTY QUILLSET_TEST_AGENT_PORTS)
+    if(NOT taken)
+      set(taken 0)
+    endif()
+    math(EXPR next "${taken} + 1")
+    set_property(GLOBAL PROPERTY QUILLSET_TEST_AGENT_PORTS ${next})
+    math(EXPR port "${TLUPDATER_E2E_PORT} + 10 + ${taken}")
+    set(url "http://127.0.0.1:${port}/updates/")
+    set(agents TLUPDATER_${entry})
+    tlupdater_executable(TLUPDATER_${entry} ${CMAKE_BINARY_DIR}/tests/agents ${url}
+                         ${TLUPDATER_E2E_PASSWORD} SIGNING_KEY "${A_SIGNING_KEY}"
+                         WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
+                         ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
+                         START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
+    set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
+      "QUILLSET_TEST_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}"
+      "QUILLSET_TEST_AGENT_PORT=${port}")
+    if(A_WITH_UNSIGNED)
+      tlupdater_executable(TLUPDATER_${entry}_unsigned ${CMAKE_BINARY_DIR}/tests/agents ${url}
+                           ${TLUPDATER_E2E_PASSWORD}
+                           WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
+                           ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
+                           START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
+      set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
+        "QUILLSET_TEST_UNSIGNED_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}_unsigned")
+      list(APPEND agents TLUPDATER_${entry}_unsigned)
+    endif()
+    # The test program is built with the agents its entries run.
+    add_dependencies(${test} ${agents} unzip32)
+  endforeach()
 endfunction()
 
 # quillset_add_fuzz_target(NAME name SOURCES a.cpp... LIBRARIES lib... CORPUS dir

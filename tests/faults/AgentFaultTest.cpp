@@ -237,7 +237,7 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     ASSERT_FALSE(HasFailure());
     const std::string oldProgram = ReadAll(moduleFolder() / "EDITOR.EXE");
     const bool real = row.waits == Waits::Real;
-    startServer(rules, real ? TLUPDATER_REAL_WAITS_PORT : TLUPDATER_E2E_PORT);
+    startServer(rules, real ? TLUPDATER_REAL_WAITS_PORT : kAgentPort);
 
     const AgentRun run = RunAgent(
         real ? kRealWaitsProgram : kProgram, commandLine("1.0"),

@@ -138,12 +138,15 @@ update_module() { # bin folder, private folder
   # The installed publishing tool makes the server's files.
   clean_env "$private/publish-module.sh" --password "$password" DEMO 2.0 "$work/release" \
     "$work/server" >"$work/publish.out" 2>&1 || { fail "publishing failed: $(cat "$work/publish.out")"; return; }
-  start_server "$work/server" "$port" || { fail "no update server on port $port"; return; }
+  # The tree and the package runs of this build take turns on the port, and only here.
+  exec 9>"$build/installed-agent-port.lock" && flock 9
+  start_server "$work/server" "$port" || { flock -u 9; fail "no update server on port $port"; return; }
   # LD_DEBUG names the file the loader opened for the engine.
   run_away_from_build "$work/agent.out" env LD_DEBUG=libs LD_DEBUG_OUTPUT="$work/loader" \
     "$bin/TLUPDATER" DEMO 1.0 "${module// /%}" || fail "the agent failed: $(cat "$work/agent.out")"
   for _ in $(seq 100); do [ -s "$module/STARTED.TXT" ] && break; sleep 0.1; done
   kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""
+  flock -u 9
   grep -q "module 2.0 started" "$module/STARTED.TXT" 2>/dev/null ||
     fail "the agent did not update and start the module: $(cat "$work/agent.out")"
   grep -q "version 2.0" "$module/README.TXT" || fail "the module's files are not those of 2.0"

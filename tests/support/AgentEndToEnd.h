@@ -10,14 +10,21 @@
 
 namespace quillset::test {
 
-inline const QString kProgram = QStringLiteral(TLUPDATER_E2E_PROGRAM);
+// The agent under test and the port of the server it was built for. A ctest entry may name
+// another build of the agent, on a port of its own, so that parts of one test program run side by
+// side (cmake/QuillsetTesting.cmake).
+inline const QString kProgram =
+    qEnvironmentVariable("QUILLSET_TEST_AGENT", QStringLiteral(TLUPDATER_E2E_PROGRAM));
+inline const int kAgentPort = qEnvironmentVariableIsSet("QUILLSET_TEST_AGENT_PORT")
+                                  ? qEnvironmentVariableIntValue("QUILLSET_TEST_AGENT_PORT")
+                                  : TLUPDATER_E2E_PORT;
 // The archive password the test program was built with (the build's default).
 inline constexpr const char* kArchivePassword = TLUPDATER_E2E_PASSWORD;
 
 class AgentEndToEnd : public AgentServerFixture {
 protected:
     // On the port the agent was built for: the test build's unless told otherwise.
-    void startServer(const QStringList& rules = {}, int port = TLUPDATER_E2E_PORT) {
+    void startServer(const QStringList& rules = {}, int port = kAgentPort) {
         startServerOn(rules, port);
     }
     AgentRun runAgent(const char* version, const QStringList& environment = {}) const {

@@ -12,6 +12,9 @@ const QString kNotUpdated =
     QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
 const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
 const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
+// The agent without a key, built for the same server as the one with the key.
+const QString kUnsignedProgram = qEnvironmentVariable(
+    "QUILLSET_TEST_UNSIGNED_AGENT", QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM));
 
 // Every file below `folder` with its content, by path relative to it.
 std::map<std::string, std::string> FilesOf(const fs::path& folder) {
@@ -93,7 +96,7 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     publish(newVersion, "2.0");
     const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
     startServer({"--log", requests});
-    expectInstalled(runWithLog(QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM)));
+    expectInstalled(runWithLog(kUnsignedProgram));
     EXPECT_EQ(ReadAll(requests.toStdString()), "GET /updates/EDITOR.VER cache-control=no-cache\n"
                                                "GET /updates/EDITOR.ZIP cache-control=no-cache\n");
 }
