@@ -1,13 +1,11 @@
 #include "movie/PrintSchedule.h"
 #include "movie/TextForm.h"
 #include "platform/DateText.h"
-#include "platform/QtMousePointer.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/SystemClock.h"
 #include "print/PicturesFrm.h"
-#include "print/PrinterPage.h"
 #include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/FrameServices.h"
 #include "tests/support/PdfWords.h"
 
 #include <QDir>
@@ -22,16 +20,6 @@ namespace {
 
 using Kind = RecordingSurface::Kind;
 using Operation = RecordingSurface::Operation;
-
-// A recording page that hands what was done on it to the test when the job lets go of it.
-class KeptPage : public RecordingSurface {
-public:
-    explicit KeptPage(std::vector<Operation>* kept) : kept_(kept) {}
-    ~KeptPage() override { *kept_ = operations(); }
-
-private:
-    std::vector<Operation>* kept_;
-};
 
 // A text canvas that records; the test keeps it beyond the job that destroys the slot.
 class RecordingTextArea : public TextAreaCanvas {
@@ -62,28 +50,19 @@ ScheduleContents Contents() {
 }
 
 struct ScheduleJob {
-    FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(16, 5, 7))};
-    PicturesFrm pictures;
-    RememberedMousePointer pointer;
-    ScriptedDialogs dialogs;
-    std::vector<Operation> page;
+    FrameServices f{kMovieTitle, QStringLiteral("movie"), QStringLiteral("schedule")};
     std::vector<std::shared_ptr<RecordingSurface>> canvases;
     TextForm textForm{[this] {
         canvases.push_back(std::make_shared<RecordingSurface>());
         return std::make_unique<RecordingTextArea>(canvases.back());
     }};
-    PrintJobServices services{[this] { return std::make_unique<KeptPage>(&page); },
-                              pictures,
-                              pointer,
-                              dialogs,
-                              clock,
-                              kMovieTitle,
-                              QStringLiteral("movie"),
-                              QStringLiteral("schedule")};
+    std::vector<Operation> page;
 
     PrintJobResult print(const ScheduleContents& contents = Contents()) {
         canvases.clear();
-        return PrintSchedule(services, textForm, contents);
+        const PrintJobResult result = PrintSchedule(f.services, textForm, contents);
+        page = f.pages.empty() ? std::vector<Operation>{} : f.lastPage().operations();
+        return result;
     }
     std::vector<Operation> drawn(Kind kind) const {
         std::vector<Operation> result;
@@ -110,54 +89,16 @@ struct CanvasPlace {
 const CanvasPlace kCanvases[] = {{{2242, 3218, 2370, 5894}, 8.25f},
                                  {{4988, 9622, 6180, 3150}, 9.75f}};
 
-// Points QUILLSET_DRIVE_C at a copy of the demo pictures for as long as it lives.
-class DriveCopy {
-public:
-    DriveCopy() : previous_(qgetenv("QUILLSET_DRIVE_C")) {
-        const QDir source(QString::fromLocal8Bit(previous_) + "/QSET_DEMOS/FORMATED TEXT");
-        pictures_ = drive_.path() + "/QSET_DEMOS/FORMATED TEXT";
-        QDir().mkpath(pictures_);
-        for (const QString& name : source.entryList(QDir::Files))
-            QFile::copy(source.filePath(name), pictures_ + "/" + name);
-        qputenv("QUILLSET_DRIVE_C", drive_.path().toLocal8Bit());
-    }
-    ~DriveCopy() { qputenv("QUILLSET_DRIVE_C", previous_); }
-    QString picture(const QString& name) const { return pictures_ + "/" + name; }
-    bool replace(const QString& name, const QByteArray& bytes) const {
-        QFile file(picture(name));
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               file.write(bytes) == bytes.size();
-    }
-
-private:
-    QByteArray previous_;
-    QTemporaryDir drive_;
-    QString pictures_;
-};
-
 // The schedule printed by the real page, with the program's own vector canvases, into a PDF.
 struct PrintedSchedule {
     QTemporaryDir folder;
     QString pdf = folder.filePath("schedule.pdf");
-    FixedClock clock{QDateTime(QDate(2024, 3, 9), QTime(16, 5, 7))};
-    PicturesFrm pictures;
-    RememberedMousePointer pointer;
-    ScriptedDialogs dialogs;
+    FrameServices f{kMovieTitle, QStringLiteral("movie"), QStringLiteral("schedule")};
     TextForm textForm;
-    PrintJobServices services{[this] {
-                                  return std::make_shared<PrinterPage>(
-                                      MakePageSink({{}, pdf, false}, kMovieTitle), kMovieTitle);
-                              },
-                              pictures,
-                              pointer,
-                              dialogs,
-                              clock,
-                              kMovieTitle,
-                              QStringLiteral("movie"),
-                              QStringLiteral("schedule")};
 
+    PrintedSchedule() { f.printIntoPdf(pdf); }
     PrintJobResult print(const ScheduleContents& contents = Contents()) {
-        return PrintSchedule(services, textForm, contents);
+        return PrintSchedule(f.services, textForm, contents);
     }
 };
 
@@ -212,7 +153,7 @@ TEST(PrintSchedule, TextsStandWhereTheScheduleDesignPutsThem) {
              Placed{contents.showTimes.at(0), 2272, 12712, "MS Sans Serif", 8.25f},
              Placed{contents.showTimes.at(1), 2272, 12893.5, "MS Sans Serif", 8.25f},
              Placed{contents.showTimes.at(2), 2272, 13075, "MS Sans Serif", 8.25f},
-             Placed{GeneralDateText(job.clock.now()) + " - Page 1 ", 567, 14500, "MS Sans Serif",
+             Placed{GeneralDateText(job.f.clock.now()) + " - Page 1 ", 567, 14500, "MS Sans Serif",
                     10},
          }) {
         SCOPED_TRACE(e.text.toStdString());
@@ -240,7 +181,7 @@ TEST(PrintSchedule, PicturesStandAtTheirRectanglesOnThePage) {
         {"Picture1", Qt::magenta, {4958, 3202, 6240, 5820}},
         {"Picture2", Qt::yellow, {2272, 9622, 2626, 2144}},
     };
-    DriveCopy drive;
+    DemoDriveCopy drive("FORMATED TEXT");
     for (const Placed& p : std::vector<Placed>(pictures.begin(), pictures.begin() + 3))
         ASSERT_TRUE(
             drive.replace(p.name, SolidMetafile(std::int16_t(p.rectangle.width()),
@@ -258,11 +199,7 @@ TEST(PrintSchedule, PicturesStandAtTheirRectanglesOnThePage) {
     ASSERT_FALSE(drawing.isNull());
     for (const Placed& p : pictures) {
         SCOPED_TRACE(p.name);
-        const QRectF found = ColourBounds(drawing, kDrawingDpi, p.colour);
-        EXPECT_NEAR(found.left(), p.rectangle.left(), kDrawingTolerance);
-        EXPECT_NEAR(found.top(), p.rectangle.top(), kDrawingTolerance);
-        EXPECT_NEAR(found.right(), p.rectangle.right(), kDrawingTolerance);
-        EXPECT_NEAR(found.bottom(), p.rectangle.bottom(), kDrawingTolerance);
+        ExpectBlockAt(drawing, kDrawingDpi, p.colour, p.rectangle, kDrawingTolerance);
     }
 }
 
@@ -278,7 +215,7 @@ TEST(PrintSchedule, DrawsPicturesHeadingsCanvasesAndFooterInTheDesignsOrder) {
         QString font = {};
         float size = 0;
     };
-    const QString footer = GeneralDateText(job.clock.now()) + " - Page 1 ";
+    const QString footer = GeneralDateText(job.f.clock.now()) + " - Page 1 ";
     const std::vector<Drawn> expected = {
         {Kind::Picture},
         {Kind::Picture},
@@ -398,7 +335,7 @@ TEST(PrintSchedule, LongDescriptionIsCutAtItsCanvasAndThePageGoesOn) {
     const std::vector<PdfText> lines = RunsOn(page, kCanvases[0].rectangle);
     ASSERT_FALSE(lines.empty());
     EXPECT_LE(lines.back().top * kTwipsPerPoint, kCanvases[0].rectangle.bottom());
-    const PdfText* footer = page.find(GeneralDateText(printed.clock.now()) + " - Page 1 ");
+    const PdfText* footer = page.find(GeneralDateText(printed.f.clock.now()) + " - Page 1 ");
     ASSERT_NE(footer, nullptr);
     ExpectTextAt(*footer, 567, 14500, "MS Sans Serif", 10);
     const PdfText* schedule = page.find("Schedule:");
@@ -437,15 +374,15 @@ TEST(PrintSchedule, EndsWithOneMessageArrowPointerAndNothingLeftLoaded) {
         EXPECT_EQ(job.page[i].x, first[i].x) << i;
         EXPECT_EQ(job.page[i].y, first[i].y) << i;
     }
-    ASSERT_EQ(job.dialogs.messages().size(), 2u);
-    for (const MessageBoxRequest& message : job.dialogs.messages()) {
+    ASSERT_EQ(job.f.dialogs.messages().size(), 2u);
+    for (const MessageBoxRequest& message : job.f.dialogs.messages()) {
         EXPECT_EQ(message.text, "1 page(s) sent to printer");
         EXPECT_EQ(message.title, "MOVIE");
         EXPECT_EQ(message.buttons, MessageButtons::Ok);
     }
-    EXPECT_EQ(job.pointer.shape(), PointerShape::Arrow);
-    EXPECT_EQ(job.pictures.HighestDocImg(), 0);
-    EXPECT_FALSE(job.pictures.IsLoaded());
+    EXPECT_EQ(job.f.pointer.shape(), PointerShape::Arrow);
+    EXPECT_EQ(job.f.pictures.HighestDocImg(), 0);
+    EXPECT_FALSE(job.f.pictures.IsLoaded());
     EXPECT_EQ(job.textForm.HighestTextArea(), 0);
     EXPECT_FALSE(job.textForm.IsLoaded());
 }
@@ -462,23 +399,23 @@ TEST(PrintSchedule, MissingOrDamagedPictureFilePrintsNothingAndSaysNothing) {
                           Case{"MissingImage3", "IMAGE3.WMF", false, 2},
                           Case{"DamagedImage2", "IMAGE2.WMF", true, 1}}) {
         SCOPED_TRACE(c.name);
-        DriveCopy drive;
+        DemoDriveCopy drive("FORMATED TEXT");
         ASSERT_TRUE(QFile::exists(drive.picture(c.file)));
-        QFile::remove(drive.picture(c.file));
+        ASSERT_TRUE(drive.remove(c.file));
         if (c.damage) {
             QFile file(drive.picture(c.file));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(QByteArray("\xD7\xCD\xC6\x9A", 4) + QByteArray(40, '\x7f'));
         }
         ScheduleJob job;
-        job.pointer.setShape(PointerShape::Hourglass);
+        job.f.pointer.setShape(PointerShape::Hourglass);
         EXPECT_FALSE(job.print().sent);
         EXPECT_EQ(job.drawn(Kind::Picture).size(), c.picturesDrawn);
         EXPECT_TRUE(job.drawn(Kind::EndDocument).empty());
         EXPECT_EQ(job.drawn(Kind::Abort).size(), 1u);
-        EXPECT_TRUE(job.dialogs.messages().empty());
-        EXPECT_EQ(job.pointer.shape(), PointerShape::Arrow);
-        EXPECT_EQ(job.pictures.HighestDocImg(), 0);
+        EXPECT_TRUE(job.f.dialogs.messages().empty());
+        EXPECT_EQ(job.f.pointer.shape(), PointerShape::Arrow);
+        EXPECT_EQ(job.f.pictures.HighestDocImg(), 0);
         EXPECT_EQ(job.textForm.HighestTextArea(), 0);
     }
 }
@@ -486,13 +423,13 @@ TEST(PrintSchedule, MissingOrDamagedPictureFilePrintsNothingAndSaysNothing) {
 TEST(PrintSchedule, JobAfterAFailedOneStartsAfresh) {
     ScheduleJob job;
     {
-        DriveCopy drive;
-        QFile::remove(drive.picture("IMAGE3.WMF"));
+        DemoDriveCopy drive("FORMATED TEXT");
+        ASSERT_TRUE(drive.remove("IMAGE3.WMF"));
         ASSERT_FALSE(job.print().sent);
     }
     ASSERT_TRUE(job.print().sent);
     EXPECT_EQ(job.drawn(Kind::Picture).size(), 7u);
-    EXPECT_EQ(job.dialogs.messages().size(), 1u);
+    EXPECT_EQ(job.f.dialogs.messages().size(), 1u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/DateText.h"
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
+#include "tests/support/DemoFiles.h"
 #include "tests/support/FrameServices.h"
 #include "tests/support/PdfWords.h"
 
@@ -72,37 +73,10 @@ struct PrintedLetter {
     QString pdf = folder.filePath("letter.pdf");
     FrameServices f;
 
-    PrintedLetter() {
-        f.services.openPage = [this] {
-            return std::make_shared<PrinterPage>(MakePageSink({{}, pdf, false}, "QUOTATION"),
-                                                 "QUOTATION");
-        };
-    }
+    PrintedLetter() { f.printIntoPdf(pdf); }
     PrintJobResult print(const QStringList& items) {
         return PrintQuotation(f.services, kStrings, CostItemList(items));
     }
-};
-
-// Points QUILLSET_DRIVE_C at a folder holding the letter's three picture files, for as long as
-// it lives.
-class LetterPictures {
-public:
-    explicit LetterPictures(const std::vector<std::pair<QString, QByteArray>>& files)
-        : previous_(qgetenv("QUILLSET_DRIVE_C")) {
-        const QString folder = drive_.path() + "/QSET_DEMOS/QUOTATION/";
-        QDir().mkpath(folder);
-        for (const auto& [name, bytes] : files) {
-            QFile file(folder + name);
-            if (file.open(QIODevice::WriteOnly))
-                file.write(bytes);
-        }
-        qputenv("QUILLSET_DRIVE_C", drive_.path().toLocal8Bit());
-    }
-    ~LetterPictures() { qputenv("QUILLSET_DRIVE_C", previous_); }
-
-private:
-    QByteArray previous_;
-    QTemporaryDir drive_;
 };
 
 void ExpectTextAt(const PdfText& run, double x, double y, const QColor& colour, const char* face,
@@ -178,23 +152,19 @@ TEST(PrintQuotation, RuleAndPicturesStandAtTheirRectanglesOnThePage) {
         {"LINE.WMF", Qt::green, {2265, 1315, 9615, 100}},
         {"LINE2.WMF", Qt::blue, {585, 2260, 3405, 100}},
     };
-    std::vector<std::pair<QString, QByteArray>> files;
+    DemoDriveCopy drive("QUOTATION");
     for (const Placed& p : pictures)
-        files.emplace_back(p.file, SolidMetafile(std::int16_t(p.rectangle.width()),
-                                                 std::int16_t(p.rectangle.height()), p.colour));
-    LetterPictures drive(files);
+        ASSERT_TRUE(
+            drive.replace(p.file, SolidMetafile(std::int16_t(p.rectangle.width()),
+                                                std::int16_t(p.rectangle.height()), p.colour)));
     PrintedLetter letter;
     ASSERT_TRUE(letter.print(kFormItems).sent);
     const QImage drawing = RenderPdfDrawing(letter.pdf, kDrawingDpi);
     ASSERT_FALSE(drawing.isNull());
 
     for (const Placed& p : pictures) {
-        const QRectF found = ColourBounds(drawing, kDrawingDpi, p.colour);
         SCOPED_TRACE(p.file);
-        EXPECT_NEAR(found.left(), p.rectangle.left(), kDrawingTolerance);
-        EXPECT_NEAR(found.top(), p.rectangle.top(), kDrawingTolerance);
-        EXPECT_NEAR(found.right(), p.rectangle.right(), kDrawingTolerance);
-        EXPECT_NEAR(found.bottom(), p.rectangle.bottom(), kDrawingTolerance);
+        ExpectBlockAt(drawing, kDrawingDpi, p.colour, p.rectangle, kDrawingTolerance);
     }
     // The rule from (8520, 13042) to (11910, 13042), one thin pen wide.
     const QRectF rule = ColourBounds(drawing, kDrawingDpi, kBlack);
@@ -248,18 +218,11 @@ TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) 
 
 // Without the logo file the job prints nothing at all: no PDF, no message, the arrow back.
 TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
-    const QString source =
-        QString::fromUtf8(qgetenv("QUILLSET_DRIVE_C")) + "/QSET_DEMOS/QUOTATION/";
-    std::vector<std::pair<QString, QByteArray>> kept;
-    for (const char* name : {"LINE.WMF", "LINE2.WMF"}) {
-        QFile file(source + name);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-        kept.emplace_back(name, file.readAll());
-    }
     PrintJobResult result;
     PrintedLetter letter;
     {
-        LetterPictures drive(kept);
+        DemoDriveCopy drive("QUOTATION");
+        ASSERT_TRUE(drive.remove("GLOBE.WMF"));
         result = letter.print(kFormItems);
     }
     const FrameServices& f = letter.f;

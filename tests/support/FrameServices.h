@@ -13,25 +13,22 @@
 
 namespace quillset::test {
 
-// Everything a print job needs, with a recording page per job kept for reading back.
+// Everything a print job needs, with a recording page per job kept for reading back; by default
+// for the quotation letter.
 struct FrameServices {
+    explicit FrameServices(const QString& title = QStringLiteral("QUOTATION"),
+                           const QString& program = QStringLiteral("quotation"),
+                           const QString& document = QStringLiteral("letter"));
+
     ScriptedDialogs dialogs;
     RememberedMousePointer pointer;
     FixedClock clock{QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9))};
     PicturesFrm pictures;
     std::vector<std::shared_ptr<RecordingSurface>> pages;
-    PrintJobServices services{[this] {
-                                  pages.push_back(std::make_shared<RecordingSurface>());
-                                  return pages.back();
-                              },
-                              pictures,
-                              pointer,
-                              dialogs,
-                              clock,
-                              QStringLiteral("QUOTATION"),
-                              QStringLiteral("quotation"),
-                              QStringLiteral("letter")};
+    PrintJobServices services;
 
+    // From now on the jobs print on the real page into the PDF file `pdf` instead.
+    void printIntoPdf(const QString& pdf);
     const RecordingSurface& lastPage() const;
     bool lastPageHas(RecordingSurface::Kind kind) const;
 };

@@ -151,6 +151,15 @@ QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance
                   (bottom - top + 1) * twipsPerPixel);
 }
 
+void ExpectBlockAt(const QImage& drawing, int dpi, QColor colour, const QRectF& rectangle,
+                   double tolerance) {
+    const QRectF found = ColourBounds(drawing, dpi, colour);
+    EXPECT_NEAR(found.left(), rectangle.left(), tolerance);
+    EXPECT_NEAR(found.top(), rectangle.top(), tolerance);
+    EXPECT_NEAR(found.right(), rectangle.right(), tolerance);
+    EXPECT_NEAR(found.bottom(), rectangle.bottom(), tolerance);
+}
+
 std::vector<QSize> PdfBitmapSizes(const QString& path) {
     QProcess pdfimages;
     pdfimages.start("pdfimages", {"-list", path});

@@ -71,6 +71,11 @@ QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour)
 // `tolerance` of `colour` in each channel; empty when there is none.
 QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance = 60);
 
+// Expects the pixels of `colour` in `drawing` (drawn at `dpi`) to fill `rectangle`, in twips,
+// within `tolerance` twips on every side.
+void ExpectBlockAt(const QImage& drawing, int dpi, QColor colour, const QRectF& rectangle,
+                   double tolerance);
+
 // The pixel sizes of the bitmaps a PDF holds, as poppler's pdfimages lists them.
 std::vector<QSize> PdfBitmapSizes(const QString& path);
 
