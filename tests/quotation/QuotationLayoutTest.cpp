@@ -20,7 +20,7 @@ const Module1 kStrings{"Robert Miller", "4352 Hillstreets, Toronto CA", "Susan C
 const QStringList kFormItems = {"$10.00 - Delivery to Canada", "$15.00 - Delivery to Mexico",
                                 "$45.00 - Delivery to Japan!"};
 
-QStringList manyItems(int count) {
+QStringList ManyItems(int count) {
     QStringList items;
     for (int i = 1; i <= count; ++i)
         items << QString("$%1.00 - Item %1").arg(i);
@@ -182,7 +182,7 @@ TEST(PrintQuotation, CostLinesAdvance181AndAHalfTwipsAndRunOverTheClosingBlock) 
     for (const Case& c : {Case{0, {}}, Case{3, {{0, 4508}, {1, 4689.5f}, {2, 4871}}},
                           Case{44, {{0, 4508}, {42, 12131}, {43, 12312.5f}}}}) {
         SCOPED_TRACE(c.items);
-        const QStringList items = c.items == 3 ? kFormItems : manyItems(c.items);
+        const QStringList items = c.items == 3 ? kFormItems : ManyItems(c.items);
         PrintedLetter letter;
         ASSERT_TRUE(letter.print(items).sent);
         const PdfTexts page = ReadPdfTexts(letter.pdf);

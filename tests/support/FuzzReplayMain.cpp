@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-int replayFile(const std::filesystem::path& file) {
+int ReplayFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
@@ -28,10 +28,10 @@ int main(int argc, char** argv) {
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
                 if (entry.is_regular_file())
-                    replayed += replayFile(entry.path());
+                    replayed += ReplayFile(entry.path());
             }
         } else {
-            replayed += replayFile(path);
+            replayed += ReplayFile(path);
         }
     }
     std::printf("replayed %d inputs\n", replayed);
