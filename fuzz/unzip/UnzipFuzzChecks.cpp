@@ -1,6 +1,7 @@
 #include "fuzz/unzip/UnzipFuzzChecks.h"
 
 #include "unzip/ListingLine.h"
+#include "unzip/UnzipSettings.h"
 #include "unzip32/unzip32.h"
 
 #include <QString>
@@ -67,12 +68,9 @@ void CheckListing(uint32_t size, uint32_t, uint16_t, uint16_t month, uint16_t da
         listingProblem = "listing line of " + std::to_string(line.size()) + " columns";
 }
 
+// The options the client sends by default, for one archive and folder.
 UnzipOptions DefaultOptions(const std::string& archive, const std::string& folder) {
-    UnzipOptions options{};
-    options.MessageLevel = 2;
-    options.HonorDirectories = 1;
-    options.OverWriteFiles = 1;
-    options.CaseSensitive = 1;
+    UnzipOptions options = ToUnzipOptions(UnzipSettings{});
     options.ZipFileName = archive.c_str();
     options.ExtractDir = folder.c_str();
     return options;

@@ -30,9 +30,6 @@ QStringList ManyItems(int count) {
 // Where the page puts things is read back from the PDF the real page writes, and compared with
 // the letter's design in twips; within a few twips, the rounding of the PDF's numbers.
 constexpr double kTextTolerance = 5;
-// Pictures and the rule are read from the page drawn at 288 dpi, 5 twips a pixel.
-constexpr int kDrawingDpi = 288;
-constexpr double kDrawingTolerance = 8;
 
 const QColor kTeal(0, 128, 128);
 const QColor kBlack(Qt::black); // the window-text colour prints black, as plain black does
@@ -142,30 +139,18 @@ TEST(PrintQuotation, DrawsRuleThenPicturesThenTheTextsInTheLettersOrder) {
 // Each picture file is a block of its own colour here, so the page shows exactly the rectangle
 // each is scaled into; the text is left out of the drawing, so black is the signature rule.
 TEST(PrintQuotation, RuleAndPicturesStandAtTheirRectanglesOnThePage) {
-    struct Placed {
-        const char* file;
-        QColor colour;
-        QRectF rectangle;
-    };
-    const std::vector<Placed> pictures = {
+    const std::vector<ColourBlock> pictures = {
         {"GLOBE.WMF", Qt::red, {577, 570, 1515, 1695}},
         {"LINE.WMF", Qt::green, {2265, 1315, 9615, 100}},
         {"LINE2.WMF", Qt::blue, {585, 2260, 3405, 100}},
     };
     DemoDriveCopy drive("QUOTATION");
-    for (const Placed& p : pictures)
-        ASSERT_TRUE(
-            drive.replace(p.file, SolidMetafile(std::int16_t(p.rectangle.width()),
-                                                std::int16_t(p.rectangle.height()), p.colour)));
+    for (const ColourBlock& block : pictures)
+        ASSERT_TRUE(drive.replace(block.picture, SolidMetafile(block)));
     PrintedLetter letter;
     ASSERT_TRUE(letter.print(kFormItems).sent);
-    const QImage drawing = RenderPdfDrawing(letter.pdf, kDrawingDpi);
+    const QImage drawing = ExpectBlocksOnPage(letter.pdf, pictures);
     ASSERT_FALSE(drawing.isNull());
-
-    for (const Placed& p : pictures) {
-        SCOPED_TRACE(p.file);
-        ExpectBlockAt(drawing, kDrawingDpi, p.colour, p.rectangle, kDrawingTolerance);
-    }
     // The rule from (8520, 13042) to (11910, 13042), one thin pen wide.
     const QRectF rule = ColourBounds(drawing, kDrawingDpi, kBlack);
     EXPECT_NEAR(rule.left(), 8520, kDrawingTolerance);

@@ -110,6 +110,11 @@ double PrintedFontSize(const PdfText& run) {
     return run.height * 2048 / unitsHigh;
 }
 
+namespace {
+
+// The first page drawn at `dpi` without its text (Ghostscript's text filter), so that what is
+// left are the pictures and lines; a null image when the file cannot be drawn. The drawing goes
+// to a file beside the PDF.
 QImage RenderPdfDrawing(const QString& path, int dpi) {
     const QString drawing = path + ".ppm";
     QProcess gs;
@@ -120,7 +125,12 @@ QImage RenderPdfDrawing(const QString& path, int dpi) {
     return QImage(drawing, "PPM");
 }
 
-QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour) {
+} // namespace
+
+QByteArray SolidMetafile(const ColourBlock& block) {
+    const auto width = std::int16_t(block.rectangle.width());
+    const auto height = std::int16_t(block.rectangle.height());
+    const QColor colour = block.colour;
     return MetafileBytes(width, height)
         .record(kCreatePen, {5, 0, 0, 0, 0})
         .record(kSelectObject, {0})
@@ -151,13 +161,21 @@ QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance
                   (bottom - top + 1) * twipsPerPixel);
 }
 
-void ExpectBlockAt(const QImage& drawing, int dpi, QColor colour, const QRectF& rectangle,
-                   double tolerance) {
-    const QRectF found = ColourBounds(drawing, dpi, colour);
-    EXPECT_NEAR(found.left(), rectangle.left(), tolerance);
-    EXPECT_NEAR(found.top(), rectangle.top(), tolerance);
-    EXPECT_NEAR(found.right(), rectangle.right(), tolerance);
-    EXPECT_NEAR(found.bottom(), rectangle.bottom(), tolerance);
+QImage ExpectBlocksOnPage(const QString& pdf, const std::vector<ColourBlock>& blocks) {
+    const QImage drawing = RenderPdfDrawing(pdf, kDrawingDpi);
+    if (drawing.isNull()) {
+        ADD_FAILURE() << "cannot draw " << pdf.toStdString();
+        return drawing;
+    }
+    for (const ColourBlock& block : blocks) {
+        SCOPED_TRACE(block.picture.toStdString());
+        const QRectF found = ColourBounds(drawing, kDrawingDpi, block.colour);
+        EXPECT_NEAR(found.left(), block.rectangle.left(), kDrawingTolerance);
+        EXPECT_NEAR(found.top(), block.rectangle.top(), kDrawingTolerance);
+        EXPECT_NEAR(found.right(), block.rectangle.right(), kDrawingTolerance);
+        EXPECT_NEAR(found.bottom(), block.rectangle.bottom(), kDrawingTolerance);
+    }
+    return drawing;
 }
 
 std::vector<QSize> PdfBitmapSizes(const QString& path) {

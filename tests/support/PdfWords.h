@@ -58,23 +58,30 @@ QString PrintedFamily(const QString& face);
 // The size in points a run was set at, from the height of its box.
 double PrintedFontSize(const PdfText& run);
 
-// The first page drawn at `dpi` without its text (Ghostscript's text filter), so that what is
-// left are the pictures and lines; a null image when the file cannot be drawn. The drawing goes
-// to a file beside the PDF.
-QImage RenderPdfDrawing(const QString& path, int dpi);
+// The page drawn for pictures and lines: 288 dpi, 5 twips a pixel, and how far in twips a block
+// may stand off its place.
+inline constexpr int kDrawingDpi = 288;
+inline constexpr double kDrawingTolerance = 8;
 
-// A placeable metafile of `width` x `height` twips filled with one colour, whose place on a
-// printed page ColourBounds finds.
-QByteArray SolidMetafile(std::int16_t width, std::int16_t height, QColor colour);
+// A picture replaced by a block of one colour, and the rectangle in twips the page should show
+// it in, so that the page shows exactly where each picture is scaled into.
+struct ColourBlock {
+    QString picture;
+    QColor colour;
+    QRectF rectangle;
+};
+
+// A placeable metafile of the block's size filled with its colour.
+QByteArray SolidMetafile(const ColourBlock& block);
 
 // The smallest rectangle, in twips, holding every pixel of `drawing` (drawn at `dpi`) within
 // `tolerance` of `colour` in each channel; empty when there is none.
 QRectF ColourBounds(const QImage& drawing, int dpi, QColor colour, int tolerance = 60);
 
-// Expects the pixels of `colour` in `drawing` (drawn at `dpi`) to fill `rectangle`, in twips,
-// within `tolerance` twips on every side.
-void ExpectBlockAt(const QImage& drawing, int dpi, QColor colour, const QRectF& rectangle,
-                   double tolerance);
+// Draws the first page of `pdf` without its text at kDrawingDpi and expects each block's colour
+// to fill its rectangle within kDrawingTolerance; returns the drawing for further checks, null
+// (and a failure) when it cannot be drawn.
+QImage ExpectBlocksOnPage(const QString& pdf, const std::vector<ColourBlock>& blocks);
 
 // The pixel sizes of the bitmaps a PDF holds, as poppler's pdfimages lists them.
 std::vector<QSize> PdfBitmapSizes(const QString& path);

@@ -3,6 +3,7 @@
 #include "tests/support/MakeArchive.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/Scratch.h"
+#include "unzip/UnzipSettings.h"
 #include "unzip32/Cp1252.h"
 #include "unzip32/EntryPath.h"
 #include "unzip32/LineEnds.h"
@@ -145,10 +146,7 @@ protected:
     void SetUp() override {
         listedNames.clear();
         ASSERT_TRUE(MakeArchive("tree", archive));
-        options.MessageLevel = 2;
-        options.HonorDirectories = 1;
-        options.OverWriteFiles = 1;
-        options.CaseSensitive = 1;
+        options = ToUnzipOptions(UnzipSettings{});
         options.ZipFileName = archiveText.c_str();
         options.ExtractDir = destText.c_str();
         callbacks.Message = &CollectName;
