@@ -11,12 +11,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpToDate =
-    QStringLiteral("[TLUPDATER] You have the latest version of the software.");
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kNotUpdated =
-    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
-
 enum class Step { VersionFile, ArchiveTransfer, Unpack, Restart };
 
 enum class Fault {

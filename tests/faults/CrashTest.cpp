@@ -14,9 +14,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kWaiting =
-    QStringLiteral("Status: Waiting for another update of this module to end...");
 // The agent's local copies of the server files; a killed run may leave them, the next deletes them.
 const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
 

@@ -5,6 +5,16 @@
 
 namespace quillset::test {
 
+// What an unattended agent prints, as a user reads it: the closing messages and the status
+// of an agent waiting for another's update.
+inline const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
+inline const QString kNotUpdated =
+    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
+inline const QString kUpToDate =
+    QStringLiteral("[TLUPDATER] You have the latest version of the software.");
+inline const QString kWaiting =
+    QStringLiteral("Status: Waiting for another update of this module to end...");
+
 // One run of a TLUPDATER program unattended and headless: what it wrote, line by line.
 struct AgentRun {
     QStringList lines;

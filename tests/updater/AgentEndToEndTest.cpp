@@ -3,14 +3,15 @@
 namespace quillset::test {
 namespace {
 
-const QStringList kUpToDate{"CurSoft: EDITOR.EXE",
-                            "Avance: 0",
-                            "Status: Scanning for a new version...",
-                            "Avance: 1",
-                            "Status: You have the latest version of the software.",
-                            "Avance: 4",
-                            "[TLUPDATER] You have the latest version of the software.",
-                            "Unload: WinMain"};
+// Every line of a run that finds the module up to date.
+const QStringList kUpToDateRun{"CurSoft: EDITOR.EXE",
+                               "Avance: 0",
+                               "Status: Scanning for a new version...",
+                               "Avance: 1",
+                               "Status: You have the latest version of the software.",
+                               "Avance: 4",
+                               "[TLUPDATER] You have the latest version of the software.",
+                               "Unload: WinMain"};
 
 TEST_F(AgentEndToEnd, EmptyCommandLineIsRefused) {
     const AgentRun run = RunAgent(kProgram, {});
@@ -25,7 +26,7 @@ TEST_F(AgentEndToEnd, UpToDateModuleEndsByItselfUnattended) {
     startServer();
     const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.lines, kUpToDate);
+    EXPECT_EQ(run.lines, kUpToDateRun);
     EXPECT_TRUE(fs::exists(moduleFolder() / "EDITOR.VER"));
 }
 
@@ -48,7 +49,7 @@ TEST_P(FailedCheck, EndsAsUpToDateAndLeavesNoStrayFile) {
     const AgentRun run = runAgent("2.5");
     ASSERT_TRUE(run.finished);
     // A failed check sets the status once more before the cycle does.
-    QStringList expected = kUpToDate;
+    QStringList expected = kUpToDateRun;
     expected.insert(3, "Status: You have the latest version of the software.");
     EXPECT_EQ(run.lines, expected);
     EXPECT_TRUE(fs::is_empty(moduleFolder()));

@@ -5,8 +5,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-
 struct FolderCase {
     const char* name;
     std::vector<const char*> folders; // made beside each other, each holding version 1.0

@@ -11,9 +11,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kNotUpdated =
-    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
 const std::set<std::string> kNotModule{"EDITOR.VER", "EDITOR.ZIP", "STARTED.TXT"};
 const char* const kNewProgram = "#!/bin/sh\necho 2.0 >> \"$(dirname \"$0\")/STARTED.TXT\"\n";
 

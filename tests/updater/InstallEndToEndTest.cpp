@@ -5,10 +5,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kNotUpdated =
-    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
-
 // Pins a file so that not even its owner or root can move it, or lets it go again.
 bool SetImmutable(const fs::path& file, bool pinned) {
     QProcess chattr;

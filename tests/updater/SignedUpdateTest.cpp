@@ -7,9 +7,6 @@
 namespace quillset::test {
 namespace {
 
-const QString kUpdated = QStringLiteral("[TLUPDATER] Software updated succesfully!");
-const QString kNotUpdated =
-    QStringLiteral("[TLUPDATER] The software could not be updated. Please try again later.");
 const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
 const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
 // The agent without a key, built for the same server as the one with the key.
