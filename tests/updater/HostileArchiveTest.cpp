@@ -69,7 +69,7 @@ void PrintTo(const HostileCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-const Entry kProgram{"EDITOR.EXE", "file", kNewProgram, 3, 0755};
+const Entry kProgramEntry{"EDITOR.EXE", "file", kNewProgram, 3, 0755};
 const Entry kReadme{"README.TXT", "file", "version 2.0\n"};
 
 class HostileArchive : public AgentEndToEnd, public ::testing::WithParamInterface<HostileCase> {
@@ -145,26 +145,26 @@ INSTANTIATE_TEST_SUITE_P(
                     Outcome::Refused,
                     "check: the archive holds no EDITOR.EXE"},
         HostileCase{"DecoyStagingFolder",
-                    {kProgram, {".tlupdater-staging/EDITOR.EXE", "file", "evil"}, kReadme},
+                    {kProgramEntry, {".tlupdater-staging/EDITOR.EXE", "file", "evil"}, kReadme},
                     Outcome::Refused,
                     "check: the archive holds .tlupdater-staging,"},
         HostileCase{"DecoyJournalInUpperCase",
-                    {kProgram,
+                    {kProgramEntry,
                      {".TLUPDATER-JOURNAL", "file", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\nplanned\n"},
                      kReadme},
                     Outcome::Refused,
                     "check: the archive holds .TLUPDATER-JOURNAL,"},
         HostileCase{"DecoyBackupEntry",
-                    {kProgram, {".tlupdater-backup/0", "file", "evil"}, kReadme},
+                    {kProgramEntry, {".tlupdater-backup/0", "file", "evil"}, kReadme},
                     Outcome::Refused,
                     "check: the archive holds .tlupdater-backup,"},
         HostileCase{"FailingTail",
-                    {kProgram, kReadme, {"DATA/TAIL.DAT", "file", "", 3, -1, true}},
+                    {kProgramEntry, kReadme, {"DATA/TAIL.DAT", "file", "", 3, -1, true}},
                     Outcome::Refused,
                     "unpack: the engine answered 2: error: "},
         HostileCase{"SetAsideNameThenFailingTail",
                     {{"EDITOR.EXE.previous", "file", "junk"},
-                     kProgram,
+                     kProgramEntry,
                      kReadme,
                      {"TAIL.DAT", "file", "", 3, -1, true}},
                     Outcome::Refused,
