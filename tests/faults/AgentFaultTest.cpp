@@ -1,6 +1,7 @@
 // Every step of an agent run against every fault that applies to it, with the real program, the
 // project's update server and, for a full disk, a small tmpfs mounted as the module folder.
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/ModuleFixtures.h"
 #include "tests/support/SmallDisk.h"
 
@@ -305,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"UnpackDiskFull", Step::Unpack, Fault::DiskFull},
         FaultCase{"RestartProgramWithoutExecutableBits", Step::Restart, Fault::NotExecutable},
         FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

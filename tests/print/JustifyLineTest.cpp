@@ -1,5 +1,6 @@
 #include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
+#include "tests/support/CaseName.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                     JustifyCase{"OuterSpacesDoNotCountAsGaps", 8, "  ab cd  ", "ab    cd"},
                     JustifyCase{"OnlySpacesGiveAnEmptyLine", 10, "     ", ""},
                     JustifyCase{"NoCapacityLeavesTheLineTrimmed", 0, " x y ", "x y"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Whatever the words, a widened line fills the line exactly and keeps its words in order.
 TEST(JustifyLine, FillsTheLineAndKeepsTheWords) {
@@ -88,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         PreparationCase{"NulAndTabAreOrdinaryCharacters", QString("a\tb") + QChar(0) + "c",
                         QString("a\tb") + QChar(0) + "c"},
         PreparationCase{"EmptyStaysEmpty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Glyphs of this surface are 100 twips wide at 10 points.
 struct CapacityCase {
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(CharsPerLine, LineCapacity,
                                          CapacityCase{"NoWidth", 0, -1},
                                          CapacityCase{"NegativeWidth", -5, -1},
                                          CapacityCase{"LargestSixteenBitCapacity", 3276800, 32767}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST(CharsPerLine, AgreesWithGrowingTheRowOneLetterAtATime) {
     // Uneven glyph widths so the boundaries fall between whole twips.

@@ -1,5 +1,6 @@
 #include "print/RecordingSurface.h"
 #include "print/TextPrintingModule.h"
+#include "tests/support/CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"TooNarrowForOneLetter", "the quick brown fox", 100, 10000, {}},
         LayoutCase{"NoWidth", "the quick brown fox", 0, 10000, {}},
         LayoutCase{"TooShortForTheFirstLine", "the quick brown fox", kTenCells, 24, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(PrintParagraphs, DrawsInTheGivenFontAndColourUpright) {
     RecordingSurface surface(10, 10);

@@ -1,4 +1,5 @@
 #include "transfer/InternetTransfer.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 #include "tests/support/TestServer.h"
 
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Transfer, ServerFault,
                                            FaultCase{"DroppedHalfWay", "~drop", "EDITOR.ZIP"},
                                            FaultCase{"StalledAfterHeaders", "~stall", "EDITOR.ZIP"},
                                            FaultCase{"NeverAnswers", "~hang", "EDITOR.VER"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 struct LimitCase {
     const char* name;
@@ -123,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "~endless",
                   "EDITOR.VER"},
         LimitCase{"AnnouncedLengthAboveTheBound", {2s, 1, 30s, 0s, 299'999}, "x", "EDITOR.ZIP"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
     control.setLimits({2s, 1, 30s, 5s, 300'000});

@@ -1,4 +1,5 @@
 #include "transfer/TransferOperation.h"
+#include "tests/support/CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         OperationCase{"TrailingSpaceKeptInPath", "GET A.ZIP /tmp/x /A.ZIP ", "A.ZIP",
                       "/tmp/x /A.ZIP "},
         OperationCase{"LowerCaseVerb", "get A.VER /tmp/A.VER", "A.VER", "/tmp/A.VER"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct RefusedCase {
     const char* name;
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"NameWalksUp", "GET ../A.VER /tmp/A.VER"},
                       RefusedCase{"NameWithBackslash", "GET X\\A.VER /tmp/A.VER"},
                       RefusedCase{"NameIsDotDot", "GET .. /tmp/x"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct AddressCase {
     const char* name;
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"PaddingAfterAddress", "http://h/u/  \t", "A.VER", "http://h/u/A.VER"},
         AddressCase{"NameEscaped", "ftp://h/u/", "A#B?.VER", "ftp://h/u/A%23B%3f.VER"},
         AddressCase{"FileAddress", "file:///srv/up", "A.VER", "file:///srv/up/A.VER"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(RemoteAddress, RefusesUnusableAddresses) {
     for (const char* address : {"", "not an address", "gopher://h/u/", "ldap://h/", "h:/x y"})

@@ -1,4 +1,5 @@
 // The options object: defaults, storage, the settings reaching the engine, errors raised.
+#include "tests/support/CaseName.h"
 #include "tests/support/EnvironmentOverride.h"
 #include "tests/unzip/UnzipFixture.h"
 #include "unzip/UnzipError.h"
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OverflowCase{"ExtractListBelowRange",
                                    [](auto& f) { f.SetExtractList(-32769); }},
                       OverflowCase{"Privilege32768", [](auto& f) { f.SetPrivilege(32768); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(UnzipFixture, LargestSixteenBitMessageLevelIsNoOverflow) {
     EXPECT_EQ(unzip(archiveOf("tree"), [](auto& f) { f.SetMessageLevel(32767); }), UZ_OK);

@@ -1,4 +1,5 @@
 // The five callbacks as the engine calls them, without the engine.
+#include "tests/support/CaseName.h"
 #include "tests/unzip/UnzipFixture.h"
 
 #include <cstring>
@@ -29,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{"StopsAtNul", {{std::string("abc\0def", 7), 7}}, "abc"},
         PrintCase{"StopsAtLength", {{"abcdef", 3}}, "abc"},
         PrintCase{"CodePageBytes", {{"\x80 \xe9", 3}}, QStringLiteral("€ é")}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(UnzipFixture, PasswordIsCutToTheBufferAndEndsInNul) {
     password = QStringLiteral("contraseña");

@@ -1,4 +1,5 @@
 // The engine's own rules, tested on its objects without the agent.
+#include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 #include "tests/support/MakeArchive.h"
 #include "tests/support/RunTool.h"
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                     20,
                     std::nullopt,
                     ReplaceDecision::Skip}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(LineEnds, PairsSplitAcrossBlocksStayOnePair) {
     CrLfConverter converter;
@@ -196,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{
                           "CaseInsensitiveMatches", {"SUB/*.TXT"}, {}, false, {"sub/inner.txt"}},
                       FilterCase{"ExcludeWins", {"sub/*"}, {"sub/inner.txt"}, true, {"sub/"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(EntryPoints, ServiceCallbackStopsTheUnpack) {
     callbacks.Service = &StopAtOnce;

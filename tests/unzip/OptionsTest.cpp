@@ -1,4 +1,5 @@
 // What each setting makes the engine do, seen from the agent's side.
+#include "tests/support/CaseName.h"
 #include "tests/unzip/UnzipFixture.h"
 
 namespace quillset::test {
@@ -53,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"AskedCancelStops", true, false, MessageAnswer::Cancel, "old\n", UZ_CANCELLED},
         ReplaceCase{"OverwriteWithoutAsking", false, true, std::nullopt, "top\n", UZ_OK},
         ReplaceCase{"NeitherKeeps", false, false, std::nullopt, "old\n", UZ_OK}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct NewerCase {
     const char* name;
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NewerCase{"OnlyNewerReplacesAnOlderFile", true, kYear2001, true},
                       NewerCase{"OnlyNewerKeepsAYoungerFile", true, kYear2010, false},
                       NewerCase{"OnlyNewerCreatesNothing", true, std::nullopt, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(UnzipFixture, ListingOnlyListsEveryEntryAndWritesNothing) {
     EXPECT_EQ(unzip(archiveOf("tree"), [](auto& f) { f.SetExtractList(1); }), UZ_OK);

@@ -1,4 +1,5 @@
 // Archives made by the tools users and servers really use, unpacked through CGUnzipFiles.
+#include "tests/support/CaseName.h"
 #include "tests/unzip/UnzipFixture.h"
 
 #include <sys/stat.h>
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a", "-tzip", "-mem=AES256", "-psecret", "OUT", "."},
                  "secret",
                  false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

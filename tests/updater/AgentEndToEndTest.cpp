@@ -1,4 +1,5 @@
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 
 namespace quillset::test {
 namespace {
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // failed transfer, not a version.
                       FailureCase{
                           "GigabyteVersionFile", true, {"--rule", "EDITOR.VER=pad=1000000000"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

@@ -1,4 +1,5 @@
 #include "updater/CommandLine.h"
+#include "tests/support/CaseName.h"
 #include "updater/NumericValue.h"
 
 #include <cmath>
@@ -80,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "EDITOR", 2.5f, kLongFolder.toUpper() + "\\"},
         LineCase{"HundredKilobytesOfSpaces", "EDITOR" + QString(100 * 1024, QLatin1Char(' ')) + "X",
                  CommandLineVerdict::SurplusFields, "", 0, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct NumberCase {
     const char* name;
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"TinyIsZero",
                                  "0.0000000000000000000000000000000000000000000000000000000001",
                                  0.0f}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(LeadingNumberTest, NumbersBeyondAFloatAreInfinite) {
     EXPECT_TRUE(std::isinf(LeadingNumber(QString(400, QLatin1Char('9')))));

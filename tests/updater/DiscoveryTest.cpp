@@ -1,4 +1,5 @@
 #include "platform/WindowsPath.h"
+#include "tests/support/CaseName.h"
 #include "tests/updater/AgentFixture.h"
 
 namespace quillset::test {
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       2.5f,
                       false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(AgentFixture, StaleVersionCopyIsDeletedBeforeTheTransfer) {
     WriteFile(moduleFolder() / "EDITOR.VER", "9.9");
@@ -191,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"SurplusFields", "EDITOR 2.5 C:\\APPS DIR\\EDITOR", kSurplusFieldsMessage},
         RefusedLine{"ModuleNameWalksUp", "..\\..\\ETC\\PASSWD 1 C:\\A", kModuleNameMessage},
         RefusedLine{"ModuleNameIsAPath", "/etc/x 1 C:\\A", kModuleNameMessage}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(AgentFixture, CommandLineFillsTheStateAndDeciphersThePassword) {
     makeAgent(QStringLiteral("http://127.0.0.1:1/"));

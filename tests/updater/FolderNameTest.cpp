@@ -1,6 +1,7 @@
 // Module folders named as a user may name them: in any script, and beside folders whose names
 // differ only in case. The agent must update the folder given, or refuse, never another one.
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 
 namespace quillset::test {
 namespace {
@@ -62,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"SeveralMatchIgnoringCaseNoneExactly", {"app", "APP"}, "App", nullptr},
         // Upper-cased as a whole text, straße would become STRASSE: the other folder.
         FolderCase{"SharpSBesideItsDoubleS", {"straße", "STRASSE"}, "straße", "straße"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

@@ -1,6 +1,7 @@
 // Hostile and malformed archives through the real agent, end to end: each is either refused with
 // the module exactly as it was, or installed whole with a program that runs.
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/ModuleFixtures.h"
 #include "tests/support/RunTool.h"
 
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"editor.exe", "file", kNewProgram, 3, 0755}, kReadme},
                     Outcome::Installed,
                     ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

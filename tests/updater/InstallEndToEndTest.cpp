@@ -1,4 +1,5 @@
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/ModuleFixtures.h"
 #include "tests/support/RunTool.h"
 
@@ -186,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Agent, FailedInstallation,
                                            FaultCase{"NoProgramFile", Fault::NoProgramFile},
                                            FaultCase{"ZipSlipEntry", Fault::ZipSlipEntry},
                                            FaultCase{"EngineMissing", Fault::EngineMissing}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST_F(Installation, SwapThatFailsHalfWayPutsTheOldVersionBack) {
     publish(newVersion, "2.0");

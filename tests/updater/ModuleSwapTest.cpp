@@ -1,6 +1,7 @@
 // The swap's journal and plan on their own: what a journal can carry, which journals the
 // recovery refuses to act on, the names the agent keeps, and which entries a swap touches.
 #include "updater/ModuleSwap.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 #include "updater/Durable.h"
 
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadJournal{"EmptyPathPart", "TLUPDATER-SWAP 1\nadd DATA//x\nplanned\n"},
                       BadJournal{"UnknownKind", "TLUPDATER-SWAP 1\ndelete EDITOR.EXE\nplanned\n"},
                       BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
     for (const char* name : {".tlupdater-staging", ".TLUPDATER-JOURNAL", ".TlUpDaTeR-backup",

@@ -1,4 +1,5 @@
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 
 #include <QDir>
 #include <functional>
@@ -239,8 +240,7 @@ TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
     EXPECT_NE(log.find(GetParam().logged), std::string::npos) << log;
 }
 
-INSTANTIATE_TEST_SUITE_P(Agent, RefusedRelease, ::testing::ValuesIn(kForgeries),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Agent, RefusedRelease, ::testing::ValuesIn(kForgeries), CaseName());
 
 } // namespace
 } // namespace quillset::test

@@ -1,4 +1,5 @@
 #include "updater/VersionFile.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 
 #include <QTemporaryDir>
@@ -38,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"HtmlErrorPage", "<html><body>404 Not Found</body></html>", 0.0f},
         ItemCase{"BinaryWithNuls", QByteArray("\x00\xff\x01\x02", 4), 0.0f},
         ItemCase{"NumberThenBinary", QByteArray("5.5\x00\xff", 5), 5.5f}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(VersionFile, MissingFileOrFolderGivesNone) {
     QTemporaryDir folder;
