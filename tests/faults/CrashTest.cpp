@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <thread>
 #include <vector>
 
 namespace quillset::test {
@@ -17,15 +18,28 @@ namespace {
 // The agent's local copies of the server files; a killed run may leave them, the next deletes them.
 const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
 
-// Whether the process has ended, reaped or not: gone from /proc, or a zombie there.
-bool HasEnded(pid_t process) {
+// The process's state letter in /proc (R, S, D, T, Z...); 'X' once it is gone.
+char ProcessState(pid_t process) {
     std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
     std::string line;
-    if (!std::getline(stat, line))
-        return true;
-    const std::size_t nameEnd = line.rfind(')');
-    return nameEnd == std::string::npos || line.size() < nameEnd + 3 || line[nameEnd + 2] == 'Z' ||
-           line[nameEnd + 2] == 'X';
+    const std::size_t nameEnd = std::getline(stat, line) ? line.rfind(')') : std::string::npos;
+    return nameEnd == std::string::npos || line.size() < nameEnd + 3 ? 'X' : line[nameEnd + 2];
+}
+
+// Stops a started agent where it stands, so that a signal sent next reaches a live agent and
+// not one that ends by itself in between; false when it had already ended (reaped or not).
+bool StopAgent(pid_t process) {
+    ::kill(process, SIGSTOP);
+    for (int waitedMs = 0; waitedMs < 10'000; ++waitedMs) {
+        const char state = ProcessState(process);
+        if (state == 'T' || state == 't')
+            return true;
+        if (state == 'Z' || state == 'X')
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ADD_FAILURE() << "the agent did not stop";
+    return false;
 }
 
 class CrashSafety : public AgentEndToEnd {
@@ -270,11 +284,14 @@ TEST_F(CrashSafety, EndingSignalsLeaveNoTemporary) {
         agent.setProcessEnvironment(AgentEnvironment(settings()));
         agent.start(kProgram, commandLine("1.0"));
         // An agent that has already ended, even one not yet reaped, cannot take the signal.
-        if (agent.waitForFinished(row.afterMs) || HasEnded(pid_t(agent.processId()))) {
+        const pid_t process = pid_t(agent.processId());
+        if (agent.waitForFinished(row.afterMs) || !StopAgent(process)) {
             server.reset();
             continue; // the run ended before the signal: nothing to see
         }
-        ::kill(pid_t(agent.processId()), row.signalNumber);
+        // Sent while it is stopped, the signal is the first thing the agent meets as it goes on.
+        ::kill(process, row.signalNumber);
+        ::kill(process, SIGCONT);
         const AgentRun ended = FinishAgent(agent, 30'000);
         ASSERT_TRUE(ended.finished);
         EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
