@@ -1,7 +1,7 @@
 #include "platform/PlaceableMetafile.h"
-#include "tests/support/MetafileBytes.h"
 #include "tests/support/DemoFiles.h"
 #include "tests/support/Files.h"
+#include "tests/support/MetafileBytes.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
