@@ -30,7 +30,9 @@ QPainter::CompositionMode BlendFor(std::uint32_t operation) {
     case kPatternXor:
     case kInvertTarget:
         return QPainter::CompositionMode_Difference;
-    default:
+    case kSourceCopy:
+    case kPatternCopy:
+    default: // the plain copies, and the rest drawn as a copy
         return QPainter::CompositionMode_SourceOver;
     }
 }
