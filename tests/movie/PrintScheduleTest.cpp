@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 
 namespace quillset::test {
 namespace {
@@ -175,8 +176,7 @@ TEST(PrintSchedule, PicturesStandAtTheirRectanglesOnThePage) {
         {"Picture2", Qt::yellow, {2272, 9622, 2626, 2144}},
     };
     DemoDriveCopy drive("FORMATED TEXT");
-    for (const ColourBlock& block :
-         std::vector<ColourBlock>(pictures.begin(), pictures.begin() + 3))
+    for (const ColourBlock& block : std::span(pictures).first(3))
         ASSERT_TRUE(drive.replace(block.picture, SolidMetafile(block)));
     ScheduleContents contents = Contents();
     for (auto [picture, block] : {std::pair{&contents.picture1, &pictures[3]},
