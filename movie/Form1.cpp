@@ -1,12 +1,12 @@
 #include "movie/Form1.h"
 
+#include "graphics/Fonts.h"
+#include "graphics/PictureLoader.h"
 #include "movie/FormPicture.h"
 #include "movie/PictureBox.h"
-#include "platform/Fonts.h"
-#include "platform/FormControls.h"
-#include "platform/PictureLoader.h"
 #include "platform/Twips.h"
 #include "platform/WindowsPath.h"
+#include "widgets/FormControls.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "movie/FormPicture.h"
 
-#include "platform/BitmapFormat.h"
-#include "platform/PictureLoader.h"
+#include "graphics/BitmapFormat.h"
+#include "graphics/PictureLoader.h"
 
 #include <QtEndian>
 #include <cstdlib>

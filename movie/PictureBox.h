@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Picture.h"
+#include "graphics/Picture.h"
 
 #include <QFrame>
 

@@ -1,7 +1,7 @@
 #include "print/PainterSurface.h"
 
-#include "platform/Picture.h"
-#include "platform/SystemColors.h"
+#include "graphics/Picture.h"
+#include "graphics/SystemColors.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

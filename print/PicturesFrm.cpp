@@ -1,6 +1,6 @@
 #include "print/PicturesFrm.h"
 
-#include "platform/PictureLoader.h"
+#include "graphics/PictureLoader.h"
 #include "platform/WindowsPath.h"
 
 namespace quillset {

@@ -1,14 +1,14 @@
 #include "print/PrintProgram.h"
 
+#include "graphics/Fonts.h"
 #include "platform/Clock.h"
-#include "platform/DialogsForEnvironment.h"
-#include "platform/Fonts.h"
 #include "platform/ProgramAbout.h"
-#include "platform/QtMousePointer.h"
 #include "platform/SystemClock.h"
 #include "platform/UnattendedDialogs.h"
 #include "print/PicturesFrm.h"
 #include "print/PrinterPage.h"
+#include "widgets/DialogsForEnvironment.h"
+#include "widgets/QtMousePointer.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "print/PrinterPage.h"
 
-#include "platform/Fonts.h"
+#include "graphics/Fonts.h"
 
 #include <QPageLayout>
 #include <QPdfWriter>

@@ -1,6 +1,6 @@
 #include "print/RecordingSurface.h"
 
-#include "platform/Picture.h"
+#include "graphics/Picture.h"
 
 namespace quillset {
 

@@ -1,7 +1,7 @@
 #include "print/TextCanvas.h"
 
-#include "platform/Fonts.h"
-#include "platform/Picture.h"
+#include "graphics/Fonts.h"
+#include "graphics/Picture.h"
 #include "platform/Twips.h"
 
 #include <QFontMetrics>

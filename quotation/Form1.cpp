@@ -1,11 +1,11 @@
 #include "quotation/Form1.h"
 
-#include "platform/Fonts.h"
-#include "platform/FormControls.h"
-#include "platform/PlaceableMetafile.h"
+#include "graphics/Fonts.h"
+#include "graphics/PlaceableMetafile.h"
 #include "platform/TrimSpaces.h"
 #include "platform/Twips.h"
 #include "quotation/FormLogo.h"
+#include "widgets/FormControls.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "updater/WinMain.h"
 
-#include "platform/FormControls.h"
 #include "updater/Local.h"
+#include "widgets/FormControls.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,8 +1,6 @@
 // TLUPDATER: brings the module named on the command line up to date from the update server.
 #include "platform/AgentTitle.h"
-#include "platform/DialogsForEnvironment.h"
 #include "platform/ProgramAbout.h"
-#include "platform/QtMousePointer.h"
 #include "platform/SignalCleanup.h"
 #include "platform/UnattendedDialogs.h"
 #include "tlupdater_signing_key.h"
@@ -10,6 +8,8 @@
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
 #include "updater/WinMain.h"
+#include "widgets/DialogsForEnvironment.h"
+#include "widgets/QtMousePointer.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/Fonts.h"
+#include "graphics/Fonts.h"
 #include "print/RecordingSurface.h"
 #include "print/TextCanvas.h"
 #include "print/TextPrintingModule.h"

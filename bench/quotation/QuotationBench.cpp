@@ -1,13 +1,13 @@
 // In-process cost of the quotation job: one whole letter to a PDF file, and the pieces that
 // read files (the letterhead metafile).
-#include "platform/Fonts.h"
-#include "platform/PictureLoader.h"
-#include "platform/QtMousePointer.h"
+#include "graphics/Fonts.h"
+#include "graphics/PictureLoader.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
 #include "print/PicturesFrm.h"
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
+#include "widgets/QtMousePointer.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

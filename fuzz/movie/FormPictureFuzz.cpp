@@ -1,8 +1,8 @@
 // A file handed to the form's "..." buttons, read as hostile: the completeness check and the
 // decoder must never crash, overread or take unbounded memory, and a bitmap the check passes
 // must decode no larger than the file allows.
+#include "graphics/PictureLoader.h"
 #include "movie/FormPicture.h"
-#include "platform/PictureLoader.h"
 
 #include <QByteArrayView>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "movie/Form1.h"
 #include "movie/PictureBox.h"
-#include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/support/FormChecks.h"
+#include "widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QDataStream>

@@ -1,5 +1,5 @@
 #include "movie/FormPicture.h"
-#include "platform/PictureLoader.h"
+#include "graphics/PictureLoader.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -1,4 +1,4 @@
-#include "platform/SystemColors.h"
+#include "graphics/SystemColors.h"
 #include "platform/DateText.h"
 
 #include <QPalette>

@@ -1,6 +1,6 @@
 // The main of every test executable that does not bring its own: a headless QApplication, so
 // fonts, pictures and widgets work, and the fonts the programs ask for.
-#include "platform/Fonts.h"
+#include "graphics/Fonts.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

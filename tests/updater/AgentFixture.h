@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/QtMousePointer.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/support/Files.h"
 #include "tests/support/QtPrinters.h"
@@ -9,6 +8,7 @@
 #include "tools/hexcipher/HexEncipher.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
+#include "widgets/QtMousePointer.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

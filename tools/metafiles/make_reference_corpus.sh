@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the metafiles that real programs write, with an independent reader's rendering of
-# each, into tests/platform/metafiles. The test suite compares our rendering with those on a
+# each, into tests/graphics/metafiles. The test suite compares our rendering with those on a
 # coarse grid, so it needs none of these tools; run this only to change the corpus.
 #   tools/metafiles/make_reference_corpus.sh
 # Needs: inkscape, libreoffice-draw-nogui (soffice), libwmf-bin (wmf2gd).

@@ -1,6 +1,6 @@
 """One small placeable metafile per kind of record that real writers use beyond the sample
 pictures: bitmaps, arcs, mapping modes and viewports, clipping, regions, pixels and turned text.
-The picture corpus (fuzz/print/make_corpus.py) takes them as files that must load and draw, and
+The picture corpus (fuzz/graphics/make_corpus.py) takes them as files that must load and draw, and
 the fuzz target starts from them.
 """
 import make_pictures as mp
