@@ -37,7 +37,7 @@ std::string DES_Crypt::HexDigitToBits(QStringView digit) {
     return {};
 }
 
-std::string DES_Crypt::HexTextToBits(QStringView text) {
+std::string DES_Crypt::hexTextToBits(QStringView text) {
     std::string bits;
     bits.reserve(static_cast<std::size_t>(text.size()) * 4);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -60,7 +60,7 @@ std::string DES_Crypt::BitsToHexDigit(std::string_view group) {
     return std::string(1, nibbles::kDigits[value]);
 }
 
-std::string DES_Crypt::BitsToHexText(std::string_view bits) {
+std::string DES_Crypt::bitsToHexText(std::string_view bits) {
     std::string hex;
     hex.reserve(bits.size() / 4 + 1);
     for (std::size_t position = 0; position < bits.size(); position += 4)

@@ -30,7 +30,7 @@ bool DES_Crypt::askYes(const QString& text) {
     return dialogs_.showMessage(request) == MessageAnswer::Yes;
 }
 
-void DES_Crypt::ComputeSubKeys(std::string_view keyBits) {
+void DES_Crypt::computeSubKeys(std::string_view keyBits) {
     const ShortBits k = PermutedChoice1(keyBits);
     StopProcessing = false;
     // A key of 32 bits or fewer leaves D empty, and each subkey is PC-2 of C alone.
@@ -46,7 +46,7 @@ void DES_Crypt::ComputeSubKeys(std::string_view keyBits) {
     }
 }
 
-ShortBits DES_Crypt::CipherFunction(std::string_view right, std::string_view subKey) {
+ShortBits DES_Crypt::cipherFunction(std::string_view right, std::string_view subKey) {
     const ShortBits e = ExpandE(right);
     const ShortBits x = XorBits48(e, subKey);
     const ShortBits s = SubstituteSBoxes(x);
@@ -55,11 +55,12 @@ ShortBits DES_Crypt::CipherFunction(std::string_view right, std::string_view sub
 
 QString DES_Crypt::DecryptBlock(QStringView block, QStringView key) {
     ConvertedKey convertedKey;
-    return decryptBlock(block, key, convertedKey);
+    return decryptWithConvertedKey(block, key, convertedKey);
 }
 
-QString DES_Crypt::decryptBlock(QStringView block, QStringView key, ConvertedKey& convertedKey) {
-    const std::string dataBits = HexTextToBits(block);
+QString DES_Crypt::decryptWithConvertedKey(QStringView block, QStringView key,
+                                           ConvertedKey& convertedKey) {
+    const std::string dataBits = hexTextToBits(block);
 
     // The key is converted after the data, for every block: a block after the first asks the
     // same questions again without converting a long key anew.
@@ -89,10 +90,10 @@ QString DES_Crypt::decryptBlock(QStringView block, QStringView key, ConvertedKey
     ShortBits left(FirstChars(ip, 32));
     ShortBits right(CharsFrom(ip, 32));
 
-    ComputeSubKeys(keyBits);
+    computeSubKeys(keyBits);
 
     for (int n = 1; n <= 16; ++n) {
-        const ShortBits f = CipherFunction(right, subKeys_[17 - n]);
+        const ShortBits f = cipherFunction(right, subKeys_[17 - n]);
         StopProcessing = false;
         const ShortBits newRight = XorBits32(left, f);
         left = right;
@@ -104,7 +105,7 @@ QString DES_Crypt::decryptBlock(QStringView block, QStringView key, ConvertedKey
     swapped.append(left);
     const ShortBits output = PermuteIPInverse(swapped);
     StopProcessing = false;
-    return QString::fromStdString(BitsToHexText(output));
+    return QString::fromStdString(bitsToHexText(output));
 }
 
 QString DES_Crypt::DecryptHexText(const QString& text, const QString& key) {
@@ -112,7 +113,8 @@ QString DES_Crypt::DecryptHexText(const QString& text, const QString& key) {
     result.reserve(text.size() / 2 + 8);
     ConvertedKey convertedKey;
     for (qsizetype offset = 0; offset < text.size(); offset += 16)
-        result += HexToText(decryptBlock(QStringView(text).mid(offset, 16), key, convertedKey));
+        result += HexToText(
+            decryptWithConvertedKey(QStringView(text).mid(offset, 16), key, convertedKey));
 
     // Only spaces are trimmed; NUL and other control characters stay.
     return TrimSpaces(result).toString();

@@ -35,10 +35,10 @@ public:
     QString DecryptBlock(QStringView block, QStringView key);
 
     // Fills SubKeys() 1..16 from the key bits; clears StopProcessing after each step.
-    void ComputeSubKeys(std::string_view keyBits);
+    void computeSubKeys(std::string_view keyBits);
     const std::array<ShortBits, 17>& SubKeys() const { return subKeys_; }
     // The cipher function f of one round: P(S(E(right) xor subKey)).
-    ShortBits CipherFunction(std::string_view right, std::string_view subKey);
+    ShortBits cipherFunction(std::string_view right, std::string_view subKey);
 
     // Bit strings and hexadecimal text.
     std::string HexDigitToBits(QStringView digit);
@@ -47,8 +47,8 @@ public:
     static std::string DecimalToBase(int value, int base);
     static QString HexToText(QStringView hex);
     // Each character through HexDigitToBits; StopProcessing is cleared after every digit.
-    std::string HexTextToBits(QStringView text);
-    static std::string BitsToHexText(std::string_view bits);
+    std::string hexTextToBits(QStringView text);
+    static std::string bitsToHexText(std::string_view bits);
 
     // The primitives. Table operations drop positions beyond a short input's end; the guarded
     // ones ask first when the input is longer than their limit. Outputs of at most 64 bits come
@@ -62,15 +62,15 @@ public:
     static ShortBits XorBits32(std::string_view first, std::string_view second);
     ShortBits SubstituteSBoxes(std::string_view bits);
     // Entry of S-box k (1-8); 0 for a box, row or column outside the tables.
-    static int SBox(int box, int row, int column);
-    static int SBox1(int row, int column) { return SBox(1, row, column); }
-    static int SBox2(int row, int column) { return SBox(2, row, column); }
-    static int SBox3(int row, int column) { return SBox(3, row, column); }
-    static int SBox4(int row, int column) { return SBox(4, row, column); }
-    static int SBox5(int row, int column) { return SBox(5, row, column); }
-    static int SBox6(int row, int column) { return SBox(6, row, column); }
-    static int SBox7(int row, int column) { return SBox(7, row, column); }
-    static int SBox8(int row, int column) { return SBox(8, row, column); }
+    static int sBox(int box, int row, int column);
+    static int SBox1(int row, int column) { return sBox(1, row, column); }
+    static int SBox2(int row, int column) { return sBox(2, row, column); }
+    static int SBox3(int row, int column) { return sBox(3, row, column); }
+    static int SBox4(int row, int column) { return sBox(4, row, column); }
+    static int SBox5(int row, int column) { return sBox(5, row, column); }
+    static int SBox6(int row, int column) { return sBox(6, row, column); }
+    static int SBox7(int row, int column) { return sBox(7, row, column); }
+    static int SBox8(int row, int column) { return sBox(8, row, column); }
     ShortBits PermuteP(std::string_view bits);
     ShortBits PermuteIPInverse(std::string_view bits);
 
@@ -82,7 +82,7 @@ private:
         std::string bits;
         std::vector<qsizetype> invalidPositions;
     };
-    QString decryptBlock(QStringView block, QStringView key, ConvertedKey& convertedKey);
+    QString decryptWithConvertedKey(QStringView block, QStringView key, ConvertedKey& convertedKey);
     // RotateLeft on characters in place: one place for a count of 1, two for any other count.
     static void rotateInPlace(char* first, std::size_t size, int count);
     // Asks the four-line question of a length guard when `bits` is longer than `limit`; true

@@ -141,14 +141,14 @@ ShortBits DES_Crypt::SubstituteSBoxes(std::string_view bits) {
         for (std::size_t i = 1; i < group.size() && i <= 4; ++i)
             column = column * 2 + nibbles::DigitValue(group[i]);
         // Characters other than 0 and 1 can take row or column out of the tables: value 0.
-        const int value = SBox(box, row, column);
+        const int value = sBox(box, row, column);
         // The value's base-2 digits with leading zeros up to four, as the nibble table holds them.
         out.append(nibbles::kGroups[value]);
     }
     return out;
 }
 
-int DES_Crypt::SBox(int box, int row, int column) {
+int DES_Crypt::sBox(int box, int row, int column) {
     if (box < 1 || box > 8 || row < 0 || row > 3 || column < 0 || column > 15)
         return 0;
     return des_tables::kSBoxes[box - 1][row][column];

@@ -72,7 +72,7 @@ TEST_F(HexDigitToBitsTest, NoRaisesStopProcessingAndYesLeavesItAsItWas) {
 
 TEST_F(HexDigitToBitsTest, HexTextSkipsInvalidDigitsAndClearsTheStopAfterEach) {
     dialogs.queueAnswer(MessageAnswer::No);
-    EXPECT_EQ(des.HexTextToBits(u"0G1"), "00000001");
+    EXPECT_EQ(des.hexTextToBits(u"0G1"), "00000001");
     EXPECT_EQ(dialogs.messages().size(), 1u);
     EXPECT_FALSE(des.StopProcessing);
 }
@@ -83,8 +83,8 @@ TEST(BitsToHexTest, GroupsAndWholeStrings) {
     EXPECT_EQ(DES_Crypt::BitsToHexDigit("1111"), "F");
     EXPECT_EQ(DES_Crypt::BitsToHexDigit("101"), "") << "not one of the sixteen groups";
     EXPECT_EQ(DES_Crypt::BitsToHexDigit("10a0"), "");
-    EXPECT_EQ(DES_Crypt::BitsToHexText(std::string(64, '0')), std::string(16, '0'));
-    EXPECT_EQ(DES_Crypt::BitsToHexText("0001001000110100010101100111100010011010101111001101"
+    EXPECT_EQ(DES_Crypt::bitsToHexText(std::string(64, '0')), std::string(16, '0'));
+    EXPECT_EQ(DES_Crypt::bitsToHexText("0001001000110100010101100111100010011010101111001101"
                                        "111011110000"),
               "123456789ABCDEF0");
 }

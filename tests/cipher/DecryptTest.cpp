@@ -29,7 +29,7 @@ struct DecryptTest : ::testing::Test {
 };
 
 QByteArray BitsToBytes(const std::string& bits) {
-    return QByteArray::fromHex(QByteArray::fromStdString(DES_Crypt::BitsToHexText(bits)));
+    return QByteArray::fromHex(QByteArray::fromStdString(DES_Crypt::bitsToHexText(bits)));
 }
 
 TEST_F(DecryptTest, PublishedVectorsDecipherUnderSixteenDigitKeys) {
@@ -92,9 +92,9 @@ TEST_F(DecryptTest, ShortKeyScheduleMatchesStandardDesWithAnEquivalentKey) {
         for (int i = 0; i < 56; ++i)
             fullKey[static_cast<unsigned char>(fullPC1.view()[i]) - 1] = i < 28 ? c[i] : dBit;
 
-        const QString shortKeyText = QString::fromStdString(DES_Crypt::BitsToHexText(shortKey));
+        const QString shortKeyText = QString::fromStdString(DES_Crypt::bitsToHexText(shortKey));
         ASSERT_EQ(shortKeyText.size(), 8);
-        des.ComputeSubKeys(shortKey);
+        des.computeSubKeys(shortKey);
         for (int n = 1; n <= 16; ++n) {
             ASSERT_EQ(des.SubKeys()[n].size(), 24u) << n;
             ASSERT_EQ(des.SubKeys()[n].view()[23], dBit) << n;

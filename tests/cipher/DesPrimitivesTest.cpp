@@ -186,7 +186,7 @@ TEST(SBoxTest, NamedBoxesAndOutOfRange) {
     EXPECT_EQ(DES_Crypt::SBox1(4, 0), 0);
     EXPECT_EQ(DES_Crypt::SBox1(-1, 0), 0);
     EXPECT_EQ(DES_Crypt::SBox1(0, 16), 0);
-    EXPECT_EQ(DES_Crypt::SBox(9, 0, 0), 0);
+    EXPECT_EQ(DES_Crypt::sBox(9, 0, 0), 0);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ ShortBits EncipherBlock(DES_Crypt& des, std::string_view dataBits) {
     ShortBits right(ip.view().substr(32));
     for (int n = 1; n <= 16; ++n) {
         const ShortBits newRight =
-            DES_Crypt::XorBits32(left, des.CipherFunction(right, des.SubKeys()[n]));
+            DES_Crypt::XorBits32(left, des.cipherFunction(right, des.SubKeys()[n]));
         left = right;
         right = newRight;
     }
@@ -36,14 +36,14 @@ QString EncipherHexText(DES_Crypt& des, const QString& text, const QString& key)
     if (bytes.size() % 8 != 0)
         bytes.append(8 - bytes.size() % 8, ' ');
 
-    des.ComputeSubKeys(des.HexTextToBits(key));
+    des.computeSubKeys(des.hexTextToBits(key));
     des.StopProcessing = false;
 
     QString hex;
     for (qsizetype offset = 0; offset < bytes.size(); offset += 8) {
         const QString blockHex = QString::fromLatin1(bytes.mid(offset, 8).toHex());
         hex += QString::fromStdString(
-            DES_Crypt::BitsToHexText(EncipherBlock(des, des.HexTextToBits(blockHex))));
+            DES_Crypt::bitsToHexText(EncipherBlock(des, des.hexTextToBits(blockHex))));
     }
     return hex;
 }
