@@ -1,6 +1,7 @@
 // TLUPDATER: brings the module named on the command line up to date from the update server.
 #include "platform/AgentTitle.h"
 #include "platform/DialogsForEnvironment.h"
+#include "platform/FormControls.h"
 #include "platform/ProgramAbout.h"
 #include "platform/QtMousePointer.h"
 #include "platform/SignalCleanup.h"
@@ -48,6 +49,9 @@ int main(int argc, char* argv[]) {
         return 0;
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kAgentTitle));
+    // No menu entry starts the agent, but the desktop still names and draws its window by these.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillset.tlupdater"));
+    QApplication::setWindowIcon(InstalledIcon(QStringLiteral("org.quillset.tlupdater")));
     InstallSignalCleanup();
     const bool unattended = UnattendedMode();
 
