@@ -218,6 +218,10 @@ struct KeyRow {
     const char* focusAfter; // nullptr: the window closed
 };
 
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
 
 TEST_P(Form1Keys, DoWhatTheRowSays) {

@@ -147,6 +147,10 @@ struct KeyRow {
     bool closes;
 };
 
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
 
 TEST_P(Form1Keys, DoWhatTheRowSays) {

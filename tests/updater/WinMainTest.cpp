@@ -182,6 +182,10 @@ struct LineRow {
     const char* line;
 };
 
+void PrintTo(const LineRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class TransferLineText : public ::testing::TestWithParam<LineRow> {};
 
 TEST_P(TransferLineText, SaysTheBytesTheSpeedAndTheTimeLeft) {
