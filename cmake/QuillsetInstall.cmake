@@ -40,8 +40,11 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies come from the binaries themselves (dpkg-shlibdeps), never from a hand-kept list.
+# Dependencies come from the binaries themselves (dpkg-shlibdeps), never from a hand-kept list,
+# except what no binary links: the pages are laid out in Liberation's metrics, which the
+# programs' typefaces map to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging)
 include(CPack)

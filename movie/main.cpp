@@ -4,10 +4,13 @@
 #include "print/PrintProgram.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 using namespace quillset;
 
 int main(int argc, char** argv) {
+    // The desktop groups the window with its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillset.movie"));
     TextForm textForm;
     PrintJobResult lastResult;
     return RunPrintProgram(argc, argv,

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the menu icons of the printing programs, once as scalable SVG and once as PNG in each
+"""Draws the icons of the printing programs and of the update agent, once as scalable SVG and once as PNG in each
 bitmap size, from one list of shapes per icon, into a hicolor icon-theme tree:
 
   make_icons.py OUTPUT_FOLDER
@@ -114,9 +114,20 @@ def quotation_icon():
     return shapes
 
 
+def tlupdater_icon():
+    """A box with a downward arrow coming into it: an update arriving."""
+    return [
+        Rect(6, 26, 36, 17, NAVY, 3),
+        Rect(9, 29, 30, 3, SEA),
+        Rect(20, 4, 8, 18, GOLD, 1),
+        Polygon([(12, 20), (36, 20), (24, 34)], GOLD),
+    ]
+
+
 ICONS = {
     "org.quillset.movie": movie_icon,
     "org.quillset.quotation": quotation_icon,
+    "org.quillset.tlupdater": tlupdater_icon,
 }
 
 

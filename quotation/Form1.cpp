@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -43,6 +44,8 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
     setFixedSize(TwipsToPixels(5790), TwipsToPixels(6345));
     placeControls();
     MakeDefaultButton(Command1);
+    AddFormKeys(this, Command1);
+    setWindowIcon(InstalledIcon(QStringLiteral("org.quillset.quotation")));
     showLogo();
 }
 
@@ -87,6 +90,11 @@ void Form1::placeControls() {
     PlaceInTwips(Command1, 3840, 5880, 1815, 375);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+
+    NameByLabel(Label3, Text1);
+    NameByLabel(Label6, Text2);
+    NameByLabel(Label5, List1);
+    NameByLabel(Label4, Text3);
 
     // Labels take no focus; the focus stops follow the design's tab indices.
     for (QWidget* stop : std::initializer_list<QWidget*>{Text1, Text2, Text3, Command1, Command2})

@@ -3,6 +3,7 @@
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <curl/curl.h>
@@ -51,6 +52,7 @@ struct InternetTransfer::Running {
     // An ending signal removes the temporary too, so no signal leaves one behind.
     std::optional<RemovedOnSignal> removedOnSignal;
     char errorText[CURL_ERROR_SIZE] = {};
+    TransferProgress progress;
 
     ~Running() {
         if (easy)
@@ -95,6 +97,14 @@ struct InternetTransfer::Running {
             return 0;
         running->pending.insert(running->pending.end(), data, data + total);
         return total;
+    }
+
+    static int transferInfo(void* self, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t,
+                            curl_off_t) {
+        auto& progress = static_cast<Running*>(self)->progress;
+        progress.received = std::uint64_t(std::max<curl_off_t>(downloaded, 0));
+        progress.total = std::uint64_t(std::max<curl_off_t>(downloadTotal, 0));
+        return 0; // go on
     }
 };
 
@@ -171,6 +181,9 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, running->errorText);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Running::write);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, running.get());
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Running::transferInfo);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, running.get());
     if (curl_multi_add_handle(AsMulti(multi_), easy) != CURLM_OK)
         throw TransferError("the transfer library could not start a transfer");
     lastError_.clear();
@@ -195,6 +208,10 @@ bool InternetTransfer::StillExecuting() {
             curl_multi_poll(multi, nullptr, 0, int(pollInterval_.count()), nullptr);
     }
     return true;
+}
+
+TransferProgress InternetTransfer::progress() const {
+    return running_ ? running_->progress : TransferProgress{};
 }
 
 void InternetTransfer::finish(int curlResult) {

@@ -5,10 +5,18 @@
 
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
 namespace quillset {
+
+// How far a running operation has come: the body's bytes received so far and, when the server
+// announced it, the body's whole length (zero when it did not).
+struct TransferProgress {
+    std::uint64_t received = 0;
+    std::uint64_t total = 0;
+};
 
 // The internet transfer control: starts one GET with Execute and reports with StillExecuting
 // whether it is still running. The body goes to a temporary file beside the local path, which
@@ -34,6 +42,9 @@ public:
     // True while the started operation runs; each call moves it on and waits at most the poll
     // interval for the network.
     bool StillExecuting();
+
+    // The running operation's progress as of the last StillExecuting; nothing while none runs.
+    TransferProgress progress() const;
 
     // Why the last operation failed, or an empty text when it completed.
     const QString& lastError() const { return lastError_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/InternetTransfer.h"
+
 #include <QString>
 #include <exception>
 
@@ -28,6 +30,12 @@ public:
     void setProgress(ProgressStep step) { setProgress(static_cast<int>(step)); }
     virtual int progressMaximum() const = 0;
     virtual void processEvents() = 0;
+    // Signs of life beside the status and the bar, which keep their texts and values: a busy
+    // indicator while the version check runs, the archive's bytes while it arrives (called on
+    // every round of the wait), nothing otherwise.
+    virtual void showBusy() = 0;
+    virtual void showTransferProgress(const TransferProgress& progress) = 0;
+    virtual void clearActivity() = 0;
     // True once the window was asked to unload (Close, or the window closed otherwise).
     virtual bool unloadRequested() const = 0;
     virtual void unload() = 0;

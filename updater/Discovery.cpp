@@ -55,13 +55,17 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
                          const QString& remoteName, const QString& localFolder) {
     const HourglassWhileBusy busy(pointer_);
     transferStartProblem_.clear();
-    // Only the archive is large; the version and signature files take the small-file limits.
-    control.setLimits(remoteName == state_.ArchiveFileName ? limits_.archive : limits_.versionFile);
+    // Only the archive is large, and long enough in coming for its bytes to be worth showing; the
+    // version and signature files take the small-file limits.
+    const bool archive = remoteName == state_.ArchiveFileName;
+    control.setLimits(archive ? limits_.archive : limits_.versionFile);
     try {
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
                                      localFolder + remoteName);
         StopPoint("transfer-started");
         while (control.StillExecuting()) {
+            if (archive)
+                view_.showTransferProgress(control.progress());
             view_.processEvents();
             if (view_.unloadRequested()) {
                 control.Cancel();
@@ -72,6 +76,8 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
         transferStartProblem_ = QString::fromUtf8(error.what());
         return false;
     }
+    if (archive)
+        view_.clearActivity();
     return true;
 }
 

@@ -148,7 +148,10 @@ void Local::RunCycle() {
         AwaitModule();
         view_.setStatus(QString::fromUtf8(kScanningStatus));
         view_.repaint();
-        if (CheckForNewVersion()) {
+        view_.showBusy();
+        const bool newer = CheckForNewVersion();
+        view_.clearActivity();
+        if (newer) {
             DownloadAndInstall();
             return;
         }

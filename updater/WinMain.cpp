@@ -1,11 +1,13 @@
 #include "updater/WinMain.h"
 
 #include "updater/Local.h"
+#include "updater/TransferProgressLine.h"
 #include "widgets/FormControls.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -39,20 +41,33 @@ QWidget* MakeHeading(QWidget* window) {
     return heading;
 }
 
-// Every text the status label can show, so it is wide enough for the longest from the start and
-// the window keeps its size.
+// A long line of a large, slow download, as wide as the transfer's line gets for a module.
+QString LongTransferLine() {
+    constexpr std::uint64_t kMB = 1024 * 1024;
+    return TransferProgressLine({1000 * kMB, 4000 * kMB}, std::chrono::seconds(1024));
+}
+
+// Every text the status label can show, and the transfer's line beneath it in the same column, so
+// the column is wide enough for the longest from the start and the window keeps its size.
 int WidestStatus(QLabel& status) {
     const QString shown = status.text();
     int widest = 0;
-    for (const char* text :
-         {"Stand By...", kWaitingStatus, kScanningStatus, kLatestVersionMessage, kDownloadingStatus,
-          kUnpackingStatus, kUpdatedMessage, kNotUpdatedMessage}) {
-        status.setText(QString::fromUtf8(text));
+    for (const QString& text :
+         {QStringLiteral("Stand By..."), QString::fromUtf8(kWaitingStatus),
+          QString::fromUtf8(kScanningStatus), QString::fromUtf8(kLatestVersionMessage),
+          QString::fromUtf8(kDownloadingStatus), QString::fromUtf8(kUnpackingStatus),
+          QString::fromUtf8(kUpdatedMessage), QString::fromUtf8(kNotUpdatedMessage),
+          LongTransferLine()}) {
+        status.setText(text);
         widest = std::max(widest, status.sizeHint().width());
     }
     status.setText(shown);
     return widest;
 }
+
+// How often the transfer's line changes: about twice a second, often enough to look alive, seldom
+// enough to be read.
+constexpr qint64 kTransferLineMs = 500;
 
 } // namespace
 
@@ -60,7 +75,8 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
                  StoredValues stored, std::FILE* echo)
     : echo_(echo), curSoft_(new QLabel(QStringLiteral("Ninguno"))),
       status_(new QLabel(QStringLiteral("Stand By..."))), avance_(new QProgressBar),
-      closeBtn_(new QPushButton(QStringLiteral("Close"))),
+      closeBtn_(new QPushButton(QStringLiteral("Close"))), activity_(new QStackedWidget),
+      busy_(new QProgressBar), transferLine_(new QLabel),
       local_(dialogs, pointer, *this, transfer, std::move(stored)) {
     setWindowTitle(QStringLiteral("TL Updater"));
     status_->setMinimumWidth(WidestStatus(*status_));
@@ -69,6 +85,18 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
     grid->addWidget(curSoft_, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Status:")), 1, 0);
     grid->addWidget(status_, 1, 1);
+    // Under the status: an empty page, the busy bar or the transfer's line, one at a time, in a
+    // row of one height so the window keeps its size.
+    busy_->setRange(0, 0);
+    busy_->setTextVisible(false);
+    busy_->setAccessibleName(QStringLiteral("Checking for a new version"));
+    transferLine_->setObjectName(QStringLiteral("TransferLine"));
+    transferLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    activity_->addWidget(new QWidget);
+    activity_->addWidget(busy_);
+    activity_->addWidget(transferLine_);
+    activity_->setFixedHeight(std::max(busy_->sizeHint().height(), status_->sizeHint().height()));
+    grid->addWidget(activity_, 2, 1);
     grid->setColumnStretch(1, 1);
     avance_->setRange(static_cast<int>(ProgressStep::Loaded),
                       static_cast<int>(ProgressStep::Updated));
@@ -127,6 +155,29 @@ void WinMain::setProgress(int value) {
 
 void WinMain::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WinMain::showBusy() {
+    activity_->setCurrentWidget(busy_);
+}
+
+void WinMain::showTransferProgress(const TransferProgress& progress) {
+    if (!transferClock_.isValid()) {
+        transferClock_.start();
+        lineShownAt_ = -kTransferLineMs;
+    }
+    const qint64 now = transferClock_.elapsed();
+    if (now - lineShownAt_ < kTransferLineMs)
+        return;
+    lineShownAt_ = now;
+    transferLine_->setText(TransferProgressLine(progress, std::chrono::milliseconds(now)));
+    activity_->setCurrentWidget(transferLine_);
+}
+
+void WinMain::clearActivity() {
+    activity_->setCurrentIndex(0);
+    transferLine_->clear();
+    transferClock_.invalidate();
 }
 
 void WinMain::unload() {

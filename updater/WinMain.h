@@ -3,12 +3,15 @@
 #include "updater/AgentView.h"
 #include "updater/Local.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+
+class QStackedWidget;
 
 namespace quillset {
 
@@ -29,6 +32,9 @@ public:
     QLabel* Status() const { return status_; }
     QProgressBar* Avance() const { return avance_; }
     QPushButton* CloseBtn() const { return closeBtn_; }
+    // The signs of life under the status, beside Avance: the busy bar and the transfer's line.
+    QProgressBar* BusyBar() const { return busy_; }
+    QLabel* TransferLine() const { return transferLine_; }
     QTimer& Timer() { return timer_; }
 
     void setCurrentSoftware(const QString& text) override;
@@ -38,6 +44,9 @@ public:
     void setProgress(int value) override;
     int progressMaximum() const override { return avance_->maximum(); }
     void processEvents() override;
+    void showBusy() override;
+    void showTransferProgress(const TransferProgress& progress) override;
+    void clearActivity() override;
     bool unloadRequested() const override { return unloaded_; }
     void unload() override;
 
@@ -53,6 +62,12 @@ private:
     QLabel* status_;
     QProgressBar* avance_;
     QPushButton* closeBtn_;
+    QStackedWidget* activity_;
+    QProgressBar* busy_;
+    QLabel* transferLine_;
+    // Since the transfer's first line, and when its line last changed.
+    QElapsedTimer transferClock_;
+    qint64 lineShownAt_ = 0;
     QTimer timer_;
     bool unloaded_ = false;
     // Last: it works on the window, so it is made when the window is whole and goes first.

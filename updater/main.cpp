@@ -9,6 +9,7 @@
 #include "updater/Local.h"
 #include "updater/WinMain.h"
 #include "widgets/DialogsForEnvironment.h"
+#include "widgets/FormControls.h"
 #include "widgets/QtMousePointer.h"
 
 #include <QApplication>
@@ -48,6 +49,9 @@ int main(int argc, char* argv[]) {
         return 0;
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kAgentTitle));
+    // No menu entry starts the agent, but the desktop still names and draws its window by these.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillset.tlupdater"));
+    QApplication::setWindowIcon(InstalledIcon(QStringLiteral("org.quillset.tlupdater")));
     InstallSignalCleanup();
     const bool unattended = UnattendedMode();
 

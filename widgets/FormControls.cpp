@@ -2,9 +2,16 @@
 
 #include "platform/Twips.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace quillset {
 
@@ -23,6 +30,29 @@ public:
     }
 };
 
+// A held key repeats its presses; a button takes only the first, so holding Enter or Space on
+// Print prints one page, not one per repeat.
+class PressOnceWhenHeld : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return key->isAutoRepeat() &&
+               (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                key->key() == Qt::Key_Space || key->key() == Qt::Key_Select);
+    }
+};
+
+// A shortcut of the whole window that a held key fires once.
+QShortcut* WindowShortcut(QWidget* form, const QKeySequence& keys) {
+    auto* shortcut = new QShortcut(keys, form);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    return shortcut;
+}
+
 } // namespace
 
 void PlaceInTwips(QWidget* control, int left, int top, int width, int height) {
@@ -40,6 +70,41 @@ void MakeDefaultButton(QPushButton* button) {
     button->setFocusPolicy(Qt::StrongFocus);
     button->installEventFilter(new ShowFocusOnArrival(button));
     button->setFocus();
+}
+
+void NameByLabel(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+    QString name = label->text().trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    control->setAccessibleName(name);
+}
+
+void AddFormKeys(QWidget* form, QPushButton* print) {
+    for (auto* box : form->findChildren<QPlainTextEdit*>())
+        box->setTabChangesFocus(true);
+    auto* once = new PressOnceWhenHeld(form);
+    for (auto* button : form->findChildren<QPushButton*>())
+        button->installEventFilter(once);
+    QObject::connect(WindowShortcut(form, QKeySequence(Qt::CTRL | Qt::Key_P)),
+                     &QShortcut::activated, print, &QPushButton::click);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        QObject::connect(WindowShortcut(form, keys), &QShortcut::activated, form, &QWidget::close);
+}
+
+QIcon InstalledIcon(const QString& name) {
+    // The programs live in PREFIX/bin, the icons in PREFIX/share/icons.
+    const QDir icons(QCoreApplication::applicationDirPath() +
+                     QStringLiteral("/../share/icons/hicolor"));
+    QIcon icon;
+    for (const char* size : {"48x48", "64x64", "128x128"}) {
+        const QString file = icons.filePath(QString::fromLatin1(size) + QStringLiteral("/apps/") +
+                                            name + QStringLiteral(".png"));
+        if (QFileInfo::exists(file))
+            icon.addFile(file);
+    }
+    return icon.isNull() ? QIcon::fromTheme(name) : icon;
 }
 
 } // namespace quillset

@@ -1,7 +1,9 @@
 #pragma once
 
+class QIcon;
 class QLabel;
 class QPushButton;
+class QString;
 class QWidget;
 
 namespace quillset {
@@ -17,5 +19,18 @@ void PlaceLabelInTwips(QLabel* label, int left, int top, int width, int height);
 // The window's default button: it has the focus when the window opens, and whenever it has the
 // focus it shows it, as buttons do once the user has moved the focus with the keyboard.
 void MakeDefaultButton(QPushButton* button);
+
+// The caption in front of a control names it for screen readers: the label becomes its buddy and
+// the control speaks the caption's words, without the closing colon. The caption is unchanged.
+void NameByLabel(QLabel* label, QWidget* control);
+
+// The keys a form answers, none of them shown on a caption: Tab leaves every text box, a
+// multi-line one too, instead of typing a tab; a key held down on a button presses it once;
+// Ctrl+P presses `print`; Esc and Ctrl+W close the window. Called once the controls are placed.
+void AddFormKeys(QWidget* form, QPushButton* print);
+
+// The program's icon as installed beside it (share/icons/hicolor under the installation prefix),
+// else from the desktop's icon theme; `name` is the icon's name, as in the desktop entry.
+QIcon InstalledIcon(const QString& name);
 
 } // namespace quillset

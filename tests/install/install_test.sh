@@ -34,11 +34,13 @@ expected_files=(
   "share/quillset/drive_c/QSET_DEMOS/FORMATED TEXT/IMAGE2.WMF"
   "share/quillset/drive_c/QSET_DEMOS/FORMATED TEXT/IMAGE3.WMF"
   share/applications/org.quillset.movie.desktop share/applications/org.quillset.quotation.desktop
+  share/applications/org.quillset.tlupdater.desktop
   share/metainfo/org.quillset.movie.metainfo.xml share/metainfo/org.quillset.quotation.metainfo.xml
   share/icons/hicolor/scalable/apps/org.quillset.movie.svg
   share/icons/hicolor/scalable/apps/org.quillset.quotation.svg
   share/icons/hicolor/48x48/apps/org.quillset.movie.png
   share/icons/hicolor/48x48/apps/org.quillset.quotation.png
+  share/icons/hicolor/48x48/apps/org.quillset.tlupdater.png
   share/doc/quillset/copyright share/doc/quillset/changelog.gz
   share/man/man1/movie.1.gz share/man/man1/quotation.1.gz share/man/man1/TLUPDATER.1.gz
 )
@@ -189,10 +191,10 @@ elif [ "$mode" = package ]; then
   grep -q "^ Package: quillset$" <<<"$info" || fail "package name: $info"
   grep -q "^ Version: $version$" <<<"$info" || fail "package version is not $version: $info"
   # Computed from the binaries: what the programs link (Qt, CUPS, libcurl) and what the private
-  # engine links (libarchive).
+  # engine links (libarchive); and the fonts whose metrics the layouts are measured in.
   depends=$(sed -n 's/^ Depends: //p' <<<"$info")
   names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
-  for library in libc6 libstdc++6 libqt6widgets6 libcups2 libcurl4 libarchive13; do
+  for library in libc6 libstdc++6 libqt6widgets6 libcups2 libcurl4 libarchive13 fonts-liberation; do
     grep -qxF "$library" <<<"$names" || fail "Depends lacks $library: $depends"
   done
   contents=$(dpkg-deb --contents "$deb" | sed 's/.* \.\//\//')

@@ -1,6 +1,7 @@
 #include "movie/Form1.h"
 #include "movie/PictureBox.h"
 #include "platform/ScriptedDialogs.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/FormChecks.h"
 #include "widgets/QtDialogs.h"
 
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -203,6 +205,51 @@ TEST(Form1, StartsWithTheSampleBitmapsOfTheDemoFolder) {
     ASSERT_NE(start.picture1.bitmap(), nullptr);
     EXPECT_EQ(start.picture1.bitmap()->depth(), 32); // 24-bit files, held as RGB32
 }
+
+// A key held on one control of the shown form: what it prints, where the focus goes, and that no
+// key types into a description.
+struct KeyRow {
+    const char* name;
+    const char* focus;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int repeats;
+    int prints;
+    const char* focusAfter; // nullptr: the window closed
+};
+
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(Form1Keys, DoWhatTheRowSays) {
+    const KeyRow& row = GetParam();
+    FormFixture f;
+    f.form->show();
+    f.form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form.get()));
+    f.child<QWidget>(row.focus)->setFocus();
+    HoldKey(row.key, row.modifiers, row.repeats);
+    EXPECT_EQ(f.printed.size(), std::size_t(row.prints));
+    if (row.focusAfter) {
+        EXPECT_EQ(QApplication::focusWidget(), f.child<QWidget>(row.focusAfter));
+    }
+    EXPECT_EQ(f.form->isVisible(), row.focusAfter != nullptr);
+    EXPECT_EQ(f.form->Contents().description1, SampleScheduleTexts().description1);
+    EXPECT_EQ(f.ended, 0) << "keys close the window; only Exit ends the program at once";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Form1, Form1Keys,
+    ::testing::Values(
+        KeyRow{"TabLeavesADescriptionBox", "Text1", Qt::Key_Tab, {}, 0, 0, "Text3"},
+        KeyRow{"HeldEnterOnPrintPrintsOnce", "Command4", Qt::Key_Return, {}, 25, 1, "Command4"},
+        KeyRow{"HeldCtrlPPrintsOnce", "BoxDay", Qt::Key_P, Qt::ControlModifier, 25, 1, "BoxDay"},
+        KeyRow{"EscCloses", "Title", Qt::Key_Escape, {}, 0, 0, nullptr},
+        KeyRow{"CtrlWCloses", "SList", Qt::Key_W, Qt::ControlModifier, 0, 0, nullptr}),
+    CaseName());
 
 TEST(Form1, ExitEndsTheProgram) {
     FormFixture f;

@@ -1,14 +1,17 @@
 #include "quotation/Form1.h"
 #include "quotation/FormLogo.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/FormChecks.h"
 #include "tests/support/FrameServices.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -132,6 +135,50 @@ TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     EXPECT_LE(form.Label2->geometry().right(), form.width());
     EXPECT_LE(form.Label3->geometry().bottom(), form.Text1->geometry().top());
 }
+
+// A key held on one control of the shown form: the letters it prints and whether the window stays.
+struct KeyRow {
+    const char* name;
+    QLineEdit* Form1::*focus; // nullptr: the Print button
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int repeats;
+    std::size_t letters;
+    bool closes;
+};
+
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(Form1Keys, DoWhatTheRowSays) {
+    const KeyRow& row = GetParam();
+    FrameServices f;
+    Form1 form(f.services);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QWidget* focus = row.focus ? static_cast<QWidget*>(form.*row.focus) : form.Command1;
+    focus->setFocus();
+    HoldKey(row.key, row.modifiers, row.repeats);
+    EXPECT_EQ(f.pages.size(), row.letters);
+    EXPECT_EQ(f.dialogs.messages().size(), row.letters);
+    EXPECT_EQ(form.isVisible(), !row.closes);
+    if (!row.closes) {
+        EXPECT_EQ(QApplication::focusWidget(), focus);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Form1, Form1Keys,
+    ::testing::Values(
+        KeyRow{"HeldEnterOnPrintPrintsOnce", nullptr, Qt::Key_Return, {}, 25, 1, false},
+        KeyRow{"HeldCtrlPPrintsOnce", &Form1::Text2, Qt::Key_P, Qt::ControlModifier, 25, 1, false},
+        KeyRow{"EscCloses", &Form1::Text1, Qt::Key_Escape, {}, 0, 0, true},
+        KeyRow{"CtrlWCloses", &Form1::Text3, Qt::Key_W, Qt::ControlModifier, 0, 0, true}),
+    CaseName());
 
 TEST(Form1, CloseEndsTheProgram) {
     FrameServices f;

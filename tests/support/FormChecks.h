@@ -13,4 +13,8 @@ QStringList ClippedLabels(const QWidget& window);
 // Whether a shown window's default button has the focus and the style draws it focused.
 bool DefaultButtonShowsFocus(const QPushButton& button);
 
+// A key held down on the focused control, as a keyboard sends it: one press, `repeats`
+// auto-repeated release and press pairs, and the last release.
+void HoldKey(Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats);
+
 } // namespace quillset::test

@@ -151,6 +151,7 @@ TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
     EXPECT_EQ(view.statuses, (QStringList{QString::fromUtf8(kScanningStatus), kLatest}));
     EXPECT_EQ(view.repaintedStatuses, QStringList{QString::fromUtf8(kScanningStatus)});
     EXPECT_EQ(view.progress, (std::vector<int>{0, 1, 4}));
+    EXPECT_EQ(view.activity, (QStringList{"busy", "clear"})) << "busy while scanning only";
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(dialogs.messages()[0].text, kLatest);
     EXPECT_EQ(dialogs.messages()[0].title, "TLUPDATER");

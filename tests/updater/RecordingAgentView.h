@@ -22,6 +22,13 @@ public:
         if (++eventRounds == closeAfterRounds)
             unload();
     }
+    void showBusy() override { activity << QStringLiteral("busy"); }
+    void showTransferProgress(const TransferProgress& progress) override {
+        if (activity.isEmpty() || activity.back() != QStringLiteral("transfer"))
+            activity << QStringLiteral("transfer");
+        lastTransfer = progress;
+    }
+    void clearActivity() override { activity << QStringLiteral("clear"); }
     bool unloadRequested() const override { return unloaded; }
     void unload() override { unloaded = true; }
 
@@ -29,6 +36,9 @@ public:
     QStringList statuses;
     QStringList repaintedStatuses;
     std::vector<int> progress;
+    // The signs of life in order, a run of transfer lines as one entry, and the last line's bytes.
+    QStringList activity;
+    TransferProgress lastTransfer;
     int eventRounds = 0;
     int closeAfterRounds = -1;
     bool unloaded = false;

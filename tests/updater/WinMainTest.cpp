@@ -1,10 +1,15 @@
 #include "updater/WinMain.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/FormChecks.h"
 #include "tests/updater/AgentFixture.h"
+#include "updater/TransferProgressLine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTimer>
+#include <algorithm>
 
 namespace quillset::test {
 namespace {
@@ -74,6 +79,12 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
         EXPECT_EQ(ClippedLabels(*window).join("; ").toStdString(), "") << status;
         EXPECT_EQ(window->size(), size) << status;
     }
+    // The line of a large, slow download fits under the status too.
+    window->showTransferProgress({1000ull << 20, 4000ull << 20});
+    QApplication::processEvents();
+    EXPECT_FALSE(window->TransferLine()->text().isEmpty());
+    EXPECT_EQ(ClippedLabels(*window).join("; ").toStdString(), "");
+    EXPECT_EQ(window->size(), size);
     const auto* label1 = window->findChild<QLabel*>("Label1");
     const auto* label2 = window->findChild<QLabel*>("Label2");
     ASSERT_TRUE(label1 && label2);
@@ -105,6 +116,111 @@ TEST_F(WinMainWindow, CloseDuringATransferEndsTheAgent) {
     EXPECT_TRUE(dialogs.messages().empty());
     EXPECT_TRUE(Entries(moduleFolder()).empty());
 }
+
+// A slow server: the version check and the archive each take a while. The window, sampled as a
+// user would watch it, shows a busy bar while it scans and the archive's bytes while they arrive,
+// with the status and the bar as they were.
+TEST_F(WinMainWindow, ScanningShowsABusyBarAndTheDownloadItsBytesBesideTheBar) {
+    WriteFile(serverFolder() / "EDITOR.VER", "9.0");
+    startServer(
+        {"--rule", "EDITOR.VER=pad=600,slow=1200", "--rule", "EDITOR.ZIP=gen=40960,slow=20480"});
+    makeWindowAgent();
+    ASSERT_TRUE(window->Form_Load(commandLine("2.5")));
+    window->Timer().setInterval(10);
+    window->show();
+
+    struct Sample {
+        QString status;
+        int avance;
+        bool busy;
+        QString line;
+    };
+    std::vector<Sample> samples;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QLabel* line = window->TransferLine();
+        samples.push_back({window->Status()->text(), window->Avance()->value(),
+                           window->BusyBar()->isVisible(),
+                           line->isVisible() ? line->text() : QString()});
+    });
+    watch.start(20);
+    QApplication::exec(); // ends when the window unloads after the failed unpack
+    watch.stop();
+
+    const QString scanning = QString::fromUtf8(kScanningStatus);
+    const QString downloading = QString::fromUtf8(kDownloadingStatus);
+    // Before the headers arrive the length is not known yet; once it is, the speed and time left.
+    const QRegularExpression shape(QStringLiteral(
+        R"(^[0-9.]+ (bytes|KB)( of 40\.0 KB)?(, [0-9.]+ (bytes|KB)/s(, [0-9]+ s left)?)?$)"));
+    const QRegularExpression whole(QStringLiteral(R"( of 40\.0 KB, [0-9.]+ KB/s, [0-9]+ s left$)"));
+    bool busyWhileScanning = false;
+    QSet<QString> lines;
+    for (const Sample& sample : samples) {
+        busyWhileScanning |= sample.status == scanning && sample.busy;
+        EXPECT_TRUE(!sample.busy || sample.status == scanning) << sample.status.toStdString();
+        EXPECT_TRUE(sample.line.isEmpty() || sample.status == downloading)
+            << sample.status.toStdString();
+        if (sample.status == downloading && !sample.line.isEmpty()) {
+            EXPECT_EQ(sample.avance, 2) << "the bar keeps its step";
+            EXPECT_TRUE(shape.match(sample.line).hasMatch()) << sample.line.toStdString();
+            lines << sample.line;
+        }
+    }
+    EXPECT_TRUE(busyWhileScanning);
+    EXPECT_GE(lines.size(), 2) << "the line moves while the archive arrives";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+        return whole.match(line).hasMatch();
+    })) << QStringList(lines.values()).join(" | ").toStdString();
+    EXPECT_EQ(window->Status()->text(), QString::fromUtf8(kNotUpdatedMessage));
+    EXPECT_TRUE(window->TransferLine()->text().isEmpty()) << "no line once the transfer ended";
+}
+
+struct LineRow {
+    const char* name;
+    TransferProgress progress;
+    int elapsedMs;
+    const char* line;
+};
+
+void PrintTo(const LineRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class TransferLineText : public ::testing::TestWithParam<LineRow> {};
+
+TEST_P(TransferLineText, SaysTheBytesTheSpeedAndTheTimeLeft) {
+    const LineRow& row = GetParam();
+    EXPECT_EQ(TransferProgressLine(row.progress, std::chrono::milliseconds(row.elapsedMs)),
+              QString::fromUtf8(row.line));
+}
+
+constexpr std::uint64_t kMB = 1024 * 1024;
+
+INSTANTIATE_TEST_SUITE_P(
+    WinMain, TransferLineText,
+    ::testing::Values(
+        LineRow{"NothingYetNoSpeed", {0, 200 * kMB}, 400, "0 bytes of 200.0 MB"},
+        LineRow{"NoTimeElapsedNoSpeed", {512, 0}, 0, "512 bytes"},
+        LineRow{"UnannouncedLengthNoTimeLeft", {1536, 0}, 1000, "1.5 KB, 1.5 KB/s"},
+        LineRow{"MinutesLeft",
+                {2 * kMB, 200 * kMB},
+                1000,
+                "2.0 MB of 200.0 MB, 2.0 MB/s, 1 min 39 s left"},
+        LineRow{"HoursLeft",
+                {kMB, 10240 * kMB},
+                10000,
+                "1.0 MB of 10.0 GB, 102.4 KB/s, 28 h 26 min left"},
+        LineRow{
+            "BytesPerSecond", {500, 1000}, 2000, "500 bytes of 1000 bytes, 250 bytes/s, 2 s left"},
+        LineRow{"PartSecondRoundsUp",
+                {1000, 1100},
+                1000,
+                "1000 bytes of 1.1 KB, 1000 bytes/s, 1 s left"},
+        LineRow{
+            "AllArrived", {1000, 1000}, 1000, "1000 bytes of 1000 bytes, 1000 bytes/s, 0 s left"},
+        LineRow{
+            "MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 KB of 1000 bytes, 2.0 KB/s"}),
+    CaseName());
 
 } // namespace
 } // namespace quillset::test
