@@ -148,6 +148,23 @@ def several_troubles(worst_first):
     return make
 
 
+def lzma_huge_dictionary(path):
+    """An LZMA entry whose properties declare a 2 GiB dictionary: the data still decodes with it,
+    but the decoder would ask for all of it."""
+    packed = entry("packed.txt")
+    packed.compress_type = zipfile.ZIP_LZMA
+    write(path, [good_file()])
+    with zipfile.ZipFile(path, "a") as archive:
+        archive.writestr(packed, b"lzma data\n" * 100)
+    data = bytearray(open(path, "rb").read())
+    local = data.rfind(b"PK\x03\x04")
+    name_length, extra_length = struct.unpack_from("<HH", data, local + 26)
+    start = local + 30 + name_length + extra_length
+    assert struct.unpack_from("<H", data, start + 2)[0] == 5, "LZMA properties expected"
+    struct.pack_into("<I", data, start + 5, 1 << 31)
+    open(path, "wb").write(bytes(data))
+
+
 def not_a_zip(path):
     open(path, "wb").write(b"This is plain text, not an archive.\n" * 10)
 
@@ -155,6 +172,7 @@ def not_a_zip(path):
 KINDS["corrupt-crc"] = corrupt_crc
 KINDS["truncated"] = truncated
 KINDS["not-a-zip"] = not_a_zip
+KINDS["lzma-huge-dictionary"] = lzma_huge_dictionary
 KINDS["deep-nesting"] = deep_nesting
 KINDS["overlapping-entries"] = overlapping_entries
 KINDS["overlapping-data"] = overlapping_data
