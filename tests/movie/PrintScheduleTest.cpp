@@ -275,34 +275,6 @@ TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
     }
 }
 
-TEST(PrintSchedule, SetsEachDescriptionOnItsOwnCanvas) {
-    struct Canvas {
-        QString text;
-        int width, height;
-        float fontSize;
-    };
-    ScheduleJob job;
-    const ScheduleContents contents = Contents();
-    ASSERT_TRUE(job.print(contents).sent);
-    ASSERT_EQ(job.canvases.size(), 2u);
-    const Canvas expected[] = {{contents.description1, 2370, 5894, 8.25f},
-                               {contents.description2, 6180, 3150, 9.75f}};
-    for (int k = 0; k < 2; ++k) {
-        const RecordingSurface& canvas = *job.canvases[k];
-        EXPECT_EQ(canvas.Width(), expected[k].width);
-        EXPECT_EQ(canvas.Height(), expected[k].height);
-        QString drawn;
-        for (const Operation& op : canvas.texts()) {
-            EXPECT_EQ(op.fontName, "Courier New");
-            EXPECT_FLOAT_EQ(op.fontSize, expected[k].fontSize);
-            EXPECT_EQ(op.color, kWindowTextColor);
-            drawn += op.text;
-        }
-        EXPECT_EQ(drawn.remove(u' '), PrepareParagraphText(expected[k].text).remove(u' '))
-            << "canvas " << k + 1;
-    }
-}
-
 TEST(PrintSchedule, LongDescriptionIsCutAtItsCanvasAndThePageGoesOn) {
     ScheduleJob job;
     ScheduleContents contents = Contents();
