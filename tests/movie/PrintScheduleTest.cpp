@@ -244,6 +244,13 @@ TEST(PrintSchedule, DrawsPicturesHeadingsCanvasesAndFooterInTheDesignsOrder) {
     const auto pictures = job.drawn(Kind::Picture);
     for (std::size_t i = 0; i < pictures.size(); ++i)
         EXPECT_EQ(pictures[i].vectorPicture, vector[i]) << "picture " << i + 1;
+    // The descriptions' font sizes: the page's text heights are too coarse to tell 8.25 from 8.
+    ASSERT_EQ(job.canvases.size(), 2u);
+    const float canvasSizes[] = {8.25f, 9.75f};
+    for (std::size_t k = 0; k < 2; ++k) {
+        for (const Operation& op : job.canvases[k]->texts())
+            EXPECT_FLOAT_EQ(op.fontSize, canvasSizes[k]) << "canvas " << k + 1;
+    }
 }
 
 TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {

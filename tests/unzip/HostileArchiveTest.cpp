@@ -15,6 +15,10 @@ struct HostileCase {
     bool goodFileExtracted; // the archive's harmless good.txt still arrives
 };
 
+void PrintTo(const HostileCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
 protected:
     // The scratch root holds only the archive, dest/ and what the test put there itself.
