@@ -160,15 +160,99 @@ std::uint64_t LzmaDecoderMemory(const unsigned char* properties) {
     return Little(properties + 1, 4) + (std::uint64_t{0x300} << (lc + lp)) * 2 + kCoderState;
 }
 
-// The memory the decoder of `method` would need for the data at `dataStart`, judged from what
-// precedes the compressed stream. Only LZMA declares a size worth bounding before decoding: a
-// deflate, deflate64 or bzip2 decoder needs a few MiB at most, whatever the data says.
+// An xz variable-length number at `at`, moved past; nullopt when it runs past `end`.
+std::optional<std::uint64_t> XzNumber(const Bytes& bytes, std::size_t& at, std::size_t end) {
+    std::uint64_t value = 0;
+    for (int shift = 0; at < end && shift <= 56; shift += 7) {
+        const unsigned char byte = bytes[at++];
+        value |= std::uint64_t(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
+
+// The LZMA2 dictionary one xz block header declares, 0 for none; nullopt when it is malformed.
+std::optional<std::uint64_t> XzBlockDictionary(const Bytes& header) {
+    constexpr std::uint64_t kLzma2 = 0x21;
+    const std::size_t end = header.size() - 4; // before its CRC32
+    const unsigned flags = header[1];
+    std::size_t at = 2;
+    for (const unsigned present : {0x40u, 0x80u}) {
+        if ((flags & present) && !XzNumber(header, at, end))
+            return std::nullopt;
+    }
+    std::uint64_t dictionary = 0;
+    for (unsigned filter = 0; filter <= (flags & 3); ++filter) {
+        const std::optional<std::uint64_t> id = XzNumber(header, at, end);
+        const std::optional<std::uint64_t> size = XzNumber(header, at, end);
+        if (!id || !size || *size > end - at)
+            return std::nullopt;
+        if (*id == kLzma2 && *size == 1) {
+            const unsigned bits = header[at];
+            dictionary =
+                bits >= 40 ? 0xFFFFFFFFu : std::uint64_t(2 | (bits & 1)) << (bits / 2 + 11);
+        }
+        at += static_cast<std::size_t>(*size);
+    }
+    return dictionary;
+}
+
+// The largest dictionary the blocks of a one-stream xz entry declare, found through the stream's
+// index at its end; kUnjudged when the stream cannot be walked so.
+Made<std::uint64_t> XzDecoderMemory(int fd, std::uint64_t dataStart, std::uint64_t dataEnd) {
+    constexpr std::size_t kStreamEdge = 12;
+    constexpr std::uint64_t kMostIndex = 16u << 20;
+    // Real writers make blocks of a MiB and more; each one costs two reads here.
+    constexpr std::uint64_t kMostBlocks = 100'000;
+    Bytes footer, index, header;
+    if (dataEnd - dataStart < 2 * kStreamEdge)
+        return {kUnjudged, {}};
+    if (Problem problem = ReadAt(fd, dataEnd - kStreamEdge, kStreamEdge, footer))
+        return {0, problem};
+    const std::uint64_t indexSize = (Little(footer.data() + 4, 4) + 1) * 4;
+    if (footer[10] != 'Y' || footer[11] != 'Z' || indexSize > kMostIndex ||
+        indexSize > dataEnd - dataStart - 2 * kStreamEdge)
+        return {kUnjudged, {}};
+    const std::uint64_t indexStart = dataEnd - kStreamEdge - indexSize;
+    if (Problem problem = ReadAt(fd, indexStart, static_cast<std::size_t>(indexSize), index))
+        return {0, problem};
+    std::size_t at = 1;
+    const std::optional<std::uint64_t> count = XzNumber(index, at, index.size());
+    if (index[0] != 0 || !count || *count > kMostBlocks)
+        return {kUnjudged, {}};
+    std::uint64_t block = dataStart + kStreamEdge, largest = 0;
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        const std::optional<std::uint64_t> unpadded = XzNumber(index, at, index.size());
+        if (!unpadded || !XzNumber(index, at, index.size()) || block >= indexStart)
+            return {kUnjudged, {}};
+        if (Problem problem = ReadAt(fd, block, 1, header))
+            return {0, problem};
+        const std::size_t headerSize = (std::size_t(header[0]) + 1) * 4;
+        if (header[0] == 0 || headerSize > indexStart - block || *unpadded < headerSize)
+            return {kUnjudged, {}};
+        if (Problem problem = ReadAt(fd, block, headerSize, header))
+            return {0, problem};
+        const std::optional<std::uint64_t> dictionary = XzBlockDictionary(header);
+        if (!dictionary)
+            return {kUnjudged, {}};
+        largest = std::max(largest, *dictionary);
+        block += (std::min(*unpadded, UINT64_MAX - 3 - block) + 3) & ~std::uint64_t{3};
+    }
+    return {largest, {}};
+}
+
+// The memory the decoder of `method` would need for the data from `dataStart` to `dataEnd`,
+// judged before any decoding. LZMA and xz declare their dictionaries; a deflate, deflate64 or
+// bzip2 decoder needs a few MiB at most, whatever the data says.
 Made<std::uint64_t> DecoderMemory(int fd, std::uint16_t method, std::uint64_t dataStart,
-                                  std::uint64_t compressedSize) {
-    constexpr std::uint16_t kLzma = 14;
+                                  std::uint64_t dataEnd) {
+    constexpr std::uint16_t kLzma = 14, kXz = 95;
     // Two bytes of version, two of the properties' size, then the properties.
     constexpr std::size_t kLzmaHeaderSize = 4 + 5;
-    if (method != kLzma || compressedSize < kLzmaHeaderSize)
+    if (method == kXz)
+        return XzDecoderMemory(fd, dataStart, dataEnd);
+    if (method != kLzma || dataEnd - dataStart < kLzmaHeaderSize)
         return {0, {}};
     Bytes header;
     if (Problem problem = ReadAt(fd, dataStart, kLzmaHeaderSize, header))
@@ -190,8 +274,7 @@ Problem ReadLocalHeader(int fd, StoredEntry& entry) {
     // The reader decodes by the local header's method, which may differ from the directory's.
     const auto localMethod = static_cast<std::uint16_t>(Little(local.data() + 8, 2));
     for (const std::uint16_t method : {entry.method, localMethod}) {
-        const Made<std::uint64_t> memory =
-            DecoderMemory(fd, method, dataStart, entry.compressedSize);
+        const Made<std::uint64_t> memory = DecoderMemory(fd, method, dataStart, entry.end);
         if (memory.problem)
             return memory.problem;
         entry.decoderMemory = std::max(entry.decoderMemory, memory.value);
@@ -254,6 +337,9 @@ Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path) {
 
 Problem CheckStoredEntries(std::vector<StoredEntry> entries) {
     for (const StoredEntry& entry : entries) {
+        if (entry.decoderMemory == kUnjudged)
+            return Problem{UZ_BAD_ARCHIVE,
+                           "an xz entry's blocks cannot be judged before decoding: " + entry.name};
         if (entry.decoderMemory > kMostDecoderMemory)
             return Problem{UZ_BAD_ARCHIVE, "an entry's decoder would need " +
                                                MiB(entry.decoderMemory) + ", more than " +

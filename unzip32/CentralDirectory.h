@@ -39,10 +39,14 @@ Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path);
 
 // More than any real module's entry needs: liblzma asks for about the declared dictionary.
 inline constexpr std::uint64_t kMostDecoderMemory = 256u << 20;
+// The decoder memory of an xz entry whose stream cannot be walked block by block through its
+// index (a second stream, padding, a damaged index): refused, since its blocks could declare any.
+inline constexpr std::uint64_t kUnjudged = UINT64_MAX;
 
 // Refuses, as a bad archive, entries whose local headers and data overlap in the file (a way to
 // make one stored file unpack under several names, or one small archive unpack to far more than
-// it holds) and entries whose decoder would need more than kMostDecoderMemory.
+// it holds) and entries whose decoder would need more than kMostDecoderMemory, or whose need
+// cannot be judged.
 Problem CheckStoredEntries(std::vector<StoredEntry> entries);
 
 } // namespace quillset::unzip32

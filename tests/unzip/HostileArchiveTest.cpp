@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"overlapping-entries", UZ_BAD_ARCHIVE, false},
         HostileCase{"overlapping-data", UZ_BAD_ARCHIVE, false},
         HostileCase{"lzma-huge-dictionary", UZ_BAD_ARCHIVE, false},
+        HostileCase{"xz-huge-dictionary", UZ_BAD_ARCHIVE, false},
         // Several troubles: the most serious code wins,
         // whether it comes first or last.
         HostileCase{"troubles-worst-first", UZ_BAD_ARCHIVE, true},
