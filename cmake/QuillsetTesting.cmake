@@ -1,4 +1,4 @@
-# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [GUI] [LABELS l...]
+# quillset_add_test(NAME name SOURCES a.cpp... LIBRARIES lib... [LABELS l...]
 #                   [SHARDS n] [COST c])
 # Registers one GoogleTest executable with ctest; every test runs headless. With SHARDS the
 # executable's cases are dealt round-robin to n ctest entries name_1..name_n (GoogleTest's own
@@ -20,10 +20,21 @@ function(quillset_test_python)
   endif()
 endfunction()
 
+# The libraries that draw or show something: a test linking one of them gets the gui part of the
+# test support (and its QApplication main), every other test the core part alone.
+set(QUILLSET_GUI_LIBRARIES graphics widgets print print_program movie_lib movie_form
+    quotation_lib quotation_form updater_window)
+
 function(quillset_add_test)
-  cmake_parse_arguments(T "GUI" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} quillset_test_support GTest::gtest GTest::gmock)
+  set(support quillset_test_support)
+  foreach(library ${T_LIBRARIES})
+    if(library IN_LIST QUILLSET_GUI_LIBRARIES)
+      set(support quillset_test_support_gui)
+    endif()
+  endforeach()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} ${support} GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"

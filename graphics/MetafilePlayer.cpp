@@ -1,5 +1,7 @@
 #include "graphics/MetafilePlayer.h"
 
+#include <unordered_map>
+
 namespace quillset {
 
 MetafilePlayer::MetafilePlayer(QPainter& painter, QRectF frame, double unitsPerInch,
@@ -9,15 +11,172 @@ MetafilePlayer::MetafilePlayer(QPainter& painter, QRectF frame, double unitsPerI
     mapped();
 }
 
+// The records the player draws or keeps state for, each with its handler; every other record
+// draws nothing we can show (escapes, raster operations, palettes...) and is skipped.
+struct MetafilePlayer::Records {
+    using Handler = void (*)(MetafilePlayer&, std::uint16_t function, const MetafileParams&);
+    using Table = std::unordered_map<std::uint16_t, Handler>;
+
+    static const Table& all() {
+        static const Table table = [] {
+            Table built;
+            addState(built);
+            addObjects(built);
+            addShapes(built);
+            addTextAndBitmaps(built);
+            return built;
+        }();
+        return table;
+    }
+
+    static void addState(Table& table) {
+        for (const std::uint16_t function :
+             {META_SETMAPMODE, META_SETWINDOWORG, META_SETWINDOWEXT, META_SETVIEWPORTORG,
+              META_SETVIEWPORTEXT, META_OFFSETWINDOWORG, META_OFFSETVIEWPORTORG,
+              META_SCALEWINDOWEXT, META_SCALEVIEWPORTEXT})
+            table[function] = [](MetafilePlayer& player, std::uint16_t record,
+                                 const MetafileParams& p) { player.changeMapping(record, p); };
+        table[META_SAVEDC] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams&) {
+            player.save();
+        };
+        table[META_RESTOREDC] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.restore(p.s16(0));
+        };
+        table[META_SETBKMODE] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.dc_.opaque = p.u16(0) == 2;
+        };
+        table[META_SETBKCOLOR] = [](MetafilePlayer& player, std::uint16_t,
+                                    const MetafileParams& p) { player.dc_.backColor = p.color(0); };
+        table[META_SETTEXTCOLOR] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) {
+            player.dc_.textColor = p.color(0);
+        };
+        table[META_SETTEXTALIGN] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) { player.dc_.textAlign = p.u16(0); };
+        table[META_SETPOLYFILLMODE] = [](MetafilePlayer& player, std::uint16_t,
+                                         const MetafileParams& p) {
+            player.dc_.fillRule = p.u16(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+        };
+        table[META_MOVETO] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.dc_.position = p.point(0);
+        };
+        for (const std::uint16_t function : {META_INTERSECTCLIPRECT, META_EXCLUDECLIPRECT})
+            table[function] = [](MetafilePlayer& player, std::uint16_t record,
+                                 const MetafileParams& p) {
+                player.clipTo(p.rectangle(0), record == META_EXCLUDECLIPRECT);
+            };
+        table[META_SELECTCLIPREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                          const MetafileParams& p) {
+            player.selectClipRegion(p.u16(0));
+        };
+        table[META_OFFSETCLIPRGN] = [](MetafilePlayer& player, std::uint16_t,
+                                       const MetafileParams& p) { player.offsetClip(p.point(0)); };
+    }
+
+    static void addObjects(Table& table) {
+        table[META_CREATEPENINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
+                                           const MetafileParams& p) {
+            player.objects_.store(PenFromRecord(p));
+        };
+        table[META_CREATEBRUSHINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
+                                             const MetafileParams& p) {
+            player.objects_.store(BrushFromRecord(p));
+        };
+        table[META_DIBCREATEPATTERNBRUSH] = [](MetafilePlayer& player, std::uint16_t,
+                                               const MetafileParams& p) {
+            player.objects_.store(PatternBrushFromRecord(p));
+        };
+        table[META_CREATEFONTINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
+                                            const MetafileParams& p) {
+            player.objects_.store(FontFromRecord(p));
+        };
+        table[META_CREATEREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) {
+            player.objects_.store(RegionFromRecord(p));
+        };
+        // Objects we do not draw with still take their slot, so later indexes stay right.
+        for (const std::uint16_t function : {META_CREATEPALETTE, META_CREATEPATTERNBRUSH})
+            table[function] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams&) {
+                player.objects_.store(GdiObject{});
+            };
+        table[META_SELECTOBJECT] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) { player.select(p.u16(0)); };
+        table[META_DELETEOBJECT] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) {
+            player.objects_.remove(p.u16(0));
+        };
+    }
+
+    static void addShapes(Table& table) {
+        table[META_LINETO] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.lineTo(p.point(0));
+        };
+        table[META_RECTANGLE] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.applyDrawingTools();
+            player.painter_.drawRect(p.rectangle(0));
+        };
+        table[META_ELLIPSE] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.applyDrawingTools();
+            player.painter_.drawEllipse(p.rectangle(0));
+        };
+        table[META_ROUNDRECT] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.roundRect(p);
+        };
+        for (const std::uint16_t function : {META_ARC, META_PIE, META_CHORD})
+            table[function] = [](MetafilePlayer& player, std::uint16_t record,
+                                 const MetafileParams& p) { player.arc(record, p); };
+        for (const std::uint16_t function : {META_POLYGON, META_POLYLINE})
+            table[function] = [](MetafilePlayer& player, std::uint16_t record,
+                                 const MetafileParams& p) {
+                player.polygon(p, record == META_POLYGON);
+            };
+        table[META_POLYPOLYGON] = [](MetafilePlayer& player, std::uint16_t,
+                                     const MetafileParams& p) { player.polyPolygon(p); };
+        table[META_SETPIXEL] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.setPixel(p);
+        };
+        table[META_FILLREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                    const MetafileParams& p) {
+            player.fillRegion(player.objects_.at(p.u16(0)).region,
+                              player.objects_.at(p.u16(1)).brush);
+        };
+        table[META_PAINTREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                     const MetafileParams& p) {
+            player.fillRegion(player.objects_.at(p.u16(0)).region, player.dc_.brush);
+        };
+        table[META_FRAMEREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                     const MetafileParams& p) { player.frameRegion(p); };
+        table[META_INVERTREGION] = [](MetafilePlayer& player, std::uint16_t,
+                                      const MetafileParams& p) {
+            player.invertRegion(player.objects_.at(p.u16(0)).region);
+        };
+    }
+
+    static void addTextAndBitmaps(Table& table) {
+        table[META_TEXTOUT] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.textOut(p);
+        };
+        table[META_EXTTEXTOUT] = [](MetafilePlayer& player, std::uint16_t,
+                                    const MetafileParams& p) { player.extTextOut(p); };
+        table[META_PATBLT] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+            player.patBlt(p);
+        };
+        for (const std::uint16_t function :
+             {META_BITBLT, META_STRETCHBLT, META_DIBBITBLT, META_DIBSTRETCHBLT, META_STRETCHDIB})
+            table[function] = [](MetafilePlayer& player, std::uint16_t record,
+                                 const MetafileParams& p) { player.blit(record, p); };
+    }
+};
+
 void MetafilePlayer::play(std::uint16_t function, const MetafileParams& p) {
+    const Records::Table& records = Records::all();
+    if (const auto found = records.find(function); found != records.end())
+        found->second(*this, function, p);
+}
+
+void MetafilePlayer::changeMapping(std::uint16_t function, const MetafileParams& p) {
     MetafileMapping& mapping = dc_.mapping;
     switch (function) {
-    case META_SAVEDC:
-        save();
-        return;
-    case META_RESTOREDC:
-        restore(p.s16(0));
-        return;
     case META_SETMAPMODE:
         mapping.setMode(p.u16(0));
         break;
@@ -45,131 +204,27 @@ void MetafilePlayer::play(std::uint16_t function, const MetafileParams& p) {
     case META_SCALEVIEWPORTEXT:
         mapping.scaleViewportExtent(p.s16(3), p.s16(2), p.s16(1), p.s16(0));
         break;
-    case META_SETBKMODE:
-        dc_.opaque = p.u16(0) == 2;
-        return;
-    case META_SETBKCOLOR:
-        dc_.backColor = p.color(0);
-        return;
-    case META_SETTEXTCOLOR:
-        dc_.textColor = p.color(0);
-        return;
-    case META_SETTEXTALIGN:
-        dc_.textAlign = p.u16(0);
-        return;
-    case META_SETPOLYFILLMODE:
-        dc_.fillRule = p.u16(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
-        return;
-    case META_CREATEPENINDIRECT:
-        objects_.store(PenFromRecord(p));
-        return;
-    case META_CREATEBRUSHINDIRECT:
-        objects_.store(BrushFromRecord(p));
-        return;
-    case META_DIBCREATEPATTERNBRUSH:
-        objects_.store(PatternBrushFromRecord(p));
-        return;
-    case META_CREATEFONTINDIRECT:
-        objects_.store(FontFromRecord(p));
-        return;
-    case META_CREATEREGION:
-        objects_.store(RegionFromRecord(p));
-        return;
-    case META_CREATEPALETTE:
-    case META_CREATEPATTERNBRUSH:
-        objects_.store(GdiObject{});
-        return;
-    case META_SELECTOBJECT:
-        select(p.u16(0));
-        return;
-    case META_DELETEOBJECT:
-        objects_.remove(p.u16(0));
-        return;
-    case META_INTERSECTCLIPRECT:
-    case META_EXCLUDECLIPRECT:
-        clipTo(p.rectangle(0), function == META_EXCLUDECLIPRECT);
-        return;
-    case META_SELECTCLIPREGION:
-        selectClipRegion(p.u16(0));
-        return;
-    case META_OFFSETCLIPRGN:
-        if (dc_.clip)
-            dc_.clip->translate(dc_.mapping.transform().map(p.point(0)) -
-                                dc_.mapping.transform().map(QPointF(0, 0)));
-        applyClip();
-        return;
-    case META_MOVETO:
-        dc_.position = p.point(0);
-        return;
-    case META_LINETO: {
-        const QPointF to = p.point(0);
-        applyDrawingTools();
-        painter_.drawLine(dc_.position, to);
-        dc_.position = to;
-        return;
-    }
-    case META_RECTANGLE:
-        applyDrawingTools();
-        painter_.drawRect(p.rectangle(0));
-        return;
-    case META_ELLIPSE:
-        applyDrawingTools();
-        painter_.drawEllipse(p.rectangle(0));
-        return;
-    case META_ROUNDRECT: {
-        const double cornerHeight = std::abs(p.s16(0)), cornerWidth = std::abs(p.s16(1));
-        applyDrawingTools();
-        painter_.drawRoundedRect(p.rectangle(2), cornerWidth / 2, cornerHeight / 2);
-        return;
-    }
-    case META_ARC:
-    case META_PIE:
-    case META_CHORD:
-        arc(function, p);
-        return;
-    case META_POLYGON:
-    case META_POLYLINE:
-        polygon(p, function == META_POLYGON);
-        return;
-    case META_POLYPOLYGON:
-        polyPolygon(p);
-        return;
-    case META_SETPIXEL:
-        setPixel(p);
-        return;
-    case META_FILLREGION:
-        fillRegion(objects_.at(p.u16(0)).region, objects_.at(p.u16(1)).brush);
-        return;
-    case META_PAINTREGION:
-        fillRegion(objects_.at(p.u16(0)).region, dc_.brush);
-        return;
-    case META_FRAMEREGION:
-        frameRegion(p);
-        return;
-    case META_INVERTREGION:
-        invertRegion(objects_.at(p.u16(0)).region);
-        return;
-    case META_TEXTOUT:
-        textOut(p);
-        return;
-    case META_EXTTEXTOUT:
-        extTextOut(p);
-        return;
-    case META_PATBLT:
-        patBlt(p);
-        return;
-    case META_BITBLT:
-    case META_STRETCHBLT:
-    case META_DIBBITBLT:
-    case META_DIBSTRETCHBLT:
-    case META_STRETCHDIB:
-        blit(function, p);
-        return;
-    default:
-        // Records that draw nothing we can show (escapes, raster operations, palettes...).
-        return;
     }
     mapped();
+}
+
+void MetafilePlayer::lineTo(QPointF to) {
+    applyDrawingTools();
+    painter_.drawLine(dc_.position, to);
+    dc_.position = to;
+}
+
+void MetafilePlayer::roundRect(const MetafileParams& p) {
+    const double cornerHeight = std::abs(p.s16(0)), cornerWidth = std::abs(p.s16(1));
+    applyDrawingTools();
+    painter_.drawRoundedRect(p.rectangle(2), cornerWidth / 2, cornerHeight / 2);
+}
+
+void MetafilePlayer::offsetClip(QPointF by) {
+    if (dc_.clip)
+        dc_.clip->translate(dc_.mapping.transform().map(by) -
+                            dc_.mapping.transform().map(QPointF(0, 0)));
+    applyClip();
 }
 
 void MetafilePlayer::save() {

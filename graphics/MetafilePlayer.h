@@ -36,7 +36,11 @@ public:
     void play(std::uint16_t function, const MetafileParams& p);
 
 private:
+    struct Records; // the handler of each record kind
+
     // Drawing state (MetafilePlayer.cpp).
+    // A mapping record: changes the mapping and applies it to the painter at once.
+    void changeMapping(std::uint16_t function, const MetafileParams& p);
     void save();
     void restore(std::int16_t which);
     void select(std::uint16_t index);
@@ -44,9 +48,12 @@ private:
     void applyClip();
     void clipTo(const QRectF& logical, bool exclude);
     void selectClipRegion(std::uint16_t index);
+    void offsetClip(QPointF by);
     void applyDrawingTools();
 
-    // Lines, shapes and regions (MetafileShapes.cpp).
+    // Lines, shapes and regions (MetafileShapes.cpp, the first two in MetafilePlayer.cpp).
+    void lineTo(QPointF to);
+    void roundRect(const MetafileParams& p);
     std::vector<QPointF> points(const MetafileParams& p, qsizetype first, qsizetype count) const;
     void polygon(const MetafileParams& p, bool closed);
     void polyPolygon(const MetafileParams& p);

@@ -33,8 +33,6 @@ public:
     explicit TextForm(TextAreaFactory makeTextArea = MakeVectorTextArea)
         : makeTextArea_(std::move(makeTextArea)) {}
 
-    static QString Caption() { return QStringLiteral("Text paragraph printing form"); }
-
     void Load() { textArea_.Load(); }
     // Unloading the form takes its run-time slots with it.
     void Unload() { textArea_.Unload(); }
@@ -43,7 +41,6 @@ public:
     // A new, empty canvas in the template's colours.
     TextAreaCanvas& CreateTextArea(int index);
     TextAreaCanvas& TextArea(int index) { return *textArea_.At(index); }
-    void DestroyTextArea(int index) { textArea_.Destroy(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
     void DestroyAllAndUnload() { textArea_.DestroyAllAndUnload(); }
     // The highest slot index in use, 0 when only the template exists.

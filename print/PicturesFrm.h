@@ -29,7 +29,6 @@ public:
 
     // The highest slot index in use, 0 when only the template exists.
     int HighestDocImg() const { return docImg_.Highest(); }
-    bool HasDocImg(int index) const { return index == 0 || docImg_.Has(index); }
 
 private:
     Picture template_;

@@ -35,7 +35,6 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
 
-    const Module1& Strings() const { return module_; }
     // The outcome of the last print job, for the command line and tests.
     const PrintJobResult& LastResult() const { return lastResult_; }
 

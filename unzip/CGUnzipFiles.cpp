@@ -28,4 +28,8 @@ QString CGUnzipFiles::GetLastMessage() const {
     return codeModule_.LastUnzipMessage();
 }
 
+UnzipOutcome CGUnzipFiles::lastOutcome() const {
+    return codeModule_.lastUnzipOutcome();
+}
+
 } // namespace quillset

@@ -55,6 +55,8 @@ public:
 
     // What the engine printed during the most recent unpack of any object.
     QString GetLastMessage() const;
+    // The result code and the problems of the most recent unpack of any object.
+    UnzipOutcome lastOutcome() const;
 
 private:
     CodeModule& codeModule_;

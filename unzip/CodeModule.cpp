@@ -112,6 +112,7 @@ CodeModule::~CodeModule() {
 void CodeModule::resetState() {
     unzipListing_.clear();
     unzipMessages_.clear();
+    lastOutcome_ = {};
     listingLineCount_ = 0;
     passwordGivenUp_ = false;
 }
@@ -148,8 +149,9 @@ std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QStri
         engine_.UzpVersion2(&version);
 
         ActiveUnpack active(*this);
-        return engine_.Wiz_SingleEntryUnzip(0, &includeNames, 0, &excludeNames, &options,
-                                            &callbacks);
+        lastOutcome_.result =
+            engine_.Wiz_SingleEntryUnzip(0, &includeNames, 0, &excludeNames, &options, &callbacks);
+        return lastOutcome_.result;
     } catch (const UnzipError& error) {
         throw error.from(kCallUnzipEngine);
     } catch (const std::bad_alloc&) {
@@ -161,6 +163,8 @@ std::int32_t CodeModule::CallUnzipEngine(const QString& zipFileName, const QStri
 std::int32_t CodeModule::UnzipPrintCallback(const char* buffer, std::uint32_t length) {
     if (!buffer)
         return 0;
+    if (std::optional<UnzipProblem> problem = ReadProblemPiece(buffer, length))
+        lastOutcome_.problems.append(std::move(*problem));
     QString piece = AnsiToString(buffer, static_cast<qsizetype>(strnlen(buffer, length)));
     if (piece.startsWith(QLatin1Char('\n')))
         piece = QStringLiteral("\r\n");

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "unzip/EngineLibrary.h"
+#include "unzip/UnzipOutcome.h"
 #include "unzip/UnzipSettings.h"
 
 #include <QString>
@@ -28,10 +29,11 @@ public:
     std::int32_t CallUnzipEngine(const QString& zipFileName, const QString& extractDir,
                                  const UnzipSettings& settings);
 
-    const QString& UnzipMessages() const { return unzipMessages_; }
-    // Set to UnzipMessages after every printed piece, so it is always the same text; one string
-    // serves both rather than copying the growing text at each piece.
+    // Everything the engine printed during the current or most recent unpack. The design keeps
+    // it twice, as the messages and their last copy; one string serves both.
     const QString& LastUnzipMessage() const { return unzipMessages_; }
+    // The result code and the problems the engine told during the most recent unpack.
+    const UnzipOutcome& lastUnzipOutcome() const { return lastOutcome_; }
     const QString& UnzipListing() const { return unzipListing_; }
     std::int16_t ListingLineCount() const { return listingLineCount_; }
     bool PasswordGivenUp() const { return passwordGivenUp_; }
@@ -54,6 +56,7 @@ private:
     EngineLibrary engine_;
 
     QString unzipMessages_;
+    UnzipOutcome lastOutcome_;
     QString unzipListing_;
     std::int16_t listingLineCount_ = 0;
     bool passwordGivenUp_ = false;

@@ -7,12 +7,14 @@
 
 namespace quillset::unzip32 {
 
-std::string ReadArchiveComment(const std::string& path) {
+Made<std::string> ReadArchiveComment(const std::string& path) {
     UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
-        return {};
-    const std::optional<EndRecord> end = ReadEndRecord(file.get());
-    return end ? end->comment : std::string();
+        return {{}, ErrnoProblem(UZ_NO_ARCHIVE, "cannot open the archive")};
+    Made<std::optional<EndRecord>> end = ReadEndRecord(file.get());
+    if (end.problem || !end.value)
+        return {{}, end.problem};
+    return {std::move(end.value->comment), {}};
 }
 
 } // namespace quillset::unzip32

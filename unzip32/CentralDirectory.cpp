@@ -3,6 +3,7 @@
 #include "unzip32/Destination.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,17 +36,21 @@ bool HasSignature(const unsigned char* at, unsigned char third, unsigned char fo
     return at[0] == 'P' && at[1] == 'K' && at[2] == third && at[3] == fourth;
 }
 
-bool ReadAt(int fd, std::uint64_t offset, std::size_t size, Bytes& into) {
+Problem ReadAt(int fd, std::uint64_t offset, std::size_t size, Bytes& into) {
     into.resize(size);
     std::size_t done = 0;
     while (done < size) {
         const ssize_t got =
             pread(fd, into.data() + done, size - done, static_cast<off_t>(offset + done));
-        if (got <= 0)
-            return false;
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return ErrnoProblem(UZ_NO_ARCHIVE, "cannot read the archive");
+        if (got == 0)
+            return Problem{UZ_BAD_ARCHIVE, "the archive ends early"};
         done += static_cast<std::size_t>(got);
     }
-    return true;
+    return {};
 }
 
 std::uint64_t FileSize(int fd) {
@@ -56,27 +61,26 @@ std::uint64_t FileSize(int fd) {
 }
 
 // Replaces the directory's place and size by the ZIP64 values when a locator precedes the record.
-void ReadZip64End(int fd, EndRecord& end) {
+Problem ReadZip64End(int fd, EndRecord& end) {
     Bytes bytes;
-    if (end.position < kZip64LocatorSize ||
-        !ReadAt(fd, end.position - kZip64LocatorSize, kZip64LocatorSize, bytes) ||
-        !HasSignature(bytes.data(), 6, 7))
-        return;
+    if (end.position < kZip64LocatorSize)
+        return {};
+    if (Problem problem = ReadAt(fd, end.position - kZip64LocatorSize, kZip64LocatorSize, bytes))
+        return problem;
+    if (!HasSignature(bytes.data(), 6, 7))
+        return {};
     const std::uint64_t at = Little(bytes.data() + 8, 8);
-    if (at > end.position || !ReadAt(fd, at, kZip64EndRecordSize, bytes) ||
-        !HasSignature(bytes.data(), 6, 6))
-        return;
+    if (at > end.position)
+        return {};
+    if (Problem problem = ReadAt(fd, at, kZip64EndRecordSize, bytes))
+        return problem;
+    if (!HasSignature(bytes.data(), 6, 6))
+        return {};
     end.directorySize = Little(bytes.data() + 40, 8);
     end.directoryOffset = Little(bytes.data() + 48, 8);
     end.position = at; // the directory ends where the ZIP64 record starts
+    return {};
 }
-
-struct StoredEntry {
-    std::string name;
-    std::uint64_t offset = 0;
-    std::uint64_t compressedSize = 0;
-    std::uint64_t end = 0; // past the entry's data
-};
 
 // Takes the ZIP64 values out of an extra field for the fields that hold 0xFFFFFFFF.
 void ApplyZip64Extra(const unsigned char* extra, std::size_t length, bool sizeInExtra,
@@ -103,18 +107,22 @@ void ApplyZip64Extra(const unsigned char* extra, std::size_t length, bool sizeIn
     }
 }
 
-// The directory's entries, or an empty list when it cannot be read whole.
-std::vector<StoredEntry> ReadDirectory(int fd, const EndRecord& end) {
-    if (end.directorySize > kLargestDirectory || end.directorySize > end.position)
-        return {};
+Problem Unreadable(const std::string& what) {
+    return Problem{UZ_BAD_ARCHIVE, "the central directory cannot be read: " + what};
+}
+
+// The directory's entries as it lists them, without what their local headers add.
+Made<std::vector<StoredEntry>> ReadDirectory(int fd, const EndRecord& end) {
+    if (end.directorySize > kLargestDirectory)
+        return {{}, Unreadable("larger than 64 MiB")};
     // Data before the archive (a self-extracting stub) moves every offset by the same amount.
-    const std::uint64_t start = end.position - end.directorySize;
-    if (start < end.directoryOffset)
-        return {};
+    const std::uint64_t start = end.position - std::min(end.directorySize, end.position);
+    if (end.directorySize > end.position || start < end.directoryOffset)
+        return {{}, Unreadable("its size and place do not fit the file")};
     const std::uint64_t shift = start - end.directoryOffset;
     Bytes directory;
-    if (!ReadAt(fd, start, static_cast<std::size_t>(end.directorySize), directory))
-        return {};
+    if (Problem problem = ReadAt(fd, start, static_cast<std::size_t>(end.directorySize), directory))
+        return {{}, problem};
     std::vector<StoredEntry> entries;
     for (std::size_t at = 0; at + kDirectoryHeaderSize <= directory.size();) {
         const unsigned char* header = directory.data() + at;
@@ -126,9 +134,10 @@ std::vector<StoredEntry> ReadDirectory(int fd, const EndRecord& end) {
         const std::size_t next =
             at + kDirectoryHeaderSize + nameLength + extraLength + commentLength;
         if (next > directory.size())
-            return {};
+            return {{}, Unreadable("an entry runs past its end")};
         StoredEntry entry;
         entry.name.assign(reinterpret_cast<const char*>(header + kDirectoryHeaderSize), nameLength);
+        entry.method = static_cast<std::uint16_t>(Little(header + 10, 2));
         entry.compressedSize = Little(header + 20, 4);
         entry.offset = Little(header + 42, 4);
         ApplyZip64Extra(header + kDirectoryHeaderSize + nameLength, extraLength,
@@ -138,20 +147,156 @@ std::vector<StoredEntry> ReadDirectory(int fd, const EndRecord& end) {
         entries.push_back(std::move(entry));
         at = next;
     }
-    return entries;
+    return {std::move(entries), {}};
+}
+
+// What liblzma's LZMA decoder allocates for the five property bytes: the dictionary and the
+// literal coder's tables, which grow with lc + lp.
+std::uint64_t LzmaDecoderMemory(const unsigned char* properties) {
+    const unsigned bits = properties[0];
+    const unsigned lc = bits % 9;
+    const unsigned lp = (bits / 9) % 5;
+    constexpr std::uint64_t kCoderState = 32u << 10;
+    return Little(properties + 1, 4) + (std::uint64_t{0x300} << (lc + lp)) * 2 + kCoderState;
+}
+
+// An xz variable-length number at `at`, moved past; nullopt when it runs past `end`.
+std::optional<std::uint64_t> XzNumber(const Bytes& bytes, std::size_t& at, std::size_t end) {
+    std::uint64_t value = 0;
+    for (int shift = 0; at < end && shift <= 56; shift += 7) {
+        const unsigned char byte = bytes[at++];
+        value |= std::uint64_t(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
+
+// The LZMA2 dictionary one xz block header declares, 0 for none; nullopt when it is malformed.
+std::optional<std::uint64_t> XzBlockDictionary(const Bytes& header) {
+    constexpr std::uint64_t kLzma2 = 0x21;
+    const std::size_t end = header.size() - 4; // before its CRC32
+    const unsigned flags = header[1];
+    std::size_t at = 2;
+    for (const unsigned present : {0x40u, 0x80u}) {
+        if ((flags & present) && !XzNumber(header, at, end))
+            return std::nullopt;
+    }
+    std::uint64_t dictionary = 0;
+    for (unsigned filter = 0; filter <= (flags & 3); ++filter) {
+        const std::optional<std::uint64_t> id = XzNumber(header, at, end);
+        const std::optional<std::uint64_t> size = XzNumber(header, at, end);
+        if (!id || !size || *size > end - at)
+            return std::nullopt;
+        if (*id == kLzma2 && *size == 1) {
+            const unsigned bits = header[at];
+            dictionary =
+                bits >= 40 ? 0xFFFFFFFFu : std::uint64_t(2 | (bits & 1)) << (bits / 2 + 11);
+        }
+        at += static_cast<std::size_t>(*size);
+    }
+    return dictionary;
+}
+
+// The largest dictionary the blocks of a one-stream xz entry declare, found through the stream's
+// index at its end; kUnjudged when the stream cannot be walked so.
+Made<std::uint64_t> XzDecoderMemory(int fd, std::uint64_t dataStart, std::uint64_t dataEnd) {
+    constexpr std::size_t kStreamEdge = 12;
+    constexpr std::uint64_t kMostIndex = 16u << 20;
+    // Real writers make blocks of a MiB and more; each one costs two reads here.
+    constexpr std::uint64_t kMostBlocks = 100'000;
+    Bytes footer, index, header;
+    if (dataEnd - dataStart < 2 * kStreamEdge)
+        return {kUnjudged, {}};
+    if (Problem problem = ReadAt(fd, dataEnd - kStreamEdge, kStreamEdge, footer))
+        return {0, problem};
+    const std::uint64_t indexSize = (Little(footer.data() + 4, 4) + 1) * 4;
+    if (footer[10] != 'Y' || footer[11] != 'Z' || indexSize > kMostIndex ||
+        indexSize > dataEnd - dataStart - 2 * kStreamEdge)
+        return {kUnjudged, {}};
+    const std::uint64_t indexStart = dataEnd - kStreamEdge - indexSize;
+    if (Problem problem = ReadAt(fd, indexStart, static_cast<std::size_t>(indexSize), index))
+        return {0, problem};
+    std::size_t at = 1;
+    const std::optional<std::uint64_t> count = XzNumber(index, at, index.size());
+    if (index[0] != 0 || !count || *count > kMostBlocks)
+        return {kUnjudged, {}};
+    std::uint64_t block = dataStart + kStreamEdge, largest = 0;
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        const std::optional<std::uint64_t> unpadded = XzNumber(index, at, index.size());
+        if (!unpadded || !XzNumber(index, at, index.size()) || block >= indexStart)
+            return {kUnjudged, {}};
+        if (Problem problem = ReadAt(fd, block, 1, header))
+            return {0, problem};
+        const std::size_t headerSize = (std::size_t(header[0]) + 1) * 4;
+        if (header[0] == 0 || headerSize > indexStart - block || *unpadded < headerSize)
+            return {kUnjudged, {}};
+        if (Problem problem = ReadAt(fd, block, headerSize, header))
+            return {0, problem};
+        const std::optional<std::uint64_t> dictionary = XzBlockDictionary(header);
+        if (!dictionary)
+            return {kUnjudged, {}};
+        largest = std::max(largest, *dictionary);
+        block += (std::min(*unpadded, UINT64_MAX - 3 - block) + 3) & ~std::uint64_t{3};
+    }
+    return {largest, {}};
+}
+
+// The memory the decoder of `method` would need for the data from `dataStart` to `dataEnd`,
+// judged before any decoding. LZMA and xz declare their dictionaries; a deflate, deflate64 or
+// bzip2 decoder needs a few MiB at most, whatever the data says.
+Made<std::uint64_t> DecoderMemory(int fd, std::uint16_t method, std::uint64_t dataStart,
+                                  std::uint64_t dataEnd) {
+    constexpr std::uint16_t kLzma = 14, kXz = 95;
+    // Two bytes of version, two of the properties' size, then the properties.
+    constexpr std::size_t kLzmaHeaderSize = 4 + 5;
+    if (method == kXz)
+        return XzDecoderMemory(fd, dataStart, dataEnd);
+    if (method != kLzma || dataEnd - dataStart < kLzmaHeaderSize)
+        return {0, {}};
+    Bytes header;
+    if (Problem problem = ReadAt(fd, dataStart, kLzmaHeaderSize, header))
+        return {0, problem};
+    return {LzmaDecoderMemory(header.data() + 4), {}};
+}
+
+// Adds where the entry's data ends and what its decoder needs, from its local header.
+Problem ReadLocalHeader(int fd, StoredEntry& entry) {
+    Bytes local;
+    if (Problem problem = ReadAt(fd, entry.offset, kLocalHeaderSize, local))
+        return problem;
+    if (!HasSignature(local.data(), 3, 4))
+        return Unreadable("an entry's local header is missing: " + entry.name);
+    // Where the data ends follows from the local header's own name and extra lengths.
+    const std::uint64_t dataStart = entry.offset + kLocalHeaderSize + Little(local.data() + 26, 2) +
+                                    Little(local.data() + 28, 2);
+    entry.end = dataStart + std::min(entry.compressedSize, UINT64_MAX - dataStart);
+    // The reader decodes by the local header's method, which may differ from the directory's.
+    const auto localMethod = static_cast<std::uint16_t>(Little(local.data() + 8, 2));
+    for (const std::uint16_t method : {entry.method, localMethod}) {
+        const Made<std::uint64_t> memory = DecoderMemory(fd, method, dataStart, entry.end);
+        if (memory.problem)
+            return memory.problem;
+        entry.decoderMemory = std::max(entry.decoderMemory, memory.value);
+    }
+    return {};
+}
+
+std::string MiB(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
 }
 
 } // namespace
 
-std::optional<EndRecord> ReadEndRecord(int fd) {
+Made<std::optional<EndRecord>> ReadEndRecord(int fd) {
     const std::uint64_t size = FileSize(fd);
     if (size < kEndRecordSize)
-        return std::nullopt;
+        return {std::nullopt, {}};
     const auto tailSize =
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndRecordSize + kLongestComment));
     Bytes tail;
-    if (!ReadAt(fd, size - tailSize, tailSize, tail))
-        return std::nullopt;
+    if (Problem problem = ReadAt(fd, size - tailSize, tailSize, tail))
+        return {std::nullopt, problem};
     for (std::size_t at = tailSize - kEndRecordSize + 1; at-- > 0;) {
         const unsigned char* record = tail.data() + at;
         if (!HasSignature(record, 5, 6))
@@ -164,37 +309,50 @@ std::optional<EndRecord> ReadEndRecord(int fd) {
         end.directorySize = Little(record + 12, 4);
         end.directoryOffset = Little(record + 16, 4);
         end.comment.assign(reinterpret_cast<const char*>(record + kEndRecordSize), length);
-        ReadZip64End(fd, end);
-        return end;
+        if (Problem problem = ReadZip64End(fd, end))
+            return {std::nullopt, problem};
+        return {std::move(end), {}};
     }
-    return std::nullopt;
+    return {std::nullopt, {}};
 }
 
-std::optional<OverlappingEntries> FindOverlappingEntries(const std::string& path) {
+Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path) {
     UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
-        return std::nullopt;
-    const std::optional<EndRecord> end = ReadEndRecord(file.get());
-    if (!end)
-        return std::nullopt;
-    std::vector<StoredEntry> entries = ReadDirectory(file.get(), *end);
-    Bytes local;
-    for (StoredEntry& entry : entries) {
-        // Where the data ends follows from the local header's own name and extra lengths.
-        if (!ReadAt(file.get(), entry.offset, kLocalHeaderSize, local) ||
-            !HasSignature(local.data(), 3, 4))
-            return std::nullopt;
-        const std::uint64_t dataStart = entry.offset + kLocalHeaderSize +
-                                        Little(local.data() + 26, 2) + Little(local.data() + 28, 2);
-        entry.end = dataStart + std::min(entry.compressedSize, UINT64_MAX - dataStart);
+        return {{}, ErrnoProblem(UZ_NO_ARCHIVE, "cannot open the archive")};
+    const Made<std::optional<EndRecord>> end = ReadEndRecord(file.get());
+    if (end.problem)
+        return {{}, end.problem};
+    if (!end.value)
+        return {{}, Problem{UZ_NO_ARCHIVE, "no end of central directory record"}};
+    Made<std::vector<StoredEntry>> entries = ReadDirectory(file.get(), *end.value);
+    if (entries.problem)
+        return entries;
+    for (StoredEntry& entry : entries.value) {
+        if (Problem problem = ReadLocalHeader(file.get(), entry))
+            return {{}, problem};
+    }
+    return entries;
+}
+
+Problem CheckStoredEntries(std::vector<StoredEntry> entries) {
+    for (const StoredEntry& entry : entries) {
+        if (entry.decoderMemory == kUnjudged)
+            return Problem{UZ_BAD_ARCHIVE,
+                           "an xz entry's blocks cannot be judged before decoding: " + entry.name};
+        if (entry.decoderMemory > kMostDecoderMemory)
+            return Problem{UZ_BAD_ARCHIVE, "an entry's decoder would need " +
+                                               MiB(entry.decoderMemory) + ", more than " +
+                                               MiB(kMostDecoderMemory) + ": " + entry.name};
     }
     std::sort(entries.begin(), entries.end(),
               [](const StoredEntry& a, const StoredEntry& b) { return a.offset < b.offset; });
     for (std::size_t i = 1; i < entries.size(); ++i) {
         if (entries[i].offset < entries[i - 1].end)
-            return OverlappingEntries{entries[i - 1].name, entries[i].name};
+            return Problem{UZ_BAD_ARCHIVE, "entries overlap in the archive: " +
+                                               entries[i - 1].name + " and " + entries[i].name};
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace quillset::unzip32

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "unzip32/Problem.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillset::unzip32 {
 
@@ -15,19 +18,35 @@ struct EndRecord {
 };
 
 // The last end record whose comment reaches exactly to the end of the open file `fd`; nullopt
-// when there is none.
-std::optional<EndRecord> ReadEndRecord(int fd);
+// when the file holds none, a problem when it cannot be read.
+Made<std::optional<EndRecord>> ReadEndRecord(int fd);
 
-// Two entries of the central directory whose local headers and data overlap in the file: a way
-// to make one stored file unpack under several names, or one small archive unpack to far more
-// than it holds.
-struct OverlappingEntries {
-    std::string first; // names as stored
-    std::string second;
+// One entry of the central directory, with what its local header adds.
+struct StoredEntry {
+    std::string name; // as stored, UTF-8 or Windows-1252 as the archive has it
+    std::uint16_t method = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t end = 0; // past the entry's data
+    // What its decoder would allocate, judged from the method and its properties before any
+    // decoding: the larger of what the central directory's and the local header's methods need.
+    std::uint64_t decoderMemory = 0;
 };
 
-// The first overlap found in the archive at `path`; nullopt when there is none, or when the
-// directory cannot be read (the archive reader then reports what is wrong with it).
-std::optional<OverlappingEntries> FindOverlappingEntries(const std::string& path);
+// The entries of the archive at `path` in the order of its directory; a problem when the
+// directory or a local header cannot be read.
+Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path);
+
+// More than any real module's entry needs: liblzma asks for about the declared dictionary.
+inline constexpr std::uint64_t kMostDecoderMemory = 256u << 20;
+// The decoder memory of an xz entry whose stream cannot be walked block by block through its
+// index (a second stream, padding, a damaged index): refused, since its blocks could declare any.
+inline constexpr std::uint64_t kUnjudged = UINT64_MAX;
+
+// Refuses, as a bad archive, entries whose local headers and data overlap in the file (a way to
+// make one stored file unpack under several names, or one small archive unpack to far more than
+// it holds) and entries whose decoder would need more than kMostDecoderMemory, or whose need
+// cannot be judged.
+Problem CheckStoredEntries(std::vector<StoredEntry> entries);
 
 } // namespace quillset::unzip32

@@ -1,17 +1,12 @@
 #include "unzip32/Cp1252.h"
 
-#include <array>
+#include "platform/Windows1252.h"
+
 #include <cstdint>
 
 namespace quillset::unzip32 {
 
 namespace {
-
-// 0x80..0x9F; the five holes of the code page stand for the C1 controls of the same number.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
@@ -24,16 +19,6 @@ void AppendUtf8(std::string& out, char32_t code) {
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
-}
-
-char ToCp1252(char32_t code) {
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
-        return static_cast<char>(code);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == code)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
 }
 
 // Decodes one UTF-8 sequence at `pos`; answers U+FFFF (not in the code page) for a bad one and
@@ -69,7 +54,7 @@ std::string Cp1252ToUtf8(std::string_view text) {
     out.reserve(text.size());
     for (char ch : text) {
         const auto byte = static_cast<std::uint8_t>(ch);
-        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte);
+        AppendUtf8(out, Windows1252ToUnicode(byte));
     }
     return out;
 }
@@ -78,7 +63,7 @@ std::string Utf8ToCp1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();)
-        out += ToCp1252(DecodeUtf8(text, pos));
+        out += static_cast<char>(UnicodeToWindows1252(DecodeUtf8(text, pos)));
     return out;
 }
 

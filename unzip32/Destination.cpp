@@ -62,7 +62,7 @@ void UniqueFd::reset() {
     fd_ = -1;
 }
 
-Made<std::optional<Destination>> Destination::Open(const std::string& folder) {
+Made<std::optional<Destination>> Destination::openFolder(const std::string& folder) {
     const std::string path = folder.empty() ? std::string(".") : folder;
     UniqueFd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid() && errno == ENOENT) {

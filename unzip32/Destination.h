@@ -37,7 +37,7 @@ private:
 class Destination {
 public:
     // Opens the folder, creating it and its missing parents.
-    static Made<std::optional<Destination>> Open(const std::string& folder);
+    static Made<std::optional<Destination>> openFolder(const std::string& folder);
 
     // The folder that holds the last of `components`, missing folders created on the way.
     // A link on the way is refused (UZ_REFUSED); a file in the way is a disk error. The

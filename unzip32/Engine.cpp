@@ -50,13 +50,15 @@ struct Engine::Entry {
     std::string name;      // as stored, UTF-8
     std::string shownName; // Windows-1252, for the callbacks and the messages
     EntryPath path;
+    Problem pathProblem; // why the name is refused
     mode_t type = 0;
     mode_t permissions = 0;
     std::optional<timespec> modified;
     std::int64_t size = 0;
     std::string linkTarget;
     bool hardLink = false;
-    bool encrypted = false;
+    bool encrypted = false;     // its data or its metadata
+    bool dataEncrypted = false; // its data
 
     std::string shownPath() const { return Utf8ToCp1252(JoinComponents(path.components)); }
 };
@@ -77,24 +79,18 @@ std::int32_t Engine::run() {
         reporter_.report(Problem{UZ_ARGUMENT, "no archive named"}, "");
         return reporter_.result();
     }
-    if (options_.DisplayComment) {
-        if (const std::string comment = ReadArchiveComment(archivePath_); !comment.empty()) {
-            reporter_.printRaw(comment);
-            reporter_.printRaw("\n");
-        }
-    }
-    if (!openArchive())
+    if (options_.DisplayComment)
+        printComment();
+    if (const Problem problem = openArchive()) {
+        reporter_.report(problem, Utf8ToCp1252(archivePath_));
         return reporter_.result();
-    // The reader would take such entries one after the other and unpack the shared bytes twice.
-    if (const auto overlap = FindOverlappingEntries(archivePath_)) {
-        reporter_.report(Problem{UZ_BAD_ARCHIVE,
-                                 "entries overlap in the archive: " + Utf8ToCp1252(overlap->first) +
-                                     " and " + Utf8ToCp1252(overlap->second)},
-                         Utf8ToCp1252(archivePath_));
+    }
+    if (const Problem problem = checkStoredEntries()) {
+        reporter_.report(problem, Utf8ToCp1252(archivePath_));
         return reporter_.result();
     }
     if (!options_.ExtractList && !options_.TestZip && !options_.WriteToStdOut) {
-        Made<std::optional<Destination>> opened = Destination::Open(folderPath_);
+        Made<std::optional<Destination>> opened = Destination::openFolder(folderPath_);
         if (opened.problem) {
             reporter_.report(opened.problem, "");
             return reporter_.result();
@@ -135,21 +131,36 @@ std::int32_t Engine::run() {
     return reporter_.result();
 }
 
-bool Engine::openArchive() {
+void Engine::printComment() {
+    // An archive that cannot be read is the reader's to report, with its reason, just after.
+    const Made<std::string> comment = ReadArchiveComment(archivePath_);
+    if (comment.problem || comment.value.empty())
+        return;
+    reporter_.printRaw(comment.value);
+    reporter_.printRaw("\n");
+}
+
+Problem Engine::openArchive() {
     reader_ = archive_read_new();
-    if (!reader_) {
-        reporter_.report(Problem{UZ_DISK_ERROR, "out of memory"}, "");
-        return false;
-    }
+    if (!reader_)
+        return Problem{UZ_DISK_ERROR, "out of memory"};
     archive_read_support_format_zip(reader_);
     archive_read_set_passphrase_callback(reader_, this, &Engine::passphraseCallback);
     if (archive_read_open_filename(reader_, archivePath_.c_str(), 1 << 16) != ARCHIVE_OK) {
         const char* why = archive_error_string(reader_);
-        reporter_.report(Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"},
-                         Utf8ToCp1252(archivePath_));
-        return false;
+        return Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"};
     }
-    return true;
+    return {};
+}
+
+Problem Engine::checkStoredEntries() {
+    // The reader would take overlapping entries one after the other and unpack the shared bytes
+    // twice, and it would let a decoder allocate whatever an entry declares. A directory that
+    // cannot be read here is the reader's to report, entry by entry, with its own reason.
+    Made<std::vector<StoredEntry>> stored = ReadStoredEntries(archivePath_);
+    if (stored.problem)
+        return {};
+    return CheckStoredEntries(std::move(stored.value));
 }
 
 void Engine::handleEntry(archive_entry* header) {
@@ -160,7 +171,10 @@ void Engine::handleEntry(archive_entry* header) {
     entry.shownName = Utf8ToCp1252(entry.name);
     if (!filter_.selects(entry.name))
         return;
-    entry.path = MakeEntryPath(entry.name, !options_.HonorDirectories, options_.SpaceToUnderScore);
+    Made<EntryPath> path =
+        MakeEntryPath(entry.name, !options_.HonorDirectories, options_.SpaceToUnderScore);
+    entry.path = std::move(path.value);
+    entry.pathProblem = std::move(path.problem);
     entry.type = archive_entry_filetype(header);
     entry.permissions = archive_entry_perm(header) & (options_.Privilege ? 07777 : 0777);
     if (archive_entry_mtime_is_set(header))
@@ -168,6 +182,7 @@ void Engine::handleEntry(archive_entry* header) {
     entry.size = archive_entry_size_is_set(header) ? archive_entry_size(header) : 0;
     entry.hardLink = archive_entry_hardlink(header) != nullptr;
     entry.encrypted = archive_entry_is_encrypted(header) != 0;
+    entry.dataEncrypted = archive_entry_is_data_encrypted(header) != 0;
     // The reader hands over an encrypted link's stored bytes as they are: ciphertext, no target.
     const char* target = entry.encrypted ? nullptr : archive_entry_symlink_utf8(header);
     if (!target && !entry.encrypted)
@@ -245,8 +260,8 @@ void Engine::printEntryData(const Entry& entry) {
 }
 
 void Engine::extractEntry(const Entry& entry) {
-    if (!entry.path.refusal.empty()) {
-        reporter_.report(Problem{UZ_REFUSED, entry.path.refusal}, entry.shownName);
+    if (entry.pathProblem) {
+        reporter_.report(entry.pathProblem, entry.shownName);
         return;
     }
     if (entry.path.components.empty()) {
@@ -346,12 +361,15 @@ void Engine::extractFileOrLink(const Entry& entry) {
     Problem problem = pending.createFile();
     if (!problem)
         problem = writeFileData(entry, pending);
+    const Problem restoring = problem ? Problem{} : restoreModeAndTime(pending.fd(), entry);
     if (!problem)
         problem = pending.commit();
     if (problem) {
         reporter_.report(problem, entry.shownName);
         return;
     }
+    if (restoring)
+        reporter_.report(restoring, entry.shownName);
     std::string line = " extracting: " + shownPath;
     if (options_.Verbose)
         line += "  (" + std::to_string(entry.size) + " bytes)";
@@ -379,16 +397,16 @@ Problem Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
     });
     if (!problem && isText)
         problem = WriteAll(fd, converter.finish(), converted, shownPath);
-    if (problem)
-        return problem;
+    return problem;
+}
+
+Problem Engine::restoreModeAndTime(int fd, const Entry& entry) {
     bool restored = fchmod(fd, entry.permissions) == 0;
     if (entry.modified) {
         const timespec times[2] = {*entry.modified, *entry.modified};
         restored = futimens(fd, times) == 0 && restored;
     }
-    if (!restored)
-        reporter_.report(ErrnoProblem(UZ_WARNING, "cannot restore mode or time"), entry.shownName);
-    return {};
+    return restored ? Problem{} : ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
 }
 
 void Engine::finishFolders() {
@@ -421,16 +439,15 @@ Problem Engine::readData(const Entry& entry, const BlockSink& sink) {
 }
 
 Problem Engine::readProblem(const Entry& entry) {
-    const char* why = archive_error_string(reader_);
-    const std::string text = why ? why : "unreadable data";
-    // A wrong password can pass the one-byte check of traditional encryption and then fail as
-    // bad data, so any failure of an encrypted entry after a password counts as a wrong one.
-    if (entry.encrypted && (passwords_.declined() || passwords_.triedAny() ||
-                            text.find("assphrase") != std::string::npos)) {
+    // libarchive asks for a passphrase only when the ones it holds do not open the entry. A
+    // wrong password can pass the one-byte check of traditional encryption and then fail as bad
+    // data, so any failure of an encrypted entry once one was asked for counts as a wrong one.
+    if (entry.dataEncrypted && passwords_.asked()) {
         const bool noneTried = passwords_.declined() && !passwords_.triedAny();
         return Problem{UZ_BAD_PASSWORD, noneTried ? "no password given" : "incorrect password"};
     }
-    return Problem{UZ_BAD_ARCHIVE, text};
+    const char* why = archive_error_string(reader_);
+    return Problem{UZ_BAD_ARCHIVE, why ? why : "unreadable data"};
 }
 
 const char* Engine::passphraseCallback(archive* /*reader*/, void* engine) {

@@ -40,7 +40,9 @@ private:
     };
     using BlockSink = std::function<Problem(std::string_view block, std::int64_t offset)>;
 
-    bool openArchive();
+    void printComment();
+    Problem openArchive();
+    Problem checkStoredEntries();
     void handleEntry(archive_entry* header);
     void listEntry(const Entry& entry);
     void testEntry(const Entry& entry);
@@ -49,6 +51,7 @@ private:
     void extractFolder(const Entry& entry);
     void extractFileOrLink(const Entry& entry);
     Problem writeFileData(const Entry& entry, PendingEntry& pending);
+    static Problem restoreModeAndTime(int fd, const Entry& entry);
     void finishFolders();
 
     // Reads the current entry's data to its end; the problem says why it stopped early.

@@ -22,44 +22,36 @@ bool HasDriveLetter(std::string_view name) {
            ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
 }
 
+Made<EntryPath> Refused(std::string reason) {
+    return {{}, Problem{UZ_REFUSED, std::move(reason)}};
+}
+
 } // namespace
 
-EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores) {
+Made<EntryPath> MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores) {
+    if (name.size() > kLongestEntryName)
+        return Refused("name longer than " + std::to_string(kLongestEntryName) + " bytes");
+    if (!name.empty() && (name.front() == '/' || name.front() == '\\'))
+        return Refused("absolute name");
+    if (HasDriveLetter(name))
+        return Refused("name with a drive letter");
     EntryPath path;
-    if (name.size() > kLongestEntryName) {
-        path.refusal = "name longer than " + std::to_string(kLongestEntryName) + " bytes";
-        return path;
-    }
-    if (!name.empty() && (name.front() == '/' || name.front() == '\\')) {
-        path.refusal = "absolute name";
-        return path;
-    }
-    if (HasDriveLetter(name)) {
-        path.refusal = "name with a drive letter";
-        return path;
-    }
     for (std::string_view part : Split(name, "/\\")) {
         if (part.empty() || part == ".")
             continue;
-        if (part == "..") {
-            path.refusal = "name climbs out of the folder";
-            path.components.clear();
-            return path;
-        }
+        if (part == "..")
+            return Refused("name climbs out of the folder");
         std::string component(part);
         if (spacesToUnderscores)
             std::replace(component.begin(), component.end(), ' ', '_');
         path.components.push_back(std::move(component));
-        if (path.components.size() > kDeepestEntryName) {
-            path.refusal =
-                "name nests deeper than " + std::to_string(kDeepestEntryName) + " folders";
-            path.components.clear();
-            return path;
-        }
+        if (path.components.size() > kDeepestEntryName)
+            return Refused("name nests deeper than " + std::to_string(kDeepestEntryName) +
+                           " folders");
     }
     if (flatten && path.components.size() > 1)
         path.components.erase(path.components.begin(), path.components.end() - 1);
-    return path;
+    return {std::move(path), {}};
 }
 
 bool LinkTargetStaysInside(const std::vector<std::string>& linkComponents,

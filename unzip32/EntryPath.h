@@ -1,15 +1,16 @@
 #pragma once
 
+#include "unzip32/Problem.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quillset::unzip32 {
 
-// The components of an entry name below the extraction folder, or the reason it was refused.
+// The components of an entry name below the extraction folder.
 struct EntryPath {
     std::vector<std::string> components;
-    std::string refusal; // empty when the name is safe
 };
 
 // Bounds on an entry name, far above what a real module holds (the host's own path limit is
@@ -22,8 +23,9 @@ inline constexpr std::size_t kDeepestEntryName = 128;
 // absolute, carry a drive letter, or hold a ".." component are refused; "." and empty components
 // are dropped, so "./" has no components at all: it names the extraction folder itself. Names
 // longer or deeper than the bounds above are refused too.
-// `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces.
-EntryPath MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores);
+// `flatten` keeps only the last component, `spacesToUnderscores` replaces spaces. A refused
+// name answers a UZ_REFUSED problem.
+Made<EntryPath> MakeEntryPath(std::string_view name, bool flatten, bool spacesToUnderscores);
 
 // True when a symbolic link at `linkComponents` (relative to the extraction folder) with this
 // target stays inside the folder: the target is relative and its ".." components come only at

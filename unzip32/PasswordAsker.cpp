@@ -14,11 +14,13 @@ constexpr std::size_t kMostTries = 10;
 void PasswordAsker::startEntry(const std::string& shownName) {
     entryName_ = shownName;
     tried_.clear();
+    asked_ = false;
     declined_ = false;
     exhausted_ = false;
 }
 
 const char* PasswordAsker::next() {
+    asked_ = true;
     if (!ask_ || declined_ || exhausted_ || tried_.size() >= kMostTries)
         return nullptr;
     char buffer[kPasswordBufferSize] = {};

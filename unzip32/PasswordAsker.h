@@ -19,7 +19,9 @@ public:
     // The next password to try, or nullptr when there is none; libarchive copies it.
     const char* next();
 
-    // Whether the callback answered that it has no password, and whether any was tried.
+    // Whether libarchive asked for a password for this entry, whether the callback answered
+    // that it has none, and whether any was tried.
+    bool asked() const { return asked_; }
     bool declined() const { return declined_; }
     bool triedAny() const { return !tried_.empty(); }
 
@@ -28,6 +30,7 @@ private:
     std::string entryName_;
     std::vector<std::string> tried_;
     std::string current_;
+    bool asked_ = false;
     bool declined_ = false;
     bool exhausted_ = false;
 };

@@ -15,16 +15,26 @@ void Reporter::say(int level, std::string_view utf8Text) {
 
 void Reporter::report(const Problem& problem, const std::string& entryName) {
     result_ = MoreSerious(result_, problem.code);
-    if (messageLevel_ < 1)
-        return;
-    const char* kind = problem.code == UZ_WARNING   ? "warning: "
-                       : problem.code == UZ_REFUSED ? "refused: "
-                                                    : "error: ";
-    std::string line = kind;
-    if (!entryName.empty())
-        line += entryName + ": ";
-    printRaw(line + Utf8ToCp1252(problem.text));
-    printRaw("\n");
+    const std::string reason = Utf8ToCp1252(problem.text);
+    std::string line;
+    if (messageLevel_ >= 1) {
+        line = problem.code == UZ_WARNING   ? "warning: "
+               : problem.code == UZ_REFUSED ? "refused: "
+                                            : "error: ";
+        if (!entryName.empty())
+            line += entryName + ": ";
+        line += reason;
+    }
+    std::string piece = line;
+    for (const std::string& field :
+         {std::string(UZ_PROBLEM_MARK), std::to_string(problem.code), entryName, reason}) {
+        piece += '\0';
+        piece += field;
+    }
+    piece += '\0';
+    printRaw(piece);
+    if (!line.empty())
+        printRaw("\n");
 }
 
 void Reporter::printRaw(std::string_view bytes) {

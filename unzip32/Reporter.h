@@ -18,7 +18,8 @@ public:
     // A line when the message level reaches `level`: 1 for trouble, 2 for the entry lines.
     // The line end goes as a piece of its own.
     void say(int level, std::string_view utf8Text);
-    // Records the problem in the result code and says it, naming the entry when there is one.
+    // Records the problem in the result code and hands it to the print callback as its line and
+    // its fields (unzip32.h), naming the entry when there is one.
     void report(const Problem& problem, const std::string& entryName);
     // Bytes as they are, whatever the message level (entry data, the archive comment).
     void printRaw(std::string_view bytes);

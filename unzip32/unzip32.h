@@ -79,7 +79,12 @@ typedef struct UnzipOptions {
                                   current folder */
 } UnzipOptions;
 
-/* print: a piece of message text (not NUL-terminated within `length`); answer 0. */
+/* print: a piece of message text (not NUL-terminated within `length`); answer 0. A problem comes
+ * as one piece: its message line (empty below message level 1), a NUL, then the problem as
+ * fields each ended by a NUL: UZ_PROBLEM_MARK, the result code in decimal, the entry's name ("" for
+ * the whole unpack) and the reason, in Windows-1252. A caller that reads up to the first NUL sees
+ * only the line. */
+#define UZ_PROBLEM_MARK "uz-problem"
 typedef int32_t (*UnzipPrintFunction)(const char* buffer, uint32_t length);
 typedef void (*UnzipSoundFunction)(void);
 /* replace: the entry's name as it will be written below the folder; answer UZ_REPLACE_*. */

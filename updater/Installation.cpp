@@ -4,12 +4,10 @@
 #include "platform/WindowsPath.h"
 #include "unzip/CGUnzipFiles.h"
 #include "unzip/UnzipError.h"
-#include "unzip32/unzip32.h"
 #include "updater/Durable.h"
 #include "updater/Local.h"
 #include "updater/ModuleSwap.h"
 
-#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -34,26 +32,14 @@ QString Text(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
-// The engine's last complaint ("error: ..." or "refused: ..."), else its last line.
-QString WhyEngineStopped(const QString& messages) {
-    const QStringList lines =
-        messages.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
-    for (qsizetype i = lines.size(); i-- > 0;)
-        if (lines[i].startsWith(QLatin1String("error: ")) ||
-            lines[i].startsWith(QLatin1String("refused: ")))
-            return lines[i].trimmed();
-    return lines.isEmpty() ? QString() : lines.back().trimmed();
-}
-
 } // namespace
 
 bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     CGUnzipFiles unzip(codeModule_);
-    const std::int32_t result = unzip.Unzip(archivePath, folder);
-    unpackProblem_ = QStringLiteral("the engine answered %1: %2")
-                         .arg(result)
-                         .arg(WhyEngineStopped(unzip.GetLastMessage()));
-    return result == UZ_OK || result == UZ_WARNING;
+    unzip.Unzip(archivePath, folder);
+    const UnzipOutcome outcome = unzip.lastOutcome();
+    unpackProblem_ = outcome.summary();
+    return outcome.succeeded();
 }
 
 void Local::StartProgram() {

@@ -102,9 +102,10 @@ std::vector<KindCase> KindCases() {
     cases.push_back({"PieFillsOnlyItsSliceCounterClockwise",
                      Filled().record(kPie, {0, 500, 500, 1000, 1000, 1000, 0, 0}),
                      {{{150, 60}, kFill}, {{50, 60}, std::nullopt}, {{150, 140}, std::nullopt}}});
-    cases.push_back({"ChordFillsBelowItsCord",
-                     Filled().record(kChord, {500, 1000, 500, 0, 1000, 1000, 0, 0}),
-                     {{{100, 150}, kFill}, {{100, 50}, std::nullopt}}});
+    // The cord runs below the centre, so a chord drawn closed to the centre like a pie shows.
+    cases.push_back({"ChordFillsOnlyBetweenItsCordAndTheArc",
+                     Filled().record(kChord, {800, 1000, 800, 0, 1000, 1000, 0, 0}),
+                     {{{100, 175}, kFill}, {{100, 130}, std::nullopt}, {{100, 50}, std::nullopt}}});
     cases.push_back({"ArcIsAnOutlineWithoutFill",
                      MetafileBytes(1000, 1000)
                          .record(kCreatePen, {0, 40, 0, 0, 0})

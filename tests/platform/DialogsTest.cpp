@@ -1,4 +1,3 @@
-#include "platform/ScriptedDialogs.h"
 #include "platform/UnattendedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -32,21 +31,5 @@ TEST(UnattendedDialogs, PrintsTitleAndTextAndTakesTheDefault) {
     EXPECT_TRUE(text.startsWith("[TLUPDATER] Can't convert\n\nDo you want to continue ???\n"));
     EXPECT_TRUE(text.contains("[TLUPDATER] Ingrese la contraseña!\n"));
     std::fclose(out);
-}
-
-TEST(ScriptedDialogs, AnswersInQueueOrderThenDefaults) {
-    ScriptedDialogs dialogs;
-    dialogs.queueAnswer(MessageAnswer::No);
-    dialogs.queueInput("secret");
-    dialogs.queueOpenFile("/tmp/a.bmp");
-    const MessageBoxRequest question{"T", "Q", MessageIcon::Question, MessageButtons::YesNo,
-                                     MessageAnswer::Yes};
-    EXPECT_EQ(dialogs.showMessage(question), MessageAnswer::No);
-    EXPECT_EQ(dialogs.showMessage(question), MessageAnswer::Yes);
-    EXPECT_EQ(dialogs.inputBox({"T", "P", ""}), "secret");
-    EXPECT_EQ(dialogs.inputBox({"T", "P", ""}), QString());
-    EXPECT_EQ(dialogs.showOpen({"*.BMP", "f"}), "/tmp/a.bmp");
-    EXPECT_EQ(dialogs.showOpen({"*.BMP", "f"}), "*.BMP");
-    EXPECT_EQ(dialogs.messages().size(), 2u);
 }
 } // namespace quillset::test

@@ -123,7 +123,6 @@ TEST_F(UnzipFixture, LastMessageIsSharedByAllObjectsAndResetPerUnpack) {
     EXPECT_EQ(first.Unzip(scratch.text(archive), scratch.text(scratch.dest())), UZ_OK);
     const QString printed = second.GetLastMessage();
     EXPECT_TRUE(printed.contains(QStringLiteral("sub/inner.txt\r\n"))) << printed.toStdString();
-    EXPECT_EQ(printed, module.UnzipMessages());
 
     // A quiet unpack prints nothing, so the earlier text must not survive it.
     second.SetMessageLevel(0);

@@ -29,10 +29,10 @@ struct NameCase {
 class EntryNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(EntryNames, SplitOrRefuse) {
-    const EntryPath result = MakeEntryPath(GetParam().name, GetParam().flatten, false);
-    EXPECT_EQ(!result.refusal.empty(), GetParam().refused) << result.refusal;
+    const Made<EntryPath> result = MakeEntryPath(GetParam().name, GetParam().flatten, false);
+    EXPECT_EQ(result.problem.code, GetParam().refused ? UZ_REFUSED : UZ_OK) << result.problem.text;
     if (!GetParam().refused) {
-        EXPECT_EQ(result.components, GetParam().components);
+        EXPECT_EQ(result.value.components, GetParam().components);
     }
 }
 
@@ -54,13 +54,13 @@ TEST(EntryNames, BoundsOnDepthAndLengthHoldExactly) {
     std::string deepest;
     for (std::size_t level = 0; level < kDeepestEntryName; ++level)
         deepest += level == 0 ? "d" : "/d";
-    EXPECT_EQ(MakeEntryPath(deepest, false, false).components.size(), kDeepestEntryName);
-    EXPECT_FALSE(MakeEntryPath(deepest + "/x", false, false).refusal.empty());
-    EXPECT_FALSE(MakeEntryPath(deepest + "/x", true, false).refusal.empty()) << "also flattened";
+    EXPECT_EQ(MakeEntryPath(deepest, false, false).value.components.size(), kDeepestEntryName);
+    EXPECT_TRUE(MakeEntryPath(deepest + "/x", false, false).problem);
+    EXPECT_TRUE(MakeEntryPath(deepest + "/x", true, false).problem) << "also flattened";
 
     const std::string longest(kLongestEntryName, 'n');
-    EXPECT_TRUE(MakeEntryPath(longest, false, false).refusal.empty());
-    EXPECT_FALSE(MakeEntryPath(longest + "n", false, false).refusal.empty());
+    EXPECT_FALSE(MakeEntryPath(longest, false, false).problem);
+    EXPECT_TRUE(MakeEntryPath(longest + "n", false, false).problem);
 }
 
 struct LinkCase {

@@ -1,5 +1,6 @@
 // Archives built to escape the folder or to break the reader: a result code and messages, no
 // write outside the folder, no special file, no partial file under an entry's name.
+#include "tests/support/CaseName.h"
 #include "tests/unzip/UnzipFixture.h"
 
 #include <sys/stat.h>
@@ -9,13 +10,13 @@ namespace quillset::test {
 namespace {
 
 struct HostileCase {
-    const char* kind;
+    const char* name; // the archive's kind in make_archive.py
     std::int32_t result;
     bool goodFileExtracted; // the archive's harmless good.txt still arrives
 };
 
 void PrintTo(const HostileCase& row, std::ostream* out) {
-    *out << row.kind;
+    *out << row.name;
 }
 
 class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
@@ -60,11 +61,18 @@ TEST_P(HostileArchives, AreRefusedOrFailWithoutHarm) {
     const HostileCase& row = GetParam();
     fs::create_directories(scratch.root() / "outside");
     fs::create_symlink(scratch.root() / "outside", scratch.dest() / "escape");
-    const fs::path archive = archiveOf(row.kind);
+    const fs::path archive = archiveOf(row.name);
 
     EXPECT_EQ(unzip(archive), row.result) << module.LastUnzipMessage().toStdString();
 
     EXPECT_FALSE(module.LastUnzipMessage().isEmpty());
+    // Each trouble reaches the caller as a problem of its own, the worst one with the result.
+    const UnzipOutcome outcome = module.lastUnzipOutcome();
+    EXPECT_EQ(outcome.result, row.result);
+    EXPECT_EQ(std::any_of(outcome.problems.begin(), outcome.problems.end(),
+                          [&](const UnzipProblem& problem) { return problem.code == row.result; }),
+              row.result != UZ_OK)
+        << outcome.summary().toStdString();
     expectNothingOutside({"outside"});
     EXPECT_TRUE(fs::is_empty(scratch.root() / "outside"));
     expectOnlyPlainFilesFoldersAndInsideLinks();
@@ -93,15 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"deep-nesting", UZ_REFUSED, true},
         HostileCase{"overlapping-entries", UZ_BAD_ARCHIVE, false},
         HostileCase{"overlapping-data", UZ_BAD_ARCHIVE, false},
+        HostileCase{"lzma-huge-dictionary", UZ_BAD_ARCHIVE, false},
+        HostileCase{"xz-huge-dictionary", UZ_BAD_ARCHIVE, false},
         // Several troubles: the most serious code wins,
         // whether it comes first or last.
         HostileCase{"troubles-worst-first", UZ_BAD_ARCHIVE, true},
         HostileCase{"troubles-worst-last", UZ_BAD_ARCHIVE, true}),
-    [](const auto& info) {
-        std::string name = info.param.kind;
-        std::replace(name.begin(), name.end(), '-', '_');
-        return name;
-    });
+    CaseName());
 
 TEST_F(UnzipFixture, DamagedEntryKeepsTheFileAlreadyThere) {
     WriteFile(scratch.dest() / "data.txt", "old data\n");
@@ -137,6 +143,13 @@ TEST_F(UnzipFixture, EncryptedLinkIsRefusedNotMadeFromItsCiphertext) {
     EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("alias.txt")));
     EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("encrypted link")))
         << module.LastUnzipMessage().toStdString();
+    // The caller gets the same as a value, without reading the text.
+    const UnzipOutcome outcome = CGUnzipFiles(module).lastOutcome();
+    EXPECT_EQ(outcome.result, UZ_REFUSED);
+    ASSERT_EQ(outcome.problems.size(), 1);
+    EXPECT_EQ(outcome.problems[0].code, UZ_REFUSED);
+    EXPECT_EQ(outcome.problems[0].entry, QStringLiteral("alias.txt"));
+    EXPECT_EQ(outcome.problems[0].reason, QStringLiteral("encrypted links are not extracted"));
 }
 
 TEST_F(UnzipFixture, MissingArchiveIsReportedNotRaised) {

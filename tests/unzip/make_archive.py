@@ -7,6 +7,7 @@
 Hostile kinds are named after the fault they carry; each is one an attacker or a broken tool
 could hand the update agent.
 """
+import lzma
 import stat
 import struct
 import sys
@@ -148,6 +149,44 @@ def several_troubles(worst_first):
     return make
 
 
+def lzma_huge_dictionary(path):
+    """An LZMA entry whose properties declare a 2 GiB dictionary: the data still decodes with it,
+    but the decoder would ask for all of it."""
+    packed = entry("packed.txt")
+    packed.compress_type = zipfile.ZIP_LZMA
+    write(path, [good_file()])
+    with zipfile.ZipFile(path, "a") as archive:
+        archive.writestr(packed, b"lzma data\n" * 100)
+    data = bytearray(open(path, "rb").read())
+    local = data.rfind(b"PK\x03\x04")
+    name_length, extra_length = struct.unpack_from("<HH", data, local + 26)
+    start = local + 30 + name_length + extra_length
+    assert struct.unpack_from("<H", data, start + 2)[0] == 5, "LZMA properties expected"
+    struct.pack_into("<I", data, start + 5, 1 << 31)
+    open(path, "wb").write(bytes(data))
+
+
+def xz_huge_dictionary(path):
+    """An xz entry whose block declares a 2 GiB LZMA2 dictionary, its header's CRC made right:
+    the data still decodes with it, but the decoder would ask for all of it."""
+    content = b"xz data\n" * 100
+    data = bytearray(lzma.compress(content, format=lzma.FORMAT_XZ, check=lzma.CHECK_CRC32,
+                                   filters=[{"id": lzma.FILTER_LZMA2, "dict_size": 1 << 16}]))
+    start, size = 12, (data[12] + 1) * 4
+    at = data.index(b"\x21\x01", start + 2, start + size)  # the LZMA2 filter, one property byte
+    data[at + 2] = 38
+    struct.pack_into("<I", data, start + size - 4, zlib.crc32(bytes(data[start:start + size - 4])))
+    write(path, [good_file(), (entry("packed.txt"), bytes(data))], zipfile.ZIP_STORED)
+    # Stored, then marked as xz with the sizes and CRC of what it unpacks to.
+    raw = bytearray(open(path, "rb").read())
+    local, central = raw.rfind(b"PK\x03\x04"), raw.rfind(b"PK\x01\x02")
+    for header, method_at, crc_at in ((local, 8, 14), (central, 10, 16)):
+        struct.pack_into("<H", raw, header + method_at, 95)
+        struct.pack_into("<I", raw, header + crc_at, zlib.crc32(content))
+        struct.pack_into("<I", raw, header + crc_at + 8, len(content))
+    open(path, "wb").write(bytes(raw))
+
+
 def not_a_zip(path):
     open(path, "wb").write(b"This is plain text, not an archive.\n" * 10)
 
@@ -155,6 +194,8 @@ def not_a_zip(path):
 KINDS["corrupt-crc"] = corrupt_crc
 KINDS["truncated"] = truncated
 KINDS["not-a-zip"] = not_a_zip
+KINDS["lzma-huge-dictionary"] = lzma_huge_dictionary
+KINDS["xz-huge-dictionary"] = xz_huge_dictionary
 KINDS["deep-nesting"] = deep_nesting
 KINDS["overlapping-entries"] = overlapping_entries
 KINDS["overlapping-data"] = overlapping_data

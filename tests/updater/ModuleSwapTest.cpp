@@ -136,6 +136,7 @@ TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"EDITOR.EXE", "README.TXT"}));
     EXPECT_EQ(ReadAll(folders.module / "EDITOR.EXE"), "old");
+    EXPECT_EQ(ReadAll(folders.module / "README.TXT"), "old");
     EXPECT_EQ(RecoverSwap(folders), Recovery::Nothing) << "nothing is left for a second start";
 }
 

@@ -1,5 +1,5 @@
-// The main of every test executable that does not bring its own: a headless QApplication, so
-// fonts, pictures and widgets work, and the fonts the programs ask for.
+// The main of every test executable that draws or shows something and brings no main of its own:
+// a headless QApplication, so fonts, pictures and widgets work, and the fonts the programs ask for.
 #include "graphics/Fonts.h"
 
 #include <QApplication>
