@@ -1,5 +1,6 @@
 #include "transfer/InternetTransfer.h"
 
+#include "platform/FailPoint.h"
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsPath.h"
 
@@ -70,7 +71,10 @@ struct InternetTransfer::Running {
 
     bool flush() {
         for (size_t done = 0; done < pending.size();) {
-            const ssize_t written = ::write(body, pending.data() + done, pending.size() - done);
+            const ssize_t written =
+                FailPoint("transfer-write")
+                    ? -1
+                    : ::write(body, pending.data() + done, pending.size() - done);
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
