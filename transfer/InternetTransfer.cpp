@@ -163,6 +163,8 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, running->headers);
+    if (!userAgent_.empty())
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent_.c_str());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connect.count()));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits_.lowSpeedBytes);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(limits_.lowSpeedTime.count()));
