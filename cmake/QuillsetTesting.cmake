@@ -34,7 +34,8 @@ function(quillset_add_test)
       set(support quillset_test_support_gui)
     endif()
   endforeach()
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} ${support} GTest::gtest GTest::gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} ${support} platform_test_hooks
+                        GTest::gtest GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLSET_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
@@ -94,7 +95,7 @@ function(quillset_give_test_agents test)
     set(url "http://127.0.0.1:${port}/updates/")
     set(agents TLUPDATER_${entry})
     tlupdater_executable(TLUPDATER_${entry} ${CMAKE_BINARY_DIR}/tests/agents ${url}
-                         ${TLUPDATER_E2E_PASSWORD} SIGNING_KEY "${A_SIGNING_KEY}"
+                         ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS SIGNING_KEY "${A_SIGNING_KEY}"
                          WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                          ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
                          START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
@@ -103,7 +104,7 @@ function(quillset_give_test_agents test)
       "QUILLSET_TEST_AGENT_PORT=${port}")
     if(A_WITH_UNSIGNED)
       tlupdater_executable(TLUPDATER_${entry}_unsigned ${CMAKE_BINARY_DIR}/tests/agents ${url}
-                           ${TLUPDATER_E2E_PASSWORD}
+                           ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS
                            WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                            ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
                            START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
@@ -133,7 +134,7 @@ function(quillset_add_fuzz_target)
     add_executable(${F_NAME} ${F_SOURCES})
     target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(${F_NAME} PRIVATE ${F_LIBRARIES})
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBRARIES} platform_no_test_hooks)
     set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
     add_test(NAME ${F_NAME}_run
       COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -timeout=10 -rss_limit_mb=2048
@@ -147,7 +148,7 @@ function(quillset_add_fuzz_target)
   endif()
   if(QUILLSET_TESTS)
     add_executable(${F_NAME}_replay ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/FuzzReplayMain.cpp)
-    target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBRARIES})
+    target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBRARIES} platform_no_test_hooks)
     set_target_properties(${F_NAME}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${F_NAME}_replay COMMAND ${F_NAME}_replay ${F_CORPUS})
     set_tests_properties(${F_NAME}_replay PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -23,8 +25,9 @@ struct Slot {
 
 std::array<Slot, 8> slots;
 
-// Deep trees are left for the next run's clean-up rather than risking the handler's stack.
-constexpr int kMaxDepth = 24;
+// The handler removes what it can in this long at most, so that the program still ends at once
+// on a tree it cannot remove; the next run's clean-up removes what is left.
+constexpr long kRemovalBudgetNs = 2'000'000'000;
 
 struct Dirent64 {
     ino64_t d_ino;
@@ -38,28 +41,116 @@ bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Only system calls that are safe in a signal handler: no allocation, no locks.
-void RemoveTree(int parent, const char* name, int depth) {
-    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM) ||
-        depth > kMaxDepth)
-        return;
-    const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
-        return;
+long NowNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1'000'000'000L + now.tv_nsec;
+}
+
+// Folders found that cannot be emptied, so that the walk does not enter them again.
+class StuckFolders {
+public:
+    void add(int folder) {
+        struct stat info {};
+        if (count_ < kMost && ::fstat(folder, &info) == 0)
+            known_[count_++] = {info.st_dev, info.st_ino};
+    }
+    bool contains(int folder) const {
+        struct stat info {};
+        if (::fstat(folder, &info) != 0)
+            return true;
+        for (int i = 0; i < count_; ++i)
+            if (known_[i].device == info.st_dev && known_[i].inode == info.st_ino)
+                return true;
+        return false;
+    }
+
+private:
+    struct Identity {
+        dev_t device;
+        ino_t inode;
+    };
+    // Past this many the time budget ends the walk instead.
+    static constexpr int kMost = 64;
+    Identity known_[kMost] = {};
+    int count_ = 0;
+};
+
+enum class Pass { Removed, Entered, Stuck };
+
+// One read of `folder` from its start: removes every entry it can and answers Removed, or enters
+// the first folder entry that needs emptying and answers Entered with `folder` now that one.
+Pass EmptyOnce(int& folder, const StuckFolders& stuck) {
     alignas(8) char buffer[4096];
-    // Entries removed while reading can shift the rest; read again from the start until empty.
-    for (bool removedAny = true; removedAny;) {
-        removedAny = false;
-        ::lseek(folder, 0, SEEK_SET);
-        const long length = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer);
+    Pass pass = Pass::Stuck;
+    ::lseek(folder, 0, SEEK_SET);
+    for (long length; (length = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer)) > 0;) {
         for (long offset = 0; offset < length;) {
             const auto* entry = reinterpret_cast<const Dirent64*>(buffer + offset);
-            if (!IsDotOrDotDot(entry->d_name)) {
-                RemoveTree(folder, entry->d_name, depth + 1);
-                removedAny = true;
-            }
             offset += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (IsDotOrDotDot(name))
+                continue;
+            if (::unlinkat(folder, name, 0) == 0) {
+                pass = Pass::Removed;
+                continue;
+            }
+            if (errno != EISDIR && errno != EPERM)
+                continue;
+            if (::unlinkat(folder, name, AT_REMOVEDIR) == 0) {
+                pass = Pass::Removed;
+                continue;
+            }
+            if (errno != ENOTEMPTY && errno != EEXIST)
+                continue;
+            const int inner =
+                ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (inner < 0)
+                continue;
+            if (stuck.contains(inner)) {
+                ::close(inner);
+                continue;
+            }
+            // The agent's own temporary: folders the archive made read-only are emptied too.
+            ::fchmod(inner, S_IRWXU);
+            ::close(folder);
+            folder = inner;
+            return Pass::Entered;
         }
+    }
+    return pass;
+}
+
+// Removes the tree `name` in `parent` without recursion and without allocation, so any depth is
+// reached on the handler's small stack: it empties one folder at a time, going down into a
+// folder that still holds entries and back up through "..". Each read of a folder removes an
+// entry, enters a folder not yet found stuck, or finds this folder stuck and leaves it, so the
+// walk ends even where entries cannot be removed; the time budget bounds it all the same.
+void RemoveTree(int parent, const char* name) {
+    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM))
+        return;
+    int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::fchmod(folder, S_IRWXU);
+    StuckFolders stuck;
+    const long deadline = NowNs() + kRemovalBudgetNs;
+    for (int depth = 0; NowNs() < deadline;) {
+        const Pass pass = EmptyOnce(folder, stuck);
+        if (pass == Pass::Entered)
+            ++depth;
+        if (pass != Pass::Stuck)
+            continue;
+        // Nothing more goes here: empty, to be removed from above, or stuck.
+        stuck.add(folder);
+        if (depth == 0)
+            break;
+        const int above = ::openat(folder, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(folder);
+        folder = above;
+        --depth;
+        if (folder < 0)
+            return;
     }
     ::close(folder);
     ::unlinkat(parent, name, AT_REMOVEDIR);
@@ -75,7 +166,7 @@ void OnEndingSignal(int signalNumber) {
     }
     for (Slot& slot : slots)
         if (slot.state.load() == kActive)
-            RemoveTree(AT_FDCWD, slot.path, 0);
+            RemoveTree(AT_FDCWD, slot.path);
     // Blocked while the handler runs; delivered with its default action on return.
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);

@@ -69,6 +69,12 @@ PathResolution ResolveWindowsPathUniquely(const QString& text) {
         rest[0].unicode() < 128) {
         result = DriveFolder(rest[0]);
         rest = rest.mid(2);
+    } else if (!rest.isEmpty() && !rest.startsWith(QLatin1Char('\\')) &&
+               !rest.startsWith(QLatin1Char('/'))) {
+        // Neither a drive nor a leading separator: relative to the working folder, as Windows
+        // reads it. Without one (removed meanwhile) the path stays relative and fails where used.
+        std::error_code error;
+        result = fs::current_path(error);
     }
     const bool isFolder = rest.endsWith(QLatin1Char('\\')) || rest.endsWith(QLatin1Char('/'));
     for (const QString& component : rest.split(separators, Qt::SkipEmptyParts)) {

@@ -9,10 +9,10 @@ namespace quillset {
 // host path. "\" and "/" both separate components; a drive letter X: maps to the folder named by
 // QUILLSET_DRIVE_X, else to the drive_x folder beside the programs (the build tree), else to the
 // installed share/quillset/drive_x found relative to the programs; a path without a drive starts
-// at "/". Each component missing with its exact case is matched case-insensitively against the
-// folder's entries; components that match nothing are kept as given, so new files keep their name.
-// Where several entries match a component that way (app and APP), the first in name order is
-// taken.
+// at "/" when it begins with a separator and at the working folder otherwise. Each component
+// missing with its exact case is matched case-insensitively against the folder's entries;
+// components that match nothing are kept as given, so new files keep their name. Where several
+// entries match a component that way (app and APP), the first in name order is taken.
 std::filesystem::path ResolveWindowsPath(const QString& text);
 
 // ResolveWindowsPath, telling where it had to choose: `ambiguous` is empty when every component

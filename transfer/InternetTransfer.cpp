@@ -1,5 +1,6 @@
 #include "transfer/InternetTransfer.h"
 
+#include "platform/FailPoint.h"
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsPath.h"
 
@@ -72,7 +73,10 @@ struct InternetTransfer::Running {
 
     bool flush() {
         for (size_t done = 0; done < pending.size();) {
-            const ssize_t written = ::write(body, pending.data() + done, pending.size() - done);
+            const ssize_t written =
+                FailPoint("transfer-write")
+                    ? -1
+                    : ::write(body, pending.data() + done, pending.size() - done);
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
@@ -169,6 +173,8 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, running->headers);
+    if (!userAgent_.empty())
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent_.c_str());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(limits_.connect.count()));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits_.lowSpeedBytes);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(limits_.lowSpeedTime.count()));

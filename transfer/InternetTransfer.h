@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace quillset {
 
@@ -32,6 +33,8 @@ public:
 
     // For the operations started from now on.
     void setLimits(const TransferLimits& limits) { limits_ = limits; }
+    // The User-Agent header of the operations started from now on; empty sends none.
+    void setUserAgent(std::string userAgent) { userAgent_ = std::move(userAgent); }
     // How long one StillExecuting call may wait for network activity, so that a caller's loop
     // can handle its window events in between without spinning.
     void setPollInterval(std::chrono::milliseconds interval) { pollInterval_ = interval; }
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<Running> running_;
     void* multi_ = nullptr;
     TransferLimits limits_;
+    std::string userAgent_;
     std::chrono::milliseconds pollInterval_{20};
     QString lastError_;
 };

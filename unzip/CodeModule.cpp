@@ -3,6 +3,7 @@
 #include "platform/AgentTitle.h"
 #include "platform/CodePage.h"
 #include "platform/StopPoint.h"
+#include "platform/TrimSpaces.h"
 #include "platform/WindowsPath.h"
 #include "unzip/ListingLine.h"
 #include "unzip/UnzipError.h"
@@ -193,7 +194,7 @@ std::int32_t CodeModule::UnzipPasswordCallback(char* buffer, std::int32_t size,
                                                const char* /*prompt*/, const char* /*entryName*/) {
     if (passwordGivenUp_)
         return UZ_PASSWORD_NONE;
-    if (archivePassword_.trimmed().isEmpty()) {
+    if (TrimSpaces(archivePassword_).isEmpty()) {
         archivePassword_ = dialogs_.inputBox(InputBoxRequest{
             QLatin1String(kAgentTitle), QStringLiteral("Ingrese la contraseña!"), {}});
     }

@@ -1,5 +1,6 @@
 #include "unzip32/Engine.h"
 
+#include "platform/FailPoint.h"
 #include "unzip32/ArchiveComment.h"
 #include "unzip32/CentralDirectory.h"
 #include "unzip32/Cp1252.h"
@@ -33,7 +34,8 @@ std::string JoinComponents(const std::vector<std::string>& components) {
 
 Problem WriteAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
     while (!bytes.empty()) {
-        const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
+        const ssize_t written =
+            FailPoint("unpack-write") ? -1 : pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)

@@ -1,3 +1,5 @@
+#include "QuillsetVersion.h"
+#include "platform/AgentTitle.h"
 #include "platform/Failure.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
@@ -20,6 +22,39 @@ class VersionFileError : public Failure {
 public:
     VersionFileError() : Failure("the version file holds no version") {}
 };
+
+// A header value that names the module as given: bytes that would end the header line or the
+// comment, or are not plain ASCII, are written as %XX.
+std::string HeaderText(const QString& text) {
+    std::string out;
+    for (const char byte : text.toUtf8()) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x20 || code > 0x7e || byte == '%' || byte == '(' || byte == ')' ||
+            byte == '\\') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += {'%', kHex[code >> 4], kHex[code & 15]};
+        } else {
+            out += byte;
+        }
+    }
+    return out;
+}
+
+// The installed version as a decimal: 1 is written 1.0, 2.5 stays 2.5.
+std::string VersionText(float version) {
+    QString text = QString::number(double(version), 'g', 7);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        text.back().isDigit())
+        text += QStringLiteral(".0");
+    return text.toStdString();
+}
+
+// "TLUPDATER/1.0 (Quillset; EDITOR 1.0)": the agent and the module it updates, for the server's
+// log and for servers that refuse requests without a User-Agent.
+std::string UserAgent(const UpdateState& state) {
+    return std::string(kAgentTitle) + "/" + kQuillsetVersion + " (Quillset; " +
+           HeaderText(state.ModuleName) + " " + VersionText(state.CurrentVersion) + ")";
+}
 
 } // namespace
 
@@ -59,6 +94,7 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     // version and signature files take the small-file limits.
     const bool archive = remoteName == state_.ArchiveFileName;
     control.setLimits(archive ? limits_.archive : limits_.versionFile);
+    control.setUserAgent(UserAgent(state_));
     try {
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
                                      localFolder + remoteName);

@@ -1,5 +1,6 @@
 #include "updater/ModuleSwap.h"
 
+#include "platform/FailPoint.h"
 #include "platform/StopPoint.h"
 #include "updater/Durable.h"
 
@@ -50,6 +51,9 @@ void MakeStep(const WorkingFolders& folders, const SwapStep& step, std::size_t i
     const fs::path target = folders.module / step.path;
     if (step.kind == SwapStep::Kind::Replace)
         RenameEntry(target, BackupOf(folders, index));
+    if (FailPoint("swap-rename"))
+        ThrowErrno<SwapError>("cannot move to " + target.string() + ":",
+                              folders.staging() / step.path);
     RenameEntry(folders.staging() / step.path, target);
 }
 

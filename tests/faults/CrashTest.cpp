@@ -17,15 +17,31 @@ namespace {
 // The agent's local copies of the server files; a killed run may leave them, the next deletes them.
 const std::set<std::string> kLocalCopies{"EDITOR.VER", "EDITOR.ZIP"};
 
-// Stops a started agent where it stands, so that a signal sent next reaches a live agent and
-// not one that ends by itself in between; false when it had already ended (reaped or not).
-bool StopAgent(pid_t process) {
-    ::kill(process, SIGSTOP);
-    // Waits for the stop or the end without reaping: QProcess still collects the exit.
+// Waits until a started agent has stopped (SIGSTOP) without reaping it: QProcess still collects
+// the exit. False when it ended instead.
+bool AwaitStop(pid_t process) {
     siginfo_t info{};
     return ::waitid(P_PID, id_t(process), &info, WSTOPPED | WEXITED | WNOWAIT) == 0 &&
            info.si_code == CLD_STOPPED;
 }
+
+// Stops a started agent where it stands, so that a signal sent next reaches a live agent and
+// not one that ends by itself in between; false when it had already ended (reaped or not).
+bool StopAgent(pid_t process) {
+    ::kill(process, SIGSTOP);
+    return AwaitStop(process);
+}
+
+// A run ended by an ending signal.
+struct SignalRow {
+    const char* name;
+    int signalNumber;
+    QStringList serverRules;
+    int afterMs = 0;               // sent this long after the start, wherever the agent is; or
+    const char* stopAt = nullptr;  // sent while the agent waits, stopped, at this stop point
+    const char* version = nullptr; // the version the module must hold then; none: either
+    const char* failAt = nullptr;  // a fail point that sends the run down its failure path
+};
 
 class CrashSafety : public AgentEndToEnd {
 protected:
@@ -77,6 +93,61 @@ protected:
         return runAgent("1.0", settings(stopAt.isEmpty()
                                             ? QStringList{}
                                             : QStringList{"QUILLSET_TEST_STOP_AT=" + stopAt}));
+    }
+    // Thirty folders inside each other in the new version: the clean-up of a signal must reach
+    // every depth.
+    void publishDeepTree() {
+        fs::path deep = newTree / "DEEP";
+        for (int level = 1; level <= 30; ++level)
+            deep /= "LEVEL" + std::to_string(level);
+        WriteFile(deep / "BOTTOM.TXT", "thirty folders down\n");
+        publish(newTree, "2.0");
+        const fs::path expected = fs::path(treesRoot.path().toStdString()) / "expected";
+        fs::copy(newTree, expected, fs::copy_options::recursive | fs::copy_options::skip_existing);
+        newSnapshot = SnapshotOf(expected);
+    }
+    // Ends a run by the row's signal and checks what it left and that the next run updates.
+    void endBySignal(const SignalRow& row) {
+        SCOPED_TRACE(row.name);
+        server.reset(); // the last row's, should it have stopped short of its own reset
+        startServer(row.serverRules);
+        resetModule();
+        QStringList more;
+        if (row.stopAt)
+            more << "QUILLSET_TEST_STOP_AT=" + QString::fromLatin1(row.stopAt) + ":SIGSTOP";
+        if (row.failAt)
+            more << "QUILLSET_TEST_FAIL_AT=" + QString::fromLatin1(row.failAt);
+        QProcess agent;
+        agent.setProcessEnvironment(AgentEnvironment(settings(more)));
+        agent.start(kProgram, commandLine("1.0"));
+        const pid_t process = pid_t(agent.processId());
+        if (row.stopAt) {
+            ASSERT_TRUE(AwaitStop(process)) << row.stopAt << " was never reached";
+        } else if (agent.waitForFinished(row.afterMs) || !StopAgent(process)) {
+            // An agent that has already ended, even one not yet reaped, cannot take the signal.
+            server.reset();
+            return; // the run ended before the signal: nothing to see
+        }
+        // Sent while it is stopped, the signal is the first thing the agent meets as it goes on.
+        ::kill(process, row.signalNumber);
+        ::kill(process, SIGCONT);
+        const AgentRun ended = FinishAgent(agent, 30'000);
+        ASSERT_TRUE(ended.finished) << "the agent did not end";
+        EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
+        const int failuresBefore = failuresSoFar();
+        const std::string version = expectWholeModule("right after the signal");
+        if (row.version) {
+            EXPECT_EQ(version, row.version);
+        }
+        // The lock went with the agent: the next run neither waits nor finds anything to undo.
+        const AgentRun next = run();
+        EXPECT_TRUE(next.finished && !next.crashed);
+        EXPECT_FALSE(next.lines.contains(kWaiting));
+        EXPECT_TRUE(next.lines.contains(kUpdated)) << next.errorLines.join('\n').toStdString();
+        EXPECT_EQ(expectWholeModule("after the next run"), "2.0");
+        ++tried;
+        survived += failuresSoFar() == failuresBefore ? 1 : 0;
+        server.reset();
     }
     fs::path markerFolder() const { return fs::path(markerRoot.path().toStdString()); }
     // Runs the module's program file as its starting program would; answers what it wrote.
@@ -241,17 +312,13 @@ TEST_F(CrashSafety, KillAtTimedPointsLeavesAWholeModule) {
     EXPECT_GT(killedRuns, 0);
 }
 
-// SIGTERM, SIGINT and SIGHUP end the agent without a further run needed: the transfer's
-// temporary and the staging folder go, and a swap under way completes first.
+// SIGTERM, SIGINT and SIGHUP end the agent without a further run needed, at every step: the
+// transfer's temporary and the staging folder go, however deep, and a swap or a recovery under
+// way completes first. The module stays whole, its lock is free, and the next run updates it.
+// Timed: wherever the agent happens to be, with the large entry to land in.
 TEST_F(CrashSafety, EndingSignalsLeaveNoTemporary) {
-    struct Row {
-        const char* name;
-        int signalNumber;
-        QStringList serverRules;
-        int afterMs;
-    };
     const QStringList slowArchive{"--rule", "EDITOR.ZIP=slow=4000000"};
-    const Row rows[] = {
+    const SignalRow rows[] = {
         {"TermDuringTheArchiveTransfer", SIGTERM, slowArchive, 3500},
         {"IntDuringTheArchiveTransfer", SIGINT, slowArchive, 3500},
         {"HupDuringTheArchiveTransfer", SIGHUP, slowArchive, 3500},
@@ -261,31 +328,33 @@ TEST_F(CrashSafety, EndingSignalsLeaveNoTemporary) {
         {"IntLater", SIGINT, {}, 2350},
         {"TermLate", SIGTERM, {}, 2450},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        startServer(row.serverRules);
-        resetModule();
-        QProcess agent;
-        agent.setProcessEnvironment(AgentEnvironment(settings()));
-        agent.start(kProgram, commandLine("1.0"));
-        // An agent that has already ended, even one not yet reaped, cannot take the signal.
-        const pid_t process = pid_t(agent.processId());
-        if (agent.waitForFinished(row.afterMs) || !StopAgent(process)) {
-            server.reset();
-            continue; // the run ended before the signal: nothing to see
-        }
-        // Sent while it is stopped, the signal is the first thing the agent meets as it goes on.
-        ::kill(process, row.signalNumber);
-        ::kill(process, SIGCONT);
-        const AgentRun ended = FinishAgent(agent, 30'000);
-        ASSERT_TRUE(ended.finished);
-        EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
-        const int failuresBefore = failuresSoFar();
-        expectWholeModule("right after the signal");
-        ++tried;
-        survived += failuresSoFar() == failuresBefore ? 1 : 0;
-        server.reset();
-    }
+    publishDeepTree();
+    for (const SignalRow& row : rows)
+        endBySignal(row);
+}
+
+// At every step: the agent stopped at each stop point, then signalled.
+TEST_F(CrashAtNamedPoints, EndingSignalAtEveryStopPointEndsTheAgent) {
+    const SignalRow rows[] = {
+        {"TermAtTheRecovery", SIGTERM, {}, 0, "recovered", "1.0"},
+        {"TermAtTheVersionTransfer", SIGTERM, {}, 0, "transfer-started#1", "1.0"},
+        {"TermAtTheArchiveTransfer", SIGTERM, {}, 0, "transfer-started#2", "1.0"},
+        {"TermWithTheArchiveFetched", SIGTERM, {}, 0, "archive-fetched", "1.0"},
+        {"TermAtTheUnpackStart", SIGTERM, {}, 0, "unpack-started", "1.0"},
+        {"TermInTheUnpack", SIGTERM, {}, 0, "unpack-entry#20", "1.0"},
+        {"IntInTheUnpack", SIGINT, {}, 0, "unpack-entry#36", "1.0"},
+        {"TermWithTheDeepTreeStaged", SIGTERM, {}, 0, "unpack-done", "1.0"},
+        {"HupWithTheDeepTreeStaged", SIGHUP, {}, 0, "unpack-done", "1.0"},
+        {"TermWithTheJournalWritten", SIGTERM, {}, 0, "journal-written", "2.0"},
+        {"TermInTheSwap", SIGTERM, {}, 0, "swap-step#3", "2.0"},
+        {"TermWithTheSwapDone", SIGTERM, {}, 0, "swap-done", "2.0"},
+        {"TermAtTheCommit", SIGTERM, {}, 0, "committed", "2.0"},
+        {"TermInTheCleanUp", SIGTERM, {}, 0, "cleanup", "2.0"},
+        {"TermWhileASwapIsUndone", SIGTERM, {}, 0, "undo-step#2", "1.0", "swap-rename#4:EIO"},
+    };
+    publishDeepTree();
+    for (const SignalRow& row : rows)
+        endBySignal(row);
 }
 
 // Three agents started together on one module, round after round: one updates, the others wait

@@ -50,9 +50,18 @@ TEST_F(WindowsPathDrivesTest, ResolvesDrivesCaseAndSeparators) {
          host("c/QSET_DEMOS/Quotation/NEW.TXT")},
         {"OtherDriveByEnvironment", "D:\\APPS\\EDITOR\\", host("d/Apps/Editor/")},
         {"NoDriveIsAHostPath", root.path() + "/D/APPS", host("d/Apps")},
+        // Without a drive, a leading "\" stays at the root and anything else starts at the
+        // working folder, which is `root` here.
+        {"LeadingBackslashWithoutDriveFromTheRoot", "\\" + root.path().mid(1) + "\\D\\APPS",
+         host("d/Apps")},
+        {"RelativeFromTheWorkingFolder", "D\\APPS\\EDITOR\\", host("d/Apps/Editor/")},
+        {"DotRelativeFromTheWorkingFolder", ".\\d\\APPS", host("./d/Apps")},
     };
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root.path()));
     for (const Case& c : cases)
         EXPECT_EQ(ResolveWindowsPath(c.windowsPath).string(), c.expected) << c.name;
+    QDir::setCurrent(workingFolder);
 }
 
 // Drive C with folders spelt in mixed case, a home folder, and no variable for drive D.

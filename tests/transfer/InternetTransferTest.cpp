@@ -134,12 +134,14 @@ TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
     EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), ReadAll(serverFolder() / "EDITOR.ZIP"));
 }
 
-TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopy) {
+TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopyAndNameTheirAgent) {
     const fs::path log = localFolder() / "requests.log";
     TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
+    control.setUserAgent("TLUPDATER/1.0 (Quillset; EDITOR 1.0)");
     control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
     ASSERT_TRUE(RunToEnd(control));
-    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=no-cache\n");
+    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=no-cache "
+                            "user-agent=TLUPDATER/1.0 (Quillset; EDITOR 1.0)\n");
 }
 
 TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {

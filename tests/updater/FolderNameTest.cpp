@@ -11,6 +11,8 @@ struct FolderCase {
     std::vector<const char*> folders; // made beside each other, each holding version 1.0
     const char* given;                // the folder on the command line
     const char* updated;              // the folder that must hold 2.0 afterwards; none: refused
+    // The agent starts in the folder the others are made in and is given `given` as it is.
+    bool relative = false;
 };
 
 void PrintTo(const FolderCase& c, std::ostream* out) {
@@ -33,9 +35,14 @@ TEST_P(FolderNames, UpdateTheFolderGivenOrRefuse) {
     publish(newVersion, "2.0");
     startServer();
 
-    const QString given = QString::fromStdString(folder(c.given).string());
-    const AgentRun run = RunAgent(kProgram, {"editor", "1.0", QString(given).replace(' ', '%')},
-                                  {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so"});
+    const QString given =
+        c.relative ? QString::fromUtf8(c.given) : QString::fromStdString(folder(c.given).string());
+    QProcess agent;
+    agent.setProcessEnvironment(
+        AgentEnvironment({"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so"}));
+    agent.setWorkingDirectory(QString::fromStdString(besideRoot().string()));
+    agent.start(kProgram, {"editor", "1.0", QString(given).replace(' ', '%')});
+    const AgentRun run = FinishAgent(agent, 60'000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.lines.contains(kUpdated), c.updated != nullptr)
         << run.lines.join('\n').toStdString();
@@ -62,7 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"OneFolderMatchesIgnoringCase", {"app"}, "APP", "app"},
         FolderCase{"SeveralMatchIgnoringCaseNoneExactly", {"app", "APP"}, "App", nullptr},
         // Upper-cased as a whole text, straße would become STRASSE: the other folder.
-        FolderCase{"SharpSBesideItsDoubleS", {"straße", "STRASSE"}, "straße", "straße"}),
+        FolderCase{"SharpSBesideItsDoubleS", {"straße", "STRASSE"}, "straße", "straße"},
+        // Neither a drive nor a leading "\": from the working folder, as Windows reads it.
+        FolderCase{"RelativeToTheWorkingFolder", {"rel/mod"}, "rel\\mod", "rel/mod", true}),
     CaseName());
 
 } // namespace

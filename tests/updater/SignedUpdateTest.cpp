@@ -1,3 +1,4 @@
+#include "QuillsetVersion.h"
 #include "tests/support/AgentEndToEnd.h"
 #include "tests/support/CaseName.h"
 
@@ -11,6 +12,9 @@ namespace {
 const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
 const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
 // The agent without a key, built for the same server as the one with the key.
+// What every request of the agent says it is: the agent, its version and the module's.
+const std::string kUserAgent =
+    std::string("TLUPDATER/") + kQuillsetVersion + " (Quillset; EDITOR 1.0)";
 const QString kUnsignedProgram = qEnvironmentVariable(
     "QUILLSET_TEST_UNSIGNED_AGENT", QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM));
 
@@ -95,8 +99,12 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
     startServer({"--log", requests});
     expectInstalled(runWithLog(kUnsignedProgram));
-    EXPECT_EQ(ReadAll(requests.toStdString()), "GET /updates/EDITOR.VER cache-control=no-cache\n"
-                                               "GET /updates/EDITOR.ZIP cache-control=no-cache\n");
+    // Every request names the agent and the module, version as installed.
+    EXPECT_EQ(ReadAll(requests.toStdString()),
+              "GET /updates/EDITOR.VER cache-control=no-cache user-agent=" + kUserAgent +
+                  "\n"
+                  "GET /updates/EDITOR.ZIP cache-control=no-cache user-agent=" +
+                  kUserAgent + "\n");
 }
 
 // One way a release can fail its signature check: how the server's files are made, and what the

@@ -16,7 +16,8 @@ Directives:
   pad=SIZE        serve the file followed by blanks up to SIZE bytes
   truncate=SIZE   serve only the first SIZE bytes of the file, announced as complete
 The chosen port is printed as "PORT n" on the first line of standard output. With --log each
-request is appended to that file as "GET path cache-control=VALUE" ("-" for no such header).
+request is appended to that file as "GET path cache-control=VALUE user-agent=VALUE" ("-" for no
+such header).
 """
 import argparse
 import http.server
@@ -63,8 +64,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         name = segments[-1] if segments and not segments[-1].startswith("~") else ""
         if self.server.log:
             with open(self.server.log, "a") as log:
-                log.write("GET %s cache-control=%s\n"
-                          % (path, self.headers.get("Cache-Control", "-")))
+                log.write("GET %s cache-control=%s user-agent=%s\n"
+                          % (path, self.headers.get("Cache-Control", "-"),
+                             self.headers.get("User-Agent", "-")))
         todo = self.directives(segments, name)
         if "hang" in todo:
             return self.wait_forever()
