@@ -6,14 +6,6 @@
 namespace quillset::test {
 namespace {
 
-// Pins a file so that not even its owner or root can move it, or lets it go again.
-bool SetImmutable(const fs::path& file, bool pinned) {
-    QProcess chattr;
-    chattr.start("chattr", {pinned ? "+i" : "-i", QString::fromStdString(file.string())});
-    return chattr.waitForFinished(10'000) && chattr.exitStatus() == QProcess::NormalExit &&
-           chattr.exitCode() == 0;
-}
-
 // The progress values in the order the run showed them.
 std::vector<int> ProgressOf(const AgentRun& run) {
     std::vector<int> values;
