@@ -448,11 +448,6 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {},
                     {}},
-        PlantedCase{"FifoAtTheProgram",
-                    [](const Plant& p) { return Fifo(p.module / "EDITOR.EXE"); },
-                    true,
-                    {},
-                    {}},
         PlantedCase{"ForgedJournalAddsThroughALink",
                     [](const Plant& p) {
                         fs::create_directory_symlink(p.outside, p.module / "lnk");
