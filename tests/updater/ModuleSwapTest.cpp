@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quillset::test {
 namespace {
@@ -43,9 +44,14 @@ TEST_F(Swap, JournalKeepsEveryNameAFileSystemAllows) {
     EXPECT_TRUE(ReadJournal(folders)->committed);
 }
 
+// How the journal's name is taken: a file with the text, a FIFO (the reader must not wait for a
+// writer), a link to a file with the text, or the text padded past any journal's size.
+enum class At { File, Fifo, Link, Oversized };
+
 struct BadJournal {
     const char* name;
     const char* text;
+    At at = At::File;
 };
 
 void PrintTo(const BadJournal& c, std::ostream* out) {
@@ -55,10 +61,25 @@ void PrintTo(const BadJournal& c, std::ostream* out) {
 class RefusedJournal : public Swap, public ::testing::WithParamInterface<BadJournal> {};
 
 TEST_P(RefusedJournal, IsNeverActedOn) {
-    WriteFile(journal, GetParam().text);
+    const BadJournal& row = GetParam();
+    switch (row.at) {
+    case At::File:
+        WriteFile(journal, row.text);
+        break;
+    case At::Fifo:
+        ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0);
+        break;
+    case At::Link:
+        WriteFile(module / "elsewhere", row.text);
+        fs::create_symlink(module / "elsewhere", journal);
+        break;
+    case At::Oversized:
+        WriteFile(journal, row.text + std::string(2 << 20, '\n'));
+        break;
+    }
     EXPECT_THROW(ReadJournal(folders), SwapError);
     EXPECT_THROW(RecoverSwap(folders), SwapError);
-    EXPECT_TRUE(fs::exists(journal)) << "kept for an operator";
+    EXPECT_TRUE(fs::exists(fs::symlink_status(journal))) << "kept for an operator";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,7 +91,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "TLUPDATER-SWAP 1\nadd .TLUPDATER-backup/0\nplanned\n"},
                       BadJournal{"EmptyPathPart", "TLUPDATER-SWAP 1\nadd DATA//x\nplanned\n"},
                       BadJournal{"UnknownKind", "TLUPDATER-SWAP 1\ndelete EDITOR.EXE\nplanned\n"},
-                      BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"}),
+                      BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"},
+                      BadJournal{"Fifo", "", At::Fifo},
+                      BadJournal{"LinkToAWellFormedJournal",
+                                 "TLUPDATER-SWAP 1\nadd EDITOR.EXE\nplanned\n", At::Link},
+                      BadJournal{"LargerThanAnyPlan", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\nplanned\n",
+                                 At::Oversized}),
     CaseName());
 
 TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
