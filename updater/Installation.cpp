@@ -130,6 +130,17 @@ bool Local::Install() {
 
     // An ending signal during the unpack removes the staging folder; the swap holds signals back.
     const RemovedOnSignal removed(change_.folders().shown(kStagingName));
+    const auto abandon = [this](const QString& step, const QString& reason) {
+        LogFailedStep(step, reason);
+        // The module is as it was; what was staged goes (a failed swap removed it already).
+        try {
+            if (!change_.unfinished())
+                change_.discardStaging();
+        } catch (const SwapError&) {
+            // Removed by the next start's recovery.
+        }
+        return false;
+    };
     try {
         // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
         if (change_.unfinished())
@@ -167,15 +178,10 @@ bool Local::Install() {
                               .arg(QString::fromStdString(cleanup)));
         return true;
     } catch (const StepFailure& failure) {
-        LogFailedStep(failure.step, failure.reason);
-        // The module is as it was; what was staged goes (a failed swap removed it already).
-        try {
-            if (!change_.unfinished())
-                change_.discardStaging();
-        } catch (const SwapError&) {
-            // Removed by the next start's recovery.
-        }
-        return false;
+        return abandon(failure.step, failure.reason);
+    } catch (const Failure& failure) {
+        // The module folder itself failing under the agent.
+        return abandon(QStringLiteral("swap"), QString::fromUtf8(failure.what()));
     }
 }
 

@@ -43,7 +43,13 @@ void ModuleChange::release() {
 
 int ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {
     int removed = 0;
-    for (const std::string& name : ListFolder(folders_.handle, folders_.module.string())) {
+    std::vector<std::string> names;
+    try {
+        names = ListFolder(folders_.handle, folders_.module.string());
+    } catch (const SystemError&) {
+        return 0; // an unreadable folder: the transfers and the swap meet it and tell
+    }
+    for (const std::string& name : names) {
         try {
             if (name.starts_with(kSetAsidePrefix)) {
                 RemoveOwnFolder(folders_, name);
