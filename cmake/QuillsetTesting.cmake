@@ -98,7 +98,8 @@ function(quillset_give_test_agents test)
                          ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS SIGNING_KEY "${A_SIGNING_KEY}"
                          WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                          ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
-                         START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
+                         START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
+                         LOCK_WAIT_SECONDS ${TLUPDATER_E2E_LOCK_WAIT_SECONDS})
     set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
       "QUILLSET_TEST_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}"
       "QUILLSET_TEST_AGENT_PORT=${port}")
@@ -107,7 +108,8 @@ function(quillset_give_test_agents test)
                            ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS
                            WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                            ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
-                           START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS})
+                           START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
+                           LOCK_WAIT_SECONDS ${TLUPDATER_E2E_LOCK_WAIT_SECONDS})
       set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
         "QUILLSET_TEST_UNSIGNED_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}_unsigned")
       list(APPEND agents TLUPDATER_${entry}_unsigned)

@@ -1,5 +1,7 @@
 #include "platform/FailureLog.h"
 
+#include "posix/FileDescriptor.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <cstdio>
@@ -29,45 +31,43 @@ QString FormatLine(const FailureRecord& record) {
            Flatten(record.reason) + u'\n';
 }
 
-bool WriteAll(int fd, const QByteArray& bytes) {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, bytes.size() - written);
-        if (n <= 0)
-            return false;
-        written += n;
-    }
-    return true;
+// O_NOFOLLOW: a link planted at the log's name must not redirect our writes elsewhere. O_NONBLOCK:
+// a FIFO there must not hold the program; only a regular file is written.
+Fd OpenLog(const fs::path& log) {
+    Fd fd(::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                 0600));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return Fd();
+    return fd;
 }
 
 void AppendToLog(const fs::path& log, const QByteArray& line, std::uintmax_t maxBytes) {
-    // O_NOFOLLOW: a link planted at the log's name must not redirect our writes elsewhere.
-    const int fd =
-        ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const Fd fd = OpenLog(log);
+    if (!fd)
         return;
     // Several programs may log at once; the lock keeps the size check and the move together.
-    ::flock(fd, LOCK_EX);
+    ::flock(fd.get(), LOCK_EX);
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        int target = fd;
-        if (static_cast<std::uintmax_t>(info.st_size) + line.size() > maxBytes &&
-            info.st_size > 0) {
-            fs::path older = log;
-            older += ".1";
-            std::error_code ignored;
-            fs::rename(log, older, ignored);
-            target =
-                ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-        }
-        if (target >= 0) {
-            WriteAll(target, line);
-            if (target != fd)
-                ::close(target);
+    Fd moved;
+    int target = fd.get();
+    if (::fstat(fd.get(), &info) == 0 &&
+        static_cast<std::uintmax_t>(info.st_size) + line.size() > maxBytes && info.st_size > 0) {
+        fs::path older = log;
+        older += ".1";
+        std::error_code ignored;
+        fs::rename(log, older, ignored);
+        moved = OpenLog(log);
+        target = moved.get();
+    }
+    if (target >= 0) {
+        try {
+            WriteAll(target, line.constData(), static_cast<std::size_t>(line.size()), log.string());
+        } catch (const SystemError&) {
+            // The line went to standard error as well; a log that cannot take it loses it.
         }
     }
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
+    ::flock(fd.get(), LOCK_UN);
 }
 
 } // namespace

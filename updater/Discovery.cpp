@@ -3,13 +3,10 @@
 #include "platform/Failure.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
+#include "posix/Beneath.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
 #include "updater/VersionFile.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillset {
 
@@ -62,27 +59,35 @@ fs::path Local::LocalPath(const QString& name) const {
     return ResolveWindowsPath(state_.ModuleFolder + name);
 }
 
+std::string Local::LocalName(const QString& name) const {
+    return LocalPath(name).filename().string();
+}
+
 bool Local::FileExists(const QString& path) const {
-    const int fd = ::open(ResolveWindowsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const fs::path file = ResolveWindowsPath(path);
+    if (change_.isOpen() && file.parent_path() == change_.folders().module)
+        return change_.hasFile(file.filename().string());
+    // Elsewhere the same test by the file's own folder: a regular file, never waited on.
+    try {
+        const Fd folder = OpenFolder(file.parent_path().string());
+        OpenFileBeneath(folder.get(), file.filename().string());
+        return true;
+    } catch (const SystemError&) {
         return false;
-    struct stat info {};
-    const bool readableFile = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-    ::close(fd);
-    return readableFile;
+    }
 }
 
 void Local::DeleteLocalCopy(const QString& name) {
-    if (FileExists(state_.ModuleFolder + name))
-        fs::remove(LocalPath(name)); // throws when the copy cannot be removed
+    change_.removeFile(LocalName(name)); // throws when the copy cannot be removed
 }
 
 void Local::DeleteLocalCopies() {
     // Part of the failure steps: one copy that will not go must not keep the other.
     for (const QString& name : {state_.ArchiveFileName, state_.VersionFileName}) {
-        std::error_code ignored;
-        if (FileExists(state_.ModuleFolder + name))
-            fs::remove(LocalPath(name), ignored);
+        try {
+            change_.removeFile(LocalName(name));
+        } catch (const SystemError&) {
+        }
     }
 }
 
@@ -132,7 +137,10 @@ bool Local::CheckForNewVersion() {
         const QString address = ServerAddress();
         if (TransferFile(transfer_, address, state_.VersionFileName, state_.ModuleFolder) &&
             FileExists(state_.ModuleFolder + state_.VersionFileName)) {
-            const std::optional<float> version = ReadVersionFile(LocalPath(state_.VersionFileName));
+            // Read through the descriptor the test opened: whatever takes the name meanwhile.
+            const Fd file = change_.openFile(LocalName(state_.VersionFileName));
+            const std::optional<float> version =
+                ReadVersionFile("/proc/self/fd/" + std::to_string(file.get()));
             if (!version)
                 throw VersionFileError();
             state_.ServerVersion = *version;

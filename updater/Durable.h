@@ -1,8 +1,9 @@
 #pragma once
 
 #include "platform/Failure.h"
+#include "posix/FileDescriptor.h"
 
-#include <filesystem>
+#include <string>
 
 namespace quillset {
 
@@ -12,13 +13,17 @@ public:
     using Failure::Failure;
 };
 
-// Flushes one file's or one folder's own entries to disk; a folder after renames in it.
-void SyncPath(const std::filesystem::path& path);
-// Flushes everything written to the file system that holds `path`: one call for a whole tree.
-void SyncFileSystem(const std::filesystem::path& path);
-// Renames within one file system, atomically; throws SwapError.
-void RenameEntry(const std::filesystem::path& from, const std::filesystem::path& to);
-// True when something, a dangling link included, is at `path`.
-bool EntryExists(const std::filesystem::path& path);
+// Flushes everything written to the file system that holds the open `folder`: one call for a
+// whole tree. Throws SwapError.
+void SyncFileSystem(int folder, const std::string& subject);
+
+// Runs `work`, telling a system call's failure as a SwapError.
+template <typename Work> decltype(auto) AsSwap(Work&& work) {
+    try {
+        return work();
+    } catch (const SystemError& error) {
+        throw SwapError(error.what());
+    }
+}
 
 } // namespace quillset

@@ -2,6 +2,7 @@
 #include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
+#include "posix/Beneath.h"
 #include "unzip/CGUnzipFiles.h"
 #include "unzip/UnzipError.h"
 #include "updater/Durable.h"
@@ -50,22 +51,15 @@ void Local::StartProgram() {
                           .arg(Text(LocalPath(state_.ProgramFileName))));
 }
 
-void Local::StageArchive(const WorkingFolders& folders) {
-    // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
-    if (EntryExists(folders.journal()))
-        throw StepFailure{QStringLiteral("swap"),
-                          QStringLiteral("an earlier update of this module is still unfinished")};
-    std::error_code error;
-    fs::remove_all(folders.staging(), error);
-    if (::mkdir(folders.staging().c_str(), 0755) != 0)
-        throw StepFailure{QStringLiteral("unpack"),
-                          QStringLiteral("cannot create the staging folder: %1")
-                              .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+fs::path Local::ArchiveSource() const {
+    return "/proc/self/fd/" + std::to_string(archive_.get());
+}
+
+void Local::StageArchive(const fs::path& staging) {
     StopPoint("unpack-started");
     bool unpacked = false;
     try {
-        unpacked = UnpackArchive(state_.ModuleFolder + state_.ArchiveFileName,
-                                 Text(folders.staging()) + QLatin1Char('/'));
+        unpacked = UnpackArchive(Text(ArchiveSource()), Text(staging) + QLatin1Char('/'));
     } catch (const UnzipError& failure) {
         throw StepFailure{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
                                                         .arg(failure.description())
@@ -77,9 +71,9 @@ void Local::StageArchive(const WorkingFolders& folders) {
     StopPoint("unpack-done");
 }
 
-void Local::PrepareStagedProgram(const WorkingFolders& folders) {
+void Local::PrepareStagedProgram(const fs::path& staging) {
     const fs::path staged =
-        ResolveWindowsPath(Text(folders.staging()) + QLatin1Char('/') + state_.ProgramFileName);
+        ResolveWindowsPath(Text(staging) + QLatin1Char('/') + state_.ProgramFileName);
     struct stat info {};
     if (::lstat(staged.c_str(), &info) != 0)
         throw StepFailure{QStringLiteral("check"),
@@ -93,17 +87,18 @@ void Local::PrepareStagedProgram(const WorkingFolders& folders) {
                                                            : QStringLiteral("a special file"))};
     // The staged program takes the exact name the module's program has, so the swap replaces
     // the very file that is started afterwards.
-    const fs::path wanted = folders.staging() / LocalPath(state_.ProgramFileName).filename();
+    const fs::path wanted = staging / LocalName(state_.ProgramFileName);
+    struct stat taken {};
     if (staged != wanted) {
-        if (EntryExists(wanted))
+        if (::lstat(wanted.c_str(), &taken) == 0)
             throw StepFailure{QStringLiteral("check"),
                               QStringLiteral("the archive holds two spellings of %1")
                                   .arg(state_.ProgramFileName)};
-        try {
-            RenameEntry(staged, wanted);
-        } catch (const SwapError& error) {
-            throw StepFailure{QStringLiteral("check"), QString::fromUtf8(error.what())};
-        }
+        if (::rename(staged.c_str(), wanted.c_str()) != 0)
+            throw StepFailure{QStringLiteral("check"),
+                              QStringLiteral("cannot rename the staged %1: %2")
+                                  .arg(state_.ProgramFileName)
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno)))};
     }
     // Archives from hosts without Unix modes carry none: whoever may read it may run it.
     const mode_t executable = info.st_mode | ((info.st_mode & 0444) >> 2);
@@ -119,33 +114,60 @@ bool Local::Install() {
     view_.repaint();
     view_.setProgress(ProgressStep::Unpacking);
 
-    const WorkingFolders folders = Folders();
     // An ending signal during the unpack removes the staging folder; the swap holds signals back.
-    const RemovedOnSignal staging(folders.staging());
+    const RemovedOnSignal removed(change_.folders().shown(kStagingName));
+    const auto abandon = [this](const QString& step, const QString& reason) {
+        LogFailedStep(step, reason);
+        // The module is as it was; what was staged goes (a failed swap removed it already).
+        try {
+            if (!change_.unfinished())
+                change_.discardStaging();
+        } catch (const SwapError&) {
+            // Removed by the next start's recovery.
+        }
+        return false;
+    };
     try {
-        StageArchive(folders);
-        PrepareStagedProgram(folders);
+        // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
+        if (change_.unfinished())
+            throw StepFailure{
+                QStringLiteral("swap"),
+                QStringLiteral("an earlier update of this module is still unfinished")};
+        Fd staging;
+        try {
+            staging = change_.makeStaging();
+        } catch (const SwapError& error) {
+            throw StepFailure{QStringLiteral("unpack"),
+                              QStringLiteral("cannot create the staging folder: %1")
+                                  .arg(QString::fromUtf8(error.what()))};
+        }
+        const fs::path stagingPath = "/proc/self/fd/" + std::to_string(staging.get());
+        StageArchive(stagingPath);
+        PrepareStagedProgram(stagingPath);
         std::vector<SwapStep> steps;
         try {
-            steps = PlanSwap(folders);
+            steps = change_.plan();
         } catch (const SwapError& error) {
             throw StepFailure{QStringLiteral("check"), QString::fromUtf8(error.what())};
         }
+        std::string cleanup;
         try {
             const EndingSignalsHeld held;
-            SwapIn(folders, steps);
+            cleanup = change_.swapIn(steps);
         } catch (const SwapError& error) {
             throw StepFailure{QStringLiteral("swap"), QString::fromUtf8(error.what())};
         }
+        if (!cleanup.empty())
+            LogFailedStep(QStringLiteral("clean-up"),
+                          QStringLiteral("the new version is in place; what could not be removed "
+                                         "is removed by a later start: %1")
+                              .arg(QString::fromStdString(cleanup)));
         return true;
     } catch (const StepFailure& failure) {
-        LogFailedStep(failure.step, failure.reason);
-        // The module is as it was; what was staged goes (a failed swap removed it already).
-        if (!EntryExists(folders.journal())) {
-            std::error_code ignored;
-            fs::remove_all(folders.staging(), ignored);
-        }
-        return false;
+        return abandon(failure.step, failure.reason);
+    } catch (const Failure& failure) {
+        // The module folder itself failing under the agent.
+        return abandon(QStringLiteral("swap"), QString::fromUtf8(failure.what()));
     }
 }
 
@@ -160,26 +182,38 @@ void Local::DownloadAndInstall() {
         // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
     }
 
-    const bool fetched =
-        TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
-        FileExists(state_.ModuleFolder + state_.ArchiveFileName);
-    if (!fetched)
+    bool fetched = TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
+                   FileExists(state_.ModuleFolder + state_.ArchiveFileName);
+    if (!fetched) {
         LogFailedStep(QStringLiteral("archive transfer"), TransferProblem());
-    else
+    } else {
         StopPoint("archive-fetched");
+        try {
+            archive_ = change_.privateCopy(LocalName(state_.ArchiveFileName));
+        } catch (const SystemError& error) {
+            LogFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
+            fetched = false;
+        }
+    }
 
     if (fetched && VerifyRelease(address) && Install()) {
+        archive_.reset();
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();
         view_.setProgress(ProgressStep::Updated);
-        ShowInfo(QString::fromUtf8(kUpdatedMessage));
+        // The module is whole and the agent's files are gone: the next agent may go on while
+        // this one's message waits for a person.
         DeleteLocalCopies();
+        ReleaseModule();
+        ShowInfo(QString::fromUtf8(kUpdatedMessage));
         if (FileExists(state_.ModuleFolder + state_.ProgramFileName))
             StartProgram();
         view_.unload();
         return;
     }
 
+    archive_.reset();
+    ReleaseModule();
     view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
     ShowInfo(QString::fromUtf8(kNotUpdatedMessage));
     StartProgram();

@@ -7,8 +7,6 @@
 #include "platform/WindowsPath.h"
 #include "updater/CommandLine.h"
 #include "updater/Durable.h"
-#include "updater/Leftovers.h"
-#include "updater/ModuleSwap.h"
 
 #include <chrono>
 #include <thread>
@@ -63,6 +61,8 @@ bool Local::ReadCommandLine(const QString& arguments) {
     state_.ProgramFileName = state_.ModuleName + QStringLiteral(".EXE");
     state_.ArchivePassword =
         des_.DecryptHexText(stored_.ArchivePassword, QString::fromLatin1(kStoredValuesKey));
+    // Opened once, here: the folder's entries are reached through it from now on.
+    change_.open(ModuleFolderPath());
     view_.setCurrentSoftware(state_.ProgramFileName);
     view_.setProgress(ProgressStep::Loaded);
     return true;
@@ -72,43 +72,48 @@ void Local::LogFailedStep(const QString& step, const QString& reason) const {
     LogFailure({QString::fromLatin1(kAgentTitle), state_.ModuleName, step, reason});
 }
 
-WorkingFolders Local::Folders() const {
-    return {ResolveWindowsPath(state_.ModuleFolder)};
+std::filesystem::path Local::ModuleFolderPath() const {
+    return ResolveWindowsPath(state_.ModuleFolder);
 }
 
 void Local::ClaimModule() {
-    if (lock_.TryLock(Folders().module) == ModuleLock::Outcome::Held)
+    if (change_.tryClaim(ModuleFolderPath()) == ModuleChange::Claim::Held)
         RecoverModule();
 }
 
-void Local::AwaitModule() {
-    if (lock_.held())
-        return; // since load, and recovered then
-    const std::filesystem::path module = Folders().module;
-    ModuleLock::Outcome outcome = lock_.TryLock(module);
-    if (outcome == ModuleLock::Outcome::Busy) {
+bool Local::AwaitModule() {
+    if (change_.held())
+        return true; // since load, and recovered then
+    const std::filesystem::path module = ModuleFolderPath();
+    ModuleChange::Claim claim = change_.tryClaim(module);
+    if (claim == ModuleChange::Claim::Busy) {
         view_.setStatus(QString::fromUtf8(kWaitingStatus));
         view_.repaint();
         const HourglassWhileBusy busy(pointer_);
-        while (outcome == ModuleLock::Outcome::Busy) {
+        const auto giveUp = lockWaitLimit_ == std::chrono::seconds::max()
+                                ? std::chrono::steady_clock::time_point::max()
+                                : std::chrono::steady_clock::now() + lockWaitLimit_;
+        while (claim == ModuleChange::Claim::Busy) {
             view_.processEvents();
             if (view_.unloadRequested())
                 throw AgentEnded{};
+            if (std::chrono::steady_clock::now() >= giveUp)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            outcome = lock_.TryLock(module);
+            claim = change_.tryClaim(module);
         }
     }
     // Without a folder there is nothing to protect: the transfers fail on their own.
-    if (outcome == ModuleLock::Outcome::Held)
+    if (claim == ModuleChange::Claim::Held)
         RecoverModule();
+    return true;
 }
 
 void Local::RecoverModule() {
-    const WorkingFolders folders = Folders();
     // Undoing a swap is a swap too: it completes before an ending signal is acted on.
     const EndingSignalsHeld held;
     try {
-        switch (RecoverSwap(folders)) {
+        switch (change_.recover()) {
         case Recovery::Nothing:
             break;
         case Recovery::Finished:
@@ -130,12 +135,12 @@ void Local::RecoverModule() {
     } catch (const SwapError& error) {
         LogFailedStep(QStringLiteral("recovery"), QString::fromStdString(error.what()));
     }
-    const int removed =
-        RemoveLeftoverTemporaries(folders.module, {state_.VersionFileName, state_.ArchiveFileName});
+    const int removed = change_.sweepLeftovers(
+        {LocalName(state_.VersionFileName), LocalName(state_.ArchiveFileName),
+         LocalName(state_.ModuleName + QStringLiteral(".SIG"))});
     if (removed > 0)
-        LogFailedStep(
-            QStringLiteral("recovery"),
-            QStringLiteral("removed %1 temporary files an earlier run left").arg(removed));
+        LogFailedStep(QStringLiteral("recovery"),
+                      QStringLiteral("removed %1 temporaries an earlier run left").arg(removed));
     StopPoint("recovered");
 }
 
@@ -145,7 +150,14 @@ QString Local::ServerAddress() {
 
 void Local::RunCycle() {
     try {
-        AwaitModule();
+        if (!AwaitModule()) {
+            LogFailedStep(QStringLiteral("lock"), QString::fromUtf8(kNoWaitMessage));
+            view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
+            ShowInfo(QString::fromUtf8(kNotUpdatedMessage));
+            StartProgram();
+            view_.unload();
+            return;
+        }
         view_.setStatus(QString::fromUtf8(kScanningStatus));
         view_.repaint();
         view_.showBusy();
@@ -155,6 +167,7 @@ void Local::RunCycle() {
             DownloadAndInstall();
             return;
         }
+        ReleaseModule();
         view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
         view_.setProgress(view_.progressMaximum());
         ShowInfo(QString::fromUtf8(kLatestVersionMessage));

@@ -6,11 +6,11 @@
 #include "unzip/CodeModule.h"
 #include "updater/AgentTransferLimits.h"
 #include "updater/AgentView.h"
-#include "updater/ModuleLock.h"
+#include "updater/ModuleChange.h"
 #include "updater/UpdateState.h"
-#include "updater/WorkingFolders.h"
 
 #include <QString>
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -36,6 +36,8 @@ inline constexpr char kModuleNameMessage[] =
 inline constexpr char kAmbiguousFolderMessage[] =
     "Several folders match the module folder on the command line when case is ignored, and "
     "none matches it exactly. Nothing was updated. The folder: ";
+inline constexpr char kNoWaitMessage[] =
+    "another update of this module held it for longer than an unattended agent waits";
 inline constexpr char kWaitingStatus[] = "Waiting for another update of this module to end...";
 inline constexpr char kScanningStatus[] = "Scanning for a new version...";
 inline constexpr char kLatestVersionMessage[] = "You have the latest version of the software.";
@@ -47,9 +49,11 @@ inline constexpr char kNotUpdatedMessage[] =
 
 // The agent's code module: the command line, the update cycle, discovery, transfers and
 // installation, working on the shared UpdateState and on the window through AgentView.
-//   Local.cpp:        the command line, the module lock and recovery, the cycle's top level.
+//   Local.cpp:        the command line, the module's claim and recovery, the cycle's top level.
 //   Discovery.cpp:    local paths and copies, TransferFile, CheckForNewVersion.
-//   Installation.cpp: DownloadAndInstall, the staged unpack, its checks and the swap.
+//   Installation.cpp: DownloadAndInstall, the staged unpack and its checks.
+// The module's change itself (lock, recovery, staging, swap, leftovers, local copies) is
+// ModuleChange, over one handle of the module folder.
 class Local {
 public:
     Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
@@ -63,6 +67,10 @@ public:
     // The publisher's Ed25519 public key in PEM. With one, a release is installed only when its
     // signature file vouches for this module, this version and this archive.
     void setSigningKey(std::string publicKeyPem) { signingKey_ = std::move(publicKeyPem); }
+
+    // An unattended agent gives up waiting for another agent's update of the module after
+    // `limit`, with the failure outcome; one with a person before it waits until told to stop.
+    void setLockWaitLimit(std::chrono::seconds limit) { lockWaitLimit_ = limit; }
 
     // Fills UpdateState from the command-line text, deciphers the archive password and shows
     // the program file name. A refused command line is told and unloads the window; then false.
@@ -89,10 +97,14 @@ private:
     void DeleteLocalCopy(const QString& name);
     void DeleteLocalCopies();
     std::filesystem::path LocalPath(const QString& name) const;
-    WorkingFolders Folders() const;
+    // The name of a local copy in the module folder, as found there.
+    std::string LocalName(const QString& name) const;
+    std::filesystem::path ModuleFolderPath() const;
     // Waits, showing why, until this agent holds the module lock; throws AgentEnded when the
-    // window is closed meanwhile.
-    void AwaitModule();
+    // window is closed meanwhile. False when an unattended agent gave up waiting.
+    bool AwaitModule();
+    // Lets the module go: it is whole and the agent's files in it are gone.
+    void ReleaseModule() { change_.release(); }
     void RecoverModule();
     // Unpacks the fetched archive into the staging folder, checks it and swaps it into the
     // module; false, with the module as it was, when that cannot be done completely.
@@ -100,8 +112,13 @@ private:
     // With a signing key: fetches the release's signature file and checks the downloaded archive
     // against it before anything is unpacked. False, with the reason logged, when it fails.
     bool VerifyRelease(const QString& address);
-    void StageArchive(const WorkingFolders& folders);
-    void PrepareStagedProgram(const WorkingFolders& folders);
+    // `staging` is a path to the open staging folder (/proc/self/fd/N), so neither the engine
+    // nor the checks can be led elsewhere by a rename of the module's entries.
+    void StageArchive(const std::filesystem::path& staging);
+    void PrepareStagedProgram(const std::filesystem::path& staging);
+    // The fetched archive, copied where no one else can change it; what the signature check
+    // reads is what the engine unpacks.
+    std::filesystem::path ArchiveSource() const;
     void StartProgram();
     // One line for an operator: the module, the step that failed and why.
     void LogFailedStep(const QString& step, const QString& reason) const;
@@ -118,7 +135,9 @@ private:
     UpdateState state_;
     // After state_: the password callback reads and may replace state_.ArchivePassword.
     CodeModule codeModule_;
-    ModuleLock lock_;
+    ModuleChange change_;
+    Fd archive_;
+    std::chrono::seconds lockWaitLimit_ = std::chrono::seconds::max();
     QString transferStartProblem_;
     QString unpackProblem_;
     bool closeWhenUpToDate_ = false;

@@ -2,103 +2,128 @@
 
 #include "platform/FailPoint.h"
 #include "platform/StopPoint.h"
+#include "posix/Beneath.h"
 #include "updater/Durable.h"
 
 #include <QString>
-#include <cerrno>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-bool IsRealFolder(const fs::path& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+bool IsRealFolder(int folder, const std::string& path) {
+    const std::optional<struct stat> info = StatBeneath(folder, path);
+    return info && S_ISDIR(info->st_mode);
 }
 
-void PlanFolder(const WorkingFolders& folders, const fs::path& relative,
+void PlanFolder(const WorkingFolders& folders, int staging, const std::string& relative,
                 std::vector<SwapStep>& steps) {
-    const fs::path stagedFolder = folders.staging() / relative;
-    std::error_code error;
-    for (fs::directory_iterator it(stagedFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        const fs::path name = relative / it->path().filename();
-        const fs::path staged = folders.staging() / name;
-        const fs::path target = folders.module / name;
-        if (IsRealFolder(staged) && IsRealFolder(target))
-            PlanFolder(folders, name, steps);
+    const Fd listed = relative.empty() ? Fd() : OpenFolderBeneath(staging, relative);
+    for (const std::string& entry :
+         ListFolder(listed ? listed.get() : staging, (kStagingName + ("/" + relative)))) {
+        const std::string name = relative.empty() ? entry : relative + "/" + entry;
+        if (IsRealFolder(staging, name) && IsRealFolder(folders.handle, name))
+            PlanFolder(folders, staging, name, steps);
         else
-            steps.push_back({EntryExists(target) ? SwapStep::Kind::Replace : SwapStep::Kind::Add,
-                             name.string()});
+            steps.push_back(
+                {StatBeneath(folders.handle, name) ? SwapStep::Kind::Replace : SwapStep::Kind::Add,
+                 name});
     }
-    if (error)
-        throw SwapError("cannot read the staged folder " + stagedFolder.string() + ": " +
-                        error.message());
 }
 
 // Moves `path` out of the way into the backup folder under a name no other step uses.
-void SetAside(const WorkingFolders& folders, const fs::path& path, std::size_t index) {
-    fs::path aside = folders.backup() / ("undone-" + std::to_string(index));
-    std::error_code ignored;
-    fs::remove_all(aside, ignored);
-    RenameEntry(path, aside);
+void SetAside(const WorkingFolders& folders, int backup, const std::string& path,
+              std::size_t index) {
+    const std::string aside = "undone-" + std::to_string(index);
+    RemoveTreeBeneath(backup, aside);
+    RenameBeneath(folders.handle, path, backup, aside);
 }
 
-void MakeStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
-    const fs::path target = folders.module / step.path;
+void MakeStep(const WorkingFolders& folders, int staging, int backup, const SwapStep& step,
+              std::size_t index) {
     if (step.kind == SwapStep::Kind::Replace)
-        RenameEntry(target, BackupOf(folders, index));
+        RenameBeneath(folders.handle, step.path, backup, BackupOf(index));
     if (FailPoint("swap-rename"))
-        ThrowErrno<SwapError>("cannot move to " + target.string() + ":",
-                              folders.staging() / step.path);
-    RenameEntry(folders.staging() / step.path, target);
+        ThrowSystemError("cannot move to " + step.path + ":", step.path);
+    RenameBeneath(staging, step.path, folders.handle, step.path);
 }
 
 // Safe to repeat, and to run on steps that were never made: a crash while undoing is undone by
 // the next start the same way.
-void UndoStep(const WorkingFolders& folders, const SwapStep& step, std::size_t index) {
+void UndoStep(const WorkingFolders& folders, int backup, const SwapStep& step, std::size_t index) {
     StopPoint("undo-step");
-    const fs::path target = folders.module / step.path;
     if (step.kind == SwapStep::Kind::Add) {
         // Planned because the place was free; whatever is there now came from the staging folder.
-        if (EntryExists(target))
-            SetAside(folders, target, index);
+        if (StatBeneath(folders.handle, step.path))
+            SetAside(folders, backup, step.path, index);
         return;
     }
-    const fs::path backup = BackupOf(folders, index);
-    if (!EntryExists(backup))
+    if (!StatBeneath(backup, BackupOf(index)))
         return; // not made, or already undone
-    if (EntryExists(target))
-        SetAside(folders, target, index);
-    RenameEntry(backup, target);
+    if (StatBeneath(folders.handle, step.path))
+        SetAside(folders, backup, step.path, index);
+    RenameBeneath(backup, BackupOf(index), folders.handle, step.path);
 }
 
 void UndoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
-    if (::mkdir(folders.backup().c_str(), 0700) != 0 && errno != EEXIST)
-        ThrowErrno<SwapError>("cannot create", folders.backup());
+    // A journal may be forged: every step's way must be free of links before the first move.
+    for (const SwapStep& step : steps)
+        try {
+            StatBeneath(folders.handle, step.path);
+        } catch (const SystemError& error) {
+            throw SwapError(
+                "the journal's step " + step.path +
+                " does not lie plainly in the module, nothing is undone: " + error.what());
+        }
+    if (!StatBeneath(folders.handle, kBackupName))
+        MakeFolderBeneath(folders.handle, kBackupName, 0700);
+    const Fd backup = OpenOwnFolder(folders, kBackupName);
     for (std::size_t i = steps.size(); i-- > 0;)
-        UndoStep(folders, steps[i], i);
-    SyncFileSystem(folders.module);
+        UndoStep(folders, backup.get(), steps[i], i);
+    SyncFileSystem(folders.handle, folders.module.string());
 }
 
-void RemoveTree(const fs::path& path) {
-    std::error_code error;
-    fs::remove_all(path, error);
-    if (error)
-        throw SwapError("cannot remove " + path.string() + ": " + error.message());
+void RemoveIfThere(const WorkingFolders& folders, const char* name) {
+    if (StatBeneath(folders.handle, name))
+        RemoveBeneath(folders.handle, name);
 }
 
 // The journal goes last: until it is gone, a crash here is finished by the next start.
 void RemoveWorkingFolders(const WorkingFolders& folders) {
-    RemoveTree(folders.backup());
+    RemoveOwnFolder(folders, kBackupName);
     StopPoint("cleanup");
-    RemoveTree(folders.staging());
-    RemoveTree(folders.journalDraft());
-    RemoveTree(folders.journal());
-    SyncPath(folders.module);
+    RemoveOwnFolder(folders, kStagingName);
+    RemoveIfThere(folders, kJournalDraftName);
+    RemoveIfThere(folders, kJournalName);
+    Flush(folders.handle, folders.module.string());
+}
+
+// After the commit: what cannot be removed is moved aside under a name the next start sweeps, so
+// the journal can go and a later update is not held up. Answers what went wrong; throws only
+// when even the journal has to stay, which the next start then finishes.
+std::string ClearAfterCommit(const WorkingFolders& folders) {
+    try {
+        RemoveWorkingFolders(folders);
+        return {};
+    } catch (const Failure& error) {
+        const std::string problem = error.what();
+        for (const char* name : {kBackupName, kStagingName}) {
+            if (!StatBeneath(folders.handle, name))
+                continue;
+            for (int n = 0;; ++n) {
+                const std::string aside = kSetAsidePrefix + std::to_string(n);
+                if (StatBeneath(folders.handle, aside))
+                    continue;
+                RenameBeneath(folders.handle, name, folders.handle, aside);
+                break;
+            }
+        }
+        RemoveIfThere(folders, kJournalDraftName);
+        RemoveIfThere(folders, kJournalName);
+        Flush(folders.handle, folders.module.string());
+        return problem;
+    }
 }
 
 } // namespace
@@ -108,63 +133,114 @@ bool IsReservedName(const std::string& name) {
                                                    Qt::CaseInsensitive);
 }
 
-fs::path BackupOf(const WorkingFolders& folders, std::size_t index) {
-    return folders.backup() / std::to_string(index);
+bool IsPartialTransfer(const std::string& name, const std::vector<std::string>& localCopies) {
+    for (const std::string& copy : localCopies) {
+        const QString prefix = QString::fromStdString(copy + kPartialTransferInfix);
+        const QString text = QString::fromStdString(name);
+        if (text.size() == prefix.size() + 6 && text.startsWith(prefix, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+Fd OpenOwnFolder(const WorkingFolders& folders, const std::string& name) {
+    Fd folder;
+    try {
+        folder = OpenFolderBeneath(folders.handle, name);
+    } catch (const SystemError& error) {
+        throw SwapError(folders.shown(name).string() +
+                        " is not a folder of the agent's, left alone: " + error.what());
+    }
+    struct stat info {};
+    if (::fstat(folder.get(), &info) != 0 || info.st_uid != ::geteuid())
+        throw SwapError(folders.shown(name).string() +
+                        " belongs to another user, not to the agent; left alone");
+    return folder;
+}
+
+void RemoveOwnFolder(const WorkingFolders& folders, const std::string& name) {
+    AsSwap([&] {
+        if (!StatBeneath(folders.handle, name))
+            return;
+        OpenOwnFolder(folders, name);
+        RemoveTreeBeneath(folders.handle, name);
+    });
+}
+
+std::string BackupOf(std::size_t index) {
+    return std::to_string(index);
 }
 
 std::vector<SwapStep> PlanSwap(const WorkingFolders& folders) {
-    std::error_code error;
-    for (fs::directory_iterator it(folders.staging(), error), end; !error && it != end;
-         it.increment(error))
-        if (IsReservedName(it->path().filename().string()))
-            throw SwapError("the archive holds " + it->path().filename().string() +
-                            ", a name the agent keeps for itself");
-    std::vector<SwapStep> steps;
-    PlanFolder(folders, {}, steps);
-    return steps;
+    return AsSwap([&] {
+        const Fd staging = OpenOwnFolder(folders, kStagingName);
+        for (const std::string& name : ListFolder(staging.get(), kStagingName))
+            if (IsReservedName(name))
+                throw SwapError("the archive holds " + name +
+                                ", a name the agent keeps for itself");
+        std::vector<SwapStep> steps;
+        PlanFolder(folders, staging.get(), {}, steps);
+        return steps;
+    });
 }
 
-void SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
-    if (EntryExists(folders.journal()) || EntryExists(folders.backup()))
-        throw SwapError("an earlier swap in " + folders.module.string() + " is still unfinished");
-    // The staged data reaches the disk before any name points at it.
-    SyncFileSystem(folders.staging());
-    WriteJournal(folders, steps);
-    StopPoint("journal-written");
-    try {
-        if (::mkdir(folders.backup().c_str(), 0700) != 0)
-            ThrowErrno<SwapError>("cannot create", folders.backup());
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            StopPoint("swap-step");
-            MakeStep(folders, steps[i], i);
+std::string SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
+    AsSwap([&] {
+        if (StatBeneath(folders.handle, kJournalName) || StatBeneath(folders.handle, kBackupName))
+            throw SwapError("an earlier swap in " + folders.module.string() +
+                            " is still unfinished");
+        const Fd staging = OpenOwnFolder(folders, kStagingName);
+        // The staged data reaches the disk before any name points at it.
+        SyncFileSystem(staging.get(), kStagingName);
+        WriteJournal(folders, steps);
+        StopPoint("journal-written");
+        try {
+            MakeFolderBeneath(folders.handle, kBackupName, 0700);
+            const Fd backup = OpenOwnFolder(folders, kBackupName);
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                StopPoint("swap-step");
+                MakeStep(folders, staging.get(), backup.get(), steps[i], i);
+            }
+            SyncFileSystem(folders.handle, folders.module.string());
+            StopPoint("swap-done");
+            MarkCommitted(folders);
+        } catch (const Failure& error) {
+            UndoSteps(folders, steps);
+            RemoveWorkingFolders(folders);
+            throw SwapError(error.what());
         }
-        SyncFileSystem(folders.module);
-        StopPoint("swap-done");
-        MarkCommitted(folders);
-    } catch (const SwapError&) {
-        UndoSteps(folders, steps);
-        RemoveWorkingFolders(folders);
-        throw;
-    }
+    });
     StopPoint("committed");
-    RemoveWorkingFolders(folders);
+    try {
+        return ClearAfterCommit(folders);
+    } catch (const Failure& error) {
+        return error.what(); // the journal stays committed: the next start finishes it
+    }
 }
 
 Recovery RecoverSwap(const WorkingFolders& folders) {
-    const std::optional<SwapJournal> journal = ReadJournal(folders);
-    Recovery found =
-        journal ? (journal->committed ? Recovery::Finished : Recovery::Undone) : Recovery::Nothing;
-    if (found == Recovery::Nothing &&
-        (EntryExists(folders.staging()) || EntryExists(folders.backup()) ||
-         EntryExists(folders.journalDraft())))
-        found = Recovery::LeftoversRemoved;
-    if (found == Recovery::Nothing)
+    return AsSwap([&] {
+        const std::optional<SwapJournal> journal = ReadJournal(folders);
+        Recovery found = journal ? (journal->committed ? Recovery::Finished : Recovery::Undone)
+                                 : Recovery::Nothing;
+        if (found == Recovery::Nothing && (StatBeneath(folders.handle, kStagingName) ||
+                                           StatBeneath(folders.handle, kBackupName) ||
+                                           StatBeneath(folders.handle, kJournalDraftName)))
+            found = Recovery::LeftoversRemoved;
+        if (found == Recovery::Nothing)
+            return found;
+        if (found == Recovery::Undone) {
+            UndoSteps(folders, journal->steps);
+            RemoveWorkingFolders(folders);
+        } else if (found == Recovery::Finished) {
+            ClearAfterCommit(folders);
+        } else {
+            // Without a journal nothing of the module changed yet: staging and backups are
+            // leftovers.
+            RemoveWorkingFolders(folders);
+        }
         return found;
-    if (found == Recovery::Undone)
-        UndoSteps(folders, journal->steps);
-    // Without a journal nothing of the module changed yet: staging and backups are leftovers.
-    RemoveWorkingFolders(folders);
-    return found;
+    });
 }
 
 } // namespace quillset

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "posix/FileDescriptor.h"
 #include "updater/SwapJournal.h"
 #include "updater/WorkingFolders.h"
 
+#include <string>
 #include <vector>
 
 namespace quillset {
@@ -15,10 +17,11 @@ std::vector<SwapStep> PlanSwap(const WorkingFolders& folders);
 
 // Makes the planned steps, all or none: the journal is made durable first, every replaced entry
 // is kept in the backup folder until the last step is made and flushed, and a failure at any step
-// undoes the steps made. Afterwards the backups, the staging folder and the journal are gone.
-// Throws SwapError when the module is back as it was (or, when even that failed, left to the
-// journal for the next start).
-void SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps);
+// undoes the steps made. Throws SwapError when the module is back as it was (or, when even that
+// failed, left to the journal for the next start). Once committed the update stands: the
+// clean-up that follows answers what it could not remove (empty when everything went), and what
+// stays is removed by a later start.
+std::string SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps);
 
 enum class Recovery {
     Nothing,          // no earlier run left anything
@@ -29,11 +32,18 @@ enum class Recovery {
 
 // Run before anything else under the module lock: finishes a swap whose journal says all steps
 // were made, undoes one that was cut short, and removes the staging and backup folders. Throws
-// SwapError when the journal cannot be read or a step cannot be undone; everything then stays
-// for an operator, and no new swap starts over it.
+// SwapError when the journal cannot be trusted or a step cannot be undone; everything then stays
+// for an operator, and no new swap starts over it. Nothing is acted on unless every step of the
+// journal lies in the module without a link on its way.
 Recovery RecoverSwap(const WorkingFolders& folders);
 
+// One of the agent's own folders, `name` at the module's top level: opened only when it is a
+// real folder of the agent's user; anything else there is refused (SwapError), never entered.
+Fd OpenOwnFolder(const WorkingFolders& folders, const std::string& name);
+// Removes the own folder `name` with its tree when it is there; refuses as OpenOwnFolder does.
+void RemoveOwnFolder(const WorkingFolders& folders, const std::string& name);
+
 // The place in the backup folder where step `index` keeps the entry it replaced.
-std::filesystem::path BackupOf(const WorkingFolders& folders, std::size_t index);
+std::string BackupOf(std::size_t index);
 
 } // namespace quillset

@@ -4,7 +4,8 @@
 #include "updater/Local.h"
 #include "updater/NumericValue.h"
 
-#include <fstream>
+#include <cerrno>
+#include <unistd.h>
 
 namespace quillset {
 
@@ -14,15 +15,20 @@ namespace {
 
 // At most one byte more than a signature file may hold, so that an oversized one is refused
 // without reading it all.
-std::optional<std::string> ReadSignatureFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+std::optional<std::string> ReadSignatureFile(int fd) {
     std::string bytes(kSignatureFileLimit + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad())
-        return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
     return bytes;
 }
 
@@ -44,18 +50,24 @@ bool Local::VerifyRelease(const QString& address) {
             return Refuse(name.toStdString() + " could not be fetched" +
                           (why.isEmpty() ? std::string() : ": " + why.toStdString()));
         }
-        const std::optional<std::string> bytes = ReadSignatureFile(LocalPath(name));
-        std::error_code ignored;
-        fs::remove(LocalPath(name), ignored);
+        std::optional<std::string> bytes;
+        try {
+            bytes = ReadSignatureFile(change_.openFile(LocalName(name)).get());
+        } catch (const SystemError&) {
+        }
+        try {
+            change_.removeFile(LocalName(name));
+        } catch (const SystemError&) {
+            // Removed by the next run's check before it fetches again.
+        }
         if (!bytes)
             return Refuse("the fetched " + name.toStdString() + " cannot be read");
         const auto sameVersion = [this](std::string_view text) {
             return LeadingNumber(QString::fromLatin1(text.data(), qsizetype(text.size()))) ==
                    state_.ServerVersion;
         };
-        return CheckRelease({signingKey_, state_.ModuleName.toStdString(), sameVersion,
-                             LocalPath(state_.ArchiveFileName)},
-                            *bytes);
+        return CheckRelease(
+            {signingKey_, state_.ModuleName.toStdString(), sameVersion, ArchiveSource()}, *bytes);
     }();
     if (verdict)
         return true;

@@ -1,12 +1,10 @@
 #include "updater/SwapJournal.h"
 
+#include "posix/Beneath.h"
 #include "updater/Durable.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
-#include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace quillset {
@@ -18,25 +16,17 @@ namespace {
 constexpr char kHeader[] = "TLUPDATER-SWAP 1";
 constexpr char kPlanned[] = "planned";
 constexpr char kCommitted[] = "committed";
-// Far above any real plan; a bigger file is not ours.
-constexpr qint64 kMaxJournalBytes = 64 << 20;
+// Far above any real plan (a 2,000-file module's is 60 kB); a bigger file is not ours.
+constexpr off_t kMaxJournalBytes = 1 << 20;
 
 // Names may hold any byte but "/" and NUL, line breaks included: they are written escaped.
 QByteArray EncodePath(const std::string& path) {
     return QByteArray::fromStdString(path).toPercentEncoding("/");
 }
 
-void WriteAll(int fd, const QByteArray& bytes, const fs::path& path) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            ThrowErrno<SwapError>("cannot write", path);
-        done += written;
-    }
+void WriteAll(int fd, const QByteArray& bytes, const std::string& subject) {
+    quillset::WriteAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), subject);
 }
-
 // A path the swap may act on: relative, without "." or ".." parts, not one of the agent's own.
 bool IsSafeStepPath(const std::string& path) {
     if (path.empty() || path.front() == '/' || path.back() == '/' ||
@@ -76,64 +66,69 @@ void WriteJournal(const WorkingFolders& folders, const std::vector<SwapStep>& st
     text += QByteArray(kPlanned) + '\n';
 
     // Written whole under a draft name first: a journal that exists is always complete.
-    const fs::path draft = folders.journalDraft();
-    const int fd =
-        ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        ThrowErrno<SwapError>("cannot create", draft);
-    try {
-        WriteAll(fd, text, draft);
-        if (::fsync(fd) != 0)
-            ThrowErrno<SwapError>("cannot flush", draft);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-    RenameEntry(draft, folders.journal());
-    SyncPath(folders.module);
+    const std::string draft = folders.shown(kJournalDraftName).string();
+    AsSwap([&] {
+        if (StatBeneath(folders.handle, kJournalDraftName))
+            RemoveBeneath(folders.handle, kJournalDraftName);
+        const Fd fd =
+            OpenBeneath(folders.handle, kJournalDraftName, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        WriteAll(fd.get(), text, draft);
+        Flush(fd.get(), draft);
+        RenameBeneath(folders.handle, kJournalDraftName, folders.handle, kJournalName);
+        Flush(folders.handle, folders.module.string());
+    });
 }
 
 void MarkCommitted(const WorkingFolders& folders) {
-    const fs::path journal = folders.journal();
-    const int fd = ::open(journal.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        ThrowErrno<SwapError>("cannot open", journal);
-    try {
-        WriteAll(fd, QByteArray(kCommitted) + '\n', journal);
-        if (::fsync(fd) != 0)
-            ThrowErrno<SwapError>("cannot flush", journal);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    const std::string journal = folders.shown(kJournalName).string();
+    AsSwap([&] {
+        const Fd fd = OpenFileBeneath(folders.handle, kJournalName, O_WRONLY | O_APPEND);
+        WriteAll(fd.get(), QByteArray(kCommitted) + '\n', journal);
+        Flush(fd.get(), journal);
+    });
 }
 
 std::optional<SwapJournal> ReadJournal(const WorkingFolders& folders) {
-    const fs::path journal = folders.journal();
-    if (!EntryExists(journal))
-        return std::nullopt;
-    QFile file(QString::fromStdString(journal.string()));
-    if (fs::is_symlink(journal) || !file.open(QIODevice::ReadOnly) ||
-        file.size() > kMaxJournalBytes)
-        throw SwapError("cannot read the journal " + journal.string());
-    QList<QByteArray> lines = file.readAll().split('\n');
+    const std::string journal = folders.shown(kJournalName).string();
+    // Anyone who may write the module folder may have put something here: it is read only when it
+    // is a plain file of ours of a journal's size, and never waited on.
+    Fd fd;
+    try {
+        fd = OpenFileBeneath(folders.handle, kJournalName);
+    } catch (const SystemError& error) {
+        if (error.error() == ENOENT)
+            return std::nullopt;
+        throw SwapError("cannot read the journal: " + std::string(error.what()));
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() ||
+        info.st_size > kMaxJournalBytes)
+        throw SwapError("the journal " + journal + " is not one the agent wrote");
+    QByteArray bytes;
+    char buffer[16384];
+    for (ssize_t got; (got = ::read(fd.get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || bytes.size() + got > kMaxJournalBytes)
+            throw SwapError("cannot read the journal " + journal);
+        bytes.append(buffer, got);
+    }
+    QList<QByteArray> lines = bytes.split('\n');
     // A line cut short by a crash while committing counts as not committed.
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     SwapJournal read;
     qsizetype at = 0;
     if (lines.value(at++) != kHeader)
-        throw SwapError("the journal " + journal.string() + " is not one of ours");
+        throw SwapError("the journal " + journal + " is not one of ours");
     for (; at < lines.size() && lines[at] != kPlanned; ++at) {
         const std::optional<SwapStep> step = ParseStep(lines[at]);
         if (!step)
-            throw SwapError("the journal " + journal.string() + " holds a malformed step");
+            throw SwapError("the journal " + journal + " holds a malformed step");
         read.steps.push_back(*step);
     }
     if (at == lines.size())
-        throw SwapError("the journal " + journal.string() + " ends before its plan does");
+        throw SwapError("the journal " + journal + " ends before its plan does");
     read.committed = lines.value(at + 1) == kCommitted;
     return read;
 }

@@ -40,6 +40,16 @@ quillset::AgentTransferLimits BuiltTransferLimits() {
     return limits;
 }
 
+// How long an unattended agent waits for another agent's update of the same module: ten
+// minutes, which test builds shorten (tlupdater_executable's LOCK_WAIT_SECONDS).
+std::chrono::seconds BuiltLockWaitLimit() {
+#ifdef TLUPDATER_LOCK_WAIT_SECONDS
+    return std::chrono::seconds(TLUPDATER_LOCK_WAIT_SECONDS);
+#else
+    return std::chrono::minutes(10);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -63,6 +73,8 @@ int main(int argc, char* argv[]) {
                                 QString::fromLatin1(kStoredArchivePassword)},
                    unattended ? stdout : nullptr);
     window.agent().setCloseWhenUpToDate(unattended);
+    if (unattended)
+        window.agent().setLockWaitLimit(BuiltLockWaitLimit());
     window.agent().setTransferLimits(BuiltTransferLimits());
     window.agent().setSigningKey(kSigningPublicKey);
 #ifdef TLUPDATER_START_DELAY_MS

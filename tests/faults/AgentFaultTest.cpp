@@ -5,8 +5,12 @@
 #include "tests/support/ModuleFixtures.h"
 
 #include <QThread>
+#include <fcntl.h>
 #include <iostream>
 #include <set>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -53,7 +57,8 @@ const QString kRealWaitsProgram = QStringLiteral(TLUPDATER_REAL_WAITS_PROGRAM);
 // full module disk does not hide a start; the check for stray files looks only at the module's
 // own parent folder.
 
-class AgentFaults : public AgentEndToEnd, public ::testing::WithParamInterface<FaultCase> {
+// A run of the agent on the module with the new version published from `staging`.
+class AgentRunFixture : public AgentEndToEnd {
 protected:
     void SetUp() override {
         AgentEndToEnd::SetUp();
@@ -205,6 +210,8 @@ protected:
     static inline int passed = 0;
 };
 
+class AgentFaults : public AgentRunFixture, public ::testing::WithParamInterface<FaultCase> {};
+
 TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     const FaultCase& row = GetParam();
     WriteMarkedProgram(moduleFolder(), "1.0");
@@ -290,6 +297,230 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"UnpackDiskFull", Step::Unpack, Fault::DiskFull},
         FaultCase{"RestartProgramWithoutExecutableBits", Step::Restart, Fault::NotExecutable},
         FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
+    CaseName());
+
+// Things someone with write access to the module folder may have put there, and a rival agent
+// holding the module: the agent never hangs, never acts outside the module, and refuses what it
+// cannot trust, with the old program kept and started.
+struct Plant {
+    fs::path module;
+    fs::path outside; // a folder beside, that links in the module point to
+    fs::path newTree; // the new version, published after the plant
+    int& heldModule;  // a descriptor the test holds the module lock with
+};
+
+struct PlantedCase {
+    const char* name;
+    // False when this machine cannot plant it.
+    bool (*plant)(const Plant&);
+    bool updated;
+    std::vector<std::string> kept;    // planted entries that stay
+    std::vector<std::string> removed; // planted entries the agent removes
+    const char* logged = nullptr;     // in the failure log
+};
+
+void PrintTo(const PlantedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+bool Fifo(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool Journal(const fs::path& module, const char* steps) {
+    return WriteFile(module / ".tlupdater-journal",
+                     std::string("TLUPDATER-SWAP 1\n") + steps + "planned\n");
+}
+
+const char* const kPinned = "sub/deeper/PINNED.DAT";
+
+// Where the pinned file of the old version went, if anywhere: the swap moves it with its folder.
+std::optional<fs::path> FindPinned(const fs::path& module) {
+    for (const auto& entry : fs::recursive_directory_iterator(module))
+        if (entry.path().filename() == "PINNED.DAT")
+            return entry.path();
+    return std::nullopt;
+}
+
+class PlantedInTheModule : public AgentRunFixture,
+                           public ::testing::WithParamInterface<PlantedCase> {
+protected:
+    void TearDown() override {
+        if (const std::optional<fs::path> pinned = FindPinned(moduleFolder()))
+            SetImmutable(*pinned, false);
+        if (heldModule >= 0)
+            ::close(heldModule);
+        AgentRunFixture::TearDown();
+    }
+    AgentRun runAgent(const char* version) {
+        return RunAgent(
+            kProgram, commandLine(version),
+            {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
+             QString(kMarkerVariable) + "=" + QString::fromStdString(marker("started").string())},
+            kRunMs);
+    }
+    QTemporaryDir outsideRoot;
+    int heldModule = -1;
+};
+
+TEST_P(PlantedInTheModule, NeitherHangsNorReachesOutsideIt) {
+    const PlantedCase& row = GetParam();
+    WriteMarkedProgram(moduleFolder(), "1.0");
+    const fs::path outside = fs::path(outsideRoot.path().toStdString());
+    WriteFile(outside / "secret.txt", "outside the module");
+    WriteFile(outside / "0", "an outside file where a backup would be");
+    if (!row.plant({moduleFolder(), outside, staging, heldModule}))
+        GTEST_SKIP() << "cannot be planted here";
+    publish(staging, "2.0");
+    const ModuleSnapshot outsideBefore = SnapshotOf(outside);
+    startServer();
+
+    const AgentRun run = runAgent("1.0");
+    ASSERT_TRUE(run.finished) << "the agent did not end";
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_EQ(run.lines.back(), "Unload: WinMain");
+    const std::string log = run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(run.lines.contains(row.updated ? kUpdated : kNotUpdated)) << log;
+    const std::string expected = row.updated ? "2.0\n" : "1.0\n";
+    EXPECT_EQ(started(expected), expected);
+    if (row.logged) {
+        EXPECT_NE(log.find(row.logged), std::string::npos) << log;
+    }
+    EXPECT_EQ(SnapshotOf(outside), outsideBefore) << "nothing outside the module changes";
+    EXPECT_EQ(besideTheModule(), std::vector<std::string>{"Apps Dir"});
+    for (const std::string& name : row.kept)
+        EXPECT_TRUE(fs::exists(fs::symlink_status(moduleFolder() / name))) << name;
+    for (const std::string& name : row.removed)
+        EXPECT_FALSE(fs::exists(fs::symlink_status(moduleFolder() / name))) << name;
+    std::vector<std::string> stray = strayFiles();
+    std::erase_if(stray, [&](const std::string& name) {
+        return std::any_of(row.kept.begin(), row.kept.end(), [&](const std::string& kept) {
+            return name == kept || name.starts_with(kept + "/");
+        });
+    });
+    if (!row.updated) {
+        EXPECT_EQ(stray, std::vector<std::string>{});
+    }
+
+    // What could not be cleaned up is retried by a later run, and never holds up its update.
+    if (const std::optional<fs::path> pinned = FindPinned(moduleFolder())) {
+        ASSERT_TRUE(::geteuid() != 0 || SetImmutable(*pinned, false));
+        const AgentRun again = runAgent("1.0");
+        EXPECT_TRUE(again.lines.contains(kUpdated)) << again.errorLines.join('\n').toStdString();
+        EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, PlantedInTheModule,
+    ::testing::Values(
+        PlantedCase{"FifoAtTheJournal",
+                    [](const Plant& p) { return Fifo(p.module / ".tlupdater-journal"); },
+                    false,
+                    {".tlupdater-journal"},
+                    {},
+                    "journal"},
+        PlantedCase{"FifoAtTheVersionCopy",
+                    [](const Plant& p) { return Fifo(p.module / "EDITOR.VER"); },
+                    true,
+                    {},
+                    {}},
+        PlantedCase{"FifoAtTheArchiveCopy",
+                    [](const Plant& p) { return Fifo(p.module / "EDITOR.ZIP"); },
+                    true,
+                    {},
+                    {}},
+        PlantedCase{"ForgedJournalAddsThroughALink",
+                    [](const Plant& p) {
+                        fs::create_directory_symlink(p.outside, p.module / "lnk");
+                        return Journal(p.module, "add lnk/secret.txt\n");
+                    },
+                    false,
+                    {"lnk", ".tlupdater-journal"},
+                    {},
+                    "lnk/secret.txt"},
+        PlantedCase{"ForgedJournalReplacesThroughALink",
+                    [](const Plant& p) {
+                        fs::create_directory_symlink(p.outside, p.module / "lnk");
+                        WriteFile(p.module / ".tlupdater-backup" / "0", "planted");
+                        return Journal(p.module, "replace lnk/secret.txt\n");
+                    },
+                    false,
+                    {"lnk", ".tlupdater-journal", ".tlupdater-backup"},
+                    {},
+                    "lnk/secret.txt"},
+        PlantedCase{"ForgedJournalWithABackupThatIsALink",
+                    [](const Plant& p) {
+                        fs::create_directory_symlink(p.outside, p.module / ".tlupdater-backup");
+                        return Journal(p.module, "replace EDITOR.EXE\n");
+                    },
+                    false,
+                    {".tlupdater-journal", ".tlupdater-backup"},
+                    {},
+                    ".tlupdater-backup"},
+        PlantedCase{"LinkAtTheStagingFolder",
+                    [](const Plant& p) {
+                        fs::create_directory_symlink(p.outside, p.module / ".tlupdater-staging");
+                        return true;
+                    },
+                    false,
+                    {".tlupdater-staging"},
+                    {},
+                    ".tlupdater-staging"},
+        PlantedCase{"LinkAtTheBackupFolder",
+                    [](const Plant& p) {
+                        fs::create_directory_symlink(p.outside, p.module / ".tlupdater-backup");
+                        return true;
+                    },
+                    false,
+                    {".tlupdater-backup"},
+                    {},
+                    ".tlupdater-backup"},
+        PlantedCase{"LinkAtTheJournal",
+                    [](const Plant& p) {
+                        WriteFile(p.outside / "journal", "TLUPDATER-SWAP 1\nplanned\n");
+                        fs::create_symlink(p.outside / "journal", p.module / ".tlupdater-journal");
+                        return true;
+                    },
+                    false,
+                    {".tlupdater-journal"},
+                    {},
+                    "journal"},
+        // A killed signature transfer leaves its partial file; the module's own files that look
+        // like temporaries are the module's.
+        PlantedCase{"ModuleFilesNamedLikeTemporaries",
+                    [](const Plant& p) {
+                        return WriteFile(p.module / "sub" / ".uz-12-34", "the module's") &&
+                               WriteFile(p.module / "sub" / "EDITOR.ZIP.part-abc123", "its") &&
+                               WriteFile(p.module / ".uz-12-34", "the module's") &&
+                               WriteFile(p.module / "EDITOR.SIG.part-Xy12Zq", "partial");
+                    },
+                    true,
+                    {"sub/.uz-12-34", "sub/EDITOR.ZIP.part-abc123", ".uz-12-34"},
+                    {"EDITOR.SIG.part-Xy12Zq"}},
+        // The old version's read-only folder that the new one turns into a file; root ignores
+        // modes, so there a pinned file inside it makes the clean-up fail.
+        PlantedCase{"CleanUpFailsAfterTheCommit",
+                    [](const Plant& p) {
+                        WriteFile(p.module / kPinned, "old");
+                        fs::permissions(p.module / "sub" / "deeper", fs::perms(0555));
+                        WriteFile(p.newTree / "sub", "a file in 2.0");
+                        return ::geteuid() != 0 || SetImmutable(p.module / kPinned, true);
+                    },
+                    true,
+                    {},
+                    {".tlupdater-journal"}},
+        PlantedCase{"ModuleHeldByAnotherAgentPastTheWait",
+                    [](const Plant& p) {
+                        p.heldModule = ::open(p.module.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                        return p.heldModule >= 0 && ::flock(p.heldModule, LOCK_EX) == 0;
+                    },
+                    false,
+                    {},
+                    {},
+                    "held it for longer"}),
     CaseName());
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,13 @@ TEST_F(FailureLogTest, ALinkAtTheLogsNameIsNotFollowed) {
     fs::create_symlink(victim, logFile());
     LogFailure({"movie", "schedule", "print", "reason"});
     EXPECT_EQ(ReadAll(victim), "keep");
+}
+
+TEST_F(FailureLogTest, AFifoAtTheLogsNameDoesNotHoldTheProgram) {
+    fs::create_directories(logFile().parent_path());
+    ASSERT_EQ(::mkfifo(logFile().c_str(), 0600), 0);
+    LogFailure({"movie", "schedule", "print", "reason"}); // returns: nothing reads the FIFO
+    EXPECT_TRUE(fs::is_fifo(logFile()));
 }
 
 TEST(FailureLogFolder, FallsBackToTheHomeStateFolder) {

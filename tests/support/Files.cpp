@@ -1,6 +1,7 @@
 #include "tests/support/Files.h"
 
 #include <QFile>
+#include <QProcess>
 #include <algorithm>
 #include <fcntl.h>
 #include <fstream>
@@ -62,6 +63,13 @@ long long Modified(const fs::path& path) {
     struct stat status {};
     lstat(path.c_str(), &status);
     return status.st_mtime;
+}
+
+bool SetImmutable(const fs::path& file, bool pinned) {
+    QProcess chattr;
+    chattr.start("chattr", {pinned ? "+i" : "-i", QString::fromStdString(file.string())});
+    return chattr.waitForFinished(10'000) && chattr.exitStatus() == QProcess::NormalExit &&
+           chattr.exitCode() == 0;
 }
 
 } // namespace quillset::test

@@ -27,6 +27,9 @@ std::vector<std::string> TreeBelow(const fs::path& folder);
 void SetModified(const fs::path& path, long long seconds);
 long long Modified(const fs::path& path);
 
+// Pins a file so that not even its owner or root can move it, or lets it go again (chattr).
+bool SetImmutable(const fs::path& file, bool pinned);
+
 inline QString PathText(const fs::path& path) {
     return QString::fromStdString(path.string());
 }

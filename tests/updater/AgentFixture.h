@@ -11,6 +11,7 @@
 #include "widgets/QtMousePointer.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -27,6 +28,17 @@ inline StoredValues EncipherStoredValues(const QString& address, const QString& 
     return {EncipherHexText(des, address.leftJustified(48, QLatin1Char(' ')), key),
             EncipherHexText(des, password, key)};
 }
+
+// Scripted dialogs that also run `onMessage` as each box shows: a test looks at the module then.
+class WatchedDialogs : public ScriptedDialogs {
+public:
+    MessageAnswer showMessage(const MessageBoxRequest& request) override {
+        if (onMessage)
+            onMessage();
+        return ScriptedDialogs::showMessage(request);
+    }
+    std::function<void()> onMessage;
+};
 
 // One agent against a real local update server: the server's files live in serverFolder(), the
 // module in moduleFolder() (a folder whose name has a space in it).
@@ -62,7 +74,7 @@ protected:
 
     QTemporaryDir serverRoot;
     QTemporaryDir moduleRoot;
-    ScriptedDialogs dialogs;
+    WatchedDialogs dialogs;
     RememberedMousePointer pointer;
     RecordingAgentView view;
     InternetTransfer transfer;

@@ -2,6 +2,10 @@
 #include "tests/support/CaseName.h"
 #include "tests/updater/AgentFixture.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace quillset::test {
 namespace {
 
@@ -161,6 +165,27 @@ TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
     agent->setCloseWhenUpToDate(true);
     agent->RunCycle();
     EXPECT_TRUE(view.unloaded);
+}
+
+// The lock covers the module's change, not the person: another agent may go on while the
+// closing message waits to be read.
+TEST_F(AgentFixture, ModuleIsFreeForAnotherAgentWhileTheClosingMessageShows) {
+    for (const char* version : {"2.5", "3.0"}) { // up to date; newer, but no archive to fetch
+        SCOPED_TRACE(version);
+        WriteFile(serverFolder() / "EDITOR.VER", version);
+        startServer();
+        ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
+        agent->ClaimModule();
+        std::vector<bool> free;
+        dialogs.onMessage = [&] {
+            const int fd = ::open(moduleFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            free.push_back(::flock(fd, LOCK_EX | LOCK_NB) == 0);
+            ::close(fd);
+        };
+        agent->RunCycle();
+        EXPECT_EQ(free, std::vector<bool>{true});
+    }
+    dialogs.onMessage = nullptr;
 }
 
 struct RefusedLine {

@@ -1,6 +1,7 @@
 // The swap's journal and plan on their own: what a journal can carry, which journals the
 // recovery refuses to act on, the names the agent keeps, and which entries a swap touches.
 #include "updater/ModuleSwap.h"
+#include "posix/Beneath.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 #include "updater/Durable.h"
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quillset::test {
 namespace {
@@ -16,9 +18,14 @@ namespace fs = std::filesystem;
 
 class Swap : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directories(folders.staging()); }
+    void SetUp() override { fs::create_directories(staging); }
     QTemporaryDir root;
-    WorkingFolders folders{fs::path(root.path().toStdString())};
+    fs::path module{root.path().toStdString()};
+    fs::path staging = module / kStagingName;
+    fs::path backup = module / kBackupName;
+    fs::path journal = module / kJournalName;
+    Fd handle = OpenFolder(module.string());
+    WorkingFolders folders{module, handle.get()};
 };
 
 TEST_F(Swap, JournalKeepsEveryNameAFileSystemAllows) {
@@ -37,9 +44,14 @@ TEST_F(Swap, JournalKeepsEveryNameAFileSystemAllows) {
     EXPECT_TRUE(ReadJournal(folders)->committed);
 }
 
+// How the journal's name is taken: a file with the text, a FIFO (the reader must not wait for a
+// writer), a link to a file with the text, or the text padded past any journal's size.
+enum class At { File, Fifo, Link, Oversized };
+
 struct BadJournal {
     const char* name;
     const char* text;
+    At at = At::File;
 };
 
 void PrintTo(const BadJournal& c, std::ostream* out) {
@@ -49,10 +61,25 @@ void PrintTo(const BadJournal& c, std::ostream* out) {
 class RefusedJournal : public Swap, public ::testing::WithParamInterface<BadJournal> {};
 
 TEST_P(RefusedJournal, IsNeverActedOn) {
-    WriteFile(folders.journal(), GetParam().text);
+    const BadJournal& row = GetParam();
+    switch (row.at) {
+    case At::File:
+        WriteFile(journal, row.text);
+        break;
+    case At::Fifo:
+        ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0);
+        break;
+    case At::Link:
+        WriteFile(module / "elsewhere", row.text);
+        fs::create_symlink(module / "elsewhere", journal);
+        break;
+    case At::Oversized:
+        WriteFile(journal, row.text + std::string(2 << 20, '\n'));
+        break;
+    }
     EXPECT_THROW(ReadJournal(folders), SwapError);
     EXPECT_THROW(RecoverSwap(folders), SwapError);
-    EXPECT_TRUE(fs::exists(folders.journal())) << "kept for an operator";
+    EXPECT_TRUE(fs::exists(fs::symlink_status(journal))) << "kept for an operator";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,7 +91,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "TLUPDATER-SWAP 1\nadd .TLUPDATER-backup/0\nplanned\n"},
                       BadJournal{"EmptyPathPart", "TLUPDATER-SWAP 1\nadd DATA//x\nplanned\n"},
                       BadJournal{"UnknownKind", "TLUPDATER-SWAP 1\ndelete EDITOR.EXE\nplanned\n"},
-                      BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"}),
+                      BadJournal{"PlanCutShort", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\n"},
+                      BadJournal{"Fifo", "", At::Fifo},
+                      BadJournal{"LinkToAWellFormedJournal",
+                                 "TLUPDATER-SWAP 1\nadd EDITOR.EXE\nplanned\n", At::Link},
+                      BadJournal{"LargerThanAnyPlan", "TLUPDATER-SWAP 1\nadd EDITOR.EXE\nplanned\n",
+                                 At::Oversized}),
     CaseName());
 
 TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
@@ -77,15 +109,15 @@ TEST(ReservedNames, AreTheAgentsOwnInAnyCaseAndNothingElse) {
 }
 
 TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
-    WriteFile(folders.module / "EDITOR.EXE", "old");
-    WriteFile(folders.module / "DATA" / "TABLE.DAT", "old");
-    WriteFile(folders.module / "DATA" / "USER.CFG", "the user's");
-    WriteFile(folders.module / "NOW.DIR" / "x", "a file where a folder comes");
-    WriteFile(folders.staging() / "EDITOR.EXE", "new");
-    WriteFile(folders.staging() / "DATA" / "TABLE.DAT", "new");
-    WriteFile(folders.staging() / "DATA" / "NEW.DAT", "new");
-    WriteFile(folders.staging() / "LIB" / "A.SO", "new");
-    WriteFile(folders.staging() / "NOW.DIR", "a file now");
+    WriteFile(module / "EDITOR.EXE", "old");
+    WriteFile(module / "DATA" / "TABLE.DAT", "old");
+    WriteFile(module / "DATA" / "USER.CFG", "the user's");
+    WriteFile(module / "NOW.DIR" / "x", "a file where a folder comes");
+    WriteFile(staging / "EDITOR.EXE", "new");
+    WriteFile(staging / "DATA" / "TABLE.DAT", "new");
+    WriteFile(staging / "DATA" / "NEW.DAT", "new");
+    WriteFile(staging / "LIB" / "A.SO", "new");
+    WriteFile(staging / "NOW.DIR", "a file now");
 
     std::vector<SwapStep> steps = PlanSwap(folders);
     std::sort(steps.begin(), steps.end(),
@@ -98,45 +130,45 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
     EXPECT_EQ(steps, expected);
 
     SwapIn(folders, steps);
-    EXPECT_FALSE(fs::exists(folders.staging()));
-    EXPECT_FALSE(fs::exists(folders.backup()));
-    EXPECT_FALSE(fs::exists(folders.journal()));
-    EXPECT_TRUE(fs::exists(folders.module / "DATA" / "USER.CFG"));
-    EXPECT_TRUE(fs::is_regular_file(folders.module / "NOW.DIR"));
-    EXPECT_TRUE(fs::exists(folders.module / "LIB" / "A.SO"));
+    EXPECT_FALSE(fs::exists(staging));
+    EXPECT_FALSE(fs::exists(backup));
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_TRUE(fs::exists(module / "DATA" / "USER.CFG"));
+    EXPECT_TRUE(fs::is_regular_file(module / "NOW.DIR"));
+    EXPECT_TRUE(fs::exists(module / "LIB" / "A.SO"));
 }
 
 TEST_F(Swap, StagedNameOfTheAgentsOwnIsRefusedBeforeAnyChange) {
-    WriteFile(folders.staging() / "EDITOR.EXE", "new");
-    WriteFile(folders.staging() / ".TLUPDATER-BACKUP" / "0", "decoy");
+    WriteFile(staging / "EDITOR.EXE", "new");
+    WriteFile(staging / ".TLUPDATER-BACKUP" / "0", "decoy");
     EXPECT_THROW(PlanSwap(folders), SwapError);
 }
 
 TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
-    WriteFile(folders.module / "EDITOR.EXE", "old");
-    WriteFile(folders.module / "README.TXT", "old");
-    WriteFile(folders.staging() / "EDITOR.EXE", "new");
-    WriteFile(folders.staging() / "README.TXT", "new");
-    WriteFile(folders.staging() / "NEW.DAT", "new");
+    WriteFile(module / "EDITOR.EXE", "old");
+    WriteFile(module / "README.TXT", "old");
+    WriteFile(staging / "EDITOR.EXE", "new");
+    WriteFile(staging / "README.TXT", "new");
+    WriteFile(staging / "NEW.DAT", "new");
     const std::vector<SwapStep> steps{{SwapStep::Kind::Replace, "README.TXT"},
                                       {SwapStep::Kind::Add, "NEW.DAT"},
                                       {SwapStep::Kind::Replace, "EDITOR.EXE"}};
     WriteJournal(folders, steps);
     // As a crash leaves it: two steps made, the third half made (old program set aside only).
-    fs::create_directories(folders.backup());
-    RenameEntry(folders.module / "README.TXT", BackupOf(folders, 0));
-    RenameEntry(folders.staging() / "README.TXT", folders.module / "README.TXT");
-    RenameEntry(folders.staging() / "NEW.DAT", folders.module / "NEW.DAT");
-    RenameEntry(folders.module / "EDITOR.EXE", BackupOf(folders, 2));
+    fs::create_directories(backup);
+    fs::rename(module / "README.TXT", backup / BackupOf(0));
+    fs::rename(staging / "README.TXT", module / "README.TXT");
+    fs::rename(staging / "NEW.DAT", module / "NEW.DAT");
+    fs::rename(module / "EDITOR.EXE", backup / BackupOf(2));
 
     EXPECT_EQ(RecoverSwap(folders), Recovery::Undone);
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folders.module))
+    for (const auto& entry : fs::directory_iterator(module))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"EDITOR.EXE", "README.TXT"}));
-    EXPECT_EQ(ReadAll(folders.module / "EDITOR.EXE"), "old");
-    EXPECT_EQ(ReadAll(folders.module / "README.TXT"), "old");
+    EXPECT_EQ(ReadAll(module / "EDITOR.EXE"), "old");
+    EXPECT_EQ(ReadAll(module / "README.TXT"), "old");
     EXPECT_EQ(RecoverSwap(folders), Recovery::Nothing) << "nothing is left for a second start";
 }
 

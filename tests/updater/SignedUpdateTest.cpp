@@ -3,8 +3,13 @@
 #include "tests/support/CaseName.h"
 
 #include <QDir>
+#include <atomic>
 #include <functional>
 #include <map>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <thread>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -84,6 +89,53 @@ TEST_F(SignedUpdate, ReleaseSignedByThePublisherIsInstalled) {
     startServer();
     expectInstalled(runWithLog());
     EXPECT_EQ(log, "");
+}
+
+// The local copy renamed over by another archive once the check is done (the signature copy is
+// deleted right after it is read): what is installed is still what was checked.
+TEST_F(SignedUpdate, ArchiveSwappedAfterTheCheckIsNotWhatIsInstalled) {
+    publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
+    const fs::path forgedTree = scratch("forged");
+    WriteModuleProgram(forgedTree, "6.6");
+    WriteFile(forgedTree / "README.TXT", "forged\n");
+    const fs::path forged = scratch("forged-published");
+    publishTo(forged, "EDITOR", forgedTree, "2.0", {"--password", kArchivePassword});
+    fs::copy_file(forged / "EDITOR.ZIP", moduleFolder() / "FORGED.ZIP");
+    startServer();
+
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, moduleFolder().c_str(), IN_DELETE | IN_CLOSE_NOWRITE), 0);
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        bool checked = false;
+        alignas(inotify_event) char buffer[4096];
+        while (!done) {
+            pollfd ready{watch, POLLIN, 0};
+            if (::poll(&ready, 1, 50) <= 0)
+                continue;
+            const ssize_t got = ::read(watch, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+                const std::string name = event->len ? event->name : "";
+                if ((event->mask & IN_DELETE) && name == "EDITOR.SIG")
+                    checked = true;
+                else if (checked && (event->mask & IN_CLOSE_NOWRITE) && name == "EDITOR.ZIP")
+                    ::rename((moduleFolder() / "FORGED.ZIP").c_str(),
+                             (moduleFolder() / "EDITOR.ZIP").c_str());
+            }
+        }
+    });
+    const AgentRun run = runWithLog();
+    done = true;
+    swapper.join();
+    ::close(watch);
+    // The rename may also land after the run deleted its copy: only the module is looked at.
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.lines.contains(kUpdated));
+    EXPECT_EQ(ReadAll(moduleFolder() / "README.TXT"), "version 2.0\n");
+    EXPECT_EQ(startedVersions("2.0\n"), "2.0\n") << "never the forged 6.6";
 }
 
 TEST_F(SignedUpdate, SignedVersionIsComparedAsANumberLikeTheVersionFile) {

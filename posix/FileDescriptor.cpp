@@ -1,0 +1,39 @@
+#include "posix/FileDescriptor.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace quillset {
+
+void ThrowSystemError(const std::string& what, const std::string& subject, int error) {
+    throw SystemError(what + " " + subject + ": " + std::strerror(error), error);
+}
+
+void Fd::reset(int fd) {
+    if (fd_ >= 0)
+        ::close(fd_); // after close, the descriptor is gone whatever it answers (EINTR included)
+    fd_ = fd;
+}
+
+void WriteAll(int fd, const void* data, std::size_t size, const std::string& subject) {
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, at, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            ThrowSystemError("cannot write", subject);
+        if (written == 0)
+            ThrowSystemError("cannot write", subject, EIO);
+        at += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void Flush(int fd, const std::string& subject) {
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        ThrowSystemError("cannot flush", subject);
+}
+
+} // namespace quillset

@@ -1,0 +1,139 @@
+#include "updater/ModuleChange.h"
+
+#include "posix/Beneath.h"
+#include "updater/Durable.h"
+
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace quillset {
+
+bool ModuleChange::open(const std::filesystem::path& folder) {
+    if (isOpen())
+        return true;
+    try {
+        folder_ = OpenFolder(folder.string());
+    } catch (const SystemError&) {
+        return false;
+    }
+    folders_ = {folder, folder_.get()};
+    return true;
+}
+
+ModuleChange::Claim ModuleChange::tryClaim(const std::filesystem::path& folder) {
+    if (held())
+        return Claim::Held;
+    if (!open(folder))
+        return Claim::NoFolder;
+    int result;
+    do
+        result = ::flock(folder_.get(), LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result != 0)
+        return Claim::Busy;
+    locked_ = true;
+    return Claim::Held;
+}
+
+void ModuleChange::release() {
+    folder_.reset(); // the lock goes with the last descriptor of the open folder
+    folders_ = {};
+    locked_ = false;
+}
+
+int ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {
+    int removed = 0;
+    std::vector<std::string> names;
+    try {
+        names = ListFolder(folders_.handle, folders_.module.string());
+    } catch (const SystemError&) {
+        return 0; // an unreadable folder: the transfers and the swap meet it and tell
+    }
+    for (const std::string& name : names) {
+        try {
+            if (name.starts_with(kSetAsidePrefix)) {
+                RemoveOwnFolder(folders_, name);
+                ++removed;
+            } else if (IsPartialTransfer(name, localCopies)) {
+                const std::optional<struct stat> info = StatBeneath(folders_.handle, name);
+                if (info && (S_ISREG(info->st_mode) || S_ISLNK(info->st_mode))) {
+                    RemoveBeneath(folders_.handle, name);
+                    ++removed;
+                }
+            }
+        } catch (const Failure&) {
+            // Left for the next start; the sweep does what it can.
+        }
+    }
+    return removed;
+}
+
+Fd ModuleChange::makeStaging() {
+    RemoveOwnFolder(folders_, kStagingName);
+    AsSwap([&] { MakeFolderBeneath(folders_.handle, kStagingName, 0700); });
+    return OpenOwnFolder(folders_, kStagingName);
+}
+
+void ModuleChange::discardStaging() {
+    RemoveOwnFolder(folders_, kStagingName);
+}
+
+bool ModuleChange::unfinished() const {
+    return AsSwap([&] { return StatBeneath(folders_.handle, kJournalName).has_value(); });
+}
+
+bool ModuleChange::hasFile(const std::string& name) const {
+    try {
+        openFile(name);
+        return true;
+    } catch (const SystemError&) {
+        return false;
+    }
+}
+
+Fd ModuleChange::openFile(const std::string& name) const {
+    return OpenFileBeneath(folders_.handle, name);
+}
+
+void ModuleChange::removeFile(const std::string& name) {
+    if (hasFile(name))
+        RemoveBeneath(folders_.handle, name);
+}
+
+Fd ModuleChange::privateCopy(const std::string& name) const {
+    Fd original = openFile(name);
+    const int unnamed = ::openat(folders_.handle, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed < 0) {
+        struct stat info {};
+        if ((errno == EOPNOTSUPP || errno == EISDIR) && ::fstat(original.get(), &info) == 0 &&
+            info.st_uid == ::geteuid() && (info.st_mode & 022) == 0)
+            return original;
+        ThrowSystemError("cannot make a private copy of", name);
+    }
+    Fd copy(unnamed);
+    while (true) {
+        const ssize_t copied =
+            ::copy_file_range(original.get(), nullptr, copy.get(), nullptr, 1 << 30, 0);
+        if (copied == 0)
+            break;
+        if (copied > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            ThrowSystemError("cannot copy", name);
+        // No copy in the kernel here: through a buffer.
+        char buffer[1 << 16];
+        for (ssize_t got; (got = ::read(original.get(), buffer, sizeof buffer)) != 0;) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                ThrowSystemError("cannot read", name);
+            WriteAll(copy.get(), buffer, static_cast<std::size_t>(got), name);
+        }
+        break;
+    }
+    return copy;
+}
+
+} // namespace quillset
