@@ -9,7 +9,6 @@ using namespace quillset;
 
 int main(int argc, char** argv) {
     TextForm textForm;
-    PrintJobResult lastResult;
     return RunPrintProgram(argc, argv,
                            {"movie", "Prints a movie schedule.", kMovieTitle,
                             QStringLiteral("schedule"),
@@ -17,14 +16,12 @@ int main(int argc, char** argv) {
                                 Form1Actions actions;
                                 actions.dialogs = &dialogs;
                                 actions.printSchedule = [&](const ScheduleContents& contents) {
-                                    lastResult = PrintSchedule(services, textForm, contents);
+                                    PrintSchedule(services, textForm, contents);
                                 };
                                 actions.endProgram = [] { QCoreApplication::exit(0); };
-                                auto form = std::make_unique<Form1>(StartingSchedule(), actions);
-                                Form1* const shown = form.get();
-                                return PrintWindow{std::move(form), [shown, &lastResult] {
-                                                       shown->Command4_Click();
-                                                       return lastResult;
-                                                   }};
+                                return std::make_unique<Form1>(StartingSchedule(), actions);
+                            },
+                            [&](PrintJobServices& services) {
+                                return PrintSchedule(services, textForm, StartingSchedule());
                             }});
 }

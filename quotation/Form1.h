@@ -36,7 +36,7 @@ public:
     QPushButton* Command1 = nullptr;
 
     const Module1& Strings() const { return module_; }
-    // The outcome of the last print job, for the command line and tests.
+    // The outcome of the last print job.
     const PrintJobResult& LastResult() const { return lastResult_; }
 
     void Command1_Click();
