@@ -196,7 +196,8 @@ TEST(Form1, CancellingTheRealFileDialogKeepsThePicture) {
     QTimer::singleShot(0, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
-            EXPECT_EQ(dialog->directory().absolutePath(), home.filePath("Pictures"));
+            EXPECT_EQ(dialog->directory().absolutePath().toStdString(),
+                      home.filePath("Pictures").toStdString());
             dialog->reject();
         }
     });

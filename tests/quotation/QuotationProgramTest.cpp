@@ -44,7 +44,8 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
     const ProgramRun onScreen =
         RunProgram("quotation", {"--print", "--pdf", desktopPdf}, onDesktop);
     EXPECT_EQ(onScreen.exitCode, 0) << onScreen.err.toStdString();
-    EXPECT_EQ(onScreen.out, "[QUOTATION] 1 page(s) sent to printer\n" + desktopPdf + "\n");
+    EXPECT_EQ(onScreen.out.toStdString(),
+              ("[QUOTATION] 1 page(s) sent to printer\n" + desktopPdf + "\n").toStdString());
 
     const PdfPage page = ReadPdfPage(pdf);
     struct Expected {
