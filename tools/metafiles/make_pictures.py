@@ -302,7 +302,9 @@ def globe_logo():
     wmf.bk_mode(True)
     wmf.text_color(TEAL)
     wmf.text_align(6)  # centred on the reference point, top-aligned
-    face = wmf.font(110)
+    # The letter's own regular face: a bold one would be one more font embedded in every letter,
+    # and the largest single cost of writing its PDF.
+    face = wmf.font(110, weight=400)
     wmf.select(face)
     wmf.text_out(500, 995, "W E D")
     wmf.delete(face)
