@@ -151,8 +151,8 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     QtMousePointer pointer;
     // With --print the message goes to standard output: nobody may be there to close a box.
     const std::unique_ptr<Dialogs> dialogs =
-        printRun ? std::unique_ptr<Dialogs>(std::make_unique<UnattendedDialogs>())
-                 : MakeDialogsForEnvironment();
+        command->printOnly ? std::unique_ptr<Dialogs>(std::make_unique<UnattendedDialogs>())
+                           : MakeDialogsForEnvironment();
     PrintJobServices services{
         MakePrinterPageFactory(command->options, programName, parts.applicationTitle, clock),
         pictures,
@@ -162,7 +162,7 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
         parts.applicationTitle,
         programName,
         parts.documentName};
-    if (printRun)
+    if (command->printOnly)
         return parts.printStartingContents(services).sent ? 0 : 1;
     // A user who started the window from the menu sees neither standard error nor the log.
     services.tellFailure = NotifyPrintFailure;
