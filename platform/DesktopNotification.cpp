@@ -9,15 +9,18 @@ namespace quillset {
 
 namespace {
 
-const QString kConnectionName = QStringLiteral("quillset-notifications");
-
-// A connection of our own, opened at the first notice: a bus that was missing when the program
-// started may be there by the time something fails.
+// A connection of our own to the session bus the environment names now, opened at the first
+// notice: a bus that was missing when the program started, or that has been started anew, may
+// be there by the time something fails.
 QDBusConnection NotificationBus() {
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, kConnectionName);
+    // The address is read here each time: the bus library would keep the first one it saw.
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    const QString name = QStringLiteral("quillset-notifications ") + address;
+    QDBusConnection bus = address.isEmpty()
+                              ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
+                              : QDBusConnection::connectToBus(address, name);
     if (!bus.isConnected())
-        QDBusConnection::disconnectFromBus(kConnectionName);
+        QDBusConnection::disconnectFromBus(name);
     return bus;
 }
 

@@ -104,14 +104,17 @@ std::vector<std::pair<QString, QString>> DesktopSession::environment() const {
 }
 
 QString DesktopSession::notifyCalls(int count) {
+    // A call is whole once its last argument, the time-out (int32), has been printed.
+    const auto whole = [&] {
+        const qsizetype last = monitored_.lastIndexOf("member=Notify");
+        return monitored_.count("member=Notify") >= count && last >= 0 &&
+               monitored_.indexOf("\n   int32 ", last) >= 0;
+    };
     const QDeadlineTimer deadline(kStartMs);
-    while (monitored_.count("member=Notify") < count && !deadline.hasExpired()) {
+    while (!whole() && !deadline.hasExpired()) {
         monitor_.waitForReadyRead(100);
         monitored_ += QString::fromUtf8(monitor_.readAllStandardOutput());
     }
-    // Lines of the last call still on their way.
-    monitor_.waitForReadyRead(200);
-    monitored_ += QString::fromUtf8(monitor_.readAllStandardOutput());
     return monitored_;
 }
 

@@ -26,8 +26,8 @@ public:
     // The variables a program started on this desktop needs.
     std::vector<std::pair<QString, QString>> environment() const;
 
-    // The Notify calls seen so far, as dbus-monitor prints them, once at least `count` have
-    // been seen or after ten seconds.
+    // The Notify calls seen so far, as dbus-monitor prints them, once at least `count` whole
+    // calls have been seen or after ten seconds.
     QString notifyCalls(int count = 1);
     // How many notifications the daemon shows (dunstctl), once it shows `count` or after ten
     // seconds.
