@@ -9,6 +9,7 @@ namespace {
 class VectorTextArea : public TextAreaCanvas {
 public:
     PrintSurface& Surface() override { return canvas_; }
+    void SetBackColor(OleColor color) override { canvas_.SetBackColor(color); }
     Picture Image() override { return canvas_.Image(); }
 
 private:
@@ -23,9 +24,9 @@ std::unique_ptr<TextAreaCanvas> MakeVectorTextArea() {
 
 TextAreaCanvas& TextForm::CreateTextArea(int index) {
     std::unique_ptr<TextAreaCanvas> canvas = makeTextArea_();
-    // The template's text colour. Its background, the window colour, is left unpainted: on white
-    // paper it looks the same and hides nothing beneath the canvas.
+    // The template's colours: window text on the window colour.
     canvas->Surface().SetForeColor(kWindowTextColor);
+    canvas->SetBackColor(kWindowColor);
     return *textArea_.Create(index, std::move(canvas));
 }
 

@@ -16,6 +16,8 @@ class TextAreaCanvas {
 public:
     virtual ~TextAreaCanvas() = default;
     virtual PrintSurface& Surface() = 0;
+    // The colour the image is filled with beneath the drawing.
+    virtual void SetBackColor(OleColor color) = 0;
     // What has been drawn so far, as a picture of the canvas's size.
     virtual Picture Image() = 0;
 };

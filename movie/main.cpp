@@ -12,7 +12,6 @@ int main(int argc, char** argv) {
     // The desktop groups the window with its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillset.movie"));
     TextForm textForm;
-    PrintJobResult lastResult;
     return RunPrintProgram(argc, argv,
                            {"movie", "Prints a movie schedule.", kMovieTitle,
                             QStringLiteral("schedule"),
@@ -20,14 +19,12 @@ int main(int argc, char** argv) {
                                 Form1Actions actions;
                                 actions.dialogs = &dialogs;
                                 actions.printSchedule = [&](const ScheduleContents& contents) {
-                                    lastResult = PrintSchedule(services, textForm, contents);
+                                    PrintSchedule(services, textForm, contents);
                                 };
                                 actions.endProgram = [] { QCoreApplication::exit(0); };
-                                auto form = std::make_unique<Form1>(StartingSchedule(), actions);
-                                Form1* const shown = form.get();
-                                return PrintWindow{std::move(form), [shown, &lastResult] {
-                                                       shown->Command4_Click();
-                                                       return lastResult;
-                                                   }};
+                                return std::make_unique<Form1>(StartingSchedule(), actions);
+                            },
+                            [&](PrintJobServices& services) {
+                                return PrintSchedule(services, textForm, StartingSchedule());
                             }});
 }

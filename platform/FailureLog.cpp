@@ -80,17 +80,20 @@ fs::path FailureLogFolder() {
     return fs::path(home && *home ? home : "/tmp") / ".local" / "state" / "quillset";
 }
 
+fs::path FailureLogFile(const QString& program) {
+    return FailureLogFolder() / (program.toStdString() + ".log");
+}
+
 void LogFailure(const FailureRecord& record, std::uintmax_t maxBytes) {
     const QByteArray line = FormatLine(record).toUtf8();
     std::fwrite(line.constData(), 1, line.size(), stderr);
     std::fflush(stderr);
 
-    const fs::path folder = FailureLogFolder();
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(FailureLogFolder(), error);
     if (error)
         return;
-    AppendToLog(folder / (record.program.toStdString() + ".log"), line, maxBytes);
+    AppendToLog(FailureLogFile(record.program), line, maxBytes);
 }
 
 } // namespace quillset

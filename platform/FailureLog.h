@@ -17,6 +17,8 @@ struct FailureRecord {
 // The log folder: $XDG_STATE_HOME/quillset, or ~/.local/state/quillset when that is unset or not
 // an absolute path.
 std::filesystem::path FailureLogFolder();
+// The log file of one program in that folder: PROGRAM.log.
+std::filesystem::path FailureLogFile(const QString& program);
 
 // Writes one line "TIME PROGRAM SUBJECT STEP: REASON" to standard error and appends it to
 // FailureLogFolder()/PROGRAM.log. The log keeps at most about `maxBytes`: when a line would pass

@@ -25,7 +25,7 @@ void PainterSurface::PrintText(const QString& text) {
     QPainter& painter = ActivePainter();
     const QFont font = DeviceFont();
     painter.setFont(font);
-    painter.setPen(ToQColor(ForeColor()));
+    painter.setPen(PaperColor(ForeColor()));
     // CurrentX/CurrentY name the line box's top-left; Qt places text by its baseline.
     const QFontMetricsF metrics(font, painter.device());
     const QPointF baseline(CurrentX() * unitsPerTwip_,
@@ -37,7 +37,7 @@ void PainterSurface::PrintText(const QString& text) {
 
 void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {
     QPainter& painter = ActivePainter();
-    QPen pen(ToQColor(color));
+    QPen pen(PaperColor(color));
     pen.setWidthF(DefaultPenWidth());
     painter.setPen(pen);
     painter.drawLine(QPointF(x1 * unitsPerTwip_, y1 * unitsPerTwip_),

@@ -46,7 +46,11 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
             page->AbortDocument();
         services.pictures.Unload();
         const QString reason = QString::fromStdString(failure.what());
-        LogFailure({services.programName, services.documentName, QStringLiteral("print"), reason});
+        const FailureRecord record{services.programName, services.documentName,
+                                   QStringLiteral("print"), reason};
+        LogFailure(record);
+        if (services.tellFailure)
+            services.tellFailure(record);
         return {false, reason};
     }
     services.pointer.setShape(PointerShape::Arrow);

@@ -10,6 +10,7 @@ namespace quillset {
 
 class Clock;
 class Dialogs;
+struct FailureRecord;
 class MousePointer;
 class Picture;
 class PicturesFrm;
@@ -19,8 +20,8 @@ class PicturesFrm;
 using PageFactory = std::function<std::shared_ptr<PrintSurface>()>;
 
 // What every print job of a program shares: where its page comes from, the hidden picture
-// holder, the pointer, the dialogs, the clock of the footer, the title of its message box, and
-// the names its failures are logged under.
+// holder, the pointer, the dialogs, the clock of the footer, the title of its message box, the
+// names its failures are logged under, and who else hears of a failure.
 struct PrintJobServices {
     PageFactory openPage;
     PicturesFrm& pictures;
@@ -30,6 +31,9 @@ struct PrintJobServices {
     QString applicationTitle;
     QString programName;  // "quotation": the failure log's name
     QString documentName; // "letter": what the log says was not printed
+    // Besides standard error and the log, where a failure is told (the desktop's notifications
+    // for a window); nowhere when empty.
+    std::function<void(const FailureRecord&)> tellFailure = {};
 };
 
 // What differs between the jobs that follow the frame.
@@ -47,8 +51,8 @@ struct PrintJobResult {
 // document, slots destroyed, arrow and the " page(s) sent to printer" message, with the file's
 // full path on a second line when the page went to a file. Any failure inside goes to the job's
 // error handler: arrow pointer, document aborted, no message box; the reason goes to standard
-// error and the failure log. The handler also destroys the job's picture slots and unloads the
-// holder, so the next job starts from slot 1.
+// error, the failure log and tellFailure. The handler also destroys the job's picture slots and
+// unloads the holder, so the next job starts from slot 1.
 PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& layout,
                            const std::function<void(PrintSurface& page)>& content);
 

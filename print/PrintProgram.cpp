@@ -7,6 +7,7 @@
 #include "platform/UnattendedDialogs.h"
 #include "print/PicturesFrm.h"
 #include "print/PrinterPage.h"
+#include "widgets/DesktopNotification.h"
 #include "widgets/DialogsForEnvironment.h"
 #include "widgets/QtMousePointer.h"
 
@@ -46,12 +47,11 @@ bool AnsweredAbout(int argc, char** argv, const ProgramAbout& about) {
     return false;
 }
 
-void UseOffscreenPlatformWhenHeadless() {
-    const auto isSet = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY"))
+// A --print run shows nothing, so it needs no window system: drawing off-screen also starts
+// faster and lays the page out the same on every desktop. An explicit choice is kept.
+void UseOffscreenPlatform() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
@@ -62,15 +62,6 @@ void KeepStandardErrorForTheOutcome() {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
-}
-
-// A run without a screen to show boxes on answers them unattended, so it can never wait for a
-// click that cannot come.
-std::unique_ptr<Dialogs> MakeDialogs() {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-        return std::make_unique<UnattendedDialogs>();
-    return MakeDialogsForEnvironment();
 }
 
 } // namespace
@@ -121,6 +112,13 @@ PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QS
     };
 }
 
+void NotifyPrintFailure(const FailureRecord& record) {
+    SendDesktopNotification({record.program, QStringLiteral("org.quillset.") + record.program,
+                             QStringLiteral("The %1 was not printed").arg(record.subject),
+                             record.reason.simplified() + QStringLiteral("\nDetails in ") +
+                                 QString::fromStdString(FailureLogFile(record.program).string())});
+}
+
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     if (AnsweredAbout(argc, argv,
                       {parts.programName, PrintProgramUsage(parts.programName, parts.purpose)}))
@@ -130,13 +128,16 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
     const bool printRun = IsPrintRun(argc, argv);
+    std::unique_ptr<QGuiApplication> app;
     if (printRun) {
-        UseOffscreenPlatformWhenHeadless();
+        UseOffscreenPlatform();
         KeepStandardErrorForTheOutcome();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
     }
-    QApplication app(argc, argv);
     // Qt has taken its own options (-platform ...) out of the arguments by now.
-    const Result<PrintCommandLine> command = ParsePrintCommandLine(app.arguments());
+    const Result<PrintCommandLine> command = ParsePrintCommandLine(QCoreApplication::arguments());
     if (!command) {
         std::fprintf(stderr, "%s: %s (see --help)\n", parts.programName.c_str(),
                      qPrintable(command.reason()));
@@ -148,7 +149,10 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     SystemClock clock;
     PicturesFrm pictures;
     QtMousePointer pointer;
-    const std::unique_ptr<Dialogs> dialogs = MakeDialogs();
+    // With --print the message goes to standard output: nobody may be there to close a box.
+    const std::unique_ptr<Dialogs> dialogs =
+        command->printOnly ? std::unique_ptr<Dialogs>(std::make_unique<UnattendedDialogs>())
+                           : MakeDialogsForEnvironment();
     PrintJobServices services{
         MakePrinterPageFactory(command->options, programName, parts.applicationTitle, clock),
         pictures,
@@ -158,11 +162,13 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
         parts.applicationTitle,
         programName,
         parts.documentName};
-    const PrintWindow window = parts.makeWindow(services, *dialogs);
     if (command->printOnly)
-        return window.print().sent ? 0 : 1;
-    window.window->show();
-    return app.exec();
+        return parts.printStartingContents(services).sent ? 0 : 1;
+    // A user who started the window from the menu sees neither standard error nor the log.
+    services.tellFailure = NotifyPrintFailure;
+    const std::unique_ptr<QWidget> window = parts.makeWindow(services, *dialogs);
+    window->show();
+    return app->exec();
 }
 
 } // namespace quillset

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "platform/FailureLog.h"
 #include "platform/Result.h"
 #include "print/PrintDestination.h"
 #include "print/PrintJobFrame.h"
@@ -32,26 +33,29 @@ std::string PrintProgramUsage(const std::string& programName, const std::string&
 PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QString documentTitle,
                                    const Clock& clock);
 
-// A printing program's window as the shared main needs it.
-struct PrintWindow {
-    std::unique_ptr<QWidget> window;
-    std::function<PrintJobResult()> print; // presses the print button once
-};
-
 // What makes one printing program differ from the other.
 struct PrintProgramParts {
     std::string programName;  // "quotation": messages, the failure log, default PDF names
     std::string purpose;      // one line for --help
     QString applicationTitle; // "QUOTATION": the message boxes' caption and the document title
     QString documentName;     // "letter": what the failure log says was not printed
-    std::function<PrintWindow(PrintJobServices&, Dialogs&)> makeWindow;
+    // The window, whose print button runs jobs through `services`.
+    std::function<std::unique_ptr<QWidget>(PrintJobServices& services, Dialogs& dialogs)>
+        makeWindow;
+    // One job of what the window shows at start, without making the window (--print).
+    std::function<PrintJobResult(PrintJobServices& services)> printStartingContents;
 };
 
+// How the window tells a failed print beyond standard error and the log: a desktop notification
+// with the program's name, the reason and the log's path.
+void NotifyPrintFailure(const FailureRecord& record);
+
 // The whole main of a printing program: --help and --version; the command line; the window, or
-// with --print one job of the window's contents without it, whose outcome is the exit code
-// (0 printed, 1 failed, 2 a wrong command line). A --print run on a machine without a display
-// draws off-screen, answers its message boxes unattended, and keeps Qt's warnings off standard
-// error so the job's own outcome is what it reports there.
+// with --print one job of the window's starting contents, whose outcome is the exit code (0
+// printed, 1 failed, 2 a wrong command line). A --print run makes no window and no widget and
+// shows no box: it draws off-screen (unless QT_QPA_PLATFORM names a platform), writes the
+// message to standard output, and keeps Qt's warnings off standard error so the job's own
+// outcome is what it reports there.
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts);
 
 } // namespace quillset

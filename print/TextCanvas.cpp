@@ -2,6 +2,7 @@
 
 #include "graphics/Fonts.h"
 #include "graphics/Picture.h"
+#include "graphics/SystemColors.h"
 #include "platform/Twips.h"
 
 #include <QFontMetrics>
@@ -55,7 +56,14 @@ Picture TextCanvas::Image() {
     }
     const QSize pixels(int(std::lround(Width() / double(kTwipsPerPixel))),
                        int(std::lround(Height() / double(kTwipsPerPixel))));
-    return Picture(finished, QRectF(QPointF(0, 0), QSizeF(pixels)), pixels);
+    const QRectF frame(QPointF(0, 0), QSizeF(pixels));
+    QPicture image;
+    QPainter painter(&image);
+    if (backColor_)
+        painter.fillRect(frame, PaperColor(*backColor_));
+    painter.drawPicture(0, 0, finished);
+    painter.end();
+    return Picture(image, frame, pixels);
 }
 
 } // namespace quillset

@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPicture>
+#include <optional>
 
 namespace quillset {
 
@@ -17,7 +18,12 @@ public:
     TextCanvas(std::int32_t widthTwips, std::int32_t heightTwips);
     ~TextCanvas() override;
 
-    // The drawing so far, as a picture of the canvas's size; drawing can go on afterwards.
+    // The colour the canvas's image is filled with beneath its drawing; without one the drawing
+    // stands on whatever the image is placed over.
+    void SetBackColor(OleColor color) { backColor_ = color; }
+
+    // The drawing so far on the background, as a picture of the canvas's size; drawing can go on
+    // afterwards.
     Picture Image();
 
     // A canvas is not a document: these do nothing.
@@ -37,6 +43,7 @@ protected:
 private:
     mutable QPicture drawing_;
     QPainter painter_;
+    std::optional<OleColor> backColor_;
 };
 
 } // namespace quillset

@@ -66,22 +66,21 @@ void Form1::placeControls() {
 
     Label3 = new QLabel(QStringLiteral("Customer Name:"), this);
     PlaceLabelInTwips(Label3, 120, 1440, 1170, 195);
-    Text1 = new QLineEdit(QStringLiteral("Robert Miller"), this);
+    const QuotationFormContents start = StartingQuotation();
+    Text1 = new QLineEdit(start.customerName, this);
     PlaceInTwips(Text1, 120, 1680, 5535, 285);
     Label6 = new QLabel(QStringLiteral("Customer Address:"), this);
     PlaceLabelInTwips(Label6, 120, 2040, 1320, 195);
-    Text2 = new QLineEdit(QStringLiteral("4352 Hillstreets, Toronto CA"), this);
+    Text2 = new QLineEdit(start.customerAddress, this);
     PlaceInTwips(Text2, 120, 2280, 5535, 285);
     Label5 = new QLabel(QStringLiteral("Costs:"), this);
     PlaceLabelInTwips(Label5, 120, 2640, 435, 195);
     List1 = new QListWidget(this);
-    List1->addItems({QStringLiteral("$10.00 - Delivery to Canada"),
-                     QStringLiteral("$15.00 - Delivery to Mexico"),
-                     QStringLiteral("$45.00 - Delivery to Japan!")});
+    List1->addItems(start.costItems);
     PlaceInTwips(List1, 120, 2880, 5535, 2205);
     Label4 = new QLabel(QStringLiteral("Sincerely:"), this);
     PlaceLabelInTwips(Label4, 120, 5160, 690, 195);
-    Text3 = new QLineEdit(QStringLiteral("Susan Clarke"), this);
+    Text3 = new QLineEdit(start.signerName, this);
     PlaceInTwips(Text3, 120, 5400, 5535, 285);
 
     Command2 = new QPushButton(QStringLiteral("Close"), this);
@@ -137,9 +136,7 @@ void Form1::showEvent(QShowEvent* event) {
 }
 
 void Form1::Command1_Click() {
-    module_.CustomerName = TrimSpaces(Text1->text()).toString();
-    module_.CustomerAddress = TrimSpaces(Text2->text()).toString();
-    module_.SignerName = TrimSpaces(Text3->text()).toString();
+    module_ = StringsToPrint(Text1->text(), Text2->text(), Text3->text());
     lastResult_ = PrintQuotation(services_, module_, ListBoxItems(*List1));
 }
 

@@ -35,7 +35,7 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
 
-    // The outcome of the last print job, for the command line and tests.
+    // The outcome of the last print job.
     const PrintJobResult& LastResult() const { return lastResult_; }
 
     void Command1_Click();

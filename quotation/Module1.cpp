@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/TrimSpaces.h"
 #include "print/PageText.h"
 #include "print/PicturesFrm.h"
 #include "print/PrintSurface.h"
@@ -21,6 +22,21 @@ constexpr PictureFilePlacement kPictures[] = {
 };
 
 } // namespace
+
+QuotationFormContents StartingQuotation() {
+    return {QStringLiteral("Robert Miller"),
+            QStringLiteral("4352 Hillstreets, Toronto CA"),
+            QStringLiteral("Susan Clarke"),
+            {QStringLiteral("$10.00 - Delivery to Canada"),
+             QStringLiteral("$15.00 - Delivery to Mexico"),
+             QStringLiteral("$45.00 - Delivery to Japan!")}};
+}
+
+Module1 StringsToPrint(const QString& customerName, const QString& customerAddress,
+                       const QString& signerName) {
+    return {TrimSpaces(customerName).toString(), TrimSpaces(customerAddress).toString(),
+            TrimSpaces(signerName).toString()};
+}
 
 void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& strings,
                    const CostItems& list, const QDate& today) {

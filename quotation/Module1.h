@@ -20,6 +20,19 @@ struct Module1 {
     QString SignerName;
 };
 
+// What the form's text boxes and list box hold at start.
+struct QuotationFormContents {
+    QString customerName;
+    QString customerAddress;
+    QString signerName;
+    QStringList costItems;
+};
+QuotationFormContents StartingQuotation();
+
+// The strings the "Print Quotation" click hands the job: each box without its surrounding spaces.
+Module1 StringsToPrint(const QString& customerName, const QString& customerAddress,
+                       const QString& signerName);
+
 // The form's list box as the job reads it: the item count and each item's text.
 class CostItems {
 public:

@@ -1,9 +1,11 @@
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace quillset {
 
@@ -101,6 +103,10 @@ QString QtDialogs::showOpen(const OpenFileRequest& request) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(ToQtFilter(request.filter));
+    // A bare name like "*.BMP" is looked for where the user keeps pictures, not in whatever
+    // folder the program was started from.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    dialog.setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return request.fileName;

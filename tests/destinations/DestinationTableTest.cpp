@@ -70,7 +70,8 @@ struct Row {
     After after;
     const char* reason = ""; // part of the logged reason when not printed
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    bool linkStays = false; // the path is a symbolic link that must still be one afterwards
+    bool linkStays = false;       // the path is a symbolic link that must still be one afterwards
+    const char* failingCall = ""; // "fsync" or "close" fails with EIO for files in the folder
 };
 
 QString RegularFile(const QString& folder) {
@@ -170,6 +171,14 @@ std::vector<Row> Rows(Mounts& mounts) {
              return path;
          },
          false, After::OldBytes, ::geteuid() == 0 ? "Read-only file system" : "Permission denied"},
+        // Every write succeeds; the disk reports the loss only when the file is flushed or
+        // closed.
+        {"FailedFlushKeepsTheOldFile",
+         [](const QString& folder, std::string&) { return RegularFile(folder); }, false,
+         After::OldBytes, "Input/output error", RLIM_INFINITY, false, "fsync"},
+        {"FailedCloseKeepsTheOldFile",
+         [](const QString& folder, std::string&) { return RegularFile(folder); }, false,
+         After::OldBytes, "Input/output error", RLIM_INFINITY, false, "close"},
         {"FolderIsRefused",
          [](const QString& folder, std::string&) {
              QDir().mkpath(folder + "/letters");
@@ -253,9 +262,20 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
             const QString targetFolder = QFileInfo(path).absolutePath();
 
             FifoReader reader(row.after == After::ReaderGotPdf ? path : QString());
-            const ProgramRun run =
-                RunProgram(program.name, {"--print", "--pdf", path},
-                           {{"XDG_STATE_HOME", state.path()}}, row.fileSizeLimit);
+            std::vector<std::pair<QString, QString>> environment = {
+                {"XDG_STATE_HOME", state.path()}};
+            if (*row.failingCall) {
+                environment.insert(
+                    environment.end(),
+                    {{"LD_PRELOAD", QUILLSET_FAILING_FILE_CALLS},
+                     {"QUILLSET_FAILING_CALL", row.failingCall},
+                     {"QUILLSET_FAILING_FOLDER", QFileInfo(targetFolder).canonicalFilePath()},
+                     // A sanitizer build wants its runtime first among the preloads.
+                     {"ASAN_OPTIONS",
+                      qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"}});
+            }
+            const ProgramRun run = RunProgram(program.name, {"--print", "--pdf", path}, environment,
+                                              row.fileSizeLimit);
             const QByteArray received = reader.finish();
 
             const QString success = QStringLiteral("[%1] 1 page(s) sent to printer\n%2\n")

@@ -105,8 +105,8 @@ TEST(MetafilePlayback, RuleFillsItsTargetRectangleOnScreenAndPrinterResolutions)
 }
 
 // The schedule draws IMAGE1 at (615, 585), 1215 x 14730 twips, and prints its footer line at
-// y 14500 from x 567 in black 10-point text; under that line the strip must be light on paper,
-// all but its thin outline.
+// y 14500 from x 567 in black 10-point text, longer than the strip is wide; under that line the
+// strip must be light on paper from edge to edge, so the line crosses no dark outline.
 TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
     const Result<Picture> strip =
         ReadPlaceableMetafile(ReadAll(PathText(Demo("FORMATED TEXT/IMAGE1.WMF"))));
@@ -123,6 +123,19 @@ TEST(MetafilePlayback, ScheduleFooterLineStandsOnALightPartOfTheStrip) {
             darkest = std::min(darkest, qGray(page.pixel(x, y)));
     EXPECT_GT(darkest, 200);
     EXPECT_LT(qGray(page.pixel(120, 700)), 80) << "the rest of the strip stays a dark film";
+
+    // One pixel a twip around the line (13915 to 14145 in the strip), margins of 10 each side.
+    QImage detail = BlankImage(1235, 300);
+    detail.fill(Qt::white);
+    painter.begin(&detail);
+    painter.translate(10, -13880);
+    strip->drawInto(painter, QRectF(0, 0, 1215, 14730));
+    painter.end();
+    int darkestAcross = 255;
+    for (int y = 35; y < 265; ++y)
+        for (int x = 0; x < detail.width(); ++x)
+            darkestAcross = std::min(darkestAcross, qGray(detail.pixel(x, y)));
+    EXPECT_GT(darkestAcross, 200) << "an outline crosses the line";
 }
 
 } // namespace

@@ -2,13 +2,16 @@
 #include "movie/PictureBox.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/support/CaseName.h"
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/FormChecks.h"
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QDataStream>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -178,7 +181,12 @@ TEST(Form1, ChoicesThatGiveNoPictureKeepTheOldOne) {
     }
 }
 
+// The real dialog opens in the user's Pictures folder, whatever folder the program started in.
 TEST(Form1, CancellingTheRealFileDialogKeepsThePicture) {
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkpath("Pictures"));
+    const EnvironmentOverride homeFolder("HOME", home.path().toUtf8());
+    const EnvironmentOverride configFolder("XDG_CONFIG_HOME", home.filePath(".config").toUtf8());
     QtDialogs qtDialogs;
     Form1Actions actions;
     actions.dialogs = &qtDialogs;
@@ -188,8 +196,10 @@ TEST(Form1, CancellingTheRealFileDialogKeepsThePicture) {
     form.show();
     bool dialogSeen = false;
     QTimer::singleShot(0, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
+            EXPECT_EQ(dialog->directory().absolutePath().toStdString(),
+                      home.filePath("Pictures").toStdString());
             dialog->reject();
         }
     });

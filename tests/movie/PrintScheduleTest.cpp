@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,8 @@ public:
     explicit RecordingTextArea(std::shared_ptr<RecordingSurface> surface)
         : surface_(std::move(surface)) {}
     PrintSurface& Surface() override { return *surface_; }
+    // Its images are empty: nothing to fill.
+    void SetBackColor(OleColor) override {}
     Picture Image() override {
         const QSizeF pixels(surface_->Width() / 15.0, surface_->Height() / 15.0);
         return Picture(QPicture(), QRectF(QPointF(), pixels), pixels.toSize());
@@ -253,33 +256,69 @@ TEST(PrintSchedule, DrawsPicturesHeadingsCanvasesAndFooterInTheDesignsOrder) {
     }
 }
 
+// Under a dark desktop theme too, each canvas prints black text on white: the page drawn
+// without its text shows nothing of the theme's dark window colour.
 TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
-    PrintedSchedule job;
-    const ScheduleContents contents = Contents();
-    ASSERT_TRUE(job.print(contents).sent);
-    const PdfTexts page = ReadPdfTexts(job.pdf);
-    const QString descriptions[] = {contents.description1, contents.description2};
-    for (int k = 0; k < 2; ++k) {
-        SCOPED_TRACE(k + 1);
-        const CanvasPlace& canvas = kCanvases[k];
-        const std::vector<PdfText> lines = RunsOn(page, canvas.rectangle);
-        ASSERT_FALSE(lines.empty());
-        // The first line lies 25 below the canvas's top.
-        ExpectTextAt(lines.front(), canvas.rectangle.left(), canvas.rectangle.top() + 25,
-                     "Courier New", canvas.fontSize, kCanvasTolerance);
-        QString drawn;
-        double right = 0;
-        for (const PdfText& line : lines) {
-            EXPECT_NEAR(line.left * kTwipsPerPoint, canvas.rectangle.left(), kCanvasTolerance);
-            ExpectSetIn(line, "Courier New", canvas.fontSize);
-            right = std::max(right, (line.left + line.width) * kTwipsPerPoint);
-            drawn += line.text;
+    for (const Theme theme : {Theme::Application, Theme::Dark}) {
+        SCOPED_TRACE(ThemeName(theme));
+        const ThemeScope themed(theme);
+        PrintedSchedule job;
+        const ScheduleContents contents = Contents();
+        ASSERT_TRUE(job.print(contents).sent);
+        const PdfTexts page = ReadPdfTexts(job.pdf);
+        const QImage drawing = ExpectBlocksOnPage(job.pdf, {});
+        ASSERT_FALSE(drawing.isNull());
+        const QString descriptions[] = {contents.description1, contents.description2};
+        for (int k = 0; k < 2; ++k) {
+            SCOPED_TRACE(k + 1);
+            const CanvasPlace& canvas = kCanvases[k];
+            const double pixelsPerTwip = kDrawingDpi / 1440.0;
+            const QImage ground = drawing.copy(QRectF(canvas.rectangle.topLeft() * pixelsPerTwip,
+                                                      canvas.rectangle.size() * pixelsPerTwip)
+                                                   .toRect());
+            EXPECT_TRUE(ColourBounds(ground, kDrawingDpi, ThemeScope::DarkWindow(), 8).isEmpty());
+            const std::vector<PdfText> lines = RunsOn(page, canvas.rectangle);
+            ASSERT_FALSE(lines.empty());
+            // The first line lies 25 below the canvas's top.
+            ExpectTextAt(lines.front(), canvas.rectangle.left(), canvas.rectangle.top() + 25,
+                         "Courier New", canvas.fontSize, kCanvasTolerance);
+            QString drawn;
+            double right = 0;
+            for (const PdfText& line : lines) {
+                EXPECT_NEAR(line.left * kTwipsPerPoint, canvas.rectangle.left(), kCanvasTolerance);
+                ExpectSetIn(line, "Courier New", canvas.fontSize);
+                right = std::max(right, (line.left + line.width) * kTwipsPerPoint);
+                drawn += line.text;
+            }
+            EXPECT_EQ(WithoutBlanks(drawn), WithoutBlanks(PrepareParagraphText(descriptions[k])));
+            // Justified lines reach the canvas's right edge, short of one character cell at most.
+            EXPECT_LE(right, canvas.rectangle.right() + kCanvasTolerance);
+            EXPECT_GE(right, canvas.rectangle.right() - 130);
         }
-        EXPECT_EQ(WithoutBlanks(drawn), WithoutBlanks(PrepareParagraphText(descriptions[k])));
-        // Justified lines reach the canvas's right edge, short of one character cell at most.
-        EXPECT_LE(right, canvas.rectangle.right() + kCanvasTolerance);
-        EXPECT_GE(right, canvas.rectangle.right() - 130);
     }
+}
+
+// A canvas of the form is filled with the window colour beneath its text, which prints white
+// whatever the theme: placed over a coloured ground, none of the ground shows through.
+TEST(PrintSchedule, CanvasesPrintOnTheWindowColour) {
+    const ThemeScope themed(Theme::Dark);
+    TextForm textForm;
+    textForm.Load();
+    TextAreaCanvas& area = textForm.CreateTextArea(1);
+    area.Surface().SetWidth(1500);
+    area.Surface().SetHeight(600);
+    area.Surface().SetFontName("Courier New");
+    area.Surface().SetFontSize(8.25f);
+    area.Surface().PrintText("Matinee");
+    QImage ground(100, 40, QImage::Format_RGB32);
+    ground.fill(Qt::red);
+    QPainter painter(&ground);
+    area.Image().drawInto(painter, QRectF(0, 0, 100, 40));
+    painter.end();
+    EXPECT_TRUE(ColourBounds(ground, 96, Qt::red).isEmpty()) << "the ground shows through";
+    EXPECT_FALSE(ColourBounds(ground, 96, Qt::white).isEmpty());
+    EXPECT_FALSE(ColourBounds(ground, 96, Qt::black).isEmpty()) << "the text";
+    textForm.DestroyAllAndUnload();
 }
 
 TEST(PrintSchedule, LongDescriptionIsCutAtItsCanvasAndThePageGoesOn) {

@@ -1,6 +1,10 @@
 #include "quotation/Form1.h"
+#include "platform/FailureLog.h"
+#include "print/PrintProgram.h"
 #include "quotation/FormLogo.h"
 #include "tests/support/CaseName.h"
+#include "tests/support/DemoFiles.h"
+#include "tests/support/DesktopSession.h"
 #include "tests/support/FormChecks.h"
 #include "tests/support/FrameServices.h"
 
@@ -14,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace quillset::test {
 namespace {
@@ -120,6 +125,41 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
         EXPECT_EQ(f.dialogs.messages().back().title, "QUOTATION");
         EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
         EXPECT_TRUE(form.LastResult().sent);
+    }
+}
+
+// A print that fails from the window is told by the desktop's notification service (a real
+// dunst on a bus of the test's own), with the program, the reason and the log's path; never by a
+// box. Where no bus runs, the failure stays with standard error and the log.
+TEST(Form1, FailedPrintIsToldByADesktopNotification) {
+    for (const bool service : {true, false}) {
+        SCOPED_TRACE(service ? "notification service" : "no session bus");
+        std::optional<DesktopSession> desktop;
+        QByteArray address = "unix:path=/nonexistent/bus";
+        if (service) {
+            desktop.emplace(true);
+            ASSERT_TRUE(desktop->ok()) << desktop->why;
+            address = desktop->busAddress().toUtf8();
+        }
+        const EnvironmentOverride bus("DBUS_SESSION_BUS_ADDRESS", address);
+        DemoDriveCopy drive("QUOTATION");
+        ASSERT_TRUE(drive.remove("GLOBE.WMF"));
+        FrameServices f;
+        f.services.tellFailure = NotifyPrintFailure;
+        Form1 form(f.services);
+        form.Command1->click();
+        EXPECT_FALSE(form.LastResult().sent);
+        EXPECT_TRUE(f.dialogs.messages().empty()) << "no message box";
+        if (!service)
+            continue;
+        const QString calls = desktop->notifyCalls();
+        EXPECT_EQ(calls.count("member=Notify"), 1) << calls.toStdString();
+        EXPECT_TRUE(calls.contains("string \"quotation\"")) << calls.toStdString();
+        EXPECT_TRUE(calls.contains("string \"The letter was not printed\"")) << calls.toStdString();
+        EXPECT_TRUE(calls.contains("GLOBE.WMF")) << calls.toStdString();
+        EXPECT_TRUE(calls.contains(QString::fromStdString(FailureLogFile("quotation").string())))
+            << calls.toStdString();
+        EXPECT_EQ(desktop->shownNotifications(), 1) << "dunst shows it";
     }
 }
 

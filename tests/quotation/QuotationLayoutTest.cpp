@@ -85,21 +85,26 @@ void ExpectTextAt(const PdfText& run, double x, double y, const QColor& colour, 
     EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
 }
 
+// A dark desktop theme leaves the paper's colours alone: window text still prints black.
 TEST(PrintQuotation, TheThirteenTextElementsStandWhereTheLetterPutsThem) {
-    PrintedLetter letter;
-    ASSERT_TRUE(letter.print(kFormItems).sent);
-    const PdfTexts page = ReadPdfTexts(letter.pdf);
-    ASSERT_EQ(page.pages, 1);
-    for (const LetterText& e : LetterTexts(letter.f.clock.now().date())) {
-        SCOPED_TRACE(e.text.isEmpty() ? "the web address" : e.text.toStdString());
-        const PdfText* run =
-            e.text.isEmpty() ? page.at(e.x, e.y, kTextTolerance) : page.find(e.text);
-        ASSERT_NE(run, nullptr);
-        EXPECT_FALSE(run->text.isEmpty());
-        ExpectTextAt(*run, e.x, e.y, e.printed, e.face, e.size);
+    for (const Theme theme : {Theme::Application, Theme::Dark}) {
+        SCOPED_TRACE(ThemeName(theme));
+        const ThemeScope themed(theme);
+        PrintedLetter letter;
+        ASSERT_TRUE(letter.print(kFormItems).sent);
+        const PdfTexts page = ReadPdfTexts(letter.pdf);
+        ASSERT_EQ(page.pages, 1);
+        for (const LetterText& e : LetterTexts(letter.f.clock.now().date())) {
+            SCOPED_TRACE(e.text.isEmpty() ? "the web address" : e.text.toStdString());
+            const PdfText* run =
+                e.text.isEmpty() ? page.at(e.x, e.y, kTextTolerance) : page.find(e.text);
+            ASSERT_NE(run, nullptr);
+            EXPECT_FALSE(run->text.isEmpty());
+            ExpectTextAt(*run, e.x, e.y, e.printed, e.face, e.size);
+        }
+        EXPECT_TRUE(PdfBitmapSizes(letter.pdf).empty())
+            << "the letterhead pictures stay vector drawing";
     }
-    EXPECT_TRUE(PdfBitmapSizes(letter.pdf).empty())
-        << "the letterhead pictures stay vector drawing";
 }
 
 // What the page cannot show: the order of the drawing, the typeface names asked for and the

@@ -1,3 +1,4 @@
+#include "tests/support/DesktopSession.h"
 #include "tests/support/PdfWords.h"
 #include "tests/support/ProgramRun.h"
 
@@ -32,6 +33,19 @@ TEST(QuotationProgram, PrintsTheLetterToPdfWithTextsWhereTheLayoutPutsThem) {
     EXPECT_EQ(run.out, "[QUOTATION] 1 page(s) sent to printer\n" + pdf + "\n")
         << "the file's full path on the message's second line";
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    // On a desktop too, not told to be unattended: no box waits for a click; the message goes
+    // to standard output and the run ends by itself.
+    const DesktopSession desktop(false);
+    ASSERT_TRUE(desktop.ok()) << desktop.why;
+    std::vector<std::pair<QString, QString>> onDesktop = desktop.environment();
+    onDesktop.insert(onDesktop.end(), {{"QT_QPA_PLATFORM", ""}, {"QUILLSET_UNATTENDED", "0"}});
+    const QString desktopPdf = out.filePath("desktop.pdf");
+    const ProgramRun onScreen =
+        RunProgram("quotation", {"--print", "--pdf", desktopPdf}, onDesktop);
+    EXPECT_EQ(onScreen.exitCode, 0) << onScreen.err.toStdString();
+    EXPECT_EQ(onScreen.out.toStdString(),
+              ("[QUOTATION] 1 page(s) sent to printer\n" + desktopPdf + "\n").toStdString());
 
     const PdfPage page = ReadPdfPage(pdf);
     struct Expected {

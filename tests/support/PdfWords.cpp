@@ -2,6 +2,7 @@
 
 #include "tests/support/MetafileBytes.h"
 
+#include <QGuiApplication>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -20,6 +21,20 @@ QString UnescapeHtml(QString text) {
 }
 
 } // namespace
+
+ThemeScope::ThemeScope(Theme theme) : before_(QGuiApplication::palette()) {
+    if (theme != Theme::Dark)
+        return;
+    QPalette dark(QColor(0x3C, 0x3C, 0x3C), ThemeScope::DarkWindow());
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xF0, 0xF0, 0xF0));
+    dark.setColor(QPalette::Base, DarkWindow());
+    QGuiApplication::setPalette(dark);
+}
+
+ThemeScope::~ThemeScope() {
+    QGuiApplication::setPalette(before_);
+}
 
 const PdfWord* PdfPage::find(const QString& text, int occurrence) const {
     for (const PdfWord& word : words)

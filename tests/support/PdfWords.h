@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPalette>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -62,6 +63,25 @@ double PrintedFontSize(const PdfText& run);
 // may stand off its place.
 inline constexpr int kDrawingDpi = 288;
 inline constexpr double kDrawingTolerance = 8;
+
+// The desktop theme a page is printed under: the application's own palette, or a dark theme's
+// (light window text on dark windows), set through the application for one scope.
+enum class Theme { Application, Dark };
+class ThemeScope {
+public:
+    explicit ThemeScope(Theme theme);
+    ~ThemeScope();
+    ThemeScope(const ThemeScope&) = delete;
+    ThemeScope& operator=(const ThemeScope&) = delete;
+    // The dark theme's window colour, to look for where paper should stay white.
+    static QColor DarkWindow() { return QColor(0x2D, 0x2D, 0x2D); }
+
+private:
+    QPalette before_;
+};
+inline const char* ThemeName(Theme theme) {
+    return theme == Theme::Dark ? "dark theme" : "application theme";
+}
 
 // A picture replaced by a block of one colour, and the rectangle in twips the page should show
 // it in, so that the page shows exactly where each picture is scaled into.

@@ -302,7 +302,9 @@ def globe_logo():
     wmf.bk_mode(True)
     wmf.text_color(TEAL)
     wmf.text_align(6)  # centred on the reference point, top-aligned
-    face = wmf.font(110)
+    # The letter's own regular face: a bold one would be one more font embedded in every letter,
+    # and the largest single cost of writing its PDF.
+    face = wmf.font(110, weight=400)
     wmf.select(face)
     wmf.text_out(500, 995, "W E D")
     wmf.delete(face)
@@ -341,27 +343,31 @@ def rule(width, height, colours):
 
 
 # The schedule places the strip at (615, 585) on the page and prints its footer line at y 14500
-# from x 567: in the strip that line runs from 13915 to about 14200. The strip is light there, a
-# film leader, so that black text over it reads on paper.
+# from x 567: in the strip that line runs from 13915 to about 14200, and across the whole strip
+# (the line starts left of it and runs on to the right, about 3000 twips long). The strip is light
+# there from edge to edge, a film leader without the frame's sides, so that the line crosses no
+# dark edge and reads on paper.
 LEADER_TOP, LEADER_BOTTOM = 13750, 14400
 LEADER = (246, 242, 230)
 
 
 def decorative_strip():
     """A tall strip, 1215 x 14730 twips: a film strip with sprocket holes and stars, and a light
-    leader under the page's footer line."""
+    leader across its whole width under the page's footer line."""
     width, height = 1215, 14730
     wmf = Metafile(width, height)
     dark = wmf.brush((30, 30, 40))
     frame_pen = wmf.pen(BLACK, 10)
     wmf.select(frame_pen)
     wmf.select(dark)
-    wmf.rectangle(0, 0, width, height)
+    # The frame's pen, 10 wide, stays inside the picture's bounds.
+    wmf.rectangle(5, 5, width - 5, height - 5)
     leader = wmf.brush(LEADER)
     wmf.select(leader)
     no_outline = wmf.null_pen()
     wmf.select(no_outline)
-    wmf.rectangle(5, LEADER_TOP, width - 5, LEADER_BOTTOM)
+    # A rectangle without outline leaves its right and bottom edges out: one unit more.
+    wmf.rectangle(0, LEADER_TOP, width + 1, LEADER_BOTTOM)
     wmf.select(frame_pen)
     hole = wmf.brush(WHITE)
     wmf.select(hole)
