@@ -1,6 +1,5 @@
 #include "QuillsetVersion.h"
 #include "platform/AgentTitle.h"
-#include "platform/Failure.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
 #include "posix/Beneath.h"
@@ -13,12 +12,6 @@ namespace quillset {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A version file that is there but yields no version.
-class VersionFileError : public Failure {
-public:
-    VersionFileError() : Failure("the version file holds no version") {}
-};
 
 // A header value that names the module as given: bytes that would end the header line or the
 // comment, or are not plain ASCII, are written as %XX.
@@ -132,6 +125,13 @@ QString Local::TransferProblem() const {
 
 bool Local::CheckForNewVersion() {
     const HourglassWhileBusy busy(pointer_);
+    // A check that could not be made is told to no one: the version counts as not newer.
+    const auto noVersion = [this](const QString& reason) {
+        LogFailedStep(QStringLiteral("version check"), reason);
+        view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
+        DeleteLocalCopies();
+        state_.ServerVersion = state_.CurrentVersion;
+    };
     try {
         DeleteLocalCopy(state_.VersionFileName);
         const QString address = ServerAddress();
@@ -141,14 +141,15 @@ bool Local::CheckForNewVersion() {
             const Fd file = change_.openFile(LocalName(state_.VersionFileName));
             const std::optional<float> version =
                 ReadVersionFile("/proc/self/fd/" + std::to_string(file.get()));
-            if (!version)
-                throw VersionFileError();
+            if (!version) {
+                noVersion(QStringLiteral("the version file holds no version"));
+                return false;
+            }
             state_.ServerVersion = *version;
         } else {
-            LogFailedStep(QStringLiteral("version check"), TransferProblem());
-            view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
-            DeleteLocalCopies();
-            state_.ServerVersion = state_.CurrentVersion;
+            // A transfer that failed still completes the check, as one that found no newer
+            // version does; a fault inside the check ends it at once.
+            noVersion(TransferProblem());
         }
         const bool newer = state_.ServerVersion > state_.CurrentVersion;
         view_.setProgress(ProgressStep::VersionChecked);
@@ -156,10 +157,7 @@ bool Local::CheckForNewVersion() {
     } catch (const AgentEnded&) {
         throw;
     } catch (const std::exception& error) {
-        LogFailedStep(QStringLiteral("version check"), QString::fromUtf8(error.what()));
-        view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
-        DeleteLocalCopies();
-        state_.ServerVersion = state_.CurrentVersion;
+        noVersion(QString::fromUtf8(error.what()));
         return false;
     }
 }

@@ -1,3 +1,4 @@
+#include "platform/Failure.h"
 #include "platform/ProcessStart.h"
 #include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
@@ -19,15 +20,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A step of the installation that failed, with the reason for the log.
-class StepFailure : public Failure {
-public:
-    StepFailure(QString step, QString reason)
-        : Failure(reason.toStdString()), step(std::move(step)), reason(std::move(reason)) {}
-
-    QString step;
-    QString reason;
-};
+// Runs an operation of a step: a failure it throws becomes the step's problem.
+template <typename Operation> StepOutcome Attempt(const QString& step, Operation&& operation) {
+    try {
+        operation();
+        return std::nullopt;
+    } catch (const Failure& failure) {
+        return StepProblem{step, QString::fromUtf8(failure.what())};
+    }
+}
 
 QString Text(const fs::path& path) {
     return QString::fromStdString(path.string());
@@ -55,58 +56,89 @@ fs::path Local::ArchiveSource() const {
     return "/proc/self/fd/" + std::to_string(archive_.get());
 }
 
-void Local::StageArchive(const fs::path& staging) {
+StepOutcome Local::StageArchive(const fs::path& staging) {
     StopPoint("unpack-started");
-    bool unpacked = false;
     try {
-        unpacked = UnpackArchive(Text(ArchiveSource()), Text(staging) + QLatin1Char('/'));
+        if (!UnpackArchive(Text(ArchiveSource()), Text(staging) + QLatin1Char('/')))
+            return StepProblem{QStringLiteral("unpack"), unpackProblem_};
     } catch (const UnzipError& failure) {
-        throw StepFailure{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
-                                                        .arg(failure.description())
-                                                        .arg(failure.number())
-                                                        .arg(failure.source())};
+        return StepProblem{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
+                                                         .arg(failure.description())
+                                                         .arg(failure.number())
+                                                         .arg(failure.source())};
     }
-    if (!unpacked)
-        throw StepFailure{QStringLiteral("unpack"), unpackProblem_};
     StopPoint("unpack-done");
+    return std::nullopt;
 }
 
-void Local::PrepareStagedProgram(const fs::path& staging) {
+StepOutcome Local::PrepareStagedProgram(const fs::path& staging) {
+    const auto refused = [](const QString& reason) {
+        return StepProblem{QStringLiteral("check"), reason};
+    };
     const fs::path staged =
         ResolveWindowsPath(Text(staging) + QLatin1Char('/') + state_.ProgramFileName);
     struct stat info {};
     if (::lstat(staged.c_str(), &info) != 0)
-        throw StepFailure{QStringLiteral("check"),
-                          QStringLiteral("the archive holds no %1").arg(state_.ProgramFileName)};
+        return refused(QStringLiteral("the archive holds no %1").arg(state_.ProgramFileName));
     if (!S_ISREG(info.st_mode))
-        throw StepFailure{QStringLiteral("check"),
-                          QStringLiteral("the archive's %1 is %2, not a program file")
-                              .arg(state_.ProgramFileName)
-                              .arg(S_ISLNK(info.st_mode)   ? QStringLiteral("a link")
-                                   : S_ISDIR(info.st_mode) ? QStringLiteral("a folder")
-                                                           : QStringLiteral("a special file"))};
+        return refused(QStringLiteral("the archive's %1 is %2, not a program file")
+                           .arg(state_.ProgramFileName)
+                           .arg(S_ISLNK(info.st_mode)   ? QStringLiteral("a link")
+                                : S_ISDIR(info.st_mode) ? QStringLiteral("a folder")
+                                                        : QStringLiteral("a special file")));
     // The staged program takes the exact name the module's program has, so the swap replaces
     // the very file that is started afterwards.
     const fs::path wanted = staging / LocalName(state_.ProgramFileName);
     struct stat taken {};
     if (staged != wanted) {
         if (::lstat(wanted.c_str(), &taken) == 0)
-            throw StepFailure{QStringLiteral("check"),
-                              QStringLiteral("the archive holds two spellings of %1")
-                                  .arg(state_.ProgramFileName)};
+            return refused(QStringLiteral("the archive holds two spellings of %1")
+                               .arg(state_.ProgramFileName));
         if (::rename(staged.c_str(), wanted.c_str()) != 0)
-            throw StepFailure{QStringLiteral("check"),
-                              QStringLiteral("cannot rename the staged %1: %2")
-                                  .arg(state_.ProgramFileName)
-                                  .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+            return refused(QStringLiteral("cannot rename the staged %1: %2")
+                               .arg(state_.ProgramFileName)
+                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
     }
     // Archives from hosts without Unix modes carry none: whoever may read it may run it.
     const mode_t executable = info.st_mode | ((info.st_mode & 0444) >> 2);
     if (::chmod(wanted.c_str(), executable & 07777) != 0)
-        throw StepFailure{QStringLiteral("check"),
-                          QStringLiteral("cannot make %1 executable: %2")
-                              .arg(state_.ProgramFileName)
-                              .arg(QString::fromLocal8Bit(std::strerror(errno)))};
+        return refused(QStringLiteral("cannot make %1 executable: %2")
+                           .arg(state_.ProgramFileName)
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return std::nullopt;
+}
+
+StepOutcome Local::InstallSteps() {
+    // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
+    if (change_.unfinished())
+        return StepProblem{QStringLiteral("swap"),
+                           QStringLiteral("an earlier update of this module is still unfinished")};
+    Fd staging;
+    if (StepOutcome problem =
+            Attempt(QStringLiteral("unpack"), [&] { staging = change_.makeStaging(); })) {
+        problem->reason.prepend(QStringLiteral("cannot create the staging folder: "));
+        return problem;
+    }
+    const fs::path stagingPath = "/proc/self/fd/" + std::to_string(staging.get());
+    if (StepOutcome problem = StageArchive(stagingPath))
+        return problem;
+    if (StepOutcome problem = PrepareStagedProgram(stagingPath))
+        return problem;
+    std::vector<SwapStep> steps;
+    if (StepOutcome problem = Attempt(QStringLiteral("check"), [&] { steps = change_.plan(); }))
+        return problem;
+    std::string cleanup;
+    if (StepOutcome problem = Attempt(QStringLiteral("swap"), [&] {
+            const EndingSignalsHeld held;
+            cleanup = change_.swapIn(steps);
+        }))
+        return problem;
+    if (!cleanup.empty())
+        LogFailedStep(QStringLiteral("clean-up"),
+                      QStringLiteral("the new version is in place; what could not be removed "
+                                     "is removed by a later start: %1")
+                          .arg(QString::fromStdString(cleanup)));
+    return std::nullopt;
 }
 
 bool Local::Install() {
@@ -116,59 +148,21 @@ bool Local::Install() {
 
     // An ending signal during the unpack removes the staging folder; the swap holds signals back.
     const RemovedOnSignal removed(change_.folders().shown(kStagingName));
-    const auto abandon = [this](const QString& step, const QString& reason) {
-        LogFailedStep(step, reason);
-        // The module is as it was; what was staged goes (a failed swap removed it already).
-        try {
-            if (!change_.unfinished())
-                change_.discardStaging();
-        } catch (const SwapError&) {
-            // Removed by the next start's recovery.
-        }
-        return false;
-    };
-    try {
-        // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
-        if (change_.unfinished())
-            throw StepFailure{
-                QStringLiteral("swap"),
-                QStringLiteral("an earlier update of this module is still unfinished")};
-        Fd staging;
-        try {
-            staging = change_.makeStaging();
-        } catch (const SwapError& error) {
-            throw StepFailure{QStringLiteral("unpack"),
-                              QStringLiteral("cannot create the staging folder: %1")
-                                  .arg(QString::fromUtf8(error.what()))};
-        }
-        const fs::path stagingPath = "/proc/self/fd/" + std::to_string(staging.get());
-        StageArchive(stagingPath);
-        PrepareStagedProgram(stagingPath);
-        std::vector<SwapStep> steps;
-        try {
-            steps = change_.plan();
-        } catch (const SwapError& error) {
-            throw StepFailure{QStringLiteral("check"), QString::fromUtf8(error.what())};
-        }
-        std::string cleanup;
-        try {
-            const EndingSignalsHeld held;
-            cleanup = change_.swapIn(steps);
-        } catch (const SwapError& error) {
-            throw StepFailure{QStringLiteral("swap"), QString::fromUtf8(error.what())};
-        }
-        if (!cleanup.empty())
-            LogFailedStep(QStringLiteral("clean-up"),
-                          QStringLiteral("the new version is in place; what could not be removed "
-                                         "is removed by a later start: %1")
-                              .arg(QString::fromStdString(cleanup)));
+    StepOutcome problem;
+    // The module folder itself failing under the agent counts as a failed swap.
+    if (StepOutcome broken = Attempt(QStringLiteral("swap"), [&] { problem = InstallSteps(); }))
+        problem = broken;
+    if (!problem)
         return true;
-    } catch (const StepFailure& failure) {
-        return abandon(failure.step, failure.reason);
-    } catch (const Failure& failure) {
-        // The module folder itself failing under the agent.
-        return abandon(QStringLiteral("swap"), QString::fromUtf8(failure.what()));
+    LogFailedStep(problem->step, problem->reason);
+    // The module is as it was; what was staged goes (a failed swap removed it already).
+    try {
+        if (!change_.unfinished())
+            change_.discardStaging();
+    } catch (const SwapError&) {
+        // Removed by the next start's recovery.
     }
+    return false;
 }
 
 void Local::DownloadAndInstall() {

@@ -12,6 +12,7 @@
 #include <QString>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace quillset {
@@ -54,6 +55,14 @@ inline constexpr char kNotUpdatedMessage[] =
 //   Installation.cpp: DownloadAndInstall, the staged unpack and its checks.
 // The module's change itself (lock, recovery, staging, swap, leftovers, local copies) is
 // ModuleChange, over one handle of the module folder.
+// What stopped a step of the installation: the step's name for the log, and the reason.
+struct StepProblem {
+    QString step;
+    QString reason;
+};
+// Nothing when the step went through.
+using StepOutcome = std::optional<StepProblem>;
+
 class Local {
 public:
     Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
@@ -109,13 +118,14 @@ private:
     // Unpacks the fetched archive into the staging folder, checks it and swaps it into the
     // module; false, with the module as it was, when that cannot be done completely.
     bool Install();
+    StepOutcome InstallSteps();
     // With a signing key: fetches the release's signature file and checks the downloaded archive
     // against it before anything is unpacked. False, with the reason logged, when it fails.
     bool VerifyRelease(const QString& address);
     // `staging` is a path to the open staging folder (/proc/self/fd/N), so neither the engine
     // nor the checks can be led elsewhere by a rename of the module's entries.
-    void StageArchive(const std::filesystem::path& staging);
-    void PrepareStagedProgram(const std::filesystem::path& staging);
+    StepOutcome StageArchive(const std::filesystem::path& staging);
+    StepOutcome PrepareStagedProgram(const std::filesystem::path& staging);
     // The fetched archive, copied where no one else can change it; what the signature check
     // reads is what the engine unpacks.
     std::filesystem::path ArchiveSource() const;
