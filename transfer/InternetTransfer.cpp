@@ -70,8 +70,8 @@ struct InternetTransfer::Running {
     // keeps the system calls few enough for a fast network.
     static constexpr size_t kGather = 1 << 20;
 
-    // Runs inside libcurl's callback, which no exception may cross: a failure is kept as
-    // writeFailed.
+    // Also called from libcurl's write callback, which no exception may cross: a failure is
+    // kept as writeFailed.
     bool flush() {
         try {
             if (FailPoint("transfer-write"))
