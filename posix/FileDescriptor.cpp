@@ -16,6 +16,13 @@ void Fd::reset(int fd) {
     fd_ = fd;
 }
 
+void Fd::close(const std::string& subject) {
+    const int fd = release();
+    // Linux closes the descriptor even when close() reports an error: never retry it.
+    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
+        ThrowSystemError("cannot close", subject);
+}
+
 void WriteAll(int fd, const void* data, std::size_t size, const std::string& subject) {
     const char* at = static_cast<const char*>(data);
     while (size > 0) {

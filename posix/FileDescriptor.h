@@ -46,6 +46,9 @@ public:
         return fd;
     }
     void reset(int fd = -1);
+    // Closes now and reports what the kernel says, which on some file systems is the first word
+    // of a failed write. Throws SystemError naming `subject`; the descriptor is gone either way.
+    void close(const std::string& subject);
 
 private:
     int fd_ = -1;

@@ -3,7 +3,6 @@
 #include "print/PrintSurface.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,6 +14,15 @@ namespace {
 
 // As many links as the kernel itself follows before it gives up (ELOOP).
 constexpr int kMaxLinks = 40;
+
+// The job's failures all read "cannot write WHAT: <reason>", whichever call it was.
+template <typename Work> void AsPrintFailure(const std::string& what, Work work) {
+    try {
+        work();
+    } catch (const SystemError& failure) {
+        ThrowErrno<PrintFailure>("cannot write", what, failure.error());
+    }
+}
 
 } // namespace
 
@@ -32,55 +40,29 @@ fs::path FollowLinks(const fs::path& path) {
     ThrowErrno<PrintFailure>("cannot write", path.string(), ELOOP);
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
+void WriteAll(const Fd& file, const QByteArray& bytes, const std::string& what) {
+    AsPrintFailure(what, [&] {
+        quillset::WriteAll(file.get(), bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                           what);
+    });
 }
 
-FileHandle::~FileHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-void FileHandle::Close(const std::string& what) {
-    const int fd = std::exchange(fd_, -1);
-    // Linux closes the descriptor even when close() reports an error: never retry it.
-    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
-        ThrowErrno<PrintFailure>("cannot write", what, errno);
-}
-
-void WriteAll(const FileHandle& file, const QByteArray& bytes, const std::string& what) {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(file.get(), bytes.constData() + written,
-                                  static_cast<size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowErrno<PrintFailure>("cannot write", what, errno);
-        // A device that takes nothing and reports no error is as full as a full disk.
-        if (n == 0)
-            ThrowErrno<PrintFailure>("cannot write", what, ENOSPC);
-        written += n;
-    }
-}
-
-void SyncToDisk(const FileHandle& file, const std::string& what) {
-    if (::fsync(file.get()) != 0)
-        ThrowErrno<PrintFailure>("cannot write", what, errno);
+void SyncToDisk(const Fd& file, const std::string& what) {
+    AsPrintFailure(what, [&] { Flush(file.get(), what); });
 }
 
 void SyncFolder(const fs::path& folder) {
-    FileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!handle.isOpen())
-        ThrowErrno<PrintFailure>("cannot write", folder.string(), errno);
     // Some file systems cannot flush a folder; the rename is then as durable as they make it.
-    if (::fsync(handle.get()) != 0 && errno != EINVAL)
-        ThrowErrno<PrintFailure>("cannot write", folder.string(), errno);
+    AsPrintFailure(folder.string(), [&] {
+        const Fd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!handle)
+            ThrowSystemError("cannot open", folder.string());
+        Flush(handle.get(), folder.string());
+    });
+}
+
+void CloseFile(Fd& file, const std::string& what) {
+    AsPrintFailure(what, [&] { file.close(what); });
 }
 
 } // namespace quillset

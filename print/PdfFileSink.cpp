@@ -79,7 +79,7 @@ void PdfFileSink::openWriteThrough() {
             throw PrintFailure("cannot write " + path_.toStdString() + ": no program reads it");
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
     }
-    output_ = FileHandle(fd);
+    output_ = Fd(fd);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
@@ -91,7 +91,7 @@ void PdfFileSink::openTemporary() {
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
-    output_ = FileHandle(fd);
+    output_ = Fd(fd);
     temporary_ = pattern;
     // The new file gets the old one's permissions, or those of any new file.
     struct stat old {};
@@ -103,16 +103,16 @@ void PdfFileSink::openTemporary() {
 void PdfFileSink::Deliver(const QByteArray& pdf) {
     const std::string what = path_.toStdString();
     try {
-        if (!output_.isOpen())
+        if (!output_)
             Open();
         WriteAll(output_, pdf, what);
         if (writeThrough_) {
-            output_.Close(what);
+            CloseFile(output_, what);
             deliveredTo_ = QFileInfo(path_).absoluteFilePath();
             return;
         }
         SyncToDisk(output_, what);
-        output_.Close(what);
+        CloseFile(output_, what);
         publishTemporary();
     } catch (...) {
         Discard();
@@ -148,7 +148,7 @@ void PdfFileSink::publishTemporary() {
 }
 
 void PdfFileSink::Discard() {
-    output_ = FileHandle();
+    output_ = Fd();
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
         temporary_.clear();

@@ -33,7 +33,7 @@ private:
     bool chosenForUser_;
     std::filesystem::path target_; // the destination with its links followed
     bool writeThrough_ = false;
-    FileHandle output_;
+    Fd output_;
     std::filesystem::path temporary_;
     QString deliveredTo_;
 };

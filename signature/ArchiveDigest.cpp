@@ -1,5 +1,7 @@
 #include "signature/ArchiveDigest.h"
 
+#include "posix/FileDescriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -20,31 +22,15 @@ struct ContextFree {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
 
-class FileHandle {
-public:
-    explicit FileHandle(const std::filesystem::path& file)
-        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file) {
-    const FileHandle handle(file);
-    if (handle.fd() < 0)
+    const Fd handle(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!handle)
         return Refuse<std::string>("the archive cannot be opened: " +
                                    std::string(std::strerror(errno)));
     struct stat info {};
-    if (fstat(handle.fd(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return Refuse<std::string>("the archive is not a regular file");
     const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
@@ -53,7 +39,7 @@ Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& fi
     ArchiveDigest digest;
     std::vector<unsigned char> chunk(kChunk);
     for (;;) {
-        const ssize_t got = ::read(handle.fd(), chunk.data(), chunk.size());
+        const ssize_t got = ::read(handle.get(), chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

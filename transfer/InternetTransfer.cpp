@@ -3,6 +3,7 @@
 #include "platform/FailPoint.h"
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsPath.h"
+#include "posix/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,7 +43,7 @@ mode_t NewFileMode() {
 struct InternetTransfer::Running {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
-    int body = -1;
+    Fd body;
     bool writeFailed = false;
     std::uint64_t received = 0;
     std::uint64_t maxBytes = 0; // zero: no limit
@@ -59,8 +60,6 @@ struct InternetTransfer::Running {
         if (easy)
             curl_easy_cleanup(easy);
         curl_slist_free_all(headers);
-        if (body >= 0)
-            ::close(body);
         if (!temporary.empty()) {
             std::error_code ignored;
             fs::remove(temporary, ignored);
@@ -71,19 +70,16 @@ struct InternetTransfer::Running {
     // keeps the system calls few enough for a fast network.
     static constexpr size_t kGather = 1 << 20;
 
+    // Also called from libcurl's write callback, which no exception may cross: a failure is
+    // kept as writeFailed.
     bool flush() {
-        for (size_t done = 0; done < pending.size();) {
-            const ssize_t written =
-                FailPoint("transfer-write")
-                    ? -1
-                    : ::write(body, pending.data() + done, pending.size() - done);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0) {
-                writeFailed = true;
-                return false;
-            }
-            done += size_t(written);
+        try {
+            if (FailPoint("transfer-write"))
+                ThrowSystemError("cannot write", temporary.string());
+            WriteAll(body.get(), pending.data(), pending.size(), temporary.string());
+        } catch (const SystemError&) {
+            writeFailed = true;
+            return false;
         }
         pending.clear();
         return true;
@@ -147,7 +143,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
         throw TransferError("the local file cannot be created");
     running->temporary = pattern;
     running->removedOnSignal.emplace(running->temporary);
-    running->body = fd;
+    running->body = Fd(fd);
     running->pending.reserve(Running::kGather);
     running->maxBytes = limits_.maxBytes;
     fchmod(fd, NewFileMode());
@@ -224,8 +220,12 @@ void InternetTransfer::finish(int curlResult) {
     const auto result = static_cast<CURLcode>(curlResult);
     curl_multi_remove_handle(AsMulti(multi_), running_->easy);
     const bool flushed = result == CURLE_OK && running_->flush();
-    const bool written = ::close(running_->body) == 0 && flushed;
-    running_->body = -1;
+    bool written = flushed;
+    try {
+        running_->body.close(running_->temporary.string());
+    } catch (const SystemError&) {
+        written = false;
+    }
     std::error_code error;
     if (running_->tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         lastError_ = QStringLiteral("the file is larger than %1 bytes").arg(running_->maxBytes);

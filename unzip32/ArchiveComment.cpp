@@ -8,8 +8,8 @@
 namespace quillset::unzip32 {
 
 Made<std::string> ReadArchiveComment(const std::string& path) {
-    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
+    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file)
         return {{}, ErrnoProblem(UZ_NO_ARCHIVE, "cannot open the archive")};
     Made<std::optional<EndRecord>> end = ReadEndRecord(file.get());
     if (end.problem || !end.value)

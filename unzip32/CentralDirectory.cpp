@@ -317,8 +317,8 @@ Made<std::optional<EndRecord>> ReadEndRecord(int fd) {
 }
 
 Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path) {
-    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
+    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file)
         return {{}, ErrnoProblem(UZ_NO_ARCHIVE, "cannot open the archive")};
     const Made<std::optional<EndRecord>> end = ReadEndRecord(file.get());
     if (end.problem)

@@ -12,14 +12,14 @@ namespace {
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens `name` below `parentFd` as a folder, creating it when missing.
-Made<UniqueFd> OpenOrMakeFolder(int parentFd, const std::string& name) {
-    UniqueFd folder(openat(parentFd, name.c_str(), kFolderFlags));
-    if (!folder.valid() && errno == ENOENT) {
+Made<Fd> OpenOrMakeFolder(int parentFd, const std::string& name) {
+    Fd folder(openat(parentFd, name.c_str(), kFolderFlags));
+    if (!folder && errno == ENOENT) {
         if (mkdirat(parentFd, name.c_str(), 0755) != 0 && errno != EEXIST)
             return {{}, ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name)};
-        folder = UniqueFd(openat(parentFd, name.c_str(), kFolderFlags));
+        folder = Fd(openat(parentFd, name.c_str(), kFolderFlags));
     }
-    if (!folder.valid()) {
+    if (!folder) {
         // Linux answers ENOTDIR or ELOOP for a link here; only the link is a safety matter.
         const int openError = errno;
         struct stat status {};
@@ -42,30 +42,10 @@ std::string NextTemporaryName() {
 
 } // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        reset();
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-int UniqueFd::release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void UniqueFd::reset() {
-    if (fd_ >= 0)
-        close(fd_);
-    fd_ = -1;
-}
-
 Made<std::optional<Destination>> Destination::openFolder(const std::string& folder) {
     const std::string path = folder.empty() ? std::string(".") : folder;
-    UniqueFd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root.valid() && errno == ENOENT) {
+    Fd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root && errno == ENOENT) {
         // The caller chose this folder, so its missing parents are made as a shell's mkdir -p.
         for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
             const std::string prefix = path.substr(0, slash);
@@ -74,9 +54,9 @@ Made<std::optional<Destination>> Destination::openFolder(const std::string& fold
             if (slash == std::string::npos)
                 break;
         }
-        root = UniqueFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        root = Fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    if (!root.valid())
+    if (!root)
         return {std::nullopt, ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path)};
     return {Destination(std::move(root)), {}};
 }
@@ -94,7 +74,7 @@ Made<int> Destination::openParent(const std::vector<std::string>& components) {
         --known;
     int current = known == 0 ? root_.get() : openFolders_[keys[known]].get();
     for (std::size_t i = known; i < depth; ++i) {
-        Made<UniqueFd> next = OpenOrMakeFolder(current, components[i]);
+        Made<Fd> next = OpenOrMakeFolder(current, components[i]);
         if (next.problem)
             return {-1, std::move(next.problem)};
         current = (openFolders_[keys[i + 1]] = std::move(next.value)).get();
@@ -114,8 +94,8 @@ Problem Destination::finishFolder(const std::vector<std::string>& components, mo
     const Made<int> parent = openParent(components);
     if (parent.problem)
         return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
-    UniqueFd folder(openat(parent.value, components.back().c_str(), kFolderFlags));
-    if (!folder.valid())
+    Fd folder(openat(parent.value, components.back().c_str(), kFolderFlags));
+    if (!folder)
         return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
     bool ok = fchmod(folder.get(), mode | S_IRWXU) == 0;
     if (modified) {
@@ -143,9 +123,9 @@ PendingEntry::~PendingEntry() {
 Problem PendingEntry::createFile() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryName_ = NextTemporaryName();
-        file_ = UniqueFd(openat(parentFd_, temporaryName_.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (file_.valid())
+        file_ = Fd(openat(parentFd_, temporaryName_.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file_)
             return {};
         if (errno != EEXIST)
             break;
@@ -167,7 +147,7 @@ Problem PendingEntry::createLink(const std::string& target) {
 }
 
 Problem PendingEntry::commit() {
-    if (file_.valid() && close(file_.release()) != 0)
+    if (file_ && close(file_.release()) != 0)
         return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_);
     if (renameat(parentFd_, temporaryName_.c_str(), parentFd_, finalName_.c_str()) != 0)
         return ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_);

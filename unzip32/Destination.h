@@ -1,5 +1,6 @@
 #pragma once
 
+#include "posix/FileDescriptor.h"
 #include "unzip32/Problem.h"
 
 #include <ctime>
@@ -10,26 +11,6 @@
 #include <vector>
 
 namespace quillset::unzip32 {
-
-// A file descriptor closed when it goes out of scope.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release();
-    void reset();
-
-private:
-    int fd_ = -1;
-};
 
 // The extraction folder. Everything is created relative to the folder's descriptor, one
 // component at a time and never through a symbolic link, so no entry can reach outside it,
@@ -53,13 +34,13 @@ public:
                          const std::optional<timespec>& modified);
 
 private:
-    explicit Destination(UniqueFd root) : root_(std::move(root)) {}
+    explicit Destination(Fd root) : root_(std::move(root)) {}
 
     // Archives visit their folders in any order; keeping them open saves walking the path again.
     static constexpr std::size_t kMostOpenFolders = 256;
 
-    UniqueFd root_;
-    std::unordered_map<std::string, UniqueFd> openFolders_; // by "/a/b" below the root
+    Fd root_;
+    std::unordered_map<std::string, Fd> openFolders_; // by "/a/b" below the root
 };
 
 // A new file or link that takes its final name only when committed; dropped otherwise.
@@ -84,7 +65,7 @@ private:
     int parentFd_;
     std::string finalName_;
     std::string temporaryName_;
-    UniqueFd file_;
+    Fd file_;
     bool committed_ = false;
 };
 

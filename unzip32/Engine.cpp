@@ -1,6 +1,7 @@
 #include "unzip32/Engine.h"
 
 #include "platform/FailPoint.h"
+#include "posix/FileDescriptor.h"
 #include "unzip32/ArchiveComment.h"
 #include "unzip32/CentralDirectory.h"
 #include "unzip32/Cp1252.h"
@@ -32,16 +33,15 @@ std::string JoinComponents(const std::vector<std::string>& components) {
     return joined;
 }
 
-Problem WriteAll(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
-    while (!bytes.empty()) {
-        const ssize_t written =
-            FailPoint("unpack-write") ? -1 : pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + name);
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
+// Writes a block at its place in the file. The exact file layer throws; a failure stops here as
+// the engine's Problem, so none crosses the engine's C interface.
+Problem WriteAt(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
+    if (FailPoint("unpack-write") || lseek(fd, offset, SEEK_SET) < 0)
+        return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + name);
+    try {
+        WriteAll(fd, bytes, name);
+    } catch (const SystemError& failure) {
+        return Problem{UZ_DISK_ERROR, failure.what()};
     }
     return {};
 }
@@ -392,13 +392,13 @@ Problem Engine::writeFileData(const Entry& entry, PendingEntry& pending) {
         firstBlock = false;
         bytesDone_ += block.size();
         if (!isText)
-            return WriteAll(fd, block, offset, shownPath);
+            return WriteAt(fd, block, offset, shownPath);
         const std::string lines = converter.convert(block);
         converted += static_cast<std::int64_t>(lines.size());
-        return WriteAll(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
+        return WriteAt(fd, lines, converted - static_cast<std::int64_t>(lines.size()), shownPath);
     });
     if (!problem && isText)
-        problem = WriteAll(fd, converter.finish(), converted, shownPath);
+        problem = WriteAt(fd, converter.finish(), converted, shownPath);
     return problem;
 }
 

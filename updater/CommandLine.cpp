@@ -5,6 +5,7 @@
 #include "updater/NumericValue.h"
 
 #include <array>
+#include <filesystem>
 
 namespace quillset {
 
@@ -77,11 +78,19 @@ CommandLineReading ReadCommandLineFields(const QString& arguments) {
 ModuleFolderResolution ResolveModuleFolder(const CommandLineFields& fields) {
     const PathResolution resolution = ResolveWindowsPathUniquely(fields.GivenModuleFolder);
     if (!resolution.ambiguous.isEmpty())
-        return {{}, resolution.ambiguous};
+        return {{}, resolution.ambiguous, {}};
     QString folder = QString::fromStdString(resolution.path.string());
     while (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    return {folder + QLatin1Char('\\'), {}};
+    folder += QLatin1Char('\\');
+    std::error_code error;
+    if (std::filesystem::equivalent(resolution.path, "/", error))
+        return {folder,
+                {},
+                QStringLiteral("the module folder %1 is the root folder; nothing is fetched, "
+                               "unpacked or locked there")
+                    .arg(fields.GivenModuleFolder)};
+    return {folder, {}, {}};
 }
 
 } // namespace quillset

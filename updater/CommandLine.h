@@ -35,10 +35,13 @@ CommandLineReading ReadCommandLineFields(const QString& arguments);
 // The module folder as the host folder the agent works in, resolved from the spelling given:
 // each name as given where it exists, else the one entry that matches it ignoring case. The
 // text ends in "\". When several entries match a name ignoring case and none exactly, there is
-// no telling which folder is meant: `folder` is empty and `ambiguous` names the place.
+// no telling which folder is meant: `folder` is empty and `ambiguous` names the place. The root
+// folder (by any spelling or link) is never a module's: `unusable` then says so, and nothing is
+// fetched into it, unpacked in it or locked.
 struct ModuleFolderResolution {
     QString folder;
     QString ambiguous;
+    QString unusable;
 };
 ModuleFolderResolution ResolveModuleFolder(const CommandLineFields& fields);
 

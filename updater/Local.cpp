@@ -61,8 +61,11 @@ bool Local::ReadCommandLine(const QString& arguments) {
     state_.ProgramFileName = state_.ModuleName + QStringLiteral(".EXE");
     state_.ArchivePassword =
         des_.DecryptHexText(stored_.ArchivePassword, QString::fromLatin1(kStoredValuesKey));
-    // Opened once, here: the folder's entries are reached through it from now on.
-    change_.open(ModuleFolderPath());
+    folderUnusable_ = !folder.unusable.isEmpty();
+    if (folderUnusable_)
+        LogFailedStep(QStringLiteral("command line"), folder.unusable);
+    else // opened once, here: the folder's entries are reached through it from now on
+        change_.open(ModuleFolderPath());
     view_.setCurrentSoftware(state_.ProgramFileName);
     view_.setProgress(ProgressStep::Loaded);
     return true;
@@ -77,6 +80,8 @@ std::filesystem::path Local::ModuleFolderPath() const {
 }
 
 void Local::ClaimModule() {
+    if (folderUnusable_)
+        return;
     if (change_.tryClaim(ModuleFolderPath()) == ModuleChange::Claim::Held)
         RecoverModule();
 }
@@ -150,7 +155,7 @@ QString Local::ServerAddress() {
 
 void Local::RunCycle() {
     try {
-        if (!AwaitModule()) {
+        if (!folderUnusable_ && !AwaitModule()) {
             LogFailedStep(QStringLiteral("lock"), QString::fromUtf8(kNoWaitMessage));
             view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
             ShowInfo(QString::fromUtf8(kNotUpdatedMessage));
@@ -161,7 +166,7 @@ void Local::RunCycle() {
         view_.setStatus(QString::fromUtf8(kScanningStatus));
         view_.repaint();
         view_.showBusy();
-        const bool newer = CheckForNewVersion();
+        const bool newer = !folderUnusable_ && CheckForNewVersion();
         view_.clearActivity();
         if (newer) {
             DownloadAndInstall();

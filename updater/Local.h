@@ -151,6 +151,7 @@ private:
     QString transferStartProblem_;
     QString unpackProblem_;
     bool closeWhenUpToDate_ = false;
+    bool folderUnusable_ = false; // the cycle then ends as when no version file can be fetched
     std::string signingKey_;
 };
 
