@@ -27,7 +27,7 @@ TextAreaCanvas& TextForm::CreateTextArea(int index) {
     // The template's colours: window text on the window colour.
     canvas->Surface().SetForeColor(kWindowTextColor);
     canvas->SetBackColor(kWindowColor);
-    return *textArea_.Create(index, std::move(canvas));
+    return *textArea_.create(index, std::move(canvas));
 }
 
 } // namespace quillset

@@ -35,18 +35,18 @@ public:
     explicit TextForm(TextAreaFactory makeTextArea = MakeVectorTextArea)
         : makeTextArea_(std::move(makeTextArea)) {}
 
-    void Load() { textArea_.Load(); }
+    void Load() { textArea_.load(); }
     // Unloading the form takes its run-time slots with it.
-    void Unload() { textArea_.Unload(); }
-    bool IsLoaded() const { return textArea_.IsLoaded(); }
+    void Unload() { textArea_.unload(); }
+    bool IsLoaded() const { return textArea_.isLoaded(); }
 
     // A new, empty canvas in the template's colours.
     TextAreaCanvas& CreateTextArea(int index);
-    TextAreaCanvas& TextArea(int index) { return *textArea_.At(index); }
+    TextAreaCanvas& TextArea(int index) { return *textArea_.at(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
-    void DestroyAllAndUnload() { textArea_.DestroyAllAndUnload(); }
+    void DestroyAllAndUnload() { textArea_.destroyAllAndUnload(); }
     // The highest slot index in use, 0 when only the template exists.
-    int HighestTextArea() const { return textArea_.Highest(); }
+    int HighestTextArea() const { return textArea_.highest(); }
 
 private:
     TextAreaFactory makeTextArea_;

@@ -15,11 +15,11 @@ namespace quillset {
 
 namespace {
 
-enum SlotState : int { kFree = 0, kWriting = 1, kActive = 2 };
+enum SlotState : int { Free = 0, Writing = 1, Active = 2 };
 
 // Fixed storage: the signal handler may read it at any moment and may not allocate.
 struct Slot {
-    std::atomic<int> state{kFree};
+    std::atomic<int> state{Free};
     char path[PATH_MAX] = {};
 };
 
@@ -165,7 +165,7 @@ void OnEndingSignal(int signalNumber) {
         return;
     }
     for (Slot& slot : slots)
-        if (slot.state.load() == kActive)
+        if (slot.state.load() == Active)
             RemoveTree(AT_FDCWD, slot.path);
     // Blocked while the handler runs; delivered with its default action on return.
     std::signal(signalNumber, SIG_DFL);
@@ -195,10 +195,10 @@ RemovedOnSignal::RemovedOnSignal(const std::filesystem::path& path) {
     if (text.size() >= PATH_MAX)
         return;
     for (std::size_t i = 0; i < slots.size(); ++i) {
-        int expected = kFree;
-        if (slots[i].state.compare_exchange_strong(expected, kWriting)) {
+        int expected = Free;
+        if (slots[i].state.compare_exchange_strong(expected, Writing)) {
             std::memcpy(slots[i].path, text.c_str(), text.size() + 1);
-            slots[i].state.store(kActive);
+            slots[i].state.store(Active);
             slot_ = int(i);
             return;
         }
@@ -207,7 +207,7 @@ RemovedOnSignal::RemovedOnSignal(const std::filesystem::path& path) {
 
 RemovedOnSignal::~RemovedOnSignal() {
     if (slot_ >= 0)
-        slots[std::size_t(slot_)].state.store(kFree);
+        slots[std::size_t(slot_)].state.store(Free);
 }
 
 EndingSignalsHeld::EndingSignalsHeld() {

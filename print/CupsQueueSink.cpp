@@ -18,7 +18,7 @@ void CupsQueueSink::refused(const char* step, int job) const {
                        "): " + why);
 }
 
-void CupsQueueSink::Open() {
+void CupsQueueSink::open() {
     cups_dest_t* dest =
         cupsGetNamedDest(CUPS_HTTP_DEFAULT, queueName_.toLocal8Bit().constData(), nullptr);
     if (!dest)
@@ -26,7 +26,7 @@ void CupsQueueSink::Open() {
     cupsFreeDests(1, dest);
 }
 
-void CupsQueueSink::Deliver(const QByteArray& pdf) {
+void CupsQueueSink::deliver(const QByteArray& pdf) {
     const QByteArray queue = queueName_.toLocal8Bit();
     const QByteArray title = documentTitle_.toLocal8Bit();
     const int job =

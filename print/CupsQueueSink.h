@@ -10,10 +10,10 @@ class CupsQueueSink : public PageSink {
 public:
     CupsQueueSink(QString queueName, QString documentTitle);
 
-    void Open() override;
-    void Deliver(const QByteArray& pdf) override;
-    void Discard() override {}
-    QString DeliveredTo() const override { return {}; }
+    void open() override;
+    void deliver(const QByteArray& pdf) override;
+    void discard() override {}
+    QString deliveredTo() const override { return {}; }
 
 private:
     [[noreturn]] void refused(const char* step, int job) const;

@@ -16,47 +16,47 @@ public:
     explicit IndexedSlots(std::string arrayName) : arrayName_(std::move(arrayName)) {}
 
     // Loading happens on first use of a slot as well, as with a form touched by code.
-    void Load() { loaded_ = true; }
+    void load() { loaded_ = true; }
     // Unloading the form takes its run-time slots with it.
-    void Unload() {
+    void unload() {
         slots_.clear();
         loaded_ = false;
     }
-    bool IsLoaded() const { return loaded_; }
+    bool isLoaded() const { return loaded_; }
 
-    Slot& Create(int index, Slot slot) {
+    Slot& create(int index, Slot slot) {
         if (index < 1)
             throw PrintFailure("cannot create " + slotName(index));
         if (slots_.count(index))
             throw PrintFailure(slotName(index) + " already exists");
-        Load();
+        load();
         return slots_.emplace(index, std::move(slot)).first->second;
     }
-    Slot& At(int index) { return const_cast<Slot&>(std::as_const(*this).At(index)); }
-    const Slot& At(int index) const {
+    Slot& at(int index) { return const_cast<Slot&>(std::as_const(*this).at(index)); }
+    const Slot& at(int index) const {
         const auto found = slots_.find(index);
         if (found == slots_.end())
             throw PrintFailure(slotName(index) + " does not exist");
         return found->second;
     }
-    void Destroy(int index) {
+    void destroy(int index) {
         if (index < 1 || slots_.erase(index) == 0)
             throw PrintFailure("cannot destroy " + slotName(index));
     }
     // The end of a job: slots 1 to the highest index destroyed in ascending order, then the form
     // unloaded.
-    void DestroyAllAndUnload() {
-        const int highest = Highest();
-        for (int index = 1; index <= highest; ++index)
-            if (Has(index))
-                Destroy(index);
-        Unload();
+    void destroyAllAndUnload() {
+        const int last = highest();
+        for (int index = 1; index <= last; ++index)
+            if (has(index))
+                destroy(index);
+        unload();
     }
 
     // The highest slot index in use, 0 when only the template exists.
-    int Highest() const { return slots_.empty() ? 0 : slots_.rbegin()->first; }
+    int highest() const { return slots_.empty() ? 0 : slots_.rbegin()->first; }
     // Whether a run-time slot exists (the template is not one).
-    bool Has(int index) const { return slots_.count(index) != 0; }
+    bool has(int index) const { return slots_.count(index) != 0; }
 
 private:
     std::string slotName(int index) const { return arrayName_ + "(" + std::to_string(index) + ")"; }

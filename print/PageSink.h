@@ -16,14 +16,14 @@ public:
 
     // Makes sure, before anything is drawn, that the destination can take a page, and holds on
     // to it. Throws PrintFailure.
-    virtual void Open() = 0;
+    virtual void open() = 0;
     // Hands the complete document over. Throws PrintFailure when any of it cannot be delivered;
     // a file that was there before then keeps its contents.
-    virtual void Deliver(const QByteArray& pdf) = 0;
+    virtual void deliver(const QByteArray& pdf) = 0;
     // Lets go of the destination without delivering anything.
-    virtual void Discard() = 0;
+    virtual void discard() = 0;
     // After delivery: the full path of the file the page went to, empty for a printer queue.
-    virtual QString DeliveredTo() const = 0;
+    virtual QString deliveredTo() const = 0;
 };
 
 // A PDF-file sink for a file destination, a CUPS-queue sink for a named queue.

@@ -9,21 +9,21 @@
 namespace quillset {
 
 float PainterSurface::TextWidth(const QString& text) const {
-    const QFontMetricsF metrics(DeviceFont(), MetricsDevice());
+    const QFontMetricsF metrics(deviceFont(), metricsDevice());
     return float(metrics.horizontalAdvance(text) / unitsPerTwip_);
 }
 
-double PainterSurface::DeviceLineHeight(const QFont& font) const {
-    return QFontMetricsF(font, MetricsDevice()).height();
+double PainterSurface::deviceLineHeight(const QFont& font) const {
+    return QFontMetricsF(font, metricsDevice()).height();
 }
 
-float PainterSurface::LineHeight() const {
-    return float(DeviceLineHeight(DeviceFont()) / unitsPerTwip_);
+float PainterSurface::lineHeight() const {
+    return float(deviceLineHeight(deviceFont()) / unitsPerTwip_);
 }
 
 void PainterSurface::PrintText(const QString& text) {
-    QPainter& painter = ActivePainter();
-    const QFont font = DeviceFont();
+    QPainter& painter = activePainter();
+    const QFont font = deviceFont();
     painter.setFont(font);
     painter.setPen(PaperColor(ForeColor()));
     // CurrentX/CurrentY name the line box's top-left; Qt places text by its baseline.
@@ -31,14 +31,14 @@ void PainterSurface::PrintText(const QString& text) {
     const QPointF baseline(CurrentX() * unitsPerTwip_,
                            CurrentY() * unitsPerTwip_ + metrics.ascent());
     painter.drawText(baseline, text);
-    SetCurrentY(float(CurrentY() + DeviceLineHeight(font) / unitsPerTwip_));
+    SetCurrentY(float(CurrentY() + deviceLineHeight(font) / unitsPerTwip_));
     SetCurrentX(0);
 }
 
 void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {
-    QPainter& painter = ActivePainter();
+    QPainter& painter = activePainter();
     QPen pen(PaperColor(color));
-    pen.setWidthF(DefaultPenWidth());
+    pen.setWidthF(defaultPenWidth());
     painter.setPen(pen);
     painter.drawLine(QPointF(x1 * unitsPerTwip_, y1 * unitsPerTwip_),
                      QPointF(x2 * unitsPerTwip_, y2 * unitsPerTwip_));
@@ -46,7 +46,7 @@ void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor c
 
 void PainterSurface::DrawPicture(const Picture& picture, float x, float y, std::int16_t width,
                                  std::int16_t height) {
-    QPainter& painter = ActivePainter();
+    QPainter& painter = activePainter();
     picture.drawInto(painter, QRectF(x * unitsPerTwip_, y * unitsPerTwip_, width * unitsPerTwip_,
                                      height * unitsPerTwip_));
 }

@@ -21,21 +21,21 @@ public:
                      std::int16_t height) override;
 
     // Height of one text line in the current font, in twips: what PrintText moves CurrentY by.
-    float LineHeight() const;
+    float lineHeight() const;
 
 protected:
     explicit PainterSurface(double unitsPerTwip) : unitsPerTwip_(unitsPerTwip) {}
 
     // The painter to draw with; starts the document on first use. Throws PrintFailure.
-    virtual QPainter& ActivePainter() = 0;
+    virtual QPainter& activePainter() = 0;
     // The device whose resolution the fonts are measured at; usable before drawing starts.
-    virtual QPaintDevice* MetricsDevice() const = 0;
+    virtual QPaintDevice* metricsDevice() const = 0;
     // The current font as this device sizes it.
-    virtual QFont DeviceFont() const = 0;
+    virtual QFont deviceFont() const = 0;
     // The width of a default pen, in device units.
-    virtual double DefaultPenWidth() const = 0;
+    virtual double defaultPenWidth() const = 0;
     // The height of one text line of `font`, in device units.
-    virtual double DeviceLineHeight(const QFont& font) const;
+    virtual double deviceLineHeight(const QFont& font) const;
 
     double unitsPerTwip() const { return unitsPerTwip_; }
 

@@ -51,10 +51,10 @@ PdfFileSink::PdfFileSink(QString path, bool chosenForUser)
     : path_(std::move(path)), chosenForUser_(chosenForUser) {}
 
 PdfFileSink::~PdfFileSink() {
-    Discard();
+    discard();
 }
 
-void PdfFileSink::Open() {
+void PdfFileSink::open() {
     target_ = FollowLinks(fs::path(path_.toStdString()));
     struct stat info {};
     if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -100,11 +100,11 @@ void PdfFileSink::openTemporary() {
         ThrowErrno<PrintFailure>("cannot write", path_.toStdString(), errno);
 }
 
-void PdfFileSink::Deliver(const QByteArray& pdf) {
+void PdfFileSink::deliver(const QByteArray& pdf) {
     const std::string what = path_.toStdString();
     try {
         if (!output_)
-            Open();
+            open();
         WriteAll(output_, pdf, what);
         if (writeThrough_) {
             CloseFile(output_, what);
@@ -115,7 +115,7 @@ void PdfFileSink::Deliver(const QByteArray& pdf) {
         CloseFile(output_, what);
         publishTemporary();
     } catch (...) {
-        Discard();
+        discard();
         throw;
     }
 }
@@ -147,7 +147,7 @@ void PdfFileSink::publishTemporary() {
     }
 }
 
-void PdfFileSink::Discard() {
+void PdfFileSink::discard() {
     output_ = Fd();
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());

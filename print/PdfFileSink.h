@@ -19,10 +19,10 @@ public:
     PdfFileSink(QString path, bool chosenForUser);
     ~PdfFileSink() override;
 
-    void Open() override;
-    void Deliver(const QByteArray& pdf) override;
-    void Discard() override;
-    QString DeliveredTo() const override { return deliveredTo_; }
+    void open() override;
+    void deliver(const QByteArray& pdf) override;
+    void discard() override;
+    QString deliveredTo() const override { return deliveredTo_; }
 
 private:
     void openWriteThrough();

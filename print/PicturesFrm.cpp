@@ -6,7 +6,7 @@
 namespace quillset {
 
 void PicturesFrm::LoadDocImg(int index, const QString& windowsPath) {
-    Picture& target = docImg_.At(index);
+    Picture& target = docImg_.at(index);
     Result<Picture> picture = LoadPicture(ResolveWindowsPath(windowsPath));
     if (!picture)
         throw PrintFailure("cannot load " + windowsPath.toStdString() + ": " +

@@ -24,10 +24,10 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
     std::shared_ptr<PrintSurface> page;
     try {
         page = services.openPage();
-        page->ApplyDeviceSetting(kDeviceSettingBoth);
-        page->SetPrintQuality(kHighQuality);
+        page->applyDeviceSetting(kDeviceSettingBoth);
+        page->setPrintQuality(kHighQuality);
         if (layout.deviceSettingOne)
-            page->ApplyDeviceSetting(kDeviceSettingSchedule);
+            page->applyDeviceSetting(kDeviceSettingSchedule);
         page->SetWidth(kPageWidth);
         page->SetHeight(kPageHeight);
 
@@ -58,7 +58,7 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
     message.title = services.applicationTitle;
     message.text = QString::number(pageCount) + QStringLiteral(" page(s) sent to printer");
     // A page that went to a file is only found again by its path.
-    if (const QString file = page->DocumentFile(); !file.isEmpty())
+    if (const QString file = page->documentFile(); !file.isEmpty())
         message.text += u'\n' + file;
     services.dialogs.showMessage(message);
     return {true, {}};

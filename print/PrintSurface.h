@@ -59,14 +59,14 @@ public:
                              std::int16_t height) = 0;
 
     // Page settings of a print job; a surface without such settings ignores them.
-    virtual void ApplyDeviceSetting(int code) = 0;
-    virtual void SetPrintQuality(int quality) = 0;
+    virtual void applyDeviceSetting(int code) = 0;
+    virtual void setPrintQuality(int quality) = 0;
 
     virtual void EndDocument() = 0;
     virtual void AbortDocument() = 0;
     // After EndDocument: the full path of the file the document went to, so the user can be
     // told; empty when it went to a printer queue or the surface is no document.
-    virtual QString DocumentFile() const { return {}; }
+    virtual QString documentFile() const { return {}; }
 };
 
 } // namespace quillset

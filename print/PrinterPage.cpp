@@ -29,7 +29,7 @@ PrinterPage::~PrinterPage() {
 }
 
 void PrinterPage::begin() {
-    sink_->Open();
+    sink_->open();
     pdf_.open(QIODevice::WriteOnly);
     writer_ = std::make_unique<QPdfWriter>(&pdf_);
     writer_->setResolution(kTwipsPerInch);
@@ -43,7 +43,7 @@ void PrinterPage::begin() {
         throw PrintFailure("the page could not be started");
 }
 
-QPainter& PrinterPage::ActivePainter() {
+QPainter& PrinterPage::activePainter() {
     if (finished_)
         throw PrintFailure("the document has already ended");
     if (!painter_.isActive())
@@ -51,34 +51,34 @@ QPainter& PrinterPage::ActivePainter() {
     return painter_;
 }
 
-QPaintDevice* PrinterPage::MetricsDevice() const {
+QPaintDevice* PrinterPage::metricsDevice() const {
     return writer_.get();
 }
 
-QFont PrinterPage::DeviceFont() const {
+QFont PrinterPage::deviceFont() const {
     return MakeFont(FontName(), FontSize(), FontItalic());
 }
 
-double PrinterPage::DefaultPenWidth() const {
+double PrinterPage::defaultPenWidth() const {
     return kDefaultPenTwips;
 }
 
 void PrinterPage::EndDocument() {
-    ActivePainter(); // an empty document still prints its blank page
+    activePainter(); // an empty document still prints its blank page
     finished_ = true;
     if (!painter_.end()) {
-        sink_->Discard();
+        sink_->discard();
         throw PrintFailure("the page could not be finished");
     }
     pdf_.close();
-    sink_->Deliver(pdf_.data());
+    sink_->deliver(pdf_.data());
 }
 
 void PrinterPage::AbortDocument() {
     finished_ = true;
     if (painter_.isActive())
         painter_.end();
-    sink_->Discard();
+    sink_->discard();
 }
 
 } // namespace quillset

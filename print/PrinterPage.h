@@ -21,18 +21,18 @@ public:
     ~PrinterPage() override;
 
     // The device settings of the old printer object have no counterpart in a PDF page.
-    void ApplyDeviceSetting(int) override {}
-    void SetPrintQuality(int) override {}
+    void applyDeviceSetting(int) override {}
+    void setPrintQuality(int) override {}
 
     void EndDocument() override;
     void AbortDocument() override;
-    QString DocumentFile() const override { return sink_->DeliveredTo(); }
+    QString documentFile() const override { return sink_->deliveredTo(); }
 
 protected:
-    QPainter& ActivePainter() override;
-    QPaintDevice* MetricsDevice() const override;
-    QFont DeviceFont() const override;
-    double DefaultPenWidth() const override;
+    QPainter& activePainter() override;
+    QPaintDevice* metricsDevice() const override;
+    QFont deviceFont() const override;
+    double defaultPenWidth() const override;
 
 private:
     void begin();

@@ -58,13 +58,13 @@ void RecordingSurface::DrawPicture(const Picture& picture, float x, float y, std
     operations_.push_back(op);
 }
 
-void RecordingSurface::ApplyDeviceSetting(int code) {
+void RecordingSurface::applyDeviceSetting(int code) {
     Operation op = current(Kind::DeviceSetting);
     op.code = code;
     operations_.push_back(op);
 }
 
-void RecordingSurface::SetPrintQuality(int quality) {
+void RecordingSurface::setPrintQuality(int quality) {
     Operation op = current(Kind::PrintQuality);
     op.code = quality;
     operations_.push_back(op);

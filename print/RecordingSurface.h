@@ -41,14 +41,14 @@ public:
     void DrawLine(float x1, float y1, float x2, float y2, OleColor color) override;
     void DrawPicture(const Picture& picture, float x, float y, std::int16_t width,
                      std::int16_t height) override;
-    void ApplyDeviceSetting(int code) override;
-    void SetPrintQuality(int quality) override;
+    void applyDeviceSetting(int code) override;
+    void setPrintQuality(int quality) override;
     void EndDocument() override;
     void AbortDocument() override;
-    QString DocumentFile() const override { return documentFile; }
+    QString documentFile() const override { return writtenFile; }
 
-    // What DocumentFile answers: a test's stand-in for a page written to a file.
-    QString documentFile;
+    // What documentFile answers: a test's stand-in for a page written to a file.
+    QString writtenFile;
 
 private:
     Operation current(Kind kind) const;

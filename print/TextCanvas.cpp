@@ -21,24 +21,24 @@ TextCanvas::~TextCanvas() {
         painter_.end();
 }
 
-QPainter& TextCanvas::ActivePainter() {
+QPainter& TextCanvas::activePainter() {
     if (!painter_.isActive() && !painter_.begin(&drawing_))
         throw PrintFailure("the text canvas could not be drawn on");
     return painter_;
 }
 
-QPaintDevice* TextCanvas::MetricsDevice() const {
+QPaintDevice* TextCanvas::metricsDevice() const {
     return &drawing_;
 }
 
-QFont TextCanvas::DeviceFont() const {
+QFont TextCanvas::deviceFont() const {
     QFont font = MakeFont(FontName(), FontSize(), FontItalic());
     // 96 pixels an inch, 72 points an inch: 8.25 points are 11 pixels.
     font.setPixelSize(std::max(1, int(std::lround(FontSize() * 96.0 / 72.0))));
     return font;
 }
 
-double TextCanvas::DeviceLineHeight(const QFont& font) const {
+double TextCanvas::deviceLineHeight(const QFont& font) const {
     return QFontMetrics(font, &drawing_).height();
 }
 

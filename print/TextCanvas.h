@@ -27,18 +27,18 @@ public:
     Picture Image();
 
     // A canvas is not a document: these do nothing.
-    void ApplyDeviceSetting(int) override {}
-    void SetPrintQuality(int) override {}
+    void applyDeviceSetting(int) override {}
+    void setPrintQuality(int) override {}
     void EndDocument() override {}
     void AbortDocument() override {}
 
 protected:
-    QPainter& ActivePainter() override;
-    QPaintDevice* MetricsDevice() const override;
-    QFont DeviceFont() const override;
-    double DefaultPenWidth() const override { return 1.0; }
+    QPainter& activePainter() override;
+    QPaintDevice* metricsDevice() const override;
+    QFont deviceFont() const override;
+    double defaultPenWidth() const override { return 1.0; }
     // A screen measures text lines in whole pixels.
-    double DeviceLineHeight(const QFont& font) const override;
+    double deviceLineHeight(const QFont& font) const override;
 
 private:
     mutable QPicture drawing_;

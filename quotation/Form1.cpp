@@ -26,8 +26,8 @@ namespace {
 class ListBoxItems : public CostItems {
 public:
     explicit ListBoxItems(const QListWidget& list) : list_(list) {}
-    int ListCount() const override { return list_.count(); }
-    QString List(int index) const override { return list_.item(index)->text(); }
+    int count() const override { return list_.count(); }
+    QString item(int index) const override { return list_.item(index)->text(); }
 
 private:
     const QListWidget& list_;

@@ -36,7 +36,7 @@ public:
     QPushButton* Command1 = nullptr;
 
     // The outcome of the last print job.
-    const PrintJobResult& LastResult() const { return lastResult_; }
+    const PrintJobResult& lastResult() const { return lastResult_; }
 
     void Command1_Click();
     void Command2_Click();

@@ -68,7 +68,7 @@ void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& str
     PrintTextAt(page, 585, 3465, kWindowTextColor, sansSerif, 8.25f, strings.CustomerAddress);
     PrintTextAt(page, 8805, 13095, kWindowTextColor, sansSerif, 8.25f, strings.SignerName);
 
-    PrintListItems(page, 570, 4508, list.ListCount(), [&](int i) { return list.List(i); });
+    PrintListItems(page, 570, 4508, list.count(), [&](int i) { return list.item(i); });
 }
 
 PrintJobResult PrintQuotation(PrintJobServices& services, const Module1& strings,

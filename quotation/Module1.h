@@ -37,15 +37,15 @@ Module1 StringsToPrint(const QString& customerName, const QString& customerAddre
 class CostItems {
 public:
     virtual ~CostItems() = default;
-    virtual int ListCount() const = 0;
-    virtual QString List(int index) const = 0;
+    virtual int count() const = 0;
+    virtual QString item(int index) const = 0;
 };
 
 class CostItemList : public CostItems {
 public:
     explicit CostItemList(QStringList items) : items_(std::move(items)) {}
-    int ListCount() const override { return int(items_.size()); }
-    QString List(int index) const override { return items_.at(index); }
+    int count() const override { return int(items_.size()); }
+    QString item(int index) const override { return items_.at(index); }
 
 private:
     QStringList items_;

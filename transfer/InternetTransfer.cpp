@@ -114,12 +114,12 @@ InternetTransfer::InternetTransfer() {
 }
 
 InternetTransfer::~InternetTransfer() {
-    Cancel();
+    cancel();
     if (multi_)
         curl_multi_cleanup(AsMulti(multi_));
 }
 
-void InternetTransfer::Cancel() {
+void InternetTransfer::cancel() {
     if (running_ && running_->easy)
         curl_multi_remove_handle(AsMulti(multi_), running_->easy);
     running_.reset();

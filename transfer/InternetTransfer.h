@@ -52,7 +52,7 @@ public:
     // Why the last operation failed, or an empty text when it completed.
     const QString& lastError() const { return lastError_; }
     // Stops a running operation; nothing of it stays on disk.
-    void Cancel();
+    void cancel();
 
 private:
     struct Running;

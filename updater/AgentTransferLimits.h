@@ -18,7 +18,7 @@ struct AgentTransferLimits {
 
     // The same limits with every wait cut to `wait`: builds for tests, which must not sit out
     // real minutes against servers that stall on purpose.
-    static AgentTransferLimits WithWaits(std::chrono::seconds wait) {
+    static AgentTransferLimits withWaits(std::chrono::seconds wait) {
         AgentTransferLimits limits;
         for (TransferLimits* one : {&limits.versionFile, &limits.archive}) {
             one->connect = wait;

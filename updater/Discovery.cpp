@@ -102,7 +102,7 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
                 view_.showTransferProgress(control.progress());
             view_.processEvents();
             if (view_.unloadRequested()) {
-                control.Cancel();
+                control.cancel();
                 throw AgentEnded{};
             }
         }

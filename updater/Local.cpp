@@ -60,7 +60,7 @@ bool Local::ReadCommandLine(const QString& arguments) {
     state_.ArchiveFileName = state_.ModuleName + QStringLiteral(".ZIP");
     state_.ProgramFileName = state_.ModuleName + QStringLiteral(".EXE");
     state_.ArchivePassword =
-        des_.DecryptHexText(stored_.ArchivePassword, QString::fromLatin1(kStoredValuesKey));
+        des_.DecryptHexText(stored_.archivePassword, QString::fromLatin1(kStoredValuesKey));
     folderUnusable_ = !folder.unusable.isEmpty();
     if (folderUnusable_)
         LogFailedStep(QStringLiteral("command line"), folder.unusable);
@@ -150,7 +150,7 @@ void Local::RecoverModule() {
 }
 
 QString Local::ServerAddress() {
-    return des_.DecryptHexText(stored_.ServerAddress, QString::fromLatin1(kStoredValuesKey));
+    return des_.DecryptHexText(stored_.serverAddress, QString::fromLatin1(kStoredValuesKey));
 }
 
 void Local::RunCycle() {

@@ -21,8 +21,8 @@ class InternetTransfer;
 
 // The values stored in the program, enciphered as hexadecimal text under kStoredValuesKey.
 struct StoredValues {
-    QString ServerAddress;   // 96 digits
-    QString ArchivePassword; // 16 digits
+    QString serverAddress;   // 96 digits
+    QString archivePassword; // 16 digits
 };
 
 inline constexpr char kStoredValuesKey[] = "3E71B0C4";

@@ -30,7 +30,7 @@ const char kUsage[] =
 quillset::AgentTransferLimits BuiltTransferLimits() {
 #ifdef TLUPDATER_WAIT_SECONDS
     auto limits =
-        quillset::AgentTransferLimits::WithWaits(std::chrono::seconds(TLUPDATER_WAIT_SECONDS));
+        quillset::AgentTransferLimits::withWaits(std::chrono::seconds(TLUPDATER_WAIT_SECONDS));
 #else
     quillset::AgentTransferLimits limits;
 #endif

@@ -69,9 +69,9 @@ TEST(PdfFileSink, DeliversWhereTheDestinationSaysAndKeepsEarlierFiles) {
         QTemporaryDir folder;
         const QDir dir(folder.path());
         PdfFileSink sink(c.prepare(dir), c.chosenForUser);
-        sink.Open();
-        sink.Deliver(kNew);
-        EXPECT_EQ(sink.DeliveredTo(), dir.filePath(c.deliveredTo)) << c.name;
+        sink.open();
+        sink.deliver(kNew);
+        EXPECT_EQ(sink.deliveredTo(), dir.filePath(c.deliveredTo)) << c.name;
         for (const auto& [file, bytes] : c.files)
             EXPECT_EQ(ReadAll(dir.filePath(file)), bytes) << c.name << ": " << file;
         EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
@@ -86,8 +86,8 @@ TEST(PdfFileSink, AReplacedFileKeepsItsPermissions) {
     EXPECT_TRUE(WriteFile(path, kOld));
     ::chmod(path.toLocal8Bit().constData(), 0640);
     PdfFileSink sink(path, false);
-    sink.Open();
-    sink.Deliver(kNew);
+    sink.open();
+    sink.deliver(kNew);
     struct stat info {};
     ASSERT_EQ(::stat(path.toLocal8Bit().constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -99,13 +99,13 @@ TEST(PdfFileSink, ALoopOfLinksOrADiscardedPageLeavesEverythingAsItWas) {
     QFile::link(dir.filePath("b.pdf"), dir.filePath("a.pdf"));
     QFile::link(dir.filePath("a.pdf"), dir.filePath("b.pdf"));
     PdfFileSink loop(dir.filePath("a.pdf"), false);
-    EXPECT_THROW(loop.Open(), PrintFailure);
+    EXPECT_THROW(loop.open(), PrintFailure);
 
     EXPECT_TRUE(WriteFile(dir.filePath("q.pdf"), kOld));
     {
         PdfFileSink discarded(dir.filePath("q.pdf"), false);
-        discarded.Open();
-        discarded.Discard();
+        discarded.open();
+        discarded.discard();
     }
     EXPECT_EQ(ReadAll(dir.filePath("q.pdf")), kOld);
     EXPECT_EQ(

@@ -82,7 +82,7 @@ TEST(PrintJobFrame, APageWrittenToAFileNamesItsPathOnTheMessagesSecondLine) {
         FrameServices f;
         f.services.openPage = [&] {
             auto page = std::make_shared<RecordingSurface>();
-            page->documentFile = c.documentFile;
+            page->writtenFile = c.documentFile;
             return page;
         };
         RunPrintJob(f.services, {false, 15045}, [](PrintSurface&) {});

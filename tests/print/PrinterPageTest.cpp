@@ -62,10 +62,10 @@ TEST(PrinterPage, MeasuresInTwipsAndPrintTextEndsTheLine) {
     page.SetFontSize(8.25f);
     EXPECT_NEAR(page.TextWidth("H"), 99.0, 0.5);
     EXPECT_NEAR(page.TextWidth("HHHH"), 396.0, 1.0);
-    EXPECT_NEAR(page.LineHeight(), 186.9, 1.0);
+    EXPECT_NEAR(page.lineHeight(), 186.9, 1.0);
     page.SetFontName("Arial");
     page.SetFontSize(24);
-    const float arialLine = page.LineHeight();
+    const float arialLine = page.lineHeight();
     EXPECT_GT(arialLine, 24 * 20) << "a line is taller than the nominal size";
     page.SetCurrentX(2265);
     page.SetCurrentY(765);

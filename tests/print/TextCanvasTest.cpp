@@ -16,7 +16,7 @@ TEST(TextCanvas, MeasuresInTwipsWithScreenPixelFonts) {
     canvas.SetFontSize(8.25f);
     // 8.25 points are 11 pixels of 15 twips; Courier's advance is 0.6 em.
     EXPECT_NEAR(canvas.TextWidth("H"), 11 * 0.6001 * 15, 1.0);
-    const float line = canvas.LineHeight();
+    const float line = canvas.lineHeight();
     EXPECT_NEAR(std::fmod(line, 15.0f), 0.0f, 0.01) << "a whole number of pixels";
     canvas.SetCurrentX(300);
     canvas.SetCurrentY(150);

@@ -124,7 +124,7 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
         ASSERT_EQ(f.dialogs.messages().size(), k + 1);
         EXPECT_EQ(f.dialogs.messages().back().title, "QUOTATION");
         EXPECT_EQ(f.dialogs.messages().back().text, "1 page(s) sent to printer");
-        EXPECT_TRUE(form.LastResult().sent);
+        EXPECT_TRUE(form.lastResult().sent);
     }
 }
 
@@ -148,7 +148,7 @@ TEST(Form1, FailedPrintIsToldByADesktopNotification) {
         f.services.tellFailure = NotifyPrintFailure;
         Form1 form(f.services);
         form.Command1->click();
-        EXPECT_FALSE(form.LastResult().sent);
+        EXPECT_FALSE(form.lastResult().sent);
         EXPECT_TRUE(f.dialogs.messages().empty()) << "no message box";
         if (!service)
             continue;

@@ -190,7 +190,7 @@ TEST_F(TransferAgainstServer, OneOperationAtATime) {
     control.Execute(server.address("~slow=1000/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
     EXPECT_THROW(control.Execute(server.address(), "GET EDITOR.VER " + localPath("EDITOR.VER")),
                  TransferError);
-    control.Cancel();
+    control.cancel();
     EXPECT_FALSE(control.StillExecuting());
 }
 

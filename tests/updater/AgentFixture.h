@@ -60,7 +60,7 @@ protected:
         agent = std::make_unique<Local>(dialogs, pointer, view, transfer,
                                         EncipherStoredValues(address, QLatin1String(kPassword)));
         // The agent's own limits with waits short enough for servers that stall on purpose.
-        agent->setTransferLimits(AgentTransferLimits::WithWaits(2s));
+        agent->setTransferLimits(AgentTransferLimits::withWaits(2s));
     }
 
     fs::path serverFolder() const { return serverRoot.path().toStdString(); }
