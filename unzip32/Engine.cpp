@@ -13,6 +13,7 @@
 #include <archive_entry.h>
 #include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,15 +143,31 @@ void Engine::printComment() {
     reporter_.printRaw("\n");
 }
 
+namespace {
+
+// True when the file begins with a ZIP local header's signature.
+bool StartsLikeZip(const std::string& path) {
+    const Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    char signature[4] = {};
+    return file && ::pread(file.get(), signature, sizeof signature, 0) == 4 &&
+           std::string_view(signature, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+} // namespace
+
 Problem Engine::openArchive() {
     reader_ = archive_read_new();
     if (!reader_)
         return Problem{UZ_DISK_ERROR, "out of memory"};
-    archive_read_support_format_zip(reader_);
+    // Only the central directory's entries, the ones checked before: never a scan of local headers.
+    archive_read_support_format_zip_seekable(reader_);
     archive_read_set_passphrase_callback(reader_, this, &Engine::passphraseCallback);
     if (archive_read_open_filename(reader_, archivePath_.c_str(), 1 << 16) != ARCHIVE_OK) {
         const char* why = archive_error_string(reader_);
-        return Problem{UZ_NO_ARCHIVE, why ? why : "cannot open"};
+        // A file that starts as a ZIP archive but has no directory the reader finds was cut
+        // short or damaged; anything else is no ZIP archive at all.
+        return Problem{StartsLikeZip(archivePath_) ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
+                       why ? why : "cannot open"};
     }
     return {};
 }
@@ -158,10 +175,11 @@ Problem Engine::openArchive() {
 Problem Engine::checkStoredEntries() {
     // The reader would take overlapping entries one after the other and unpack the shared bytes
     // twice, and it would let a decoder allocate whatever an entry declares. A directory that
-    // cannot be read here is the reader's to report, entry by entry, with its own reason.
+    // cannot be read here cannot be judged, so nothing of it is decoded: the reader opened it, so
+    // it is a damaged archive rather than none.
     Made<std::vector<StoredEntry>> stored = ReadStoredEntries(archivePath_);
     if (stored.problem)
-        return {};
+        return Problem{UZ_BAD_ARCHIVE, stored.problem.text};
     return CheckStoredEntries(std::move(stored.value));
 }
 
