@@ -140,9 +140,6 @@ void PdfFileSink::publishTemporary() {
         temporary_.clear();
         SyncFolder(FolderOf(target_));
         deliveredTo_ = QFileInfo(candidate).absoluteFilePath();
-        // Whoever started the program did not name this file: tell them where it is.
-        std::printf("%s\n", deliveredTo_.toLocal8Bit().constData());
-        std::fflush(stdout);
         return;
     }
 }

@@ -14,8 +14,8 @@ namespace quillset {
 // replaced. A symbolic link is followed and stays.
 class PdfFileSink : public PageSink {
 public:
-    // A name `chosenForUser` never replaces an existing file (the page takes the next free
-    // numbered name instead), and the name it ends up with goes to standard output.
+    // A name `chosenForUser` never replaces an existing file: the page takes the next free
+    // numbered name instead, which deliveredTo() tells.
     PdfFileSink(QString path, bool chosenForUser);
     ~PdfFileSink() override;
 

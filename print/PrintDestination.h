@@ -9,8 +9,7 @@ namespace quillset {
 struct PrintDestination {
     QString printerName; // a queue name, or empty for a PDF file
     QString pdfPath;     // used when printerName is empty
-    // The path was chosen for the user: it never replaces an earlier file and is told on
-    // standard output.
+    // The path was chosen for the user: it never replaces an earlier file.
     bool chosenForUser = false;
 };
 

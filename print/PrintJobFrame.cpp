@@ -51,17 +51,18 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
         LogFailure(record);
         if (services.tellFailure)
             services.tellFailure(record);
-        return {false, reason};
+        return {false, reason, {}};
     }
     services.pointer.setShape(PointerShape::Arrow);
     MessageBoxRequest message;
     message.title = services.applicationTitle;
     message.text = QString::number(pageCount) + QStringLiteral(" page(s) sent to printer");
     // A page that went to a file is only found again by its path.
-    if (const QString file = page->documentFile(); !file.isEmpty())
+    const QString file = page->documentFile();
+    if (!file.isEmpty())
         message.text += u'\n' + file;
     services.dialogs.showMessage(message);
-    return {true, {}};
+    return {true, {}, file};
 }
 
 void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures,

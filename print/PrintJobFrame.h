@@ -44,7 +44,8 @@ struct PrintJobLayout {
 
 struct PrintJobResult {
     bool sent = false;
-    QString failure; // why the job was abandoned, empty when sent
+    QString failure;      // why the job was abandoned, empty when sent
+    QString documentFile; // the full path of the file the page went to, empty for a queue
 };
 
 // The frame of every print job: hourglass, page settings, the job's content, footer, end of

@@ -16,35 +16,21 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
 namespace quillset {
 
 namespace {
 
-bool TakesValue(const char* argument) {
-    return std::strcmp(argument, "--pdf") == 0 || std::strcmp(argument, "--printer") == 0;
+// Qt's options are spelled with one dash (-platform, -style, -reverse), ours with two.
+bool IsToolkitOption(const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-' && argument[1] != '-';
 }
 
-bool IsPrintRun(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (TakesValue(argv[i]))
-            ++i;
-        else if (std::strcmp(argv[i], "--print") == 0)
-            return true;
-    }
-    return false;
-}
-
-// Answered before the application object exists, so they work without a display.
-bool AnsweredAbout(int argc, char** argv, const ProgramAbout& about) {
-    for (int i = 1; i < argc; ++i) {
-        if (TakesValue(argv[i]))
-            ++i;
-        else if (AnswerAbout(argv[i], about))
-            return true;
-    }
-    return false;
+int RefuseCommandLine(const std::string& programName, const QString& reason) {
+    std::fprintf(stderr, "%s: %s (see --help)\n", programName.c_str(), qPrintable(reason));
+    return 2;
 }
 
 // A --print run shows nothing, so it needs no window system: drawing off-screen also starts
@@ -66,19 +52,28 @@ void KeepStandardErrorForTheOutcome() {
 
 } // namespace
 
-Result<PrintCommandLine> ParsePrintCommandLine(const QStringList& arguments) {
+Result<PrintCommandLine> ParsePrintCommandLine(const std::vector<std::string>& arguments) {
     PrintCommandLine result;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QLatin1String("--print")) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool valueFollows = i + 1 < arguments.size() && !arguments[i + 1].empty();
+        if (argument == "--help" || argument == "--version") {
+            result.about = argument;
+            return result;
+        }
+        if (argument == "--print") {
             result.printOnly = true;
-        } else if (argument == QLatin1String("--pdf") || argument == QLatin1String("--printer")) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
-                return Refuse(argument + QStringLiteral(" needs a value"));
-            (argument == QLatin1String("--pdf") ? result.options.pdfPath
-                                                : result.options.printerName) = arguments[++i];
+        } else if (argument == "--pdf" || argument == "--printer") {
+            if (!valueFollows)
+                return Refuse(QString::fromStdString(argument) + QStringLiteral(" needs a value"));
+            (argument == "--pdf" ? result.options.pdfPath : result.options.printerName) =
+                QString::fromLocal8Bit(arguments[++i]);
+        } else if (IsToolkitOption(argument)) {
+            result.toolkitArguments.push_back(argument);
+            if (valueFollows && arguments[i + 1][0] != '-')
+                result.toolkitArguments.push_back(arguments[++i]);
         } else {
-            return Refuse(QStringLiteral("unknown argument ") + argument);
+            return Refuse(QStringLiteral("unknown argument ") + QString::fromLocal8Bit(argument));
         }
     }
     if (!result.options.pdfPath.isEmpty() && !result.options.printerName.isEmpty())
@@ -120,29 +115,39 @@ void NotifyPrintFailure(const FailureRecord& record) {
 }
 
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
-    if (AnsweredAbout(argc, argv,
-                      {parts.programName, PrintProgramUsage(parts.programName, parts.purpose)}))
+    Result<PrintCommandLine> command =
+        ParsePrintCommandLine(std::vector<std::string>(argv, argv + argc));
+    if (!command)
+        return RefuseCommandLine(parts.programName, command.reason());
+    // Answered before the application object exists, so they work without a display.
+    if (!command->about.empty()) {
+        AnswerAbout(command->about,
+                    {parts.programName, PrintProgramUsage(parts.programName, parts.purpose)});
         return 0;
+    }
     // A full disk under a file-size limit, or a FIFO whose reader left, is a failed write the
     // job reports, not a reason to die.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
-    const bool printRun = IsPrintRun(argc, argv);
+    // Qt is shown only its own options and keeps pointers to them while the application lives.
+    std::string programPath = argc > 0 ? argv[0] : parts.programName;
+    std::vector<char*> toolkitArgv{programPath.data()};
+    for (std::string& argument : command->toolkitArguments)
+        toolkitArgv.push_back(argument.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
     std::unique_ptr<QGuiApplication> app;
-    if (printRun) {
+    if (command->printOnly) {
         UseOffscreenPlatform();
         KeepStandardErrorForTheOutcome();
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = std::make_unique<QGuiApplication>(toolkitArgc, toolkitArgv.data());
     } else {
-        app = std::make_unique<QApplication>(argc, argv);
+        app = std::make_unique<QApplication>(toolkitArgc, toolkitArgv.data());
     }
-    // Qt has taken its own options (-platform ...) out of the arguments by now.
-    const Result<PrintCommandLine> command = ParsePrintCommandLine(QCoreApplication::arguments());
-    if (!command) {
-        std::fprintf(stderr, "%s: %s (see --help)\n", parts.programName.c_str(),
-                     qPrintable(command.reason()));
-        return 2;
-    }
+    // Qt has taken the options it knows out of its arguments; what is left is no one's.
+    if (toolkitArgc > 1)
+        return RefuseCommandLine(parts.programName, QStringLiteral("unknown argument ") +
+                                                        QString::fromLocal8Bit(toolkitArgv[1]));
     InstallFontSubstitutions();
 
     const QString programName = QString::fromStdString(parts.programName);
@@ -162,8 +167,13 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
         parts.applicationTitle,
         programName,
         parts.documentName};
-    if (command->printOnly)
-        return parts.printStartingContents(services).sent ? 0 : 1;
+    if (command->printOnly) {
+        const PrintJobResult result = parts.printStartingContents(services);
+        // A file nobody named is told on a line of its own as well, for scripts to pick up.
+        if (result.sent && !result.documentFile.isEmpty() && command->options.pdfPath.isEmpty())
+            std::printf("%s\n", qPrintable(result.documentFile));
+        return result.sent ? 0 : 1;
+    }
     // A user who started the window from the menu sees neither standard error nor the log.
     services.tellFailure = NotifyPrintFailure;
     const std::unique_ptr<QWidget> window = parts.makeWindow(services, *dialogs);

@@ -6,9 +6,10 @@
 #include "print/PrintDestination.h"
 #include "print/PrintJobFrame.h"
 
-#include <QStringList>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -17,14 +18,18 @@ namespace quillset {
 class Clock;
 
 // The command line both printing programs share:
-//   program [--print] [--pdf FILE] [--printer NAME]
+//   program [--print] [--pdf FILE | --printer NAME] [--help] [--version] [Qt's own options]
 struct PrintCommandLine {
     bool printOnly = false; // print the default contents without showing the window
     PrintOptions options;
+    std::string about; // "--help" or "--version" when asked for: answered, nothing else done
+    // Single-dash arguments and a value after each: Qt's own options (-platform NAME, -style
+    // NAME...), for the application object, which takes those it knows and leaves the rest.
+    std::vector<std::string> toolkitArguments;
 };
 
-// The command line read, or what is wrong with it.
-Result<PrintCommandLine> ParsePrintCommandLine(const QStringList& arguments);
+// The command line read once, program name first, or what is wrong with it.
+Result<PrintCommandLine> ParsePrintCommandLine(const std::vector<std::string>& arguments);
 
 // The --help text of a printing program.
 std::string PrintProgramUsage(const std::string& programName, const std::string& purpose);

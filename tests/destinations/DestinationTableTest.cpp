@@ -346,13 +346,13 @@ TEST(PrintDestinations, AutomaticFileNamesNeverOverwriteAnEarlierJobsFile) {
                            {{"HOME", home.path()}, {"XDG_STATE_HOME", home.filePath("state")}});
             ASSERT_EQ(run.exitCode, 0) << program.name << ": " << run.err.toStdString();
             const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-            // The path on standard output for scripts, and on the message's second line.
+            // The path on the message's second line, and on a line of its own for scripts.
             ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
-            EXPECT_EQ(lines[1],
+            EXPECT_EQ(lines[0],
                       QStringLiteral("[%1] 1 page(s) sent to printer").arg(program.title));
-            EXPECT_EQ(lines[0], lines[2]);
-            EXPECT_TRUE(lines[0].startsWith(home.filePath("Documents/") + program.name + "-"));
-            delivered << lines[0];
+            EXPECT_EQ(lines[1], lines[2]);
+            EXPECT_TRUE(lines[2].startsWith(home.filePath("Documents/") + program.name + "-"));
+            delivered << lines[2];
         }
         delivered.removeDuplicates();
         EXPECT_EQ(delivered.size(), 3) << program.name;

@@ -88,7 +88,9 @@ TEST(MovieProgram, WithoutThePictureFilesPrintsNoPageAndShowsNoMessage) {
 
 TEST(MovieProgram, RefusesAWrongCommandLine) {
     for (const QStringList& arguments :
-         {QStringList{"--print", "--bogus"}, QStringList{"--print", "--pdf"},
+         {QStringList{"--print", "--bogus"}, QStringList{"--print", "-bogus"},
+          QStringList{"--print", "-platform", "offscreen", "stray"},
+          QStringList{"--print", "--pdf"},
           QStringList{"--print", "--pdf", "a.pdf", "--printer", "Office"}}) {
         const ProgramRun run = RunMovie(arguments, qEnvironmentVariable("QUILLSET_DRIVE_C"));
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();

@@ -8,32 +8,55 @@
 namespace quillset::test {
 namespace {
 
-TEST(PrintCommandLine, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
+TEST(PrintCommandLine, ParsesTheOptionsOnceAndHandsQtOnlyItsOwn) {
     struct Case {
-        QStringList arguments;
+        std::vector<std::string> arguments;
         bool printOnly;
         QString pdf, printer;
+        std::string about;
+        std::vector<std::string> toolkit;
         bool error;
     };
     const std::vector<Case> cases = {
-        {{"quotation"}, false, "", "", false},
-        {{"quotation", "--print"}, true, "", "", false},
-        {{"quotation", "--print", "--pdf", "/tmp/a.pdf"}, true, "/tmp/a.pdf", "", false},
-        {{"quotation", "--printer", "Office", "--print"}, true, "", "Office", false},
-        {{"quotation", "--pdf"}, false, "", "", true},
-        {{"quotation", "--pdf", ""}, false, "", "", true},
-        {{"quotation", "--pdf", "a.pdf", "--printer", "Office"}, false, "a.pdf", "Office", true},
-        {{"quotation", "--colour"}, false, "", "", true},
+        {{"quotation"}, false, "", "", "", {}, false},
+        {{"quotation", "--print"}, true, "", "", "", {}, false},
+        {{"quotation", "--print", "--pdf", "/tmp/a.pdf"}, true, "/tmp/a.pdf", "", "", {}, false},
+        {{"quotation", "--printer", "Office", "--print"}, true, "", "Office", "", {}, false},
+        {{"quotation", "--pdf"}, false, "", "", "", {}, true},
+        {{"quotation", "--pdf", ""}, false, "", "", "", {}, true},
+        {{"quotation", "--pdf", "a.pdf", "--printer", "Office"},
+         false,
+         "a.pdf",
+         "Office",
+         "",
+         {},
+         true},
+        {{"quotation", "--colour"}, false, "", "", "", {}, true},
+        {{"quotation", "letter.txt"}, false, "", "", "", {}, true},
+        // A value is the option's even when it looks like another option.
+        {{"quotation", "--pdf", "--help"}, false, "--help", "", "", {}, false},
+        {{"quotation", "--print", "--version", "--colour"}, true, "", "", "--version", {}, false},
+        {{"quotation", "-platform", "offscreen", "--print", "-reverse", "--pdf", "a.pdf"},
+         true,
+         "a.pdf",
+         "",
+         "",
+         {"-platform", "offscreen", "-reverse"},
+         false},
     };
     for (const Case& c : cases) {
         const Result<PrintCommandLine> parsed = ParsePrintCommandLine(c.arguments);
-        const std::string name = c.arguments.join(' ').toStdString();
+        std::string name;
+        for (const std::string& argument : c.arguments)
+            name += argument + ' ';
         EXPECT_EQ(!parsed, c.error) << name;
         if (c.error || !parsed)
             continue;
         EXPECT_EQ(parsed->printOnly, c.printOnly) << name;
         EXPECT_EQ(parsed->options.pdfPath, c.pdf) << name;
         EXPECT_EQ(parsed->options.printerName, c.printer) << name;
+        EXPECT_EQ(parsed->about, c.about) << name;
+        EXPECT_EQ(parsed->toolkitArguments, c.toolkit) << name;
     }
 }
 
