@@ -21,34 +21,12 @@ namespace quillset {
 
 namespace {
 
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    PlaceInTwips(widget, left, top, width, height);
-    return widget;
-}
-
-// A caption, which also names `control` for screen readers.
-void AddLabel(QWidget* form, const char* name, const char* text, int left, int top, int width,
-              QWidget* control) {
-    auto* label = new QLabel(QString::fromLatin1(text), form);
-    label->setObjectName(QString::fromLatin1(name));
-    PlaceLabelInTwips(label, left, top, width, 195);
-    NameByLabel(label, control);
-}
-
 // A multi-line text box wraps its text at the box's width.
-QPlainTextEdit* AddMultiLineBox(QWidget* form, const char* name, const QString& text, int left,
-                                int top) {
-    auto* box = Place(new QPlainTextEdit(text, form), name, left, top, 4095, 1935);
+QPlainTextEdit* MakeMultiLineBox(const QString& text, QWidget* form) {
+    auto* box = new QPlainTextEdit(text, form);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return box;
-}
-
-QPushButton* AddButton(QWidget* form, const char* name, const char* text, int left, int top,
-                       int width, int height) {
-    return Place(new QPushButton(QString::fromLatin1(text), form), name, left, top, width, height);
 }
 
 // A multi-line box holds line breaks as LF; the schedule's texts carry them as CR LF.
@@ -82,41 +60,57 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
     setFixedSize(TwipsToPixels(8550), TwipsToPixels(6060));
 
-    BoxDay = Place(new QLineEdit(start.day, this), "BoxDay", 120, 480, 4095, 285);
-    AddLabel(this, "Label8", "Weekday:", 120, 240, 735, BoxDay);
-    Title = Place(new QLineEdit(start.title, this), "Title", 4320, 480, 4095, 285);
-    AddLabel(this, "Label7", "Title:", 4320, 240, 345, Title);
+    BoxDay = PlaceInTwips(new QLineEdit(start.day, this), "BoxDay", 120, 480, 4095, 285);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Weekday:"), this), "Label8", 120, 240, 735, 195,
+                      BoxDay);
+    Title = PlaceInTwips(new QLineEdit(start.title, this), "Title", 4320, 480, 4095, 285);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Title:"), this), "Label7", 4320, 240, 345, 195,
+                      Title);
 
-    Picture1 = Place(new PictureBox(this), "Picture1", 120, 1080, 2055, 1935);
+    Picture1 = PlaceInTwips(new PictureBox(this), "Picture1", 120, 1080, 2055, 1935);
     Picture1->setPicture(start.picture1);
-    AddLabel(this, "Label1", "Picture 1:", 120, 840, 675, Picture1);
-    auto* command1 = AddButton(this, "Command1", "...", 1920, 2760, 255, 255);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Picture 1:"), this), "Label1", 120, 840, 675, 195,
+                      Picture1);
+    auto* command1 = PlaceInTwips(new QPushButton(QStringLiteral("..."), this), "Command1", 1920,
+                                  2760, 255, 255);
 
-    Text1 = AddMultiLineBox(this, "Text1", WithLf(start.description1), 2280, 1080);
-    AddLabel(this, "Label3", "Movie description 1:", 2280, 840, 1425, Text1);
+    Text1 = PlaceInTwips(MakeMultiLineBox(WithLf(start.description1), this), "Text1", 2280, 1080,
+                         4095, 1935);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Movie description 1:"), this), "Label3", 2280, 840,
+                      1425, 195, Text1);
 
-    Text3 = Place(new QLineEdit(QStringLiteral("16:00"), this), "Text3", 6480, 1080, 1695, 285);
-    auto* command3 = AddButton(this, "Command3", "+", 8160, 1080, 255, 255);
-    SList = Place(new QListWidget(this), "SList", 6480, 1440, 1935, 3180);
+    Text3 =
+        PlaceInTwips(new QLineEdit(QStringLiteral("16:00"), this), "Text3", 6480, 1080, 1695, 285);
+    auto* command3 =
+        PlaceInTwips(new QPushButton(QStringLiteral("+"), this), "Command3", 8160, 1080, 255, 255);
+    SList = PlaceInTwips(new QListWidget(this), "SList", 6480, 1440, 1935, 3180);
     SList->addItems(start.showTimes);
     // One caption over the time box and the list: the box is named by it, the list by
     // what it holds.
-    AddLabel(this, "Label5", "Schedule:", 6480, 840, 720, Text3);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Schedule:"), this), "Label5", 6480, 840, 720, 195,
+                      Text3);
     SList->setAccessibleName(QStringLiteral("Show times"));
 
-    Picture2 = Place(new PictureBox(this), "Picture2", 120, 3300, 2055, 1935);
+    Picture2 = PlaceInTwips(new PictureBox(this), "Picture2", 120, 3300, 2055, 1935);
     Picture2->setPicture(start.picture2);
-    AddLabel(this, "Label2", "Picture 2:", 120, 3060, 675, Picture2);
-    auto* command2 = AddButton(this, "Command2", "...", 1920, 4980, 255, 255);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Picture 2:"), this), "Label2", 120, 3060, 675, 195,
+                      Picture2);
+    auto* command2 = PlaceInTwips(new QPushButton(QStringLiteral("..."), this), "Command2", 1920,
+                                  4980, 255, 255);
 
-    Text2 = AddMultiLineBox(this, "Text2", WithLf(start.description2), 2280, 3300);
-    AddLabel(this, "Label4", "Movie description 2:", 2280, 3060, 1425, Text2);
+    Text2 = PlaceInTwips(MakeMultiLineBox(WithLf(start.description2), this), "Text2", 2280, 3300,
+                         4095, 1935);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Movie description 2:"), this), "Label4", 2280,
+                      3060, 1425, 195, Text2);
 
-    BoxRated = Place(new QLineEdit(start.rated, this), "BoxRated", 6480, 4920, 1935, 285);
-    AddLabel(this, "Label6", "Rated:", 6480, 4680, 480, BoxRated);
+    BoxRated = PlaceInTwips(new QLineEdit(start.rated, this), "BoxRated", 6480, 4920, 1935, 285);
+    PlaceLabelInTwips(new QLabel(QStringLiteral("Rated:"), this), "Label6", 6480, 4680, 480, 195,
+                      BoxRated);
 
-    auto* command5 = AddButton(this, "Command5", "Exit", 120, 5400, 1215, 495);
-    auto* command4 = AddButton(this, "Command4", "Print schedule", 7080, 5400, 1335, 495);
+    auto* command5 = PlaceInTwips(new QPushButton(QStringLiteral("Exit"), this), "Command5", 120,
+                                  5400, 1215, 495);
+    auto* command4 = PlaceInTwips(new QPushButton(QStringLiteral("Print schedule"), this),
+                                  "Command4", 7080, 5400, 1335, 495);
 
     // The small buttons' captions are symbols; a screen reader speaks what they do.
     for (auto [button, picture] : {std::pair{command1, "Picture 1"}, {command2, "Picture 2"}}) {
@@ -140,7 +134,7 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }
 
-ScheduleContents Form1::Contents() const {
+ScheduleContents Form1::contents() const {
     ScheduleContents contents;
     contents.day = BoxDay->text();
     contents.title = Title->text();
@@ -154,7 +148,7 @@ ScheduleContents Form1::Contents() const {
     return contents;
 }
 
-void Form1::ChooseBitmapFor(PictureBox& box) {
+void Form1::chooseBitmapFor(PictureBox& box) {
     // Whatever goes wrong, the box keeps its picture and nothing is said.
     try {
         const QString pattern = QStringLiteral("*.BMP");
@@ -171,11 +165,11 @@ void Form1::ChooseBitmapFor(PictureBox& box) {
 }
 
 void Form1::Command1_Click() {
-    ChooseBitmapFor(*Picture1);
+    chooseBitmapFor(*Picture1);
 }
 
 void Form1::Command2_Click() {
-    ChooseBitmapFor(*Picture2);
+    chooseBitmapFor(*Picture2);
 }
 
 void Form1::Command3_Click() {
@@ -183,7 +177,7 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command4_Click() {
-    actions_.printSchedule(Contents());
+    actions_.printSchedule(contents());
 }
 
 void Form1::Command5_Click() {

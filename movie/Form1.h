@@ -34,7 +34,7 @@ public:
     Form1(const ScheduleContents& start, Form1Actions actions, QWidget* parent = nullptr);
 
     // The schedule as the controls show it now.
-    ScheduleContents Contents() const;
+    ScheduleContents contents() const;
 
     void Command1_Click();
     void Command2_Click();
@@ -43,7 +43,7 @@ public:
     void Command5_Click();
 
 private:
-    void ChooseBitmapFor(PictureBox& box);
+    void chooseBitmapFor(PictureBox& box);
 
     Form1Actions actions_;
     QLineEdit* BoxDay;

@@ -34,13 +34,13 @@ constexpr std::array<DescriptionCanvas, 2> kDescriptionCanvases = {{
 void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleContents& contents) {
     // The paragraph texts, entries 1 and 2, filled just before each is printed.
     std::array<QString, 3> paragraphTexts;
-    textForm.Load();
+    textForm.load();
     for (int k = 1; k <= 2; ++k) {
         const DescriptionCanvas& place = kDescriptionCanvases[k - 1];
-        TextAreaCanvas& area = textForm.CreateTextArea(k);
+        TextAreaCanvas& area = textForm.createTextArea(k);
         paragraphTexts[k] = k == 1 ? contents.description1 : contents.description2;
 
-        PrintSurface& canvas = area.Surface();
+        PrintSurface& canvas = area.surface();
         canvas.SetFontName(QStringLiteral("Courier New"));
         canvas.SetFontSize(place.fontSize);
         canvas.SetForeColor(kWindowTextColor);
@@ -50,7 +50,7 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
                         canvas.ForeColor());
 
         // The text block keeps the size it was drawn at.
-        page.DrawPicture(area.Image(), place.x, place.y, std::int16_t(canvas.Width()),
+        page.DrawPicture(area.image(), place.x, place.y, std::int16_t(canvas.Width()),
                          std::int16_t(canvas.Height()));
     }
 }
@@ -59,7 +59,7 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
 
 void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
                   const ScheduleContents& contents) {
-    pictures.Load();
+    pictures.load();
     for (const PictureFilePlacement& file : kPictureFiles)
         PlacePictureFile(page, pictures, file);
     PlacePicture(page, pictures, contents.picture1, 4958, 3202, 6240, 5820);
@@ -78,7 +78,7 @@ PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
         DrawSchedule(page, services.pictures, textForm, contents);
     });
     // A failed job leaves its canvases too; the next one needs the slots free.
-    textForm.DestroyAllAndUnload();
+    textForm.destroyAllAndUnload();
     return result;
 }
 

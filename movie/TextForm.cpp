@@ -8,9 +8,9 @@ namespace {
 
 class VectorTextArea : public TextAreaCanvas {
 public:
-    PrintSurface& Surface() override { return canvas_; }
-    void SetBackColor(OleColor color) override { canvas_.SetBackColor(color); }
-    Picture Image() override { return canvas_.Image(); }
+    PrintSurface& surface() override { return canvas_; }
+    void setBackColor(OleColor color) override { canvas_.setBackColor(color); }
+    Picture image() override { return canvas_.image(); }
 
 private:
     TextCanvas canvas_{0, 0};
@@ -22,11 +22,11 @@ std::unique_ptr<TextAreaCanvas> MakeVectorTextArea() {
     return std::make_unique<VectorTextArea>();
 }
 
-TextAreaCanvas& TextForm::CreateTextArea(int index) {
+TextAreaCanvas& TextForm::createTextArea(int index) {
     std::unique_ptr<TextAreaCanvas> canvas = makeTextArea_();
     // The template's colours: window text on the window colour.
-    canvas->Surface().SetForeColor(kWindowTextColor);
-    canvas->SetBackColor(kWindowColor);
+    canvas->surface().SetForeColor(kWindowTextColor);
+    canvas->setBackColor(kWindowColor);
     return *textArea_.create(index, std::move(canvas));
 }
 

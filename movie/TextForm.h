@@ -15,11 +15,11 @@ namespace quillset {
 class TextAreaCanvas {
 public:
     virtual ~TextAreaCanvas() = default;
-    virtual PrintSurface& Surface() = 0;
+    virtual PrintSurface& surface() = 0;
     // The colour the image is filled with beneath the drawing.
-    virtual void SetBackColor(OleColor color) = 0;
+    virtual void setBackColor(OleColor color) = 0;
     // What has been drawn so far, as a picture of the canvas's size.
-    virtual Picture Image() = 0;
+    virtual Picture image() = 0;
 };
 
 using TextAreaFactory = std::function<std::unique_ptr<TextAreaCanvas>()>;
@@ -35,18 +35,18 @@ public:
     explicit TextForm(TextAreaFactory makeTextArea = MakeVectorTextArea)
         : makeTextArea_(std::move(makeTextArea)) {}
 
-    void Load() { textArea_.load(); }
+    void load() { textArea_.load(); }
     // Unloading the form takes its run-time slots with it.
-    void Unload() { textArea_.unload(); }
-    bool IsLoaded() const { return textArea_.isLoaded(); }
+    void unload() { textArea_.unload(); }
+    bool isLoaded() const { return textArea_.isLoaded(); }
 
     // A new, empty canvas in the template's colours.
-    TextAreaCanvas& CreateTextArea(int index);
+    TextAreaCanvas& createTextArea(int index);
     TextAreaCanvas& TextArea(int index) { return *textArea_.at(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
-    void DestroyAllAndUnload() { textArea_.destroyAllAndUnload(); }
+    void destroyAllAndUnload() { textArea_.destroyAllAndUnload(); }
     // The highest slot index in use, 0 when only the template exists.
-    int HighestTextArea() const { return textArea_.highest(); }
+    int highestTextArea() const { return textArea_.highest(); }
 
 private:
     TextAreaFactory makeTextArea_;

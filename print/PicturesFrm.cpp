@@ -5,7 +5,7 @@
 
 namespace quillset {
 
-void PicturesFrm::LoadDocImg(int index, const QString& windowsPath) {
+void PicturesFrm::loadDocImg(int index, const QString& windowsPath) {
     Picture& target = docImg_.at(index);
     Result<Picture> picture = LoadPicture(ResolveWindowsPath(windowsPath));
     if (!picture)

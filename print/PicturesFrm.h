@@ -12,23 +12,23 @@ namespace quillset {
 // when it ends. Slot misuse (creating a slot twice, touching a missing one) is a PrintFailure.
 class PicturesFrm {
 public:
-    void Load() { docImg_.load(); }
+    void load() { docImg_.load(); }
     // Unloading the form takes its run-time slots with it.
-    void Unload() { docImg_.unload(); }
-    bool IsLoaded() const { return docImg_.isLoaded(); }
+    void unload() { docImg_.unload(); }
+    bool isLoaded() const { return docImg_.isLoaded(); }
 
-    void CreateDocImg(int index) { docImg_.create(index, Picture()); }
+    void createDocImg(int index) { docImg_.create(index, Picture()); }
     // Loads the picture file at a Windows-style path into a slot; PrintFailure when the file is
     // missing or is not a picture we can read.
-    void LoadDocImg(int index, const QString& windowsPath);
-    void SetDocImg(int index, Picture picture) { docImg_.at(index) = std::move(picture); }
+    void loadDocImg(int index, const QString& windowsPath);
+    void setDocImg(int index, Picture picture) { docImg_.at(index) = std::move(picture); }
     const Picture& DocImg(int index) const { return index == 0 ? template_ : docImg_.at(index); }
-    void DestroyDocImg(int index) { docImg_.destroy(index); }
+    void destroyDocImg(int index) { docImg_.destroy(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
-    void DestroyAllAndUnload() { docImg_.destroyAllAndUnload(); }
+    void destroyAllAndUnload() { docImg_.destroyAllAndUnload(); }
 
     // The highest slot index in use, 0 when only the template exists.
-    int HighestDocImg() const { return docImg_.highest(); }
+    int highestDocImg() const { return docImg_.highest(); }
 
 private:
     Picture template_;

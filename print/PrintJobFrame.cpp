@@ -39,12 +39,12 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
         page->PrintText(GeneralDateText(services.clock.now()) + QStringLiteral(" - Page 1 "));
 
         page->EndDocument();
-        services.pictures.DestroyAllAndUnload();
+        services.pictures.destroyAllAndUnload();
     } catch (const std::exception& failure) {
         services.pointer.setShape(PointerShape::Arrow);
         if (page)
             page->AbortDocument();
-        services.pictures.Unload();
+        services.pictures.unload();
         const QString reason = QString::fromStdString(failure.what());
         const FailureRecord record{services.programName, services.documentName,
                                    QStringLiteral("print"), reason};
@@ -68,17 +68,17 @@ PrintJobResult RunPrintJob(PrintJobServices& services, const PrintJobLayout& lay
 void PlacePictureFile(PrintSurface& page, PicturesFrm& pictures,
                       const PictureFilePlacement& placement) {
     const auto [windowsPath, x, y, width, height] = placement;
-    const int index = pictures.HighestDocImg() + 1;
-    pictures.CreateDocImg(index);
-    pictures.LoadDocImg(index, QString::fromUtf16(windowsPath));
+    const int index = pictures.highestDocImg() + 1;
+    pictures.createDocImg(index);
+    pictures.loadDocImg(index, QString::fromUtf16(windowsPath));
     page.DrawPicture(pictures.DocImg(index), x, y, width, height);
 }
 
 void PlacePicture(PrintSurface& page, PicturesFrm& pictures, const Picture& picture, float x,
                   float y, std::int16_t width, std::int16_t height) {
-    const int index = pictures.HighestDocImg() + 1;
-    pictures.CreateDocImg(index);
-    pictures.SetDocImg(index, picture);
+    const int index = pictures.highestDocImg() + 1;
+    pictures.createDocImg(index);
+    pictures.setDocImg(index, picture);
     page.DrawPicture(pictures.DocImg(index), x, y, width, height);
 }
 

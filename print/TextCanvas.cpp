@@ -42,7 +42,7 @@ double TextCanvas::deviceLineHeight(const QFont& font) const {
     return QFontMetrics(font, &drawing_).height();
 }
 
-Picture TextCanvas::Image() {
+Picture TextCanvas::image() {
     QPicture finished;
     if (painter_.isActive()) {
         painter_.end();

@@ -20,11 +20,11 @@ public:
 
     // The colour the canvas's image is filled with beneath its drawing; without one the drawing
     // stands on whatever the image is placed over.
-    void SetBackColor(OleColor color) { backColor_ = color; }
+    void setBackColor(OleColor color) { backColor_ = color; }
 
     // The drawing so far on the background, as a picture of the canvas's size; drawing can go on
     // afterwards.
-    Picture Image();
+    Picture image();
 
     // A canvas is not a document: these do nothing.
     void applyDeviceSetting(int) override {}

@@ -39,6 +39,7 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(services) {
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quotaton - Quillset Demo!"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25f));
     setFixedSize(TwipsToPixels(5790), TwipsToPixels(6345));
@@ -50,50 +51,41 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
 }
 
 void Form1::placeControls() {
-    Image1 = new QLabel(this);
-    PlaceInTwips(Image1, 120, 120, 1290, 1260);
+    Image1 = PlaceInTwips(new QLabel(this), "Image1", 120, 120, 1290, 1260);
 
     Label1 = new QLabel(QStringLiteral("World Express Delivery Inc."), this);
     Label1->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 13.5f));
-    PlaceLabelInTwips(Label1, 1560, 240, 3465, 360);
-    Label2 = new QLabel(QStringLiteral("We deliver while you are resting!"), this);
-    PlaceLabelInTwips(Label2, 1560, 720, 2295, 195);
+    PlaceLabelInTwips(Label1, "Label1", 1560, 240, 3465, 360);
+    Label2 =
+        PlaceLabelInTwips(new QLabel(QStringLiteral("We deliver while you are resting!"), this),
+                          "Label2", 1560, 720, 2295, 195);
 
-    Line1 = new QFrame(this);
+    // A line one pixel (15 twips) high.
+    Line1 = PlaceInTwips(new QFrame(this), "Line1", 1560, 960, 5640 - 1560, 15);
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
-    Line1->setGeometry(TwipsToPixels(1560), TwipsToPixels(960), TwipsToPixels(5640 - 1560), 1);
 
-    Label3 = new QLabel(QStringLiteral("Customer Name:"), this);
-    PlaceLabelInTwips(Label3, 120, 1440, 1170, 195);
     const QuotationFormContents start = StartingQuotation();
-    Text1 = new QLineEdit(start.customerName, this);
-    PlaceInTwips(Text1, 120, 1680, 5535, 285);
-    Label6 = new QLabel(QStringLiteral("Customer Address:"), this);
-    PlaceLabelInTwips(Label6, 120, 2040, 1320, 195);
-    Text2 = new QLineEdit(start.customerAddress, this);
-    PlaceInTwips(Text2, 120, 2280, 5535, 285);
-    Label5 = new QLabel(QStringLiteral("Costs:"), this);
-    PlaceLabelInTwips(Label5, 120, 2640, 435, 195);
-    List1 = new QListWidget(this);
+    Text1 = PlaceInTwips(new QLineEdit(start.customerName, this), "Text1", 120, 1680, 5535, 285);
+    Label3 = PlaceLabelInTwips(new QLabel(QStringLiteral("Customer Name:"), this), "Label3", 120,
+                               1440, 1170, 195, Text1);
+    Text2 = PlaceInTwips(new QLineEdit(start.customerAddress, this), "Text2", 120, 2280, 5535, 285);
+    Label6 = PlaceLabelInTwips(new QLabel(QStringLiteral("Customer Address:"), this), "Label6", 120,
+                               2040, 1320, 195, Text2);
+    List1 = PlaceInTwips(new QListWidget(this), "List1", 120, 2880, 5535, 2205);
     List1->addItems(start.costItems);
-    PlaceInTwips(List1, 120, 2880, 5535, 2205);
-    Label4 = new QLabel(QStringLiteral("Sincerely:"), this);
-    PlaceLabelInTwips(Label4, 120, 5160, 690, 195);
-    Text3 = new QLineEdit(start.signerName, this);
-    PlaceInTwips(Text3, 120, 5400, 5535, 285);
+    Label5 = PlaceLabelInTwips(new QLabel(QStringLiteral("Costs:"), this), "Label5", 120, 2640, 435,
+                               195, List1);
+    Text3 = PlaceInTwips(new QLineEdit(start.signerName, this), "Text3", 120, 5400, 5535, 285);
+    Label4 = PlaceLabelInTwips(new QLabel(QStringLiteral("Sincerely:"), this), "Label4", 120, 5160,
+                               690, 195, Text3);
 
-    Command2 = new QPushButton(QStringLiteral("Close"), this);
-    PlaceInTwips(Command2, 120, 5880, 1215, 375);
-    Command1 = new QPushButton(QStringLiteral("Print Quotation"), this);
-    PlaceInTwips(Command1, 3840, 5880, 1815, 375);
+    Command2 = PlaceInTwips(new QPushButton(QStringLiteral("Close"), this), "Command2", 120, 5880,
+                            1215, 375);
+    Command1 = PlaceInTwips(new QPushButton(QStringLiteral("Print Quotation"), this), "Command1",
+                            3840, 5880, 1815, 375);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-
-    NameByLabel(Label3, Text1);
-    NameByLabel(Label6, Text2);
-    NameByLabel(Label5, List1);
-    NameByLabel(Label4, Text3);
 
     // Labels take no focus; the focus stops follow the design's tab indices.
     for (QWidget* stop : std::initializer_list<QWidget*>{Text1, Text2, Text3, Command1, Command2})

@@ -42,7 +42,7 @@ void DrawQuotation(PrintSurface& page, PicturesFrm& pictures, const Module1& str
                    const CostItems& list, const QDate& today) {
     page.DrawLine(8520, 13042, 11910, 13042, kWindowTextColor);
 
-    pictures.Load();
+    pictures.load();
     for (const PictureFilePlacement& picture : kPictures)
         PlacePictureFile(page, pictures, picture);
 

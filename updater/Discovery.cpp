@@ -48,12 +48,12 @@ std::string UserAgent(const UpdateState& state) {
 
 } // namespace
 
-fs::path Local::LocalPath(const QString& name) const {
+fs::path Local::localPath(const QString& name) const {
     return ResolveWindowsPath(state_.ModuleFolder + name);
 }
 
-std::string Local::LocalName(const QString& name) const {
-    return LocalPath(name).filename().string();
+std::string Local::localName(const QString& name) const {
+    return localPath(name).filename().string();
 }
 
 bool Local::FileExists(const QString& path) const {
@@ -70,15 +70,15 @@ bool Local::FileExists(const QString& path) const {
     }
 }
 
-void Local::DeleteLocalCopy(const QString& name) {
-    change_.removeFile(LocalName(name)); // throws when the copy cannot be removed
+void Local::deleteLocalCopy(const QString& name) {
+    change_.removeFile(localName(name)); // throws when the copy cannot be removed
 }
 
-void Local::DeleteLocalCopies() {
+void Local::deleteLocalCopies() {
     // Part of the failure steps: one copy that will not go must not keep the other.
     for (const QString& name : {state_.ArchiveFileName, state_.VersionFileName}) {
         try {
-            change_.removeFile(LocalName(name));
+            change_.removeFile(localName(name));
         } catch (const SystemError&) {
         }
     }
@@ -115,7 +115,7 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     return true;
 }
 
-QString Local::TransferProblem() const {
+QString Local::transferProblem() const {
     if (!transferStartProblem_.isEmpty())
         return transferStartProblem_;
     if (!transfer_.lastError().isEmpty())
@@ -127,18 +127,18 @@ bool Local::CheckForNewVersion() {
     const HourglassWhileBusy busy(pointer_);
     // A check that could not be made is told to no one: the version counts as not newer.
     const auto noVersion = [this](const QString& reason) {
-        LogFailedStep(QStringLiteral("version check"), reason);
+        logFailedStep(QStringLiteral("version check"), reason);
         view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
-        DeleteLocalCopies();
+        deleteLocalCopies();
         state_.ServerVersion = state_.CurrentVersion;
     };
     try {
-        DeleteLocalCopy(state_.VersionFileName);
-        const QString address = ServerAddress();
+        deleteLocalCopy(state_.VersionFileName);
+        const QString address = serverAddress();
         if (TransferFile(transfer_, address, state_.VersionFileName, state_.ModuleFolder) &&
             FileExists(state_.ModuleFolder + state_.VersionFileName)) {
             // Read through the descriptor the test opened: whatever takes the name meanwhile.
-            const Fd file = change_.openFile(LocalName(state_.VersionFileName));
+            const Fd file = change_.openFile(localName(state_.VersionFileName));
             const std::optional<float> version =
                 ReadVersionFile("/proc/self/fd/" + std::to_string(file.get()));
             if (!version) {
@@ -149,7 +149,7 @@ bool Local::CheckForNewVersion() {
         } else {
             // A transfer that failed still completes the check, as one that found no newer
             // version does; a fault inside the check ends it at once.
-            noVersion(TransferProblem());
+            noVersion(transferProblem());
         }
         const bool newer = state_.ServerVersion > state_.CurrentVersion;
         view_.setProgress(ProgressStep::VersionChecked);

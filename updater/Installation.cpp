@@ -44,22 +44,22 @@ bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     return outcome.succeeded();
 }
 
-void Local::StartProgram() {
+void Local::startProgram() {
     // A program that cannot be started ends the agent all the same; there is nothing left to do.
-    if (!StartDetachedProgram(LocalPath(state_.ProgramFileName)))
-        LogFailedStep(QStringLiteral("start"),
+    if (!StartDetachedProgram(localPath(state_.ProgramFileName)))
+        logFailedStep(QStringLiteral("start"),
                       QStringLiteral("the program file %1 cannot be started")
-                          .arg(Text(LocalPath(state_.ProgramFileName))));
+                          .arg(Text(localPath(state_.ProgramFileName))));
 }
 
-fs::path Local::ArchiveSource() const {
+fs::path Local::archiveSource() const {
     return "/proc/self/fd/" + std::to_string(archive_.get());
 }
 
-StepOutcome Local::StageArchive(const fs::path& staging) {
+StepOutcome Local::stageArchive(const fs::path& staging) {
     StopPoint("unpack-started");
     try {
-        if (!UnpackArchive(Text(ArchiveSource()), Text(staging) + QLatin1Char('/')))
+        if (!UnpackArchive(Text(archiveSource()), Text(staging) + QLatin1Char('/')))
             return StepProblem{QStringLiteral("unpack"), unpackProblem_};
     } catch (const UnzipError& failure) {
         return StepProblem{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
@@ -71,7 +71,7 @@ StepOutcome Local::StageArchive(const fs::path& staging) {
     return std::nullopt;
 }
 
-StepOutcome Local::PrepareStagedProgram(const fs::path& staging) {
+StepOutcome Local::prepareStagedProgram(const fs::path& staging) {
     const auto refused = [](const QString& reason) {
         return StepProblem{QStringLiteral("check"), reason};
     };
@@ -88,7 +88,7 @@ StepOutcome Local::PrepareStagedProgram(const fs::path& staging) {
                                                         : QStringLiteral("a special file")));
     // The staged program takes the exact name the module's program has, so the swap replaces
     // the very file that is started afterwards.
-    const fs::path wanted = staging / LocalName(state_.ProgramFileName);
+    const fs::path wanted = staging / localName(state_.ProgramFileName);
     struct stat taken {};
     if (staged != wanted) {
         if (::lstat(wanted.c_str(), &taken) == 0)
@@ -108,7 +108,7 @@ StepOutcome Local::PrepareStagedProgram(const fs::path& staging) {
     return std::nullopt;
 }
 
-StepOutcome Local::InstallSteps() {
+StepOutcome Local::installSteps() {
     // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
     if (change_.unfinished())
         return StepProblem{QStringLiteral("swap"),
@@ -120,9 +120,9 @@ StepOutcome Local::InstallSteps() {
         return problem;
     }
     const fs::path stagingPath = "/proc/self/fd/" + std::to_string(staging.get());
-    if (StepOutcome problem = StageArchive(stagingPath))
+    if (StepOutcome problem = stageArchive(stagingPath))
         return problem;
-    if (StepOutcome problem = PrepareStagedProgram(stagingPath))
+    if (StepOutcome problem = prepareStagedProgram(stagingPath))
         return problem;
     std::vector<SwapStep> steps;
     if (StepOutcome problem = Attempt(QStringLiteral("check"), [&] { steps = change_.plan(); }))
@@ -134,14 +134,14 @@ StepOutcome Local::InstallSteps() {
         }))
         return problem;
     if (!cleanup.empty())
-        LogFailedStep(QStringLiteral("clean-up"),
+        logFailedStep(QStringLiteral("clean-up"),
                       QStringLiteral("the new version is in place; what could not be removed "
                                      "is removed by a later start: %1")
                           .arg(QString::fromStdString(cleanup)));
     return std::nullopt;
 }
 
-bool Local::Install() {
+bool Local::install() {
     view_.setStatus(QString::fromUtf8(kUnpackingStatus));
     view_.repaint();
     view_.setProgress(ProgressStep::Unpacking);
@@ -150,11 +150,11 @@ bool Local::Install() {
     const RemovedOnSignal removed(change_.folders().shown(kStagingName));
     StepOutcome problem;
     // The module folder itself failing under the agent counts as a failed swap.
-    if (StepOutcome broken = Attempt(QStringLiteral("swap"), [&] { problem = InstallSteps(); }))
+    if (StepOutcome broken = Attempt(QStringLiteral("swap"), [&] { problem = installSteps(); }))
         problem = broken;
     if (!problem)
         return true;
-    LogFailedStep(problem->step, problem->reason);
+    logFailedStep(problem->step, problem->reason);
     // The module is as it was; what was staged goes (a failed swap removed it already).
     try {
         if (!change_.unfinished())
@@ -169,9 +169,9 @@ void Local::DownloadAndInstall() {
     view_.setStatus(QString::fromUtf8(kDownloadingStatus));
     view_.repaint();
     view_.setProgress(ProgressStep::Downloading);
-    const QString address = ServerAddress();
+    const QString address = serverAddress();
     try {
-        DeleteLocalCopy(state_.ArchiveFileName);
+        deleteLocalCopy(state_.ArchiveFileName);
     } catch (const std::exception&) {
         // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
     }
@@ -179,38 +179,38 @@ void Local::DownloadAndInstall() {
     bool fetched = TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
                    FileExists(state_.ModuleFolder + state_.ArchiveFileName);
     if (!fetched) {
-        LogFailedStep(QStringLiteral("archive transfer"), TransferProblem());
+        logFailedStep(QStringLiteral("archive transfer"), transferProblem());
     } else {
         StopPoint("archive-fetched");
         try {
-            archive_ = change_.privateCopy(LocalName(state_.ArchiveFileName));
+            archive_ = change_.privateCopy(localName(state_.ArchiveFileName));
         } catch (const SystemError& error) {
-            LogFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
+            logFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
             fetched = false;
         }
     }
 
-    if (fetched && VerifyRelease(address) && Install()) {
+    if (fetched && verifyRelease(address) && install()) {
         archive_.reset();
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();
         view_.setProgress(ProgressStep::Updated);
         // The module is whole and the agent's files are gone: the next agent may go on while
         // this one's message waits for a person.
-        DeleteLocalCopies();
-        ReleaseModule();
+        deleteLocalCopies();
+        releaseModule();
         ShowInfo(QString::fromUtf8(kUpdatedMessage));
         if (FileExists(state_.ModuleFolder + state_.ProgramFileName))
-            StartProgram();
+            startProgram();
         view_.unload();
         return;
     }
 
     archive_.reset();
-    ReleaseModule();
+    releaseModule();
     view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
     ShowInfo(QString::fromUtf8(kNotUpdatedMessage));
-    StartProgram();
+    startProgram();
     view_.unload();
 }
 

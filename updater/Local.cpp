@@ -63,33 +63,33 @@ bool Local::ReadCommandLine(const QString& arguments) {
         des_.DecryptHexText(stored_.archivePassword, QString::fromLatin1(kStoredValuesKey));
     folderUnusable_ = !folder.unusable.isEmpty();
     if (folderUnusable_)
-        LogFailedStep(QStringLiteral("command line"), folder.unusable);
+        logFailedStep(QStringLiteral("command line"), folder.unusable);
     else // opened once, here: the folder's entries are reached through it from now on
-        change_.open(ModuleFolderPath());
+        change_.open(moduleFolderPath());
     view_.setCurrentSoftware(state_.ProgramFileName);
     view_.setProgress(ProgressStep::Loaded);
     return true;
 }
 
-void Local::LogFailedStep(const QString& step, const QString& reason) const {
+void Local::logFailedStep(const QString& step, const QString& reason) const {
     LogFailure({QString::fromLatin1(kAgentTitle), state_.ModuleName, step, reason});
 }
 
-std::filesystem::path Local::ModuleFolderPath() const {
+std::filesystem::path Local::moduleFolderPath() const {
     return ResolveWindowsPath(state_.ModuleFolder);
 }
 
-void Local::ClaimModule() {
+void Local::claimModule() {
     if (folderUnusable_)
         return;
-    if (change_.tryClaim(ModuleFolderPath()) == ModuleChange::Claim::Held)
-        RecoverModule();
+    if (change_.tryClaim(moduleFolderPath()) == ModuleChange::Claim::Held)
+        recoverModule();
 }
 
-bool Local::AwaitModule() {
+bool Local::awaitModule() {
     if (change_.held())
         return true; // since load, and recovered then
-    const std::filesystem::path module = ModuleFolderPath();
+    const std::filesystem::path module = moduleFolderPath();
     ModuleChange::Claim claim = change_.tryClaim(module);
     if (claim == ModuleChange::Claim::Busy) {
         view_.setStatus(QString::fromUtf8(kWaitingStatus));
@@ -110,11 +110,11 @@ bool Local::AwaitModule() {
     }
     // Without a folder there is nothing to protect: the transfers fail on their own.
     if (claim == ModuleChange::Claim::Held)
-        RecoverModule();
+        recoverModule();
     return true;
 }
 
-void Local::RecoverModule() {
+void Local::recoverModule() {
     // Undoing a swap is a swap too: it completes before an ending signal is acted on.
     const EndingSignalsHeld held;
     try {
@@ -122,44 +122,44 @@ void Local::RecoverModule() {
         case Recovery::Nothing:
             break;
         case Recovery::Finished:
-            LogFailedStep(QStringLiteral("recovery"),
+            logFailedStep(QStringLiteral("recovery"),
                           QStringLiteral("an earlier update had ended before its clean-up; the "
                                          "new version stays and the clean-up is done"));
             break;
         case Recovery::Undone:
-            LogFailedStep(QStringLiteral("recovery"),
+            logFailedStep(QStringLiteral("recovery"),
                           QStringLiteral("an earlier update was cut short; the old version is "
                                          "back in place"));
             break;
         case Recovery::LeftoversRemoved:
-            LogFailedStep(QStringLiteral("recovery"),
+            logFailedStep(QStringLiteral("recovery"),
                           QStringLiteral("an earlier update ended before it changed the module; "
                                          "its staging folder is removed"));
             break;
         }
     } catch (const SwapError& error) {
-        LogFailedStep(QStringLiteral("recovery"), QString::fromStdString(error.what()));
+        logFailedStep(QStringLiteral("recovery"), QString::fromStdString(error.what()));
     }
     const int removed = change_.sweepLeftovers(
-        {LocalName(state_.VersionFileName), LocalName(state_.ArchiveFileName),
-         LocalName(state_.ModuleName + QStringLiteral(".SIG"))});
+        {localName(state_.VersionFileName), localName(state_.ArchiveFileName),
+         localName(state_.ModuleName + QStringLiteral(".SIG"))});
     if (removed > 0)
-        LogFailedStep(QStringLiteral("recovery"),
+        logFailedStep(QStringLiteral("recovery"),
                       QStringLiteral("removed %1 temporaries an earlier run left").arg(removed));
     StopPoint("recovered");
 }
 
-QString Local::ServerAddress() {
+QString Local::serverAddress() {
     return des_.DecryptHexText(stored_.serverAddress, QString::fromLatin1(kStoredValuesKey));
 }
 
-void Local::RunCycle() {
+void Local::runCycle() {
     try {
-        if (!folderUnusable_ && !AwaitModule()) {
-            LogFailedStep(QStringLiteral("lock"), QString::fromUtf8(kNoWaitMessage));
+        if (!folderUnusable_ && !awaitModule()) {
+            logFailedStep(QStringLiteral("lock"), QString::fromUtf8(kNoWaitMessage));
             view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
             ShowInfo(QString::fromUtf8(kNotUpdatedMessage));
-            StartProgram();
+            startProgram();
             view_.unload();
             return;
         }
@@ -172,7 +172,7 @@ void Local::RunCycle() {
             DownloadAndInstall();
             return;
         }
-        ReleaseModule();
+        releaseModule();
         view_.setStatus(QString::fromUtf8(kLatestVersionMessage));
         view_.setProgress(view_.progressMaximum());
         ShowInfo(QString::fromUtf8(kLatestVersionMessage));

@@ -86,9 +86,9 @@ public:
     bool ReadCommandLine(const QString& arguments);
     // Takes the module lock when no other agent holds it and, holding it, finishes or undoes
     // what an earlier run left. Run at load, before anything else touches the module.
-    void ClaimModule();
+    void claimModule();
     // The cycle run once by the timer.
-    void RunCycle();
+    void runCycle();
 
     void ShowInfo(const QString& text);
     bool TransferFile(InternetTransfer& control, const QString& address, const QString& remoteName,
@@ -101,39 +101,39 @@ public:
     bool UnpackArchive(const QString& archivePath, const QString& folder);
 
 private:
-    QString ServerAddress();
+    QString serverAddress();
     // Removes the local copy `name` from the module folder when present; throws when it stays.
-    void DeleteLocalCopy(const QString& name);
-    void DeleteLocalCopies();
-    std::filesystem::path LocalPath(const QString& name) const;
+    void deleteLocalCopy(const QString& name);
+    void deleteLocalCopies();
+    std::filesystem::path localPath(const QString& name) const;
     // The name of a local copy in the module folder, as found there.
-    std::string LocalName(const QString& name) const;
-    std::filesystem::path ModuleFolderPath() const;
+    std::string localName(const QString& name) const;
+    std::filesystem::path moduleFolderPath() const;
     // Waits, showing why, until this agent holds the module lock; throws AgentEnded when the
     // window is closed meanwhile. False when an unattended agent gave up waiting.
-    bool AwaitModule();
+    bool awaitModule();
     // Lets the module go: it is whole and the agent's files in it are gone.
-    void ReleaseModule() { change_.release(); }
-    void RecoverModule();
+    void releaseModule() { change_.release(); }
+    void recoverModule();
     // Unpacks the fetched archive into the staging folder, checks it and swaps it into the
     // module; false, with the module as it was, when that cannot be done completely.
-    bool Install();
-    StepOutcome InstallSteps();
+    bool install();
+    StepOutcome installSteps();
     // With a signing key: fetches the release's signature file and checks the downloaded archive
     // against it before anything is unpacked. False, with the reason logged, when it fails.
-    bool VerifyRelease(const QString& address);
+    bool verifyRelease(const QString& address);
     // `staging` is a path to the open staging folder (/proc/self/fd/N), so neither the engine
     // nor the checks can be led elsewhere by a rename of the module's entries.
-    StepOutcome StageArchive(const std::filesystem::path& staging);
-    StepOutcome PrepareStagedProgram(const std::filesystem::path& staging);
+    StepOutcome stageArchive(const std::filesystem::path& staging);
+    StepOutcome prepareStagedProgram(const std::filesystem::path& staging);
     // The fetched archive, copied where no one else can change it; what the signature check
     // reads is what the engine unpacks.
-    std::filesystem::path ArchiveSource() const;
-    void StartProgram();
+    std::filesystem::path archiveSource() const;
+    void startProgram();
     // One line for an operator: the module, the step that failed and why.
-    void LogFailedStep(const QString& step, const QString& reason) const;
+    void logFailedStep(const QString& step, const QString& reason) const;
     // Why the last transfer failed, for the log.
-    QString TransferProblem() const;
+    QString transferProblem() const;
 
     Dialogs& dialogs_;
     MousePointer& pointer_;

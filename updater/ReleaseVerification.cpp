@@ -34,13 +34,13 @@ std::optional<std::string> ReadSignatureFile(int fd) {
 
 } // namespace
 
-bool Local::VerifyRelease(const QString& address) {
+bool Local::verifyRelease(const QString& address) {
     if (signingKey_.empty())
         return true;
     const QString name = state_.ModuleName + QStringLiteral(".SIG");
     const auto verdict = [&]() -> Result<void, std::string> {
         try {
-            DeleteLocalCopy(name);
+            deleteLocalCopy(name);
         } catch (const std::exception&) {
             return Refuse("a signature file left by an earlier run cannot be removed");
         }
@@ -52,11 +52,11 @@ bool Local::VerifyRelease(const QString& address) {
         }
         std::optional<std::string> bytes;
         try {
-            bytes = ReadSignatureFile(change_.openFile(LocalName(name)).get());
+            bytes = ReadSignatureFile(change_.openFile(localName(name)).get());
         } catch (const SystemError&) {
         }
         try {
-            change_.removeFile(LocalName(name));
+            change_.removeFile(localName(name));
         } catch (const SystemError&) {
             // Removed by the next run's check before it fetches again.
         }
@@ -67,11 +67,11 @@ bool Local::VerifyRelease(const QString& address) {
                    state_.ServerVersion;
         };
         return CheckRelease(
-            {signingKey_, state_.ModuleName.toStdString(), sameVersion, ArchiveSource()}, *bytes);
+            {signingKey_, state_.ModuleName.toStdString(), sameVersion, archiveSource()}, *bytes);
     }();
     if (verdict)
         return true;
-    LogFailedStep(QStringLiteral("signature"), QString::fromStdString(verdict.reason()));
+    logFailedStep(QStringLiteral("signature"), QString::fromStdString(verdict.reason()));
     return false;
 }
 

@@ -120,7 +120,7 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
 bool WinMain::Form_Load(const QString& arguments) {
     if (!local_.ReadCommandLine(arguments))
         return false;
-    local_.ClaimModule();
+    local_.claimModule();
     timer_.start();
     return true;
 }
@@ -128,7 +128,7 @@ bool WinMain::Form_Load(const QString& arguments) {
 void WinMain::Timer_Timer() {
     // Stopped first, so the cycle runs once in the agent's life.
     timer_.stop();
-    local_.RunCycle();
+    local_.runCycle();
 }
 
 void WinMain::echo(const char* label, const QString& text) {

@@ -55,14 +55,25 @@ QShortcut* WindowShortcut(QWidget* form, const QKeySequence& keys) {
 
 } // namespace
 
-void PlaceInTwips(QWidget* control, int left, int top, int width, int height) {
+void PlaceWidgetInTwips(QWidget* control, const char* name, int left, int top, int width,
+                        int height) {
+    control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                          TwipsToPixels(height));
 }
 
-void PlaceLabelInTwips(QLabel* label, int left, int top, int width, int height) {
-    PlaceInTwips(label, left, top, width, height);
+QLabel* PlaceLabelInTwips(QLabel* label, const char* name, int left, int top, int width, int height,
+                          QWidget* names) {
+    PlaceWidgetInTwips(label, name, left, top, width, height);
     label->resize(label->size().expandedTo(label->sizeHint()));
+    if (names) {
+        label->setBuddy(names);
+        QString spoken = label->text().trimmed();
+        if (spoken.endsWith(QLatin1Char(':')))
+            spoken.chop(1);
+        names->setAccessibleName(spoken);
+    }
+    return label;
 }
 
 void MakeDefaultButton(QPushButton* button) {
@@ -70,14 +81,6 @@ void MakeDefaultButton(QPushButton* button) {
     button->setFocusPolicy(Qt::StrongFocus);
     button->installEventFilter(new ShowFocusOnArrival(button));
     button->setFocus();
-}
-
-void NameByLabel(QLabel* label, QWidget* control) {
-    label->setBuddy(control);
-    QString name = label->text().trimmed();
-    if (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    control->setAccessibleName(name);
 }
 
 void AddFormKeys(QWidget* form, QPushButton* print) {

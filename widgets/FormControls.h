@@ -8,21 +8,29 @@ class QWidget;
 
 namespace quillset {
 
-// Places a control at its design position and size, given in twips.
-void PlaceInTwips(QWidget* control, int left, int top, int width, int height);
+void PlaceWidgetInTwips(QWidget* control, const char* name, int left, int top, int width,
+                        int height);
+
+// Gives a control its designer name (its object name) and places it at its design position and
+// size, given in twips. Answers the control, so a form can make, name and place it in one line.
+template <typename Control>
+Control* PlaceInTwips(Control* control, const char* name, int left, int top, int width,
+                      int height) {
+    PlaceWidgetInTwips(control, name, left, top, width, height);
+    return control;
+}
 
 // A caption at its design position, with at least its design size: when its text in the font it
 // is shown in needs more room than the design gave it (the substituted faces are wider than the
-// originals), it grows to the right and downwards instead of clipping the text.
-void PlaceLabelInTwips(QLabel* label, int left, int top, int width, int height);
+// originals), it grows to the right and downwards instead of clipping the text. A caption in front
+// of a control `names` it for screen readers: the label becomes its buddy and the control speaks
+// the caption's words, without the closing colon. The caption is unchanged.
+QLabel* PlaceLabelInTwips(QLabel* label, const char* name, int left, int top, int width, int height,
+                          QWidget* names = nullptr);
 
 // The window's default button: it has the focus when the window opens, and whenever it has the
 // focus it shows it, as buttons do once the user has moved the focus with the keyboard.
 void MakeDefaultButton(QPushButton* button);
-
-// The caption in front of a control names it for screen readers: the label becomes its buddy and
-// the control speaks the caption's words, without the closing colon. The caption is unchanged.
-void NameByLabel(QLabel* label, QWidget* control);
 
 // The keys a form answers, none of them shown on a caption: Tab leaves every text box, a
 // multi-line one too, instead of typing a tab; a key held down on a button presses it once;

@@ -247,7 +247,7 @@ TEST_P(Form1Keys, DoWhatTheRowSays) {
         EXPECT_EQ(QApplication::focusWidget(), f.child<QWidget>(row.focusAfter));
     }
     EXPECT_EQ(f.form->isVisible(), row.focusAfter != nullptr);
-    EXPECT_EQ(f.form->Contents().description1, SampleScheduleTexts().description1);
+    EXPECT_EQ(f.form->contents().description1, SampleScheduleTexts().description1);
     EXPECT_EQ(f.ended, 0) << "keys close the window; only Exit ends the program at once";
 }
 

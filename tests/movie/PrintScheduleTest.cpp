@@ -28,10 +28,10 @@ class RecordingTextArea : public TextAreaCanvas {
 public:
     explicit RecordingTextArea(std::shared_ptr<RecordingSurface> surface)
         : surface_(std::move(surface)) {}
-    PrintSurface& Surface() override { return *surface_; }
+    PrintSurface& surface() override { return *surface_; }
     // Its images are empty: nothing to fill.
-    void SetBackColor(OleColor) override {}
-    Picture Image() override {
+    void setBackColor(OleColor) override {}
+    Picture image() override {
         const QSizeF pixels(surface_->Width() / 15.0, surface_->Height() / 15.0);
         return Picture(QPicture(), QRectF(QPointF(), pixels), pixels.toSize());
     }
@@ -303,22 +303,22 @@ TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
 TEST(PrintSchedule, CanvasesPrintOnTheWindowColour) {
     const ThemeScope themed(Theme::Dark);
     TextForm textForm;
-    textForm.Load();
-    TextAreaCanvas& area = textForm.CreateTextArea(1);
-    area.Surface().SetWidth(1500);
-    area.Surface().SetHeight(600);
-    area.Surface().SetFontName("Courier New");
-    area.Surface().SetFontSize(8.25f);
-    area.Surface().PrintText("Matinee");
+    textForm.load();
+    TextAreaCanvas& area = textForm.createTextArea(1);
+    area.surface().SetWidth(1500);
+    area.surface().SetHeight(600);
+    area.surface().SetFontName("Courier New");
+    area.surface().SetFontSize(8.25f);
+    area.surface().PrintText("Matinee");
     QImage ground(100, 40, QImage::Format_RGB32);
     ground.fill(Qt::red);
     QPainter painter(&ground);
-    area.Image().drawInto(painter, QRectF(0, 0, 100, 40));
+    area.image().drawInto(painter, QRectF(0, 0, 100, 40));
     painter.end();
     EXPECT_TRUE(ColourBounds(ground, 96, Qt::red).isEmpty()) << "the ground shows through";
     EXPECT_FALSE(ColourBounds(ground, 96, Qt::white).isEmpty());
     EXPECT_FALSE(ColourBounds(ground, 96, Qt::black).isEmpty()) << "the text";
-    textForm.DestroyAllAndUnload();
+    textForm.destroyAllAndUnload();
 }
 
 TEST(PrintSchedule, LongDescriptionIsCutAtItsCanvasAndThePageGoesOn) {
@@ -386,10 +386,10 @@ TEST(PrintSchedule, EndsWithOneMessageArrowPointerAndNothingLeftLoaded) {
         EXPECT_EQ(message.buttons, MessageButtons::Ok);
     }
     EXPECT_EQ(job.f.pointer.shape(), PointerShape::Arrow);
-    EXPECT_EQ(job.f.pictures.HighestDocImg(), 0);
-    EXPECT_FALSE(job.f.pictures.IsLoaded());
-    EXPECT_EQ(job.textForm.HighestTextArea(), 0);
-    EXPECT_FALSE(job.textForm.IsLoaded());
+    EXPECT_EQ(job.f.pictures.highestDocImg(), 0);
+    EXPECT_FALSE(job.f.pictures.isLoaded());
+    EXPECT_EQ(job.textForm.highestTextArea(), 0);
+    EXPECT_FALSE(job.textForm.isLoaded());
 }
 
 TEST(PrintSchedule, MissingOrDamagedPictureFilePrintsNothingAndSaysNothing) {
@@ -420,8 +420,8 @@ TEST(PrintSchedule, MissingOrDamagedPictureFilePrintsNothingAndSaysNothing) {
         EXPECT_EQ(job.drawn(Kind::Abort).size(), 1u);
         EXPECT_TRUE(job.f.dialogs.messages().empty());
         EXPECT_EQ(job.f.pointer.shape(), PointerShape::Arrow);
-        EXPECT_EQ(job.f.pictures.HighestDocImg(), 0);
-        EXPECT_EQ(job.textForm.HighestTextArea(), 0);
+        EXPECT_EQ(job.f.pictures.highestDocImg(), 0);
+        EXPECT_EQ(job.textForm.highestTextArea(), 0);
     }
 }
 

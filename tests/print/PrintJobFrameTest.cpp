@@ -97,12 +97,12 @@ TEST(PrintJobFrame, SlotsAreCreatedFromOneAndAllDestroyedAfterTheJob) {
     RunPrintJob(f.services, {false, 15045}, [&](PrintSurface& page) {
         for (int i = 0; i < 3; ++i) {
             PlacePictureFile(page, f.pictures, {kGlobe, 100, 100, 500, 500});
-            created.push_back(f.pictures.HighestDocImg());
+            created.push_back(f.pictures.highestDocImg());
         }
     });
     EXPECT_EQ(created, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(f.pictures.HighestDocImg(), 0);
-    EXPECT_FALSE(f.pictures.IsLoaded());
+    EXPECT_EQ(f.pictures.highestDocImg(), 0);
+    EXPECT_FALSE(f.pictures.isLoaded());
     int pictures = 0;
     for (const auto& op : f.lastPage().operations())
         pictures += op.kind == Kind::Picture && op.vectorPicture;
@@ -160,7 +160,7 @@ TEST(PrintJobFrame, AnyFailureAbortsRestoresThePointerAndSaysNothing) {
             << c.name;
         EXPECT_EQ(f.pointer.shape(), PointerShape::Arrow) << c.name;
         EXPECT_TRUE(f.dialogs.messages().empty()) << c.name;
-        EXPECT_EQ(f.pictures.HighestDocImg(), 0) << c.name;
+        EXPECT_EQ(f.pictures.highestDocImg(), 0) << c.name;
         if (page) {
             EXPECT_EQ(page->operations().back().kind, Kind::Abort) << c.name;
             for (const auto& op : page->operations())
@@ -181,7 +181,7 @@ TEST(PrintJobFrame, ASecondJobAfterAFailedOneStartsAgainFromSlotOne) {
     int firstSlot = -1;
     const PrintJobResult second = RunPrintJob(f.services, {false, 15045}, [&](PrintSurface& page) {
         PlacePictureFile(page, f.pictures, {kGlobe, 0, 0, 10, 10});
-        firstSlot = f.pictures.HighestDocImg();
+        firstSlot = f.pictures.highestDocImg();
     });
     EXPECT_TRUE(second.sent) << second.failure.toStdString();
     EXPECT_EQ(firstSlot, 1);

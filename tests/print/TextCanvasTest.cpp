@@ -34,11 +34,11 @@ TEST(TextCanvas, ImagePlacedOnThePageKeepsTextWhereItWasDrawn) {
     canvas.SetCurrentX(300);
     canvas.SetCurrentY(150);
     canvas.PrintText("Matinee");
-    const Picture first = canvas.Image();
+    const Picture first = canvas.image();
     canvas.SetCurrentX(1500);
     canvas.SetCurrentY(600);
     canvas.PrintText("Evening");
-    const Picture second = canvas.Image();
+    const Picture second = canvas.image();
     EXPECT_TRUE(second.isVector());
     EXPECT_EQ(second.naturalSize(), QSize(288, 96));
 

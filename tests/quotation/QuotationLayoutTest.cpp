@@ -223,7 +223,7 @@ TEST(PrintQuotation, MissingGlobeLeavesNoOutputAndNoMessage) {
         QDir(letter.folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(f.dialogs.messages().empty());
     EXPECT_EQ(f.pointer.shape(), PointerShape::Arrow);
-    EXPECT_EQ(f.pictures.HighestDocImg(), 0);
+    EXPECT_EQ(f.pictures.highestDocImg(), 0);
 }
 
 } // namespace

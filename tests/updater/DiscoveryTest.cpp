@@ -138,7 +138,7 @@ TEST_F(AgentFixture, CloseDuringTheTransferEndsTheCycleAndLeavesNoFile) {
     startServer({"--rule", "EDITOR.VER=slow=200"});
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
     view.closeAfterRounds = 5;
-    agent->RunCycle();
+    agent->runCycle();
     EXPECT_TRUE(view.unloaded);
     EXPECT_EQ(view.statuses, QStringList{QString::fromUtf8(kScanningStatus)});
     EXPECT_TRUE(dialogs.messages().empty()) << "nothing runs after the unload";
@@ -151,7 +151,7 @@ TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
     WriteFile(serverFolder() / "EDITOR.VER", "2.5");
     startServer();
     ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
-    agent->RunCycle();
+    agent->runCycle();
     EXPECT_EQ(view.statuses, (QStringList{QString::fromUtf8(kScanningStatus), kLatest}));
     EXPECT_EQ(view.repaintedStatuses, QStringList{QString::fromUtf8(kScanningStatus)});
     EXPECT_EQ(view.progress, (std::vector<int>{0, 1, 4}));
@@ -163,7 +163,7 @@ TEST_F(AgentFixture, UpToDateCycleTellsTheUserAndFillsTheBar) {
     EXPECT_FALSE(view.unloaded) << "an interactive window stays until closed";
 
     agent->setCloseWhenUpToDate(true);
-    agent->RunCycle();
+    agent->runCycle();
     EXPECT_TRUE(view.unloaded);
 }
 
@@ -175,14 +175,14 @@ TEST_F(AgentFixture, ModuleIsFreeForAnotherAgentWhileTheClosingMessageShows) {
         WriteFile(serverFolder() / "EDITOR.VER", version);
         startServer();
         ASSERT_TRUE(agent->ReadCommandLine(commandLine("2.5")));
-        agent->ClaimModule();
+        agent->claimModule();
         std::vector<bool> free;
         dialogs.onMessage = [&] {
             const int fd = ::open(moduleFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             free.push_back(::flock(fd, LOCK_EX | LOCK_NB) == 0);
             ::close(fd);
         };
-        agent->RunCycle();
+        agent->runCycle();
         EXPECT_EQ(free, std::vector<bool>{true});
     }
     dialogs.onMessage = nullptr;
