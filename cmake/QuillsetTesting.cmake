@@ -76,14 +76,18 @@ function(quillset_test_agent target program port)
     TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
 endfunction()
 
-# quillset_give_test_agents(test [SIGNING_KEY pem] [WITH_UNSIGNED])
+# quillset_give_test_agents(test [SIGNING_KEY pem] [WITH_UNSIGNED] [LOCK_WAIT_SECONDS n])
 # Builds, for each ctest entry of the test program `test` (quillset_add_test), a test agent whose
 # stored address names a port of its own (counted up from the test build's port), and tells the
 # entry by QUILLSET_TEST_AGENT and QUILLSET_TEST_AGENT_PORT: entries that serve updates then run
 # side by side. SIGNING_KEY builds the agent with that public key; WITH_UNSIGNED adds one without a
-# key on the same port (QUILLSET_TEST_UNSIGNED_AGENT).
+# key on the same port (QUILLSET_TEST_UNSIGNED_AGENT). LOCK_WAIT_SECONDS replaces the test build's
+# wait for a module another agent holds.
 function(quillset_give_test_agents test)
-  cmake_parse_arguments(A "WITH_UNSIGNED" "SIGNING_KEY" "" ${ARGN})
+  cmake_parse_arguments(A "WITH_UNSIGNED" "SIGNING_KEY;LOCK_WAIT_SECONDS" "" ${ARGN})
+  if(NOT A_LOCK_WAIT_SECONDS)
+    set(A_LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
+  endif()
   foreach(entry ${${test}_TESTS})
     get_property(taken GLOBAL PROPERTY QUILLSET_TEST_AGENT_PORTS)
     if(NOT taken)
@@ -99,7 +103,7 @@ function(quillset_give_test_agents test)
                          WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                          ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
                          START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
-                         LOCK_WAIT_SECONDS ${TLUPDATER_E2E_LOCK_WAIT_SECONDS})
+                         LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
     set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
       "QUILLSET_TEST_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}"
       "QUILLSET_TEST_AGENT_PORT=${port}")
@@ -109,7 +113,7 @@ function(quillset_give_test_agents test)
                            WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
                            ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
                            START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
-                           LOCK_WAIT_SECONDS ${TLUPDATER_E2E_LOCK_WAIT_SECONDS})
+                           LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
       set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
         "QUILLSET_TEST_UNSIGNED_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}_unsigned")
       list(APPEND agents TLUPDATER_${entry}_unsigned)

@@ -157,8 +157,8 @@ protected:
 
     // Who started: the versions the module programs wrote, waiting a little for a detached start.
     std::string started(const std::string& expected) const {
-        for (int i = 0; i < 50 && ReadAll(marker("started")) != expected; ++i)
-            QThread::msleep(100);
+        for (int i = 0; i < 500 && ReadAll(marker("started")) != expected; ++i)
+            QThread::msleep(10);
         return ReadAll(marker("started"));
     }
 

@@ -46,8 +46,8 @@ void AgentServerFixture::publishTo(const fs::path& output, const char* name, con
 
 std::string AgentServerFixture::startedVersions(const std::string& expected) const {
     const fs::path marker = moduleFolder() / "STARTED.TXT";
-    for (int i = 0; i < 50 && ReadAll(marker) != expected; ++i)
-        QThread::msleep(100);
+    for (int i = 0; i < 500 && ReadAll(marker) != expected; ++i)
+        QThread::msleep(10);
     return ReadAll(marker);
 }
 
