@@ -123,17 +123,7 @@ Fd OpenFolderBeneath(int folder, const std::string& path) {
 }
 
 Fd OpenFileBeneath(int folder, const std::string& path, int flags, mode_t mode) {
-    Fd fd = OpenBeneath(folder, path, flags | O_NONBLOCK, mode);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        ThrowSystemError("cannot examine", path);
-    if (!S_ISREG(info.st_mode))
-        throw SystemError("refused " + path + ": not a regular file", EINVAL);
-    const int status = ::fcntl(fd.get(), F_GETFL);
-    if (!(flags & O_NONBLOCK) &&
-        (status < 0 || ::fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) != 0))
-        ThrowSystemError("cannot set up", path);
-    return fd;
+    return KeepRegularFile(OpenBeneath(folder, path, flags | O_NONBLOCK, mode), path, flags);
 }
 
 std::optional<struct stat> StatBeneath(int folder, const std::string& path) {

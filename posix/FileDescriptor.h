@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <cstddef>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,14 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Opens the regular file at `path` (a link followed: the caller named it) without ever blocking,
+// so a FIFO or a device at the name answers at once, and refuses anything but a regular file
+// (EINVAL). The descriptor then blocks as usual.
+Fd OpenRegularFile(const std::string& path, int flags = O_RDONLY);
+// The same check on a descriptor just opened with O_NONBLOCK; `flags` are those it was asked
+// for, so it blocks again unless they hold O_NONBLOCK.
+Fd KeepRegularFile(Fd fd, const std::string& path, int flags);
 
 // Writes all `size` bytes, through interrupted and short writes. `subject` names the file in
 // the error.

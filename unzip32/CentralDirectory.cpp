@@ -316,20 +316,17 @@ Made<std::optional<EndRecord>> ReadEndRecord(int fd) {
     return {std::nullopt, {}};
 }
 
-Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path) {
-    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file)
-        return {{}, ErrnoProblem(UZ_NO_ARCHIVE, "cannot open the archive")};
-    const Made<std::optional<EndRecord>> end = ReadEndRecord(file.get());
+Made<std::vector<StoredEntry>> ReadStoredEntries(int archive) {
+    const Made<std::optional<EndRecord>> end = ReadEndRecord(archive);
     if (end.problem)
         return {{}, end.problem};
     if (!end.value)
         return {{}, Problem{UZ_NO_ARCHIVE, "no end of central directory record"}};
-    Made<std::vector<StoredEntry>> entries = ReadDirectory(file.get(), *end.value);
+    Made<std::vector<StoredEntry>> entries = ReadDirectory(archive, *end.value);
     if (entries.problem)
         return entries;
     for (StoredEntry& entry : entries.value) {
-        if (Problem problem = ReadLocalHeader(file.get(), entry))
+        if (Problem problem = ReadLocalHeader(archive, entry))
             return {{}, problem};
     }
     return entries;

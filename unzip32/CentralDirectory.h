@@ -33,9 +33,9 @@ struct StoredEntry {
     std::uint64_t decoderMemory = 0;
 };
 
-// The entries of the archive at `path` in the order of its directory; a problem when the
+// The entries of the open archive `archive` in the order of its directory; a problem when the
 // directory or a local header cannot be read.
-Made<std::vector<StoredEntry>> ReadStoredEntries(const std::string& path);
+Made<std::vector<StoredEntry>> ReadStoredEntries(int archive);
 
 // More than any real module's entry needs: liblzma asks for about the declared dictionary.
 inline constexpr std::uint64_t kMostDecoderMemory = 256u << 20;

@@ -2,7 +2,6 @@
 
 #include "platform/FailPoint.h"
 #include "posix/FileDescriptor.h"
-#include "unzip32/ArchiveComment.h"
 #include "unzip32/CentralDirectory.h"
 #include "unzip32/Cp1252.h"
 #include "unzip32/LineEnds.h"
@@ -82,6 +81,10 @@ std::int32_t Engine::run() {
         reporter_.report(Problem{UZ_ARGUMENT, "no archive named"}, "");
         return reporter_.result();
     }
+    if (const Problem problem = openArchiveFile()) {
+        reporter_.report(problem, Utf8ToCp1252(archivePath_));
+        return reporter_.result();
+    }
     if (options_.DisplayComment)
         printComment();
     if (const Problem problem = openArchive()) {
@@ -135,25 +138,34 @@ std::int32_t Engine::run() {
 }
 
 void Engine::printComment() {
-    // An archive that cannot be read is the reader's to report, with its reason, just after.
-    const Made<std::string> comment = ReadArchiveComment(archivePath_);
-    if (comment.problem || comment.value.empty())
+    // The comment follows the end record, which libarchive does not expose. An archive that
+    // cannot be read is the reader's to report, with its reason, just after.
+    const Made<std::optional<EndRecord>> end = ReadEndRecord(archive_.get());
+    if (end.problem || !end.value || end.value->comment.empty())
         return;
-    reporter_.printRaw(comment.value);
+    reporter_.printRaw(end.value->comment);
     reporter_.printRaw("\n");
 }
 
 namespace {
 
 // True when the file begins with a ZIP local header's signature.
-bool StartsLikeZip(const std::string& path) {
-    const Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+bool StartsLikeZip(int file) {
     char signature[4] = {};
-    return file && ::pread(file.get(), signature, sizeof signature, 0) == 4 &&
+    return ::pread(file, signature, sizeof signature, 0) == 4 &&
            std::string_view(signature, 4) == std::string_view("PK\x03\x04", 4);
 }
 
 } // namespace
+
+Problem Engine::openArchiveFile() {
+    try {
+        archive_ = OpenRegularFile(archivePath_);
+    } catch (const SystemError& error) {
+        return Problem{UZ_NO_ARCHIVE, error.what()};
+    }
+    return {};
+}
 
 Problem Engine::openArchive() {
     reader_ = archive_read_new();
@@ -162,11 +174,11 @@ Problem Engine::openArchive() {
     // Only the central directory's entries, the ones checked before: never a scan of local headers.
     archive_read_support_format_zip_seekable(reader_);
     archive_read_set_passphrase_callback(reader_, this, &Engine::passphraseCallback);
-    if (archive_read_open_filename(reader_, archivePath_.c_str(), 1 << 16) != ARCHIVE_OK) {
+    if (archive_read_open_fd(reader_, archive_.get(), 1 << 16) != ARCHIVE_OK) {
         const char* why = archive_error_string(reader_);
         // A file that starts as a ZIP archive but has no directory the reader finds was cut
         // short or damaged; anything else is no ZIP archive at all.
-        return Problem{StartsLikeZip(archivePath_) ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
+        return Problem{StartsLikeZip(archive_.get()) ? UZ_BAD_ARCHIVE : UZ_NO_ARCHIVE,
                        why ? why : "cannot open"};
     }
     return {};
@@ -177,7 +189,7 @@ Problem Engine::checkStoredEntries() {
     // twice, and it would let a decoder allocate whatever an entry declares. A directory that
     // cannot be read here cannot be judged, so nothing of it is decoded: the reader opened it, so
     // it is a damaged archive rather than none.
-    Made<std::vector<StoredEntry>> stored = ReadStoredEntries(archivePath_);
+    Made<std::vector<StoredEntry>> stored = ReadStoredEntries(archive_.get());
     if (stored.problem)
         return Problem{UZ_BAD_ARCHIVE, stored.problem.text};
     return CheckStoredEntries(std::move(stored.value));

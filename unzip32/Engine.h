@@ -1,5 +1,6 @@
 #pragma once
 
+#include "posix/FileDescriptor.h"
 #include "unzip32/Destination.h"
 #include "unzip32/EntryPath.h"
 #include "unzip32/NameFilter.h"
@@ -40,6 +41,7 @@ private:
     };
     using BlockSink = std::function<Problem(std::string_view block, std::int64_t offset)>;
 
+    Problem openArchiveFile();
     void printComment();
     Problem openArchive();
     Problem checkStoredEntries();
@@ -65,6 +67,9 @@ private:
     NameFilter filter_;
     std::string archivePath_;
     std::string folderPath_;
+    // The archive opened once: every read of it, ours and the reader's, goes through this handle,
+    // so a file renamed over its name meanwhile is never read.
+    Fd archive_;
     archive* reader_ = nullptr;
     std::optional<Destination> destination_;
     std::vector<FolderToFinish> folders_;

@@ -152,9 +152,14 @@ TEST_F(UnzipFixture, EncryptedLinkIsRefusedNotMadeFromItsCiphertext) {
     EXPECT_EQ(outcome.problems[0].reason, QStringLiteral("encrypted links are not extracted"));
 }
 
-TEST_F(UnzipFixture, MissingArchiveIsReportedNotRaised) {
-    EXPECT_EQ(unzip(scratch.root() / "absent.zip"), UZ_NO_ARCHIVE);
-    EXPECT_TRUE(module.LastUnzipMessage().contains(QStringLiteral("absent.zip")));
+// Nothing but a regular file is read as an archive: a FIFO with no writer answers at once.
+TEST_F(UnzipFixture, MissingOrIrregularArchiveIsReportedNotRaised) {
+    ASSERT_EQ(::mkfifo((scratch.root() / "fifo.zip").c_str(), 0600), 0);
+    fs::create_directory(scratch.root() / "folder.zip");
+    for (const char* name : {"absent.zip", "fifo.zip", "folder.zip"}) {
+        EXPECT_EQ(unzip(scratch.root() / name), UZ_NO_ARCHIVE) << name;
+        EXPECT_TRUE(module.LastUnzipMessage().contains(QString::fromLatin1(name))) << name;
+    }
 }
 
 } // namespace
