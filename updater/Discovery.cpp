@@ -93,9 +93,15 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     const bool archive = remoteName == state_.ArchiveFileName;
     control.setLimits(archive ? limits_.archive : limits_.versionFile);
     control.setUserAgent(UserAgent(state_));
+    // Into the module folder through its open handle: the file lands in the folder that was
+    // claimed, whatever is renamed in its place meanwhile.
+    const QString folder =
+        change_.isOpen() && localFolder == state_.ModuleFolder
+            ? QString::fromStdString(change_.throughHandle().string()) + QLatin1Char('/')
+            : localFolder;
     try {
-        control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') +
-                                     localFolder + remoteName);
+        control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') + folder +
+                                     remoteName);
         StopPoint("transfer-started");
         while (control.StillExecuting()) {
             if (archive)

@@ -45,6 +45,14 @@ bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
 }
 
 void Local::startProgram() {
+    // Started by its name, as a user would, but only while that name leads to the folder this
+    // agent worked in: a module folder moved away and another put at its name is not ours.
+    if (!change_.stillAt(moduleFolderPath())) {
+        logFailedStep(QStringLiteral("start"),
+                      QStringLiteral("the module folder %1 is no longer the folder updated")
+                          .arg(Text(moduleFolderPath())));
+        return;
+    }
     // A program that cannot be started ends the agent all the same; there is nothing left to do.
     if (!StartDetachedProgram(localPath(state_.ProgramFileName)))
         logFailedStep(QStringLiteral("start"),

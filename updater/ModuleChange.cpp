@@ -4,6 +4,7 @@
 #include "updater/Durable.h"
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillset {
@@ -16,7 +17,8 @@ bool ModuleChange::open(const std::filesystem::path& folder) {
     } catch (const SystemError&) {
         return false;
     }
-    folders_ = {folder, folder_.get()};
+    // Named without a trailing separator, so a file's folder compares equal to it.
+    folders_ = {folder.has_filename() ? folder : folder.parent_path(), folder_.get()};
     return true;
 }
 
@@ -36,9 +38,18 @@ ModuleChange::Claim ModuleChange::tryClaim(const std::filesystem::path& folder) 
 }
 
 void ModuleChange::release() {
-    folder_.reset(); // the lock goes with the last descriptor of the open folder
-    folders_ = {};
+    if (locked_)
+        ::flock(folder_.get(), LOCK_UN);
     locked_ = false;
+}
+
+bool ModuleChange::stillAt(const std::filesystem::path& folder) const {
+    if (!isOpen())
+        return true;
+    struct stat named {};
+    struct stat opened {};
+    return ::stat(folder.c_str(), &named) == 0 && ::fstat(folder_.get(), &opened) == 0 &&
+           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
 }
 
 int ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {

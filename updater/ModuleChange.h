@@ -25,10 +25,18 @@ public:
     // another agent holds it. The lock is an exclusive flock on the folder, which the kernel lets
     // go when the process ends, however it ends; programs the agent starts do not inherit it.
     Claim tryClaim(const std::filesystem::path& folder);
-    // Lets the lock and the handle go: the module is whole and the agent's files are gone.
+    // Lets the lock go: the module is whole and the agent's files are gone. The handle stays, so
+    // that what follows can tell whether the folder's name still leads to it.
     void release();
+    // True while `folder` (a link followed) is the folder this change opened, or none is open.
+    bool stillAt(const std::filesystem::path& folder) const;
     bool held() const { return locked_; }
     const WorkingFolders& folders() const { return folders_; }
+    // A path that leads to the open module folder whatever is renamed meanwhile
+    // (/proc/self/fd/N), for code that takes paths.
+    std::filesystem::path throughHandle() const {
+        return "/proc/self/fd/" + std::to_string(folder_.get());
+    }
 
     Recovery recover() { return RecoverSwap(folders_); }
     // Removes partial transfers of `localCopies` and backups set aside after a commit, at the

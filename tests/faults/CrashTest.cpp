@@ -293,11 +293,42 @@ TEST_F(CrashAtNamedPoints, KillDuringTheRecoveryIsRecoveredNextTime) {
     }
 }
 
+// The module folder's name taken by a link to a folder outside once the agent has claimed the
+// module: the agent goes on in the folder it claimed, through its handle, writes nothing outside
+// and starts nothing from there.
+TEST_F(CrashAtNamedPoints, FolderRenamedAfterTheClaimIsNeverLeft) {
+    QTemporaryDir outsideRoot;
+    const fs::path outside = fs::path(outsideRoot.path().toStdString());
+    WriteFile(outside / "secret.txt", "outside the module");
+    WriteMarkedProgram(outside, "9.9");
+    const ModuleSnapshot outsideBefore = SnapshotOf(outside);
+    startServer();
+    resetModule();
+    QProcess agent;
+    agent.setProcessEnvironment(
+        AgentEnvironment(settings({"QUILLSET_TEST_STOP_AT=recovered:SIGSTOP"})));
+    agent.start(kProgram, commandLine("1.0"));
+    const pid_t process = pid_t(agent.processId());
+    ASSERT_TRUE(AwaitStop(process)) << "the claim was never reached";
+    const fs::path claimed = moduleFolder().parent_path() / "claimed";
+    fs::rename(moduleFolder(), claimed);
+    fs::create_directory_symlink(outside, moduleFolder());
+    ::kill(process, SIGCONT);
+    const AgentRun ended = FinishAgent(agent, 30'000);
+    ASSERT_TRUE(ended.finished && !ended.crashed);
+    EXPECT_EQ(SnapshotOf(outside), outsideBefore) << "nothing outside the module changes";
+    EXPECT_TRUE(ended.errorLines.join('\n').contains("is no longer the folder updated"));
+    EXPECT_FALSE(fs::exists(markerFolder() / "started")) << "nothing was started";
+    fs::remove(moduleFolder());
+    fs::rename(claimed, moduleFolder());
+    EXPECT_EQ(expectWholeModule("in the folder claimed"), "2.0");
+}
+
 // Kills with no say of the agent's: wherever the run happens to be at that moment.
 TEST_F(CrashSafety, KillAtTimedPointsLeavesAWholeModule) {
     startServer();
     int killedRuns = 0;
-    // The test agent starts its cycle a tenth of a second after loading.
+    // The test agent starts its cycle 10 ms after loading.
     for (int afterMs = 100; afterMs <= 1500; afterMs += 100) {
         resetModule();
         QProcess agent;
