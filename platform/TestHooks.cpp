@@ -32,8 +32,9 @@ constexpr ErrorName kErrorNames[] = {
     {"EEXIST", EEXIST},   {"EFBIG", EFBIG},         {"EIO", EIO},
     {"EISDIR", EISDIR},   {"ELOOP", ELOOP},         {"EMFILE", EMFILE},
     {"ENOENT", ENOENT},   {"ENOMEM", ENOMEM},       {"ENOSPC", ENOSPC},
-    {"ENOTDIR", ENOTDIR}, {"ENOTEMPTY", ENOTEMPTY}, {"EPERM", EPERM},
-    {"EROFS", EROFS},     {"ETXTBSY", ETXTBSY},     {"EXDEV", EXDEV},
+    {"ENOTDIR", ENOTDIR}, {"ENOTEMPTY", ENOTEMPTY}, {"EOPNOTSUPP", EOPNOTSUPP},
+    {"EPERM", EPERM},     {"EROFS", EROFS},         {"ETXTBSY", ETXTBSY},
+    {"EXDEV", EXDEV},
 };
 
 std::mutex passagesMutex;

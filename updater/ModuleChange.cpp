@@ -1,5 +1,6 @@
 #include "updater/ModuleChange.h"
 
+#include "platform/FailPoint.h"
 #include "posix/Beneath.h"
 #include "updater/Durable.h"
 
@@ -113,7 +114,9 @@ void ModuleChange::removeFile(const std::string& name) {
 
 Fd ModuleChange::privateCopy(const std::string& name) const {
     Fd original = openFile(name);
-    const int unnamed = ::openat(folders_.handle, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const int unnamed = FailPoint("private-copy")
+                            ? -1
+                            : ::openat(folders_.handle, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (unnamed < 0) {
         struct stat info {};
         if ((errno == EOPNOTSUPP || errno == EISDIR) && ::fstat(original.get(), &info) == 0 &&
@@ -124,7 +127,9 @@ Fd ModuleChange::privateCopy(const std::string& name) const {
     Fd copy(unnamed);
     while (true) {
         const ssize_t copied =
-            ::copy_file_range(original.get(), nullptr, copy.get(), nullptr, 1 << 30, 0);
+            FailPoint("copy-range")
+                ? -1
+                : ::copy_file_range(original.get(), nullptr, copy.get(), nullptr, 1 << 30, 0);
         if (copied == 0)
             break;
         if (copied > 0)

@@ -41,10 +41,23 @@ protected:
     fs::path newVersion;
 };
 
-TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
+// How the downloaded archive is made private before it is checked and unpacked: an unnamed copy
+// made in the kernel, the archive itself where the file system has no unnamed files (it is the
+// agent's and no one else may write it), a copy through a buffer where the kernel cannot copy.
+struct PrivateCopyRoute {
+    const char* name;
+    const char* failAt;
+};
+
+class WholeUpdate : public Installation, public ::testing::WithParamInterface<PrivateCopyRoute> {};
+
+TEST_P(WholeUpdate, NewerVersionIsUnpackedAndStarted) {
     publish(newVersion, "2.0");
     startServer();
-    const AgentRun run = runAgent("1.0");
+    const char* failAt = GetParam().failAt;
+    const AgentRun run =
+        runAgent("1.0", failAt ? QStringList{QStringLiteral("QUILLSET_TEST_FAIL_AT=") + failAt}
+                               : QStringList{});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(ProgressOf(run), (std::vector<int>{0, 1, 2, 3, 4}));
     const qsizetype downloading = run.lines.indexOf("Status: Downloading the latest version...");
@@ -65,6 +78,13 @@ TEST_F(Installation, NewerVersionIsUnpackedAndStarted) {
     EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.EXE.previous"));
     expectNothingOutsideTheModule();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, WholeUpdate,
+    ::testing::Values(PrivateCopyRoute{"UnnamedCopy", nullptr},
+                      PrivateCopyRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
+                      PrivateCopyRoute{"NoCopyInTheKernel", "copy-range:EXDEV"}),
+    CaseName());
 
 TEST_F(Installation, ArchiveMissingOnTheServerRestartsTheOldProgram) {
     WriteFile(serverFolder() / "EDITOR.VER", "2.0");
