@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <exception>
+#include <tuple>
 #include <utility>
 
 namespace quillset {
@@ -38,6 +39,31 @@ QString WithCrLf(const QString& text) {
 QString WithLf(const QString& text) {
     QString result = text;
     return result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// The names of a picture box, its caption and its "..." button, and the caption's words.
+struct PictureGroupNames {
+    const char* box;
+    const char* label;
+    const char* button;
+    const char* caption;
+};
+
+// A picture box under its caption, with the "..." button that chooses its picture over its lower
+// right corner.
+std::pair<PictureBox*, QPushButton*>
+PlacePictureGroup(QWidget* form, const PictureGroupNames& names, int top, const Picture& picture) {
+    auto* box = PlaceInTwips(new PictureBox(form), names.box, 120, top, 2055, 1935);
+    box->setPicture(picture);
+    PlaceLabelInTwips(new QLabel(QString::fromLatin1(names.caption) + u':', form), names.label, 120,
+                      top - 240, 675, 195, box);
+    auto* choose = PlaceInTwips(new QPushButton(QStringLiteral("..."), form), names.button, 1920,
+                                top + 1680, 255, 255);
+    choose->raise();
+    // The button's caption is a symbol; a screen reader speaks what it does.
+    choose->setAccessibleName(QStringLiteral("Choose picture\u2026"));
+    choose->setAccessibleDescription(QString::fromLatin1(names.caption));
+    return {box, choose};
 }
 
 Picture SamplePicture(const char16_t* windowsPath) {
@@ -67,12 +93,9 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     PlaceLabelInTwips(new QLabel(QStringLiteral("Title:"), this), "Label7", 4320, 240, 345, 195,
                       Title);
 
-    Picture1 = PlaceInTwips(new PictureBox(this), "Picture1", 120, 1080, 2055, 1935);
-    Picture1->setPicture(start.picture1);
-    PlaceLabelInTwips(new QLabel(QStringLiteral("Picture 1:"), this), "Label1", 120, 840, 675, 195,
-                      Picture1);
-    auto* command1 = PlaceInTwips(new QPushButton(QStringLiteral("..."), this), "Command1", 1920,
-                                  2760, 255, 255);
+    QPushButton* command1 = nullptr;
+    std::tie(Picture1, command1) = PlacePictureGroup(
+        this, {"Picture1", "Label1", "Command1", "Picture 1"}, 1080, start.picture1);
 
     Text1 = PlaceInTwips(MakeMultiLineBox(WithLf(start.description1), this), "Text1", 2280, 1080,
                          4095, 1935);
@@ -91,12 +114,9 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
                       Text3);
     SList->setAccessibleName(QStringLiteral("Show times"));
 
-    Picture2 = PlaceInTwips(new PictureBox(this), "Picture2", 120, 3300, 2055, 1935);
-    Picture2->setPicture(start.picture2);
-    PlaceLabelInTwips(new QLabel(QStringLiteral("Picture 2:"), this), "Label2", 120, 3060, 675, 195,
-                      Picture2);
-    auto* command2 = PlaceInTwips(new QPushButton(QStringLiteral("..."), this), "Command2", 1920,
-                                  4980, 255, 255);
+    QPushButton* command2 = nullptr;
+    std::tie(Picture2, command2) = PlacePictureGroup(
+        this, {"Picture2", "Label2", "Command2", "Picture 2"}, 3300, start.picture2);
 
     Text2 = PlaceInTwips(MakeMultiLineBox(WithLf(start.description2), this), "Text2", 2280, 3300,
                          4095, 1935);
@@ -112,16 +132,8 @@ Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* paren
     auto* command4 = PlaceInTwips(new QPushButton(QStringLiteral("Print schedule"), this),
                                   "Command4", 7080, 5400, 1335, 495);
 
-    // The small buttons' captions are symbols; a screen reader speaks what they do.
-    for (auto [button, picture] : {std::pair{command1, "Picture 1"}, {command2, "Picture 2"}}) {
-        button->setAccessibleName(QStringLiteral("Choose picture\u2026"));
-        button->setAccessibleDescription(QString::fromLatin1(picture));
-    }
+    // The button's caption is a symbol; a screen reader speaks what it does.
     command3->setAccessibleName(QStringLiteral("Add show time"));
-
-    // The "..." buttons sit over the pictures' lower right corners.
-    command1->raise();
-    command2->raise();
 
     MakeDefaultButton(command4);
     AddFormKeys(this, command4);
