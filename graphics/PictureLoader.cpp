@@ -1,13 +1,13 @@
 #include "graphics/PictureLoader.h"
 
 #include "graphics/PlaceableMetafile.h"
+#include "posix/FileDescriptor.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,17 +54,23 @@ Result<Picture> DecodePicture(QByteArrayView data) {
 Result<QByteArray> ReadPictureFile(const std::filesystem::path& path) {
     // Opened without waiting, so that a FIFO with no writer or a device answers at once; only a
     // regular file is read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return Refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    Fd opened;
+    try {
+        opened = OpenRegularFile(path.string());
+    } catch (const SystemError& error) {
+        return Refuse(error.error() == EINVAL
+                          ? QStringLiteral("the picture is not a regular file")
+                          : QString::fromLocal8Bit(std::strerror(error.error())));
+    }
+    const int fd = opened.release();
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return Refuse(file.errorString());
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return Refuse(QStringLiteral("the picture is not a regular file"));
+    if (::fstat(fd, &status) != 0)
+        return Refuse(file.errorString());
     if (status.st_size > kMaxPictureBytes)
         return Refuse(QStringLiteral("the file is too large for a picture"));
     QByteArray data = file.read(kMaxPictureBytes + 1);

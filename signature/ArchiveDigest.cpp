@@ -4,10 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <openssl/evp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,13 +23,15 @@ struct ContextFree {
 } // namespace
 
 Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file) {
-    const Fd handle(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!handle)
-        return Refuse<std::string>("the archive cannot be opened: " +
-                                   std::string(std::strerror(errno)));
-    struct stat info {};
-    if (fstat(handle.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return Refuse<std::string>("the archive is not a regular file");
+    Fd handle;
+    try {
+        handle = OpenRegularFile(file.string());
+    } catch (const SystemError& error) {
+        return Refuse<std::string>(error.error() == EINVAL
+                                       ? std::string("the archive is not a regular file")
+                                       : "the archive cannot be opened: " +
+                                             std::string(std::strerror(error.error())));
+    }
     const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
         return Refuse<std::string>("SHA-256 is not available");

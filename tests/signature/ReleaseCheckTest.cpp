@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <openssl/sha.h>
+#include <sys/stat.h>
 
 namespace quillset::test {
 namespace {
@@ -157,6 +158,14 @@ TEST_F(ReleaseCheckTest, KeysAndArchivesThatCannotBeUsedAreRefused) {
         {publisher.publicKeyPem(), "EDITOR", [](std::string_view) { return true; }, archivePath()},
         file);
     EXPECT_NE((folderArchive ? std::string() : folderArchive.reason()).find("not a regular file"),
+              std::string::npos);
+    // A FIFO with no writer answers at once.
+    fs::remove(archivePath());
+    ASSERT_EQ(::mkfifo(archivePath().c_str(), 0600), 0);
+    const auto fifoArchive = CheckRelease(
+        {publisher.publicKeyPem(), "EDITOR", [](std::string_view) { return true; }, archivePath()},
+        file);
+    EXPECT_NE((fifoArchive ? std::string() : fifoArchive.reason()).find("not a regular file"),
               std::string::npos);
 }
 
