@@ -83,7 +83,10 @@ Fd OpenBeneath(int folder, const std::string& path, int flags, mode_t mode) {
     do
         fd = ::syscall(SYS_openat2, folder, path.c_str(), &how, sizeof how);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0 && errno == ENOSYS)
+    // A kernel before 5.6 lacks openat2 (ENOSYS); a sandbox's system-call filter may refuse it
+    // (EPERM), which it cannot mean for these flags otherwise. The opening part by part then
+    // answers, with its own reason should it fail too.
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
         return OpenByParts(folder, path, flags, mode);
     if (fd < 0)
         ThrowSystemError("cannot open", path, LinkAwareError(folder, path, flags, errno));

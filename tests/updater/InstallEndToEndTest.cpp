@@ -41,23 +41,38 @@ protected:
     fs::path newVersion;
 };
 
-// How the downloaded archive is made private before it is checked and unpacked: an unnamed copy
-// made in the kernel, the archive itself where the file system has no unnamed files (it is the
-// agent's and no one else may write it), a copy through a buffer where the kernel cannot copy.
-struct PrivateCopyRoute {
+// The whole update by each way the system may answer. How the downloaded archive is made private
+// before it is checked and unpacked: an unnamed copy made in the kernel, the archive itself where
+// the file system has no unnamed files (it is the agent's and no one else may write it), a copy
+// through a buffer where the kernel cannot copy. How files below the module folder are opened:
+// openat2, or part by part where the kernel lacks it or a sandbox refuses it.
+struct SystemRoute {
     const char* name;
-    const char* failAt;
+    const char* failAt = nullptr;
+    const char* openat2Error = nullptr; // what openat2 answers, when not itself
 };
 
-class WholeUpdate : public Installation, public ::testing::WithParamInterface<PrivateCopyRoute> {};
+class WholeUpdate : public Installation, public ::testing::WithParamInterface<SystemRoute> {
+protected:
+    AgentRun runRoute(const SystemRoute& route) {
+        const QStringList settings =
+            route.failAt ? QStringList{QStringLiteral("QUILLSET_TEST_FAIL_AT=") + route.failAt}
+                         : QStringList{};
+        if (!route.openat2Error)
+            return runAgent("1.0", settings);
+        return RunAgent(QStringLiteral(QUILLSET_WITHOUT_OPENAT2),
+                        QStringList{route.openat2Error, kProgram} + commandLine("1.0"),
+                        QStringList{"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so"} +
+                            settings);
+    }
+};
 
 TEST_P(WholeUpdate, NewerVersionIsUnpackedAndStarted) {
     publish(newVersion, "2.0");
     startServer();
-    const char* failAt = GetParam().failAt;
-    const AgentRun run =
-        runAgent("1.0", failAt ? QStringList{QStringLiteral("QUILLSET_TEST_FAIL_AT=") + failAt}
-                               : QStringList{});
+    const AgentRun run = runRoute(GetParam());
+    if (GetParam().openat2Error && run.exitCode == 77)
+        GTEST_SKIP() << "no seccomp filter here: " << run.errorLines.join('\n').toStdString();
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(ProgressOf(run), (std::vector<int>{0, 1, 2, 3, 4}));
     const qsizetype downloading = run.lines.indexOf("Status: Downloading the latest version...");
@@ -79,12 +94,13 @@ TEST_P(WholeUpdate, NewerVersionIsUnpackedAndStarted) {
     expectNothingOutsideTheModule();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Agent, WholeUpdate,
-    ::testing::Values(PrivateCopyRoute{"UnnamedCopy", nullptr},
-                      PrivateCopyRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
-                      PrivateCopyRoute{"NoCopyInTheKernel", "copy-range:EXDEV"}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Agent, WholeUpdate,
+                         ::testing::Values(SystemRoute{"UnnamedCopy"},
+                                           SystemRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
+                                           SystemRoute{"NoCopyInTheKernel", "copy-range:EXDEV"},
+                                           SystemRoute{"KernelWithoutOpenat2", nullptr, "ENOSYS"},
+                                           SystemRoute{"SandboxRefusingOpenat2", nullptr, "EPERM"}),
+                         CaseName());
 
 TEST_F(Installation, ArchiveMissingOnTheServerRestartsTheOldProgram) {
     WriteFile(serverFolder() / "EDITOR.VER", "2.0");
