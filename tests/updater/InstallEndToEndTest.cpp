@@ -44,8 +44,8 @@ protected:
 // The whole update by each way the system may answer. How the downloaded archive is made private
 // before it is checked and unpacked: an unnamed copy made in the kernel, the archive itself where
 // the file system has no unnamed files (it is the agent's and no one else may write it), a copy
-// through a buffer where the kernel cannot copy. How files below the module folder are opened:
-// openat2, or part by part where the kernel lacks it or a sandbox refuses it.
+// through a buffer where the kernel cannot copy or a sandbox refuses it. How files below the module
+// folder are opened: openat2, or part by part where the kernel lacks it or a sandbox refuses it.
 struct SystemRoute {
     const char* name;
     const char* failAt = nullptr;
@@ -98,6 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Agent, WholeUpdate,
                          ::testing::Values(SystemRoute{"UnnamedCopy"},
                                            SystemRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
                                            SystemRoute{"NoCopyInTheKernel", "copy-range:EXDEV"},
+                                           SystemRoute{"SandboxRefusingTheKernelCopy",
+                                                       "copy-range:EPERM"},
                                            SystemRoute{"KernelWithoutOpenat2", nullptr, "ENOSYS"},
                                            SystemRoute{"SandboxRefusingOpenat2", nullptr, "EPERM"}),
                          CaseName());
