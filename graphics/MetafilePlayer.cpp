@@ -73,27 +73,18 @@ struct MetafilePlayer::Records {
                                        const MetafileParams& p) { player.offsetClip(p.point(0)); };
     }
 
+    // A record that makes a GDI object keeps it in the object table.
+    template <GdiObject (*Make)(const MetafileParams&)>
+    static void store(MetafilePlayer& player, std::uint16_t, const MetafileParams& p) {
+        player.objects_.store(Make(p));
+    }
+
     static void addObjects(Table& table) {
-        table[META_CREATEPENINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
-                                           const MetafileParams& p) {
-            player.objects_.store(PenFromRecord(p));
-        };
-        table[META_CREATEBRUSHINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
-                                             const MetafileParams& p) {
-            player.objects_.store(BrushFromRecord(p));
-        };
-        table[META_DIBCREATEPATTERNBRUSH] = [](MetafilePlayer& player, std::uint16_t,
-                                               const MetafileParams& p) {
-            player.objects_.store(PatternBrushFromRecord(p));
-        };
-        table[META_CREATEFONTINDIRECT] = [](MetafilePlayer& player, std::uint16_t,
-                                            const MetafileParams& p) {
-            player.objects_.store(FontFromRecord(p));
-        };
-        table[META_CREATEREGION] = [](MetafilePlayer& player, std::uint16_t,
-                                      const MetafileParams& p) {
-            player.objects_.store(RegionFromRecord(p));
-        };
+        table[META_CREATEPENINDIRECT] = &store<PenFromRecord>;
+        table[META_CREATEBRUSHINDIRECT] = &store<BrushFromRecord>;
+        table[META_DIBCREATEPATTERNBRUSH] = &store<PatternBrushFromRecord>;
+        table[META_CREATEFONTINDIRECT] = &store<FontFromRecord>;
+        table[META_CREATEREGION] = &store<RegionFromRecord>;
         // Objects we do not draw with still take their slot, so later indexes stay right.
         for (const std::uint16_t function : {META_CREATEPALETTE, META_CREATEPATTERNBRUSH})
             table[function] = [](MetafilePlayer& player, std::uint16_t, const MetafileParams&) {

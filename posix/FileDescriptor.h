@@ -40,6 +40,9 @@ public:
     Fd& operator=(const Fd&) = delete;
 
     int get() const { return fd_; }
+    // A path that leads to this open file or folder whatever is renamed meanwhile
+    // (/proc/self/fd/N), for code that takes paths; good while the descriptor stays open.
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
     explicit operator bool() const { return fd_ >= 0; }
     int release() {
         const int fd = fd_;

@@ -145,8 +145,7 @@ bool Local::CheckForNewVersion() {
             FileExists(state_.ModuleFolder + state_.VersionFileName)) {
             // Read through the descriptor the test opened: whatever takes the name meanwhile.
             const Fd file = change_.openFile(localName(state_.VersionFileName));
-            const std::optional<float> version =
-                ReadVersionFile("/proc/self/fd/" + std::to_string(file.get()));
+            const std::optional<float> version = ReadVersionFile(file.path());
             if (!version) {
                 noVersion(QStringLiteral("the version file holds no version"));
                 return false;

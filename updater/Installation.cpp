@@ -60,14 +60,10 @@ void Local::startProgram() {
                           .arg(Text(localPath(state_.ProgramFileName))));
 }
 
-fs::path Local::archiveSource() const {
-    return "/proc/self/fd/" + std::to_string(archive_.get());
-}
-
 StepOutcome Local::stageArchive(const fs::path& staging) {
     StopPoint("unpack-started");
     try {
-        if (!UnpackArchive(Text(archiveSource()), Text(staging) + QLatin1Char('/')))
+        if (!UnpackArchive(Text(archive_.path()), Text(staging) + QLatin1Char('/')))
             return StepProblem{QStringLiteral("unpack"), unpackProblem_};
     } catch (const UnzipError& failure) {
         return StepProblem{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
@@ -127,7 +123,7 @@ StepOutcome Local::installSteps() {
         problem->reason.prepend(QStringLiteral("cannot create the staging folder: "));
         return problem;
     }
-    const fs::path stagingPath = "/proc/self/fd/" + std::to_string(staging.get());
+    const fs::path stagingPath = staging.path();
     if (StepOutcome problem = stageArchive(stagingPath))
         return problem;
     if (StepOutcome problem = prepareStagedProgram(stagingPath))

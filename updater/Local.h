@@ -126,9 +126,6 @@ private:
     // nor the checks can be led elsewhere by a rename of the module's entries.
     StepOutcome stageArchive(const std::filesystem::path& staging);
     StepOutcome prepareStagedProgram(const std::filesystem::path& staging);
-    // The fetched archive, copied where no one else can change it; what the signature check
-    // reads is what the engine unpacks.
-    std::filesystem::path archiveSource() const;
     void startProgram();
     // One line for an operator: the module, the step that failed and why.
     void logFailedStep(const QString& step, const QString& reason) const;
@@ -146,6 +143,8 @@ private:
     // After state_: the password callback reads and may replace state_.ArchivePassword.
     CodeModule codeModule_;
     ModuleChange change_;
+    // The fetched archive, copied where no one else can change it; what the signature check
+    // reads (through archive_.path()) is what the engine unpacks.
     Fd archive_;
     std::chrono::seconds lockWaitLimit_ = std::chrono::seconds::max();
     QString transferStartProblem_;

@@ -34,9 +34,7 @@ public:
     const WorkingFolders& folders() const { return folders_; }
     // A path that leads to the open module folder whatever is renamed meanwhile
     // (/proc/self/fd/N), for code that takes paths.
-    std::filesystem::path throughHandle() const {
-        return "/proc/self/fd/" + std::to_string(folder_.get());
-    }
+    std::filesystem::path throughHandle() const { return folder_.path(); }
 
     Recovery recover() { return RecoverSwap(folders_); }
     // Removes partial transfers of `localCopies` and backups set aside after a commit, at the

@@ -67,7 +67,7 @@ bool Local::verifyRelease(const QString& address) {
                    state_.ServerVersion;
         };
         return CheckRelease(
-            {signingKey_, state_.ModuleName.toStdString(), sameVersion, archiveSource()}, *bytes);
+            {signingKey_, state_.ModuleName.toStdString(), sameVersion, archive_.path()}, *bytes);
     }();
     if (verdict)
         return true;
