@@ -1,5 +1,7 @@
 #include "platform/SignalCleanup.h"
 
+#include "posix/MountPoint.h"
+
 #include <array>
 #include <atomic>
 #include <climits>
@@ -107,7 +109,8 @@ Pass EmptyOnce(int& folder, const StuckFolders& stuck) {
                 ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (inner < 0)
                 continue;
-            if (stuck.contains(inner)) {
+            // A mount point below is someone else's folder: never emptied.
+            if (!OnSameMount(inner, folder) || stuck.contains(inner)) {
                 ::close(inner);
                 continue;
             }
@@ -127,7 +130,8 @@ Pass EmptyOnce(int& folder, const StuckFolders& stuck) {
 // entry, enters a folder not yet found stuck, or finds this folder stuck and leaves it, so the
 // walk ends even where entries cannot be removed; the time budget bounds it all the same.
 void RemoveTree(int parent, const char* name) {
-    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM))
+    if (IsMountPoint(parent, name) || ::unlinkat(parent, name, 0) == 0 ||
+        (errno != EISDIR && errno != EPERM))
         return;
     int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)

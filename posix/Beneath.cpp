@@ -1,5 +1,7 @@
 #include "posix/Beneath.h"
 
+#include "posix/MountPoint.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <linux/openat2.h>
@@ -64,6 +66,71 @@ int LinkAwareError(int folder, const std::string& path, int flags, int error) {
     return error;
 }
 
+// Mount points a removal met and left alone: the first is named when it ends.
+class MountsLeft {
+public:
+    void add(const std::string& path) {
+        if (count_++ == 0)
+            first_ = path;
+    }
+    bool any() const { return count_ > 0; }
+    void report() const {
+        if (count_ > 0)
+            throw SystemError(
+                "left alone " + first_ +
+                    (count_ > 1 ? " and " + std::to_string(count_ - 1) + " more" : std::string()) +
+                    ": a mount point, not part of this folder",
+                EXDEV);
+    }
+
+private:
+    std::string first_;
+    std::size_t count_ = 0;
+};
+
+// Empties and removes the folder `path`, never entering a mount point below it: those stay
+// with the folders that hold them.
+void RemoveFolderTree(int folder, const std::string& path, MountsLeft& left) {
+    // Folders still to empty, deepest last; a folder is removed once its entries are gone.
+    struct Pending {
+        std::string path;
+        bool emptied;
+    };
+    std::vector<Pending> pending{{path, false}};
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        if (next.emptied) {
+            pending.pop_back();
+            try {
+                RemoveBeneath(folder, next.path);
+            } catch (const SystemError& error) {
+                if (!left.any() || (error.error() != ENOTEMPTY && error.error() != EEXIST))
+                    throw;
+            }
+            continue;
+        }
+        pending.back().emptied = true;
+        Fd fd = OpenBeneath(folder, next.path, O_RDONLY | O_DIRECTORY);
+        struct stat info {};
+        if (::fstat(fd.get(), &info) == 0 && (info.st_mode & 0700) != 0700)
+            ::fchmod(fd.get(), (info.st_mode & 07777) | 0700); // else its removal says why
+        for (const std::string& name : ListFolder(fd.get(), next.path)) {
+            const std::string inner = next.path + "/" + name;
+            if (IsMountPoint(fd.get(), name.c_str())) {
+                left.add(inner);
+            } else if (::fstatat(fd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       S_ISDIR(info.st_mode)) {
+                // Opened and emptied next, so it must be readable and writable to us.
+                if ((info.st_mode & 0700) != 0700)
+                    ::fchmodat(fd.get(), name.c_str(), (info.st_mode & 07777) | 0700, 0);
+                pending.push_back({inner, false});
+            } else if (::unlinkat(fd.get(), name.c_str(), 0) != 0 && errno != ENOENT) {
+                ThrowSystemError("cannot remove", inner);
+            }
+        }
+    }
+}
+
 } // namespace
 
 Fd OpenFolder(const std::string& path) {
@@ -78,7 +145,7 @@ Fd OpenBeneath(int folder, const std::string& path, int flags, mode_t mode) {
     open_how how{};
     how.flags = static_cast<__u64>(flags | O_NOFOLLOW | O_CLOEXEC);
     how.mode = (flags & O_CREAT) ? mode : 0;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV;
     long fd;
     do
         fd = ::syscall(SYS_openat2, folder, path.c_str(), &how, sizeof how);
@@ -110,7 +177,11 @@ Fd OpenByParts(int folder, const std::string& path, int flags, mode_t mode) {
                 error = ELOOP;
             ThrowSystemError("cannot open", path, error);
         }
-        current.reset(fd);
+        Fd part(fd);
+        // As RESOLVE_NO_XDEV: no way leads through a mount point.
+        if (!OnSameMount(part.get(), at()))
+            ThrowSystemError("cannot open", path, EXDEV);
+        current = std::move(part);
     }
     int fd;
     do
@@ -118,7 +189,10 @@ Fd OpenByParts(int folder, const std::string& path, int flags, mode_t mode) {
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         ThrowSystemError("cannot open", path, LinkAwareError(folder, path, flags, errno));
-    return Fd(fd);
+    Fd opened(fd);
+    if (!OnSameMount(opened.get(), at()))
+        ThrowSystemError("cannot open", path, EXDEV);
+    return opened;
 }
 
 Fd OpenFolderBeneath(int folder, const std::string& path) {
@@ -173,39 +247,14 @@ void RemoveTreeBeneath(int folder, const std::string& path) {
     const std::optional<struct stat> top = StatBeneath(folder, path);
     if (!top)
         return;
-    if (!S_ISDIR(top->st_mode)) {
+    MountsLeft left;
+    if (const Place place = PlaceOf(folder, path); IsMountPoint(place.at(), place.name.c_str()))
+        left.add(path);
+    else if (!S_ISDIR(top->st_mode))
         RemoveBeneath(folder, path);
-        return;
-    }
-    // Folders still to empty, deepest last; a folder is removed once its entries are gone.
-    struct Pending {
-        std::string path;
-        bool emptied;
-    };
-    std::vector<Pending> pending{{path, false}};
-    while (!pending.empty()) {
-        const Pending next = pending.back();
-        if (next.emptied) {
-            pending.pop_back();
-            RemoveBeneath(folder, next.path);
-            continue;
-        }
-        pending.back().emptied = true;
-        Fd fd = OpenBeneath(folder, next.path, O_RDONLY | O_DIRECTORY);
-        struct stat info {};
-        if (::fstat(fd.get(), &info) == 0 && (info.st_mode & 0700) != 0700)
-            ::fchmod(fd.get(), (info.st_mode & 07777) | 0700); // else its removal says why
-        for (const std::string& name : ListFolder(fd.get(), next.path)) {
-            if (::fstatat(fd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISDIR(info.st_mode)) {
-                // Opened and emptied next, so it must be readable and writable to us.
-                if ((info.st_mode & 0700) != 0700)
-                    ::fchmodat(fd.get(), name.c_str(), (info.st_mode & 07777) | 0700, 0);
-                pending.push_back({next.path + "/" + name, false});
-            } else if (::unlinkat(fd.get(), name.c_str(), 0) != 0 && errno != ENOENT)
-                ThrowSystemError("cannot remove", next.path + "/" + name);
-        }
-    }
+    else
+        RemoveFolderTree(folder, path, left);
+    left.report();
 }
 
 std::vector<std::string> ListFolder(int folder, const std::string& subject) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -38,6 +39,30 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// Why a transfer that has run for `elapsed` is past its pace bound, naming the bound; empty
+// while it is within it.
+QString PaceBoundPassed(const TransferLimits& limits, const TransferProgress& progress,
+                        std::chrono::steady_clock::duration elapsed) {
+    if (limits.paceFloor == 0)
+        return {};
+    const bool announced = progress.total != 0;
+    const std::uint64_t length = announced ? progress.total : progress.received;
+    const auto bound = std::min<std::chrono::seconds>(
+        limits.paceMost, limits.paceGrace + std::chrono::seconds(length / limits.paceFloor));
+    if (elapsed <= bound)
+        return {};
+    if (bound == limits.paceMost)
+        return QStringLiteral("the transfer ran past its longest time, %1 s").arg(bound.count());
+    return QStringLiteral("the transfer ran past its time bound of %1 s: %2 s plus %3 %4 bytes "
+                          "at %5 bytes/s")
+               .arg(bound.count())
+               .arg(limits.paceGrace.count())
+               .arg(announced ? QStringLiteral("the announced") : QStringLiteral("the"))
+               .arg(length)
+               .arg(limits.paceFloor) +
+           (announced ? QString() : QStringLiteral(" (no length announced: the bytes so far)"));
+}
+
 } // namespace
 
 struct InternetTransfer::Running {
@@ -55,6 +80,10 @@ struct InternetTransfer::Running {
     std::optional<RemovedOnSignal> removedOnSignal;
     char errorText[CURL_ERROR_SIZE] = {};
     TransferProgress progress;
+    TransferLimits limits;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    // Why the pace bound ended the transfer; empty while it holds.
+    QString paceEnded;
 
     ~Running() {
         if (easy)
@@ -101,10 +130,12 @@ struct InternetTransfer::Running {
 
     static int transferInfo(void* self, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t,
                             curl_off_t) {
-        auto& progress = static_cast<Running*>(self)->progress;
-        progress.received = std::uint64_t(std::max<curl_off_t>(downloaded, 0));
-        progress.total = std::uint64_t(std::max<curl_off_t>(downloadTotal, 0));
-        return 0; // go on
+        auto* running = static_cast<Running*>(self);
+        running->progress.received = std::uint64_t(std::max<curl_off_t>(downloaded, 0));
+        running->progress.total = std::uint64_t(std::max<curl_off_t>(downloadTotal, 0));
+        running->paceEnded = PaceBoundPassed(running->limits, running->progress,
+                                             std::chrono::steady_clock::now() - running->started);
+        return running->paceEnded.isEmpty() ? 0 : 1; // non-zero ends the transfer
     }
 };
 
@@ -146,6 +177,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     running->body = Fd(fd);
     running->pending.reserve(Running::kGather);
     running->maxBytes = limits_.maxBytes;
+    running->limits = limits_;
     fchmod(fd, NewFileMode());
     // A proxy or CDN on the way must not answer with an older copy than the server holds.
     for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
@@ -227,7 +259,9 @@ void InternetTransfer::finish(int curlResult) {
         written = false;
     }
     std::error_code error;
-    if (running_->tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+    if (!running_->paceEnded.isEmpty()) {
+        lastError_ = running_->paceEnded;
+    } else if (running_->tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         lastError_ = QStringLiteral("the file is larger than %1 bytes").arg(running_->maxBytes);
     } else if (result != CURLE_OK) {
         lastError_ = QString::fromUtf8(running_->errorText[0] ? running_->errorText

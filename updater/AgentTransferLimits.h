@@ -14,7 +14,10 @@ struct AgentTransferLimits {
     static constexpr std::chrono::seconds kWait{60};
 
     TransferLimits versionFile{kWait / 2, 1, kWait, kWait, 64 * 1024};
-    TransferLimits archive{kWait / 2, 1024, kWait, std::chrono::seconds{0}, 4ull << 30};
+    // A server that trickles just above the speed floor must not hold the agent for days: ten
+    // minutes plus the archive at 64 KiB/s, one day at the most.
+    TransferLimits archive{kWait / 2,  1024,      kWait,      std::chrono::seconds{0},
+                           4ull << 30, 64 * 1024, kWait * 10, std::chrono::hours{24}};
 
     // The same limits with every wait cut to `wait`: builds for tests, which must not sit out
     // real minutes against servers that stall on purpose.
@@ -25,6 +28,8 @@ struct AgentTransferLimits {
             one->lowSpeedTime = wait;
             if (one->totalTime.count() != 0)
                 one->totalTime = wait;
+            if (one->paceFloor != 0)
+                one->paceGrace = wait;
         }
         return limits;
     }

@@ -129,12 +129,13 @@ StepOutcome Local::installSteps() {
     if (StepOutcome problem = prepareStagedProgram(stagingPath))
         return problem;
     std::vector<SwapStep> steps;
-    if (StepOutcome problem = Attempt(QStringLiteral("check"), [&] { steps = change_.plan(); }))
+    if (StepOutcome problem = Attempt(QStringLiteral("check"),
+                                      [&] { steps = change_.plan(staging, localCopyNames()); }))
         return problem;
     std::string cleanup;
     if (StepOutcome problem = Attempt(QStringLiteral("swap"), [&] {
             const EndingSignalsHeld held;
-            cleanup = change_.swapIn(steps);
+            cleanup = change_.swapIn(staging, steps);
         }))
         return problem;
     if (!cleanup.empty())

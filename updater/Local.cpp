@@ -2,7 +2,6 @@
 
 #include "platform/AgentTitle.h"
 #include "platform/FailureLog.h"
-#include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
 #include "platform/WindowsPath.h"
 #include "updater/CommandLine.h"
@@ -14,6 +13,9 @@
 namespace quillset {
 
 namespace {
+
+// A reason quoted from a file name an earlier run left may be long; the line stays short.
+constexpr qsizetype kLongestReason = 400;
 
 // The module name becomes the last part of every local path; one that names another folder
 // would make the agent delete and write files outside the module folder.
@@ -115,8 +117,8 @@ bool Local::awaitModule() {
 }
 
 void Local::recoverModule() {
-    // Undoing a swap is a swap too: it completes before an ending signal is acted on.
-    const EndingSignalsHeld held;
+    // Only the undoing of a swap holds ending signals back; a removal of what an earlier run
+    // left ends with the agent, and the next start goes on with it.
     try {
         switch (change_.recover()) {
         case Recovery::Nothing:
@@ -140,13 +142,24 @@ void Local::recoverModule() {
     } catch (const SwapError& error) {
         logFailedStep(QStringLiteral("recovery"), QString::fromStdString(error.what()));
     }
-    const int removed = change_.sweepLeftovers(
-        {localName(state_.VersionFileName), localName(state_.ArchiveFileName),
-         localName(state_.ModuleName + QStringLiteral(".SIG"))});
-    if (removed > 0)
+    const ModuleChange::Sweep sweep = change_.sweepLeftovers(localCopyNames());
+    if (sweep.removed > 0)
+        logFailedStep(
+            QStringLiteral("recovery"),
+            QStringLiteral("removed %1 temporaries an earlier run left").arg(sweep.removed));
+    // Told at every start while they stay, so an operator learns why; one line, however many.
+    if (sweep.stuck > 0)
         logFailedStep(QStringLiteral("recovery"),
-                      QStringLiteral("removed %1 temporaries an earlier run left").arg(removed));
+                      QStringLiteral("%1 temporaries of earlier runs cannot be removed and stay; "
+                                     "the first: %2")
+                          .arg(sweep.stuck)
+                          .arg(QString::fromStdString(sweep.firstProblem).left(kLongestReason)));
     StopPoint("recovered");
+}
+
+std::vector<std::string> Local::localCopyNames() const {
+    return {localName(state_.VersionFileName), localName(state_.ArchiveFileName),
+            localName(state_.ModuleName + QStringLiteral(".SIG"))};
 }
 
 QString Local::serverAddress() {

@@ -109,6 +109,8 @@ private:
     // The name of a local copy in the module folder, as found there.
     std::string localName(const QString& name) const;
     std::filesystem::path moduleFolderPath() const;
+    // The names of the local copies of the server's files, as found in the module folder.
+    std::vector<std::string> localCopyNames() const;
     // Waits, showing why, until this agent holds the module lock; throws AgentEnded when the
     // window is closed meanwhile. False when an unattended agent gave up waiting.
     bool awaitModule();

@@ -53,31 +53,33 @@ bool ModuleChange::stillAt(const std::filesystem::path& folder) const {
            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
 }
 
-int ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {
-    int removed = 0;
+ModuleChange::Sweep ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {
+    Sweep sweep;
     std::vector<std::string> names;
     try {
         names = ListFolder(folders_.handle, folders_.module.string());
     } catch (const SystemError&) {
-        return 0; // an unreadable folder: the transfers and the swap meet it and tell
+        return sweep; // an unreadable folder: the transfers and the swap meet it and tell
     }
     for (const std::string& name : names) {
         try {
             if (name.starts_with(kSetAsidePrefix)) {
                 RemoveOwnFolder(folders_, name);
-                ++removed;
+                ++sweep.removed;
             } else if (IsPartialTransfer(name, localCopies)) {
                 const std::optional<struct stat> info = StatBeneath(folders_.handle, name);
                 if (info && (S_ISREG(info->st_mode) || S_ISLNK(info->st_mode))) {
                     RemoveBeneath(folders_.handle, name);
-                    ++removed;
+                    ++sweep.removed;
                 }
             }
-        } catch (const Failure&) {
+        } catch (const Failure& failure) {
             // Left for the next start; the sweep does what it can.
+            if (sweep.stuck++ == 0)
+                sweep.firstProblem = failure.what();
         }
     }
-    return removed;
+    return sweep;
 }
 
 Fd ModuleChange::makeStaging() {

@@ -37,17 +37,29 @@ public:
     std::filesystem::path throughHandle() const { return folder_.path(); }
 
     Recovery recover() { return RecoverSwap(folders_); }
+    // What a sweep of the leftovers did: how many it removed, how many stay and why the first
+    // of those stays.
+    struct Sweep {
+        int removed = 0;
+        int stuck = 0;
+        std::string firstProblem;
+    };
     // Removes partial transfers of `localCopies` and backups set aside after a commit, at the
-    // module's top level only; answers how many it removed.
-    int sweepLeftovers(const std::vector<std::string>& localCopies);
+    // module's top level only.
+    Sweep sweepLeftovers(const std::vector<std::string>& localCopies);
 
     // A fresh, empty staging folder of the agent's (mode 0700), open. Throws SwapError.
     Fd makeStaging();
     // Removes the staging folder after a failure before the swap.
     void discardStaging();
-    std::vector<SwapStep> plan() const { return PlanSwap(folders_); }
+    std::vector<SwapStep> plan(const Fd& staging,
+                               const std::vector<std::string>& localCopies) const {
+        return PlanSwap(folders_, staging.get(), localCopies);
+    }
     // Answers what the clean-up after the commit could not do (empty when all went).
-    std::string swapIn(const std::vector<SwapStep>& steps) { return SwapIn(folders_, steps); }
+    std::string swapIn(const Fd& staging, const std::vector<SwapStep>& steps) {
+        return SwapIn(folders_, staging.get(), steps);
+    }
     bool unfinished() const;
 
     // Local copies, plain files at the top level: tested and opened without ever blocking, and

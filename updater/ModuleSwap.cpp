@@ -1,6 +1,7 @@
 #include "updater/ModuleSwap.h"
 
 #include "platform/FailPoint.h"
+#include "platform/SignalCleanup.h"
 #include "platform/StopPoint.h"
 #include "posix/Beneath.h"
 #include "updater/Durable.h"
@@ -11,6 +12,14 @@
 namespace quillset {
 
 namespace {
+
+// True while `name` in `folder` is the open folder `opened` itself.
+bool NameLeadsTo(int folder, const std::string& name, int opened) {
+    const std::optional<struct stat> named = StatBeneath(folder, name);
+    struct stat info {};
+    return named && ::fstat(opened, &info) == 0 && named->st_dev == info.st_dev &&
+           named->st_ino == info.st_ino;
+}
 
 bool IsRealFolder(int folder, const std::string& path) {
     const std::optional<struct stat> info = StatBeneath(folder, path);
@@ -67,6 +76,8 @@ void UndoStep(const WorkingFolders& folders, int backup, const SwapStep& step, s
 }
 
 void UndoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
+    // Undoing is a swap too: it completes before an ending signal is acted on.
+    const EndingSignalsHeld held;
     // A journal may be forged: every step's way must be free of links before the first move.
     for (const SwapStep& step : steps)
         try {
@@ -156,27 +167,33 @@ std::string BackupOf(std::size_t index) {
     return std::to_string(index);
 }
 
-std::vector<SwapStep> PlanSwap(const WorkingFolders& folders) {
+std::vector<SwapStep> PlanSwap(const WorkingFolders& folders, int staging,
+                               const std::vector<std::string>& localCopies) {
     return AsSwap([&] {
-        const Fd staging = OpenOwnFolder(folders, kStagingName);
-        for (const std::string& name : ListFolder(staging.get(), kStagingName))
-            if (IsReservedName(name))
+        // The sweep of a later start would take such a file for the agent's own and remove it.
+        for (const std::string& name : ListFolder(staging, kStagingName))
+            if (IsReservedName(name) || IsPartialTransfer(name, localCopies))
                 throw SwapError("the archive holds " + name +
                                 ", a name the agent keeps for itself");
         std::vector<SwapStep> steps;
-        PlanFolder(folders, staging.get(), {}, steps);
+        PlanFolder(folders, staging, {}, steps);
         return steps;
     });
 }
 
-std::string SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps) {
+std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps) {
     AsSwap([&] {
         if (StatBeneath(folders.handle, kJournalName) || StatBeneath(folders.handle, kBackupName))
             throw SwapError("an earlier swap in " + folders.module.string() +
                             " is still unfinished");
-        const Fd staging = OpenOwnFolder(folders, kStagingName);
+        // Entries are taken from the folder that was unpacked and checked, through its handle;
+        // a folder someone put at its name since is not what was checked, nor is the one taken
+        // away: neither is installed.
+        if (!NameLeadsTo(folders.handle, kStagingName, staging))
+            throw SwapError(folders.shown(kStagingName).string() +
+                            " was replaced after the unpack; nothing is installed");
         // The staged data reaches the disk before any name points at it.
-        SyncFileSystem(staging.get(), kStagingName);
+        SyncFileSystem(staging, kStagingName);
         WriteJournal(folders, steps);
         StopPoint("journal-written");
         try {
@@ -184,7 +201,7 @@ std::string SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& s
             const Fd backup = OpenOwnFolder(folders, kBackupName);
             for (std::size_t i = 0; i < steps.size(); ++i) {
                 StopPoint("swap-step");
-                MakeStep(folders, staging.get(), backup.get(), steps[i], i);
+                MakeStep(folders, staging, backup.get(), steps[i], i);
             }
             SyncFileSystem(folders.handle, folders.module.string());
             StopPoint("swap-done");

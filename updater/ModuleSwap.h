@@ -9,19 +9,22 @@
 
 namespace quillset {
 
-// Plans how the staged tree enters the module: a staged entry whose place is free is added; one
-// whose place is taken is swapped for it, except that a folder on both sides is entered and its
-// entries planned one by one, so files of the module that the archive does not hold stay. Throws
-// SwapError when a staged top-level name is one the agent keeps for itself.
-std::vector<SwapStep> PlanSwap(const WorkingFolders& folders);
+// Plans how the staged tree, the open folder `staging`, enters the module: a staged entry whose
+// place is free is added; one whose place is taken is swapped for it, except that a folder on
+// both sides is entered and its entries planned one by one, so files of the module that the
+// archive does not hold stay. Throws SwapError when a staged top-level name is one the agent
+// keeps for itself, or a partial transfer's name of one of `localCopies`.
+std::vector<SwapStep> PlanSwap(const WorkingFolders& folders, int staging,
+                               const std::vector<std::string>& localCopies);
 
-// Makes the planned steps, all or none: the journal is made durable first, every replaced entry
+// Makes the planned steps from the open folder `staging`, all or none, and only while the staging
+// folder's name still leads to it: the journal is made durable first, every replaced entry
 // is kept in the backup folder until the last step is made and flushed, and a failure at any step
 // undoes the steps made. Throws SwapError when the module is back as it was (or, when even that
 // failed, left to the journal for the next start). Once committed the update stands: the
 // clean-up that follows answers what it could not remove (empty when everything went), and what
 // stays is removed by a later start.
-std::string SwapIn(const WorkingFolders& folders, const std::vector<SwapStep>& steps);
+std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps);
 
 enum class Recovery {
     Nothing,          // no earlier run left anything

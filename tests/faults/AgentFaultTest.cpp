@@ -1,6 +1,7 @@
 // Every step of an agent run against every fault that applies to it, with the real program, the
 // project's update server and, for a full disk, the test build's fail points.
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/BindMounts.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/ModuleFixtures.h"
 
@@ -307,6 +308,7 @@ struct Plant {
     fs::path outside; // a folder beside, that links in the module point to
     fs::path newTree; // the new version, published after the plant
     int& heldModule;  // a descriptor the test holds the module lock with
+    BindMounts& mounts;
 };
 
 struct PlantedCase {
@@ -363,6 +365,7 @@ protected:
     }
     QTemporaryDir outsideRoot;
     int heldModule = -1;
+    BindMounts mounts{moduleRoot.path().toStdString()};
 };
 
 TEST_P(PlantedInTheModule, NeitherHangsNorReachesOutsideIt) {
@@ -371,7 +374,7 @@ TEST_P(PlantedInTheModule, NeitherHangsNorReachesOutsideIt) {
     const fs::path outside = fs::path(outsideRoot.path().toStdString());
     WriteFile(outside / "secret.txt", "outside the module");
     WriteFile(outside / "0", "an outside file where a backup would be");
-    if (!row.plant({moduleFolder(), outside, staging, heldModule}))
+    if (!row.plant({moduleFolder(), outside, staging, heldModule, mounts}))
         GTEST_SKIP() << "cannot be planted here";
     publish(staging, "2.0");
     const ModuleSnapshot outsideBefore = SnapshotOf(outside);
@@ -512,6 +515,27 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {},
                     {".tlupdater-journal"}},
+        // An operator's bind mount below a folder the new version turns into a file: the old
+        // folder goes, the mounted one stays as it is, set aside with what holds it.
+        PlantedCase{"MountedFolderInAFolderTheUpdateReplaces",
+                    [](const Plant& p) {
+                        fs::create_directories(p.module / "sub" / "deeper");
+                        WriteFile(p.newTree / "sub", "a file in 2.0");
+                        return p.mounts.bind(p.outside, p.module / "sub" / "deeper");
+                    },
+                    true,
+                    {".tlupdater-old-0"},
+                    {"sub/deeper"},
+                    "a mount point, not part of this folder"},
+        PlantedCase{"MountedFolderInALeftoverOfAnEarlierRun",
+                    [](const Plant& p) {
+                        fs::create_directories(p.module / ".tlupdater-old-0" / "x");
+                        return p.mounts.bind(p.outside, p.module / ".tlupdater-old-0" / "x");
+                    },
+                    true,
+                    {".tlupdater-old-0/x"},
+                    {},
+                    "cannot be removed and stay"},
         PlantedCase{"ModuleHeldByAnotherAgentPastTheWait",
                     [](const Plant& p) {
                         p.heldModule = ::open(p.module.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -300,35 +300,85 @@ TEST_F(CrashAtNamedPoints, KillDuringTheRecoveryIsRecoveredNextTime) {
     }
 }
 
-// The module folder's name taken by a link to a folder outside once the agent has claimed the
-// module: the agent goes on in the folder it claimed, through its handle, writes nothing outside
-// and starts nothing from there.
-TEST_F(CrashAtNamedPoints, FolderRenamedAfterTheClaimIsNeverLeft) {
+// A folder put in place of one the agent works in, between two of its steps: the agent goes on
+// with the folder it opened or answers the failure, never uses the one put at the name, writes
+// nothing outside and installs nothing it did not unpack and check.
+TEST_F(CrashAtNamedPoints, FolderReplacedBetweenTwoStepsIsNeverUsed) {
+    struct Row {
+        const char* name;
+        const char* stopAt;
+        bool staging; // the staging folder replaced, else the module folder
+        const char* logged;
+    };
+    const Row rows[] = {
+        {"ModuleFolderAfterTheClaim", "recovered", false, "is no longer the folder updated"},
+        {"StagingFolderAfterTheUnpack", "unpack-done", true, "was replaced after the unpack"},
+    };
     QTemporaryDir outsideRoot;
-    const fs::path outside = fs::path(outsideRoot.path().toStdString());
-    WriteFile(outside / "secret.txt", "outside the module");
-    WriteMarkedProgram(outside, "9.9");
-    const ModuleSnapshot outsideBefore = SnapshotOf(outside);
+    const fs::path outside = fs::path(outsideRoot.path().toStdString()) / "outside";
+    const fs::path taken = moduleFolder().parent_path() / "taken";
+    startServer();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(outside);
+        WriteFile(outside / "secret.txt", "outside the module");
+        WriteMarkedProgram(outside, "9.9");
+        const ModuleSnapshot outsideBefore = SnapshotOf(outside);
+        resetModule();
+        fs::remove(markerFolder() / "started");
+        QProcess agent;
+        agent.setProcessEnvironment(AgentEnvironment(
+            settings({"QUILLSET_TEST_STOP_AT=" + QString::fromLatin1(row.stopAt) + ":SIGSTOP"})));
+        agent.start(kProgram, commandLine("1.0"));
+        ASSERT_TRUE(AwaitStop(pid_t(agent.processId()))) << row.stopAt << " was never reached";
+        const fs::path place = row.staging ? moduleFolder() / ".tlupdater-staging" : moduleFolder();
+        fs::rename(place, taken);
+        if (row.staging)
+            fs::copy(outside, place, fs::copy_options::recursive);
+        else
+            fs::create_directory_symlink(outside, place);
+        ::kill(pid_t(agent.processId()), SIGCONT);
+        const AgentRun ended = FinishAgent(agent, 30'000);
+        ASSERT_TRUE(ended.finished && !ended.crashed);
+        EXPECT_EQ(SnapshotOf(outside), outsideBefore) << "nothing outside the module changes";
+        EXPECT_TRUE(ended.errorLines.join('\n').contains(row.logged))
+            << ended.errorLines.join('\n').toStdString();
+        if (row.staging) {
+            EXPECT_TRUE(ended.lines.contains(kNotUpdated));
+            EXPECT_EQ(expectWholeModule("with the staging folder replaced"), "1.0");
+            fs::remove_all(taken);
+            continue;
+        }
+        EXPECT_FALSE(fs::exists(markerFolder() / "started")) << "nothing was started";
+        fs::remove(moduleFolder());
+        fs::rename(taken, moduleFolder());
+        EXPECT_EQ(expectWholeModule("in the folder claimed"), "2.0");
+    }
+}
+
+// The start-up removal of a large staging folder an earlier run left takes a while; an ending
+// signal then ends the agent at once, and the next start goes on with what is left.
+TEST_F(CrashAtNamedPoints, EndingSignalInTheStartUpRemovalIsNotHeld) {
     startServer();
     resetModule();
+    for (int i = 0; i < 2000; ++i)
+        WriteFile(moduleFolder() / ".tlupdater-staging" / ("F" + std::to_string(i)), "left");
     QProcess agent;
     agent.setProcessEnvironment(
-        AgentEnvironment(settings({"QUILLSET_TEST_STOP_AT=recovered:SIGSTOP"})));
+        AgentEnvironment(settings({"QUILLSET_TEST_STOP_AT=cleanup:SIGSTOP"})));
     agent.start(kProgram, commandLine("1.0"));
     const pid_t process = pid_t(agent.processId());
-    ASSERT_TRUE(AwaitStop(process)) << "the claim was never reached";
-    const fs::path claimed = moduleFolder().parent_path() / "claimed";
-    fs::rename(moduleFolder(), claimed);
-    fs::create_directory_symlink(outside, moduleFolder());
+    ASSERT_TRUE(AwaitStop(process)) << "the start-up removal was never reached";
+    ::kill(process, SIGTERM);
     ::kill(process, SIGCONT);
     const AgentRun ended = FinishAgent(agent, 30'000);
-    ASSERT_TRUE(ended.finished && !ended.crashed);
-    EXPECT_EQ(SnapshotOf(outside), outsideBefore) << "nothing outside the module changes";
-    EXPECT_TRUE(ended.errorLines.join('\n').contains("is no longer the folder updated"));
-    EXPECT_FALSE(fs::exists(markerFolder() / "started")) << "nothing was started";
-    fs::remove(moduleFolder());
-    fs::rename(claimed, moduleFolder());
-    EXPECT_EQ(expectWholeModule("in the folder claimed"), "2.0");
+    ASSERT_TRUE(ended.finished);
+    EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
+    EXPECT_GT(Entries(moduleFolder() / ".tlupdater-staging").size(), 1000u)
+        << "the removal went on before the signal was acted on";
+    const AgentRun next = run();
+    EXPECT_TRUE(next.lines.contains(kUpdated)) << next.errorLines.join('\n').toStdString();
+    EXPECT_EQ(expectWholeModule("after the next run"), "2.0");
 }
 
 // Kills with no say of the agent's: wherever the run happens to be at that moment.

@@ -1,6 +1,7 @@
 // File work below an open folder: which paths it reaches, which it refuses, with and without
 // openat2, and that nothing outside the folder is touched.
 #include "posix/Beneath.h"
+#include "tests/support/BindMounts.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 
@@ -107,6 +108,29 @@ TEST_F(Beneath, RemoveTreeTakesReadOnlyFoldersAndOnlyTheLinksToOthers) {
     RemoveTreeBeneath(folder.get(), "lnk");
     EXPECT_FALSE(fs::exists(fs::symlink_status(module / "lnk")));
     EXPECT_EQ(Entries(outside), std::vector<std::string>{"secret.txt"});
+}
+
+// A folder bind-mounted into the module is someone else's, on this file system or another: no
+// way leads through it, and a removal leaves it, and the folders holding it, and says so.
+TEST_F(Beneath, MountPointsAreNeverCrossed) {
+    BindMounts mounts(root.path().toStdString());
+    if (!mounts.bind(outside, module / "sub" / "deeper"))
+        GTEST_SKIP() << "no bind mount here: neither root nor a user namespace may mount";
+    folder = OpenFolder(module.string()); // in the namespace that holds the mount
+    // A removal makes the folders it empties writable: never this one.
+    fs::permissions(outside, fs::perms(0500));
+    for (const Opener open : {&OpenBeneath, &OpenByParts}) {
+        EXPECT_EQ(ErrorOf([&] { open(folder.get(), "sub/deeper/secret.txt", O_RDONLY, 0); }),
+                  EXDEV);
+        EXPECT_EQ(ErrorOf([&] { open(folder.get(), "sub/deeper", O_RDONLY | O_DIRECTORY, 0); }),
+                  EXDEV);
+    }
+    EXPECT_EQ(ErrorOf([&] { RemoveTreeBeneath(folder.get(), "sub"); }), EXDEV);
+    EXPECT_EQ(ErrorOf([&] { RemoveTreeBeneath(folder.get(), "sub/deeper"); }), EXDEV);
+    EXPECT_EQ(ReadAll(outside / "secret.txt"), "outside");
+    EXPECT_EQ(fs::status(outside).permissions(), fs::perms(0500));
+    EXPECT_FALSE(fs::exists(module / "sub" / "file.txt")) << "the rest goes";
+    fs::permissions(outside, fs::perms(0700));
 }
 
 // A file size limit turns one write into a short write and the next into EFBIG: a loop that took

@@ -93,6 +93,7 @@ struct LimitCase {
     TransferLimits limits;
     const char* directive;
     const char* file;
+    const char* reason = ""; // in the error
 };
 
 void PrintTo(const LimitCase& c, std::ostream* out) {
@@ -110,6 +111,8 @@ TEST_P(LimitReached, EndsTheTransferAndLeavesNoFile) {
                     "GET " + name + " " + localPath(name));
     ASSERT_TRUE(RunToEnd(control));
     EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_TRUE(control.lastError().contains(QString::fromUtf8(c.reason)))
+        << control.lastError().toStdString();
     EXPECT_TRUE(Entries(localFolder()).empty()) << "a transfer past a limit left a file";
 }
 
@@ -123,7 +126,24 @@ INSTANTIATE_TEST_SUITE_P(
                   {2s, 1, 30s, 0s, 64 * 1024},
                   "~endless",
                   "EDITOR.VER"},
-        LimitCase{"AnnouncedLengthAboveTheBound", {2s, 1, 30s, 0s, 299'999}, "x", "EDITOR.ZIP"}),
+        LimitCase{"AnnouncedLengthAboveTheBound", {2s, 1, 30s, 0s, 299'999}, "x", "EDITOR.ZIP"},
+        // Above the speed floor, far below the pace: 300,000 bytes at 20 KB/s against 1 s plus
+        // the length at 1 MB/s.
+        LimitCase{"TrickleAboveTheFloorStopsAtThePaceBound",
+                  {2s, 1024, 30s, 0s, 0, 1'000'000, 1s, 24h},
+                  "~slow=20000",
+                  "EDITOR.ZIP",
+                  "the announced 300000 bytes"},
+        LimitCase{"TrickleWithoutALengthStopsAtThePaceBound",
+                  {2s, 1024, 30s, 0s, 0, 1'000'000, 1s, 24h},
+                  "~endless/~slow=20000",
+                  "EDITOR.ZIP",
+                  "no length announced"},
+        LimitCase{"PaceBoundNeverPastItsLongest",
+                  {2s, 1024, 30s, 0s, 0, 1'000'000, 10s, 2s},
+                  "~slow=20000",
+                  "EDITOR.ZIP",
+                  "longest time, 2 s"}),
     CaseName());
 
 TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {

@@ -119,7 +119,8 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
     WriteFile(staging / "LIB" / "A.SO", "new");
     WriteFile(staging / "NOW.DIR", "a file now");
 
-    std::vector<SwapStep> steps = PlanSwap(folders);
+    const Fd staged = OpenFolder(staging.string());
+    std::vector<SwapStep> steps = PlanSwap(folders, staged.get(), {});
     std::sort(steps.begin(), steps.end(),
               [](const SwapStep& a, const SwapStep& b) { return a.path < b.path; });
     const std::vector<SwapStep> expected{
@@ -129,7 +130,7 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
     };
     EXPECT_EQ(steps, expected);
 
-    SwapIn(folders, steps);
+    SwapIn(folders, staged.get(), steps);
     EXPECT_FALSE(fs::exists(staging));
     EXPECT_FALSE(fs::exists(backup));
     EXPECT_FALSE(fs::exists(journal));
@@ -138,10 +139,15 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
     EXPECT_TRUE(fs::exists(module / "LIB" / "A.SO"));
 }
 
+// A later start's sweep would remove them as the agent's own.
 TEST_F(Swap, StagedNameOfTheAgentsOwnIsRefusedBeforeAnyChange) {
     WriteFile(staging / "EDITOR.EXE", "new");
-    WriteFile(staging / ".TLUPDATER-BACKUP" / "0", "decoy");
-    EXPECT_THROW(PlanSwap(folders), SwapError);
+    const Fd staged = OpenFolder(staging.string());
+    for (const char* name : {".TLUPDATER-BACKUP/0", "editor.zip.part-abc123"}) {
+        WriteFile(staging / name, "decoy");
+        EXPECT_THROW(PlanSwap(folders, staged.get(), {"EDITOR.ZIP"}), SwapError) << name;
+        fs::remove_all(staging / fs::path(name).begin()->string());
+    }
 }
 
 TEST_F(Swap, RecoveryUndoesAStepHalfMade) {
