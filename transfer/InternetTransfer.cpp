@@ -4,6 +4,7 @@
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsPath.h"
 #include "posix/FileDescriptor.h"
+#include "transfer/ByteRange.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +31,13 @@ void InitialiseCurlOnce() {
 
 CURLM* AsMulti(void* multi) {
     return static_cast<CURLM*>(multi);
+}
+
+curl_slist* AppendHeader(curl_slist* headers, const char* header) {
+    curl_slist* longer = curl_slist_append(headers, header);
+    if (!longer)
+        throw TransferError("the transfer library could not start a transfer");
+    return longer;
 }
 
 // Files the control creates get the usual permissions, not mkstemp's private ones.
@@ -69,6 +77,16 @@ struct InternetTransfer::Running {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     Fd body;
+    // Where the body goes: the temporary, or the file a range is written into.
+    int out = -1;
+    std::string subject;
+    // A range operation: the piece asked for, of a file of `rangeTotal` bytes (0: not known
+    // yet), what the server says of its answer, and why that answer is refused.
+    std::optional<ByteRange> range;
+    std::uint64_t rangeTotal = 0;
+    RangeAnswer answer;
+    bool answerChecked = false;
+    QString refused;
     bool writeFailed = false;
     std::uint64_t received = 0;
     std::uint64_t maxBytes = 0; // zero: no limit
@@ -104,8 +122,8 @@ struct InternetTransfer::Running {
     bool flush() {
         try {
             if (FailPoint("transfer-write"))
-                ThrowSystemError("cannot write", temporary.string());
-            WriteAll(body.get(), pending.data(), pending.size(), temporary.string());
+                ThrowSystemError("cannot write", subject);
+            WriteAll(out, pending.data(), pending.size(), subject);
         } catch (const SystemError&) {
             writeFailed = true;
             return false;
@@ -114,8 +132,27 @@ struct InternetTransfer::Running {
         return true;
     }
 
+    // A range's body is written only once the answer is the piece asked for: a server that sends
+    // the whole file, or another piece, is stopped before its first byte lands.
+    bool acceptAnswer() {
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        refused = RangeAnswerProblem(*range, status, answer, rangeTotal);
+        answerChecked = true;
+        if (refused.isEmpty())
+            maxBytes = answer.length();
+        return refused.isEmpty();
+    }
+
+    static size_t header(char* data, size_t size, size_t count, void* self) {
+        ReadRangeHeader(std::string_view(data, size * count), static_cast<Running*>(self)->answer);
+        return size * count;
+    }
+
     static size_t write(char* data, size_t size, size_t count, void* self) {
         auto* running = static_cast<Running*>(self);
+        if (running->range && !running->answerChecked && !running->acceptAnswer())
+            return 0;
         const size_t total = size * count;
         running->received += total;
         if (running->maxBytes != 0 && running->received > running->maxBytes) {
@@ -126,6 +163,30 @@ struct InternetTransfer::Running {
             return 0;
         running->pending.insert(running->pending.end(), data, data + total);
         return total;
+    }
+
+    // Why the ended operation failed, with libcurl's `result` and whether its body was written;
+    // empty when it succeeded.
+    QString problem(CURLcode result, bool written) {
+        if (!refused.isEmpty())
+            return refused;
+        if (!paceEnded.isEmpty())
+            return paceEnded;
+        if (range && (tooLarge || result == CURLE_FILESIZE_EXCEEDED))
+            return QStringLiteral("the server sent more than the piece asked for");
+        if (tooLarge || result == CURLE_FILESIZE_EXCEEDED)
+            return QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
+        if (result != CURLE_OK)
+            return QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
+        if (!written)
+            return QStringLiteral("the local file could not be written");
+        if (range && !answerChecked && !acceptAnswer())
+            return refused;
+        if (range && received != answer.length())
+            return QStringLiteral("the server's piece ended after %1 of %2 bytes")
+                .arg(received)
+                .arg(answer.length());
+        return {};
     }
 
     static int transferInfo(void* self, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t,
@@ -159,8 +220,6 @@ void InternetTransfer::cancel() {
 void InternetTransfer::Execute(const QString& address, const QString& operation) {
     if (running_)
         throw TransferError("a transfer is still running");
-    if (!multi_)
-        throw TransferError("the transfer library could not be initialised");
     const TransferOperation parsed = ParseTransferOperation(operation);
     const std::string url = ResolveRemoteAddress(address, parsed.remoteName);
 
@@ -175,17 +234,42 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     running->temporary = pattern;
     running->removedOnSignal.emplace(running->temporary);
     running->body = Fd(fd);
-    running->pending.reserve(Running::kGather);
+    running->out = fd;
+    running->subject = running->temporary.string();
     running->maxBytes = limits_.maxBytes;
-    running->limits = limits_;
     fchmod(fd, NewFileMode());
-    // A proxy or CDN on the way must not answer with an older copy than the server holds.
-    for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* longer = curl_slist_append(running->headers, header);
-        if (!longer)
-            throw TransferError("the transfer library could not start a transfer");
-        running->headers = longer;
-    }
+    start(std::move(running), url);
+}
+
+void InternetTransfer::ExecuteRange(const QString& address, const QString& remoteName,
+                                    const ByteRange& range, const RangeCondition& condition,
+                                    int into) {
+    if (running_)
+        throw TransferError("a transfer is still running");
+    const std::string url = ResolveRemoteAddress(address, remoteName);
+    auto running = std::make_unique<Running>();
+    running->out = into;
+    running->subject = remoteName.toStdString() + " (" + range.header() + ")";
+    running->range = range;
+    running->rangeTotal = condition.total;
+    for (const std::string& header :
+         {"Range: " + range.header(),
+          condition.validator.empty() ? std::string() : "If-Range: " + condition.validator})
+        if (!header.empty())
+            running->headers = AppendHeader(running->headers, header.c_str());
+    start(std::move(running), url);
+}
+
+void InternetTransfer::start(std::unique_ptr<Running> running, const std::string& url) {
+    if (!multi_)
+        throw TransferError("the transfer library could not be initialised");
+    running->pending.reserve(Running::kGather);
+    running->limits = limits_;
+    // A proxy or CDN on the way must not answer with an older copy than the server holds, yet
+    // may serve its own copy once the server confirms it is current: "max-age=0" has a cache
+    // revalidate (a 304 costs the server no body), where "no-cache" made it fetch the whole body
+    // again for every agent.
+    running->headers = AppendHeader(running->headers, "Cache-Control: max-age=0");
 
     CURL* easy = curl_easy_init();
     if (!easy)
@@ -210,7 +294,7 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
                      long(std::chrono::milliseconds(limits_.totalTime).count()));
     // An announced length above the limit is refused before the body; the write callback
     // counts the bytes of a body that announces none.
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBytes));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(running->maxBytes));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, running->errorText);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Running::write);
@@ -218,9 +302,14 @@ void InternetTransfer::Execute(const QString& address, const QString& operation)
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Running::transferInfo);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, running.get());
+    if (running->range) {
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Running::header);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, running.get());
+    }
     if (curl_multi_add_handle(AsMulti(multi_), easy) != CURLM_OK)
         throw TransferError("the transfer library could not start a transfer");
     lastError_.clear();
+    rangeAnswer_ = {};
     running_ = std::move(running);
 }
 
@@ -251,24 +340,19 @@ TransferProgress InternetTransfer::progress() const {
 void InternetTransfer::finish(int curlResult) {
     const auto result = static_cast<CURLcode>(curlResult);
     curl_multi_remove_handle(AsMulti(multi_), running_->easy);
-    const bool flushed = result == CURLE_OK && running_->flush();
-    bool written = flushed;
-    try {
-        running_->body.close(running_->temporary.string());
-    } catch (const SystemError&) {
-        written = false;
+    bool written = result == CURLE_OK && running_->flush();
+    if (running_->body) {
+        try {
+            running_->body.close(running_->subject);
+        } catch (const SystemError&) {
+            written = false;
+        }
     }
-    std::error_code error;
-    if (!running_->paceEnded.isEmpty()) {
-        lastError_ = running_->paceEnded;
-    } else if (running_->tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
-        lastError_ = QStringLiteral("the file is larger than %1 bytes").arg(running_->maxBytes);
-    } else if (result != CURLE_OK) {
-        lastError_ = QString::fromUtf8(running_->errorText[0] ? running_->errorText
-                                                              : curl_easy_strerror(result));
-    } else if (!written) {
-        lastError_ = QStringLiteral("the local file could not be written");
-    } else {
+    lastError_ = running_->problem(result, written);
+    if (lastError_.isEmpty() && running_->range) {
+        rangeAnswer_ = running_->answer;
+    } else if (lastError_.isEmpty()) {
+        std::error_code error;
         fs::rename(running_->temporary, running_->target, error);
         if (error)
             lastError_ = QString::fromStdString("the local file could not be put in place: " +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/ByteRange.h"
 #include "transfer/TransferLimits.h"
 #include "transfer/TransferOperation.h"
 
@@ -17,13 +18,15 @@ namespace quillset {
 struct TransferProgress {
     std::uint64_t received = 0;
     std::uint64_t total = 0;
+    // When only the changed part of a release is fetched: the whole release's size.
+    std::uint64_t release = 0;
 };
 
 // The internet transfer control: starts one GET with Execute and reports with StillExecuting
 // whether it is still running. The body goes to a temporary file beside the local path, which
 // is renamed into place only when the whole body arrived without error (an HTTP status of 400 or
 // more is an error, and so is passing a limit), so a failed or interrupted transfer leaves no
-// file behind. Every request asks caches on the way for a fresh copy.
+// file behind. Every request asks caches on the way for a copy checked with the server.
 class InternetTransfer {
 public:
     InternetTransfer();
@@ -42,6 +45,16 @@ public:
     // Starts "GET name localpath" against the server folder `address`. Throws TransferError when
     // the operation cannot be started; a failure after the start shows only as a missing file.
     void Execute(const QString& address, const QString& operation);
+    // Starts a GET of the piece `range` of `remoteName` in the server folder `address`, written
+    // into the open file `into` from its current position, under the same limits. Succeeds only
+    // when the server answers with exactly that piece (206), of a file of condition.total bytes
+    // when that is given, and sends all of it: anything else (the whole file, another piece, a
+    // short body) fails before a byte of it is written, or ends it. Throws TransferError when it
+    // cannot be started.
+    void ExecuteRange(const QString& address, const QString& remoteName, const ByteRange& range,
+                      const RangeCondition& condition, int into);
+    // What the server said of the last range operation that succeeded.
+    const RangeAnswer& rangeAnswer() const { return rangeAnswer_; }
     // True while the started operation runs; each call moves it on and waits at most the poll
     // interval for the network.
     bool StillExecuting();
@@ -56,6 +69,7 @@ public:
 
 private:
     struct Running;
+    void start(std::unique_ptr<Running> running, const std::string& url);
     void finish(int curlResult);
 
     std::unique_ptr<Running> running_;
@@ -64,6 +78,7 @@ private:
     std::string userAgent_;
     std::chrono::milliseconds pollInterval_{20};
     QString lastError_;
+    RangeAnswer rangeAnswer_;
 };
 
 } // namespace quillset

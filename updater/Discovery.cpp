@@ -92,7 +92,7 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     // version and signature files take the small-file limits.
     const bool archive = remoteName == state_.ArchiveFileName;
     control.setLimits(archive ? limits_.archive : limits_.versionFile);
-    control.setUserAgent(UserAgent(state_));
+    control.setUserAgent(userAgent());
     // Into the module folder through its open handle: the file lands in the folder that was
     // claimed, whatever is renamed in its place meanwhile.
     const QString folder =
@@ -103,15 +103,10 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
         control.Execute(address, QStringLiteral("GET ") + remoteName + QLatin1Char(' ') + folder +
                                      remoteName);
         StopPoint("transfer-started");
-        while (control.StillExecuting()) {
+        awaitTransfer(control, [&] {
             if (archive)
                 view_.showTransferProgress(control.progress());
-            view_.processEvents();
-            if (view_.unloadRequested()) {
-                control.cancel();
-                throw AgentEnded{};
-            }
-        }
+        });
     } catch (const TransferError& error) {
         transferStartProblem_ = QString::fromUtf8(error.what());
         return false;
@@ -119,6 +114,21 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     if (archive)
         view_.clearActivity();
     return true;
+}
+
+void Local::awaitTransfer(InternetTransfer& control, const std::function<void()>& onRound) {
+    while (control.StillExecuting()) {
+        onRound();
+        view_.processEvents();
+        if (view_.unloadRequested()) {
+            control.cancel();
+            throw AgentEnded{};
+        }
+    }
+}
+
+std::string Local::userAgent() const {
+    return UserAgent(state_);
 }
 
 QString Local::transferProblem() const {

@@ -170,6 +170,34 @@ bool Local::install() {
     return false;
 }
 
+bool Local::fetchArchive(const QString& address) {
+    // A signed release is checked as a whole archive against its signed digest.
+    if (signingKey_.empty()) {
+        Result<Fd, PartialStop> partial = fetchChangedEntries(address);
+        if (partial) {
+            archive_ = std::move(*partial);
+            StopPoint("archive-fetched");
+            return true;
+        }
+        logFailedStep(QStringLiteral("partial fetch"),
+                      QStringLiteral("the whole archive is fetched instead: %1")
+                          .arg(QString::fromStdString(partial.reason().reason)));
+    }
+    if (!TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) ||
+        !FileExists(state_.ModuleFolder + state_.ArchiveFileName)) {
+        logFailedStep(QStringLiteral("archive transfer"), transferProblem());
+        return false;
+    }
+    StopPoint("archive-fetched");
+    try {
+        archive_ = change_.privateCopy(localName(state_.ArchiveFileName));
+        return true;
+    } catch (const SystemError& error) {
+        logFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
 void Local::DownloadAndInstall() {
     view_.setStatus(QString::fromUtf8(kDownloadingStatus));
     view_.repaint();
@@ -181,21 +209,7 @@ void Local::DownloadAndInstall() {
         // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
     }
 
-    bool fetched = TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) &&
-                   FileExists(state_.ModuleFolder + state_.ArchiveFileName);
-    if (!fetched) {
-        logFailedStep(QStringLiteral("archive transfer"), transferProblem());
-    } else {
-        StopPoint("archive-fetched");
-        try {
-            archive_ = change_.privateCopy(localName(state_.ArchiveFileName));
-        } catch (const SystemError& error) {
-            logFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
-            fetched = false;
-        }
-    }
-
-    if (fetched && verifyRelease(address) && install()) {
+    if (fetchArchive(address) && verifyRelease(address) && install()) {
         archive_.reset();
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();

@@ -6,12 +6,14 @@
 #include "unzip/CodeModule.h"
 #include "updater/AgentTransferLimits.h"
 #include "updater/AgentView.h"
+#include "updater/ChangedEntries.h"
 #include "updater/ModuleChange.h"
 #include "updater/UpdateState.h"
 
 #include <QString>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -133,6 +135,26 @@ private:
     void logFailedStep(const QString& step, const QString& reason) const;
     // Why the last transfer failed, for the log.
     QString transferProblem() const;
+    // Waits for the transfer `control` runs, calling `onRound` and handling the window's events
+    // on every round; throws AgentEnded when the window is closed meanwhile.
+    void awaitTransfer(InternetTransfer& control, const std::function<void()>& onRound);
+    std::string userAgent() const;
+
+    // The archive, into archive_: only its changed entries where the server answers ranges,
+    // else (with one log line saying why) the whole of it. False, with the reason logged, when
+    // it could not be fetched.
+    bool fetchArchive(const QString& address);
+    // The entries the module lacks or holds otherwise, in an archive of their own in an unnamed
+    // file (PartialFetch.cpp), or why that is not done.
+    Result<Fd, PartialStop> fetchChangedEntries(const QString& address);
+    // The archive's directory, with the version of the archive its pieces must come from and
+    // where the directory lies.
+    Result<std::string, PartialStop> fetchDirectory(const QString& address, RangeCondition& archive,
+                                                    zip::DirectoryPlace& place);
+    // One piece of the archive into `into`, showing the bytes as `before` plus the piece's.
+    std::optional<PartialStop> fetchPiece(const QString& address, const ByteRange& range,
+                                          const RangeCondition& condition, int into,
+                                          const TransferProgress& before);
 
     Dialogs& dialogs_;
     MousePointer& pointer_;

@@ -114,19 +114,28 @@ void ModuleChange::removeFile(const std::string& name) {
         RemoveBeneath(folders_.handle, name);
 }
 
-Fd ModuleChange::privateCopy(const std::string& name) const {
-    Fd original = openFile(name);
+Fd ModuleChange::privateFile() const {
     const int unnamed = FailPoint("private-copy")
                             ? -1
                             : ::openat(folders_.handle, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (unnamed < 0) {
+    if (unnamed < 0)
+        ThrowSystemError("cannot make an unnamed file in", folders_.module.string());
+    return Fd(unnamed);
+}
+
+Fd ModuleChange::privateCopy(const std::string& name) const {
+    Fd original = openFile(name);
+    Fd copy;
+    try {
+        copy = privateFile();
+    } catch (const SystemError& error) {
         struct stat info {};
-        if ((errno == EOPNOTSUPP || errno == EISDIR) && ::fstat(original.get(), &info) == 0 &&
-            info.st_uid == ::geteuid() && (info.st_mode & 022) == 0)
+        if ((error.error() == EOPNOTSUPP || error.error() == EISDIR) &&
+            ::fstat(original.get(), &info) == 0 && info.st_uid == ::geteuid() &&
+            (info.st_mode & 022) == 0)
             return original;
-        ThrowSystemError("cannot make a private copy of", name);
+        ThrowSystemError("cannot make a private copy of", name, error.error());
     }
-    Fd copy(unnamed);
     while (true) {
         const ssize_t copied =
             FailPoint("copy-range")

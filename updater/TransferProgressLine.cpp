@@ -38,6 +38,10 @@ QString TransferProgressLine(const TransferProgress& progress, std::chrono::mill
     QString line = Amount(double(progress.received));
     if (announced)
         line += QStringLiteral(" of ") + Amount(double(progress.total));
+    // Only the changed entries come: how much of the release that is.
+    if (announced && progress.release != 0)
+        line += QStringLiteral(" to fetch, ") + Amount(double(progress.release)) +
+                QStringLiteral(" release");
     // No speed before the first byte: nothing to measure it by yet.
     if (elapsed.count() <= 0 || progress.received == 0)
         return line;

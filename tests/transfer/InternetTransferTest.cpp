@@ -154,13 +154,13 @@ TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
     EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), ReadAll(serverFolder() / "EDITOR.ZIP"));
 }
 
-TEST_F(TransferAgainstServer, RequestsAskCachesForAFreshCopyAndNameTheirAgent) {
+TEST_F(TransferAgainstServer, RequestsAskCachesToRevalidateAndNameTheirAgent) {
     const fs::path log = localFolder() / "requests.log";
     TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
     control.setUserAgent("TLUPDATER/1.0 (Quillset; EDITOR 1.0)");
     control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
     ASSERT_TRUE(RunToEnd(control));
-    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=no-cache "
+    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=max-age=0 "
                             "user-agent=TLUPDATER/1.0 (Quillset; EDITOR 1.0)\n");
 }
 

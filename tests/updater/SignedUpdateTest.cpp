@@ -153,9 +153,9 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     expectInstalled(runWithLog(kUnsignedProgram));
     // Every request names the agent and the module, version as installed.
     EXPECT_EQ(ReadAll(requests.toStdString()),
-              "GET /updates/EDITOR.VER cache-control=no-cache user-agent=" + kUserAgent +
+              "GET /updates/EDITOR.VER cache-control=max-age=0 user-agent=" + kUserAgent +
                   "\n"
-                  "GET /updates/EDITOR.ZIP cache-control=no-cache user-agent=" +
+                  "GET /updates/EDITOR.ZIP cache-control=max-age=0 user-agent=" +
                   kUserAgent + "\n");
 }
 

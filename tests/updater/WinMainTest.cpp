@@ -219,7 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{
             "AllArrived", {1000, 1000}, 1000, "1000 bytes of 1000 bytes, 1000 bytes/s, 0 s left"},
         LineRow{
-            "MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 KB of 1000 bytes, 2.0 KB/s"}),
+            "MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 KB of 1000 bytes, 2.0 KB/s"},
+        LineRow{"OnlyTheChangedPartOfARelease",
+                {2 * kMB, 4 * kMB, 32 * kMB},
+                1000,
+                "2.0 MB of 4.0 MB to fetch, 32.0 MB release, 2.0 MB/s, 1 s left"}),
     CaseName());
 
 } // namespace

@@ -1,0 +1,27 @@
+#include "zipdir/ZipBytes.h"
+
+namespace quillset::zip {
+
+std::uint64_t ReadLittle(std::string_view bytes, std::size_t at, int size) {
+    std::uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + std::size_t(i)]);
+    return value;
+}
+
+void WriteLittle(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i, value >>= 8)
+        bytes[at + std::size_t(i)] = static_cast<char>(value & 0xFF);
+}
+
+void AppendLittle(std::string& bytes, std::uint64_t value, int size) {
+    bytes.resize(bytes.size() + std::size_t(size));
+    WriteLittle(bytes, bytes.size() - std::size_t(size), value, size);
+}
+
+bool HasSignature(std::string_view bytes, std::size_t at, char third, char fourth) {
+    return at + 4 <= bytes.size() && bytes[at] == 'P' && bytes[at + 1] == 'K' &&
+           bytes[at + 2] == third && bytes[at + 3] == fourth;
+}
+
+} // namespace quillset::zip
