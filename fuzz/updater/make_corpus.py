@@ -3,10 +3,13 @@
 
 command_line/: texts as a starting program writes them, and the odd ones it might.
 version_file/: version files as a server might send them.
+zip_directory/: archives whose tails a server might send: plain, ZIP64 throughout, after a stub.
 Run again after changing the seeds and commit the result.
 """
+import io
 import os
 import shutil
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -38,6 +41,27 @@ VERSION_FILES = {
 }
 
 
+def archive(zip64=False, stub=b""):
+    limit = zipfile.ZIP64_LIMIT
+    if zip64:
+        zipfile.ZIP64_LIMIT = 0
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("EDITOR.EXE", b"program" * 20)
+        z.writestr(zipfile.ZipInfo("DATA/"), b"")
+        z.writestr("DATA/TABLE.DAT", bytes(range(256)) * 4)
+        z.writestr("caf\u00e9.txt", b"named in UTF-8")
+    zipfile.ZIP64_LIMIT = limit
+    return stub + out.getvalue()
+
+
+ZIP_DIRECTORIES = {
+    "plain": archive(),
+    "zip64": archive(zip64=True),
+    "after_stub": archive(stub=b"MZ" * 500),
+}
+
+
 def write(folder, seeds):
     path = os.path.join(HERE, "corpus", folder)
     shutil.rmtree(path, ignore_errors=True)
@@ -50,3 +74,4 @@ def write(folder, seeds):
 
 write("command_line", COMMAND_LINES)
 write("version_file", VERSION_FILES)
+write("zip_directory", ZIP_DIRECTORIES)
