@@ -187,6 +187,19 @@ def xz_huge_dictionary(path):
     open(path, "wb").write(bytes(raw))
 
 
+def xz_retouched(local, central):
+    """xz-huge-dictionary with fields of its xz entry's local and central headers rewritten, each
+    an (offset, struct format, value)."""
+    def make(path):
+        xz_huge_dictionary(path)
+        raw = bytearray(open(path, "rb").read())
+        for header, changes in ((raw.rfind(b"PK\x03\x04"), local), (raw.rfind(b"PK\x01\x02"), central)):
+            for at, form, value in changes:
+                struct.pack_into(form, raw, header + at, value)
+        open(path, "wb").write(bytes(raw))
+    return make
+
+
 def not_a_zip(path):
     open(path, "wb").write(b"This is plain text, not an archive.\n" * 10)
 
@@ -196,6 +209,11 @@ KINDS["truncated"] = truncated
 KINDS["not-a-zip"] = not_a_zip
 KINDS["lzma-huge-dictionary"] = lzma_huge_dictionary
 KINDS["xz-huge-dictionary"] = xz_huge_dictionary
+# libarchive keeps a method's low byte: 0x805F would be decoded as xz (95).
+KINDS["method-high-byte"] = xz_retouched([(8, "<H", 0x805F)], [(10, "<H", 0x805F)])
+KINDS["local-method-differs"] = xz_retouched([], [(10, "<H", 0)])
+KINDS["local-flags-differ"] = xz_retouched([(6, "<H", 8)], [])
+KINDS["local-name-differs"] = xz_retouched([(30, "4s", b"PACK")], [])
 KINDS["deep-nesting"] = deep_nesting
 KINDS["overlapping-entries"] = overlapping_entries
 KINDS["overlapping-data"] = overlapping_data
