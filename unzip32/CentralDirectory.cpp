@@ -268,12 +268,17 @@ Made<std::uint64_t> XzDecoderMemory(int fd, std::uint64_t dataStart, std::uint64
         largest = std::max(largest, *dictionary);
         block += (std::min(*unpadded, UINT64_MAX - 3 - block) + 3) & ~std::uint64_t{3};
     }
+    // Blocks the index leaves out would be decoded all the same.
+    if (block != indexStart)
+        return {kUnjudged, {}};
     return {largest, {}};
 }
 
 // The memory the decoder of the entry's method would need for its data from `dataStart`, judged
 // before any decoding. LZMA and xz declare their dictionaries, which encryption hides; the
-// decoders of the other methods the engine takes keep to a bound of their own.
+// decoders of the other methods the engine takes keep to a bound of their own. LZMA's properties
+// open its data whatever size the headers give, so they are read even from an entry too short
+// to hold them.
 Made<std::uint64_t> DecoderMemory(int fd, const StoredEntry& entry, std::uint64_t dataStart) {
     // Two bytes of version, two of the properties' size, then the properties.
     constexpr std::size_t kLzmaHeaderSize = 4 + 5;
@@ -283,8 +288,6 @@ Made<std::uint64_t> DecoderMemory(int fd, const StoredEntry& entry, std::uint64_
         return {kUnjudged, {}};
     if (entry.method == kXz)
         return XzDecoderMemory(fd, dataStart, entry.end);
-    if (entry.end - dataStart < kLzmaHeaderSize)
-        return {0, {}};
     Bytes header;
     if (Problem problem = ReadAt(fd, dataStart, kLzmaHeaderSize, header))
         return {0, problem};
@@ -292,7 +295,9 @@ Made<std::uint64_t> DecoderMemory(int fd, const StoredEntry& entry, std::uint64_
 }
 
 // What the local header `local` (its fixed part, then as many bytes as the directory's name
-// has) says otherwise than the directory; its extra fields are read only for WinZip AES.
+// has) says otherwise than the directory; its extra fields are read only for WinZip AES and
+// ZIP64. The reader may take the data's size from either header, so they must agree, but a
+// header whose sizes follow the data (flag 3) may leave its own 0.
 Made<std::string> LocalDisagreement(int fd, const StoredEntry& entry, const Bytes& local) {
     const auto flags = static_cast<std::uint16_t>(Little(local.data() + 6, 2));
     const auto method = static_cast<std::uint16_t>(Little(local.data() + 8, 2));
@@ -305,13 +310,21 @@ Made<std::string> LocalDisagreement(int fd, const StoredEntry& entry, const Byte
         std::string_view(reinterpret_cast<const char*>(local.data()) + kLocalHeaderSize,
                          nameLength) != entry.name)
         return {"name", {}};
-    if (method != kAesEncrypted)
-        return {"", {}};
+    StoredEntry sized;
+    sized.compressedSize = Little(local.data() + 18, 4);
     Bytes extra;
-    const auto extraLength = static_cast<std::size_t>(Little(local.data() + 28, 2));
-    if (Problem problem = ReadAt(fd, entry.offset + local.size(), extraLength, extra))
-        return {"", problem};
-    return {DataMethod(method, extra.data(), extra.size()) != entry.method ? "method" : "", {}};
+    if (method == kAesEncrypted || sized.compressedSize == kNoValue32) {
+        const auto extraLength = static_cast<std::size_t>(Little(local.data() + 28, 2));
+        if (Problem problem = ReadAt(fd, entry.offset + local.size(), extraLength, extra))
+            return {"", problem};
+    }
+    if (DataMethod(method, extra.data(), extra.size()) != entry.method)
+        return {"method", {}};
+    ApplyZip64Extra(extra.data(), extra.size(), Little(local.data() + 22, 4) == kNoValue32,
+                    sized.compressedSize == kNoValue32, false, sized);
+    if (sized.compressedSize != entry.compressedSize && !((flags & 8) && sized.compressedSize == 0))
+        return {"compressed size", {}};
+    return {"", {}};
 }
 
 // Adds where the entry's data ends, what its local header says otherwise and what its decoder

@@ -36,8 +36,8 @@ struct StoredEntry {
     // What its decoder would allocate, judged from the method and its properties before any
     // decoding.
     std::uint64_t decoderMemory = 0;
-    // What the local header says otherwise than the directory: "method", "flags", "name", or
-    // empty when they agree.
+    // What the local header says otherwise than the directory: "method", "flags", "name",
+    // "compressed size", or empty when they agree.
     std::string disagreement;
 
     bool encrypted() const { return (flags & 1) != 0 || headerMethod == kAesEncrypted; }

@@ -110,6 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"local-method-differs", UZ_BAD_ARCHIVE, false, "directory on its method"},
         HostileCase{"local-flags-differ", UZ_BAD_ARCHIVE, false, "directory on its flags"},
         HostileCase{"local-name-differs", UZ_BAD_ARCHIVE, false, "directory on its name"},
+        HostileCase{"local-size-differs", UZ_BAD_ARCHIVE, false,
+                    "directory on its compressed size"},
+        HostileCase{"lzma-size-hidden", UZ_BAD_ARCHIVE, false, "decoder would need"},
+        HostileCase{"xz-hidden-block", UZ_BAD_ARCHIVE, false, "cannot be judged"},
         // Several troubles: the most serious code wins,
         // whether it comes first or last.
         HostileCase{"troubles-worst-first", UZ_BAD_ARCHIVE, true},
