@@ -16,6 +16,12 @@ file(RELATIVE_PATH QUILLSET_INSTALLED_DATA_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BIN
 file(RELATIVE_PATH private_from_program ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_LIBDIR}/quillset)
 set(QUILLSET_INSTALL_RPATH "$ORIGIN/${private_from_program}")
+# Every binary is linked with its installed search path, which installing leaves as it is. Left
+# to rewrite it at install time, CMake pads a shorter build-tree path with ':' to make room, and
+# the loader reads each empty entry as the working folder. Nothing here links a library of the
+# build tree (the agent opens the engine beside itself by its full name), so no binary needs
+# a build-tree path; ctest's build_runpaths holds every binary to absolute and $ORIGIN entries.
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
 # The day the version in project() was released; the package changelog and the software-centre
 # listings carry it.
 set(QUILLSET_RELEASE_DATE 2026-12-08)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -82,29 +83,55 @@ Problem ReadZip64End(int fd, EndRecord& end) {
     return {};
 }
 
-// Takes the ZIP64 values out of an extra field for the fields that hold 0xFFFFFFFF.
-void ApplyZip64Extra(const unsigned char* extra, std::size_t length, bool sizeInExtra,
-                     bool compressedInExtra, bool offsetInExtra, StoredEntry& entry) {
+// The data of the extra field `id` among an entry's extra fields, when it is there exactly once:
+// a reader that takes another copy of a repeated field than we judged is never asked.
+struct ExtraField {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+};
+std::optional<ExtraField> FindExtra(const unsigned char* extra, std::size_t length,
+                                    std::uint16_t id) {
+    std::optional<ExtraField> found;
     for (std::size_t at = 0; at + 4 <= length;) {
-        const auto id = Little(extra + at, 2);
         const auto size = static_cast<std::size_t>(Little(extra + at + 2, 2));
         if (at + 4 + size > length)
-            return;
-        if (id == 1) {
-            std::size_t field = at + 4;
-            const std::size_t stop = at + 4 + size;
-            if (sizeInExtra)
-                field += 8;
-            if (compressedInExtra && field + 8 <= stop) {
-                entry.compressedSize = Little(extra + field, 8);
-                field += 8;
-            }
-            if (offsetInExtra && field + 8 <= stop)
-                entry.offset = Little(extra + field, 8);
-            return;
+            break;
+        if (Little(extra + at, 2) == id) {
+            if (found)
+                return std::nullopt;
+            found = ExtraField{extra + at + 4, size};
         }
         at += 4 + size;
     }
+    return found;
+}
+
+// Takes the ZIP64 values out of an extra field for the fields that hold 0xFFFFFFFF.
+void ApplyZip64Extra(const unsigned char* extra, std::size_t length, bool sizeInExtra,
+                     bool compressedInExtra, bool offsetInExtra, StoredEntry& entry) {
+    const std::optional<ExtraField> field = FindExtra(extra, length, 1);
+    if (!field)
+        return;
+    std::size_t at = sizeInExtra ? 8 : 0;
+    if (compressedInExtra && at + 8 <= field->size) {
+        entry.compressedSize = Little(field->data + at, 8);
+        at += 8;
+    }
+    if (offsetInExtra && at + 8 <= field->size)
+        entry.offset = Little(field->data + at, 8);
+}
+
+// The method the data of an entry with the header's `method` is decoded with: under WinZip AES
+// encryption, the one its AES extra field (version, "AE", strength, method) names.
+std::uint16_t DataMethod(std::uint16_t method, const unsigned char* extra, std::size_t length) {
+    constexpr std::uint16_t kAesField = 0x9901;
+    constexpr std::size_t kAesFieldSize = 7;
+    if (method != kAesEncrypted)
+        return method;
+    const std::optional<ExtraField> field = FindExtra(extra, length, kAesField);
+    if (!field || field->size != kAesFieldSize)
+        return kAesEncrypted;
+    return static_cast<std::uint16_t>(Little(field->data + 5, 2));
 }
 
 Problem Unreadable(const std::string& what) {
@@ -137,12 +164,14 @@ Made<std::vector<StoredEntry>> ReadDirectory(int fd, const EndRecord& end) {
             return {{}, Unreadable("an entry runs past its end")};
         StoredEntry entry;
         entry.name.assign(reinterpret_cast<const char*>(header + kDirectoryHeaderSize), nameLength);
-        entry.method = static_cast<std::uint16_t>(Little(header + 10, 2));
+        entry.flags = static_cast<std::uint16_t>(Little(header + 8, 2));
+        entry.headerMethod = static_cast<std::uint16_t>(Little(header + 10, 2));
         entry.compressedSize = Little(header + 20, 4);
         entry.offset = Little(header + 42, 4);
-        ApplyZip64Extra(header + kDirectoryHeaderSize + nameLength, extraLength,
-                        Little(header + 24, 4) == kNoValue32, entry.compressedSize == kNoValue32,
-                        entry.offset == kNoValue32, entry);
+        const unsigned char* extra = header + kDirectoryHeaderSize + nameLength;
+        entry.method = DataMethod(entry.headerMethod, extra, extraLength);
+        ApplyZip64Extra(extra, extraLength, Little(header + 24, 4) == kNoValue32,
+                        entry.compressedSize == kNoValue32, entry.offset == kNoValue32, entry);
         entry.offset += shift;
         entries.push_back(std::move(entry));
         at = next;
@@ -239,31 +268,70 @@ Made<std::uint64_t> XzDecoderMemory(int fd, std::uint64_t dataStart, std::uint64
         largest = std::max(largest, *dictionary);
         block += (std::min(*unpadded, UINT64_MAX - 3 - block) + 3) & ~std::uint64_t{3};
     }
+    // Blocks the index leaves out would be decoded all the same.
+    if (block != indexStart)
+        return {kUnjudged, {}};
     return {largest, {}};
 }
 
-// The memory the decoder of `method` would need for the data from `dataStart` to `dataEnd`,
-// judged before any decoding. LZMA and xz declare their dictionaries; a deflate, deflate64 or
-// bzip2 decoder needs a few MiB at most, whatever the data says.
-Made<std::uint64_t> DecoderMemory(int fd, std::uint16_t method, std::uint64_t dataStart,
-                                  std::uint64_t dataEnd) {
-    constexpr std::uint16_t kLzma = 14, kXz = 95;
+// The memory the decoder of the entry's method would need for its data from `dataStart`, judged
+// before any decoding. LZMA and xz declare their dictionaries, which encryption hides; the
+// decoders of the other methods the engine takes keep to a bound of their own. LZMA's properties
+// open its data whatever size the headers give, so they are read even from an entry too short
+// to hold them.
+Made<std::uint64_t> DecoderMemory(int fd, const StoredEntry& entry, std::uint64_t dataStart) {
     // Two bytes of version, two of the properties' size, then the properties.
     constexpr std::size_t kLzmaHeaderSize = 4 + 5;
-    if (method == kXz)
-        return XzDecoderMemory(fd, dataStart, dataEnd);
-    if (method != kLzma || dataEnd - dataStart < kLzmaHeaderSize)
+    if (entry.method != kLzma && entry.method != kXz)
         return {0, {}};
+    if (entry.encrypted())
+        return {kUnjudged, {}};
+    if (entry.method == kXz)
+        return XzDecoderMemory(fd, dataStart, entry.end);
     Bytes header;
     if (Problem problem = ReadAt(fd, dataStart, kLzmaHeaderSize, header))
         return {0, problem};
     return {LzmaDecoderMemory(header.data() + 4), {}};
 }
 
-// Adds where the entry's data ends and what its decoder needs, from its local header.
+// What the local header `local` (its fixed part, then as many bytes as the directory's name
+// has) says otherwise than the directory; its extra fields are read only for WinZip AES and
+// ZIP64. The reader may take the data's size from either header, so they must agree, but a
+// header whose sizes follow the data (flag 3) may leave its own 0.
+Made<std::string> LocalDisagreement(int fd, const StoredEntry& entry, const Bytes& local) {
+    const auto flags = static_cast<std::uint16_t>(Little(local.data() + 6, 2));
+    const auto method = static_cast<std::uint16_t>(Little(local.data() + 8, 2));
+    const auto nameLength = static_cast<std::size_t>(Little(local.data() + 26, 2));
+    if (method != entry.headerMethod)
+        return {"method", {}};
+    if (flags != entry.flags)
+        return {"flags", {}};
+    if (nameLength != entry.name.size() ||
+        std::string_view(reinterpret_cast<const char*>(local.data()) + kLocalHeaderSize,
+                         nameLength) != entry.name)
+        return {"name", {}};
+    StoredEntry sized;
+    sized.compressedSize = Little(local.data() + 18, 4);
+    Bytes extra;
+    if (method == kAesEncrypted || sized.compressedSize == kNoValue32) {
+        const auto extraLength = static_cast<std::size_t>(Little(local.data() + 28, 2));
+        if (Problem problem = ReadAt(fd, entry.offset + local.size(), extraLength, extra))
+            return {"", problem};
+    }
+    if (DataMethod(method, extra.data(), extra.size()) != entry.method)
+        return {"method", {}};
+    ApplyZip64Extra(extra.data(), extra.size(), Little(local.data() + 22, 4) == kNoValue32,
+                    sized.compressedSize == kNoValue32, false, sized);
+    if (sized.compressedSize != entry.compressedSize && !((flags & 8) && sized.compressedSize == 0))
+        return {"compressed size", {}};
+    return {"", {}};
+}
+
+// Adds where the entry's data ends, what its local header says otherwise and what its decoder
+// needs. One read takes the local header with the name the directory gives.
 Problem ReadLocalHeader(int fd, StoredEntry& entry) {
     Bytes local;
-    if (Problem problem = ReadAt(fd, entry.offset, kLocalHeaderSize, local))
+    if (Problem problem = ReadAt(fd, entry.offset, kLocalHeaderSize + entry.name.size(), local))
         return problem;
     if (!HasSignature(local.data(), 3, 4))
         return Unreadable("an entry's local header is missing: " + entry.name);
@@ -271,15 +339,13 @@ Problem ReadLocalHeader(int fd, StoredEntry& entry) {
     const std::uint64_t dataStart = entry.offset + kLocalHeaderSize + Little(local.data() + 26, 2) +
                                     Little(local.data() + 28, 2);
     entry.end = dataStart + std::min(entry.compressedSize, UINT64_MAX - dataStart);
-    // The reader decodes by the local header's method, which may differ from the directory's.
-    const auto localMethod = static_cast<std::uint16_t>(Little(local.data() + 8, 2));
-    for (const std::uint16_t method : {entry.method, localMethod}) {
-        const Made<std::uint64_t> memory = DecoderMemory(fd, method, dataStart, entry.end);
-        if (memory.problem)
-            return memory.problem;
-        entry.decoderMemory = std::max(entry.decoderMemory, memory.value);
-    }
-    return {};
+    Made<std::string> disagreement = LocalDisagreement(fd, entry, local);
+    if (disagreement.problem)
+        return disagreement.problem;
+    entry.disagreement = std::move(disagreement.value);
+    const Made<std::uint64_t> memory = DecoderMemory(fd, entry, dataStart);
+    entry.decoderMemory = memory.value;
+    return memory.problem;
 }
 
 std::string MiB(std::uint64_t bytes) {
@@ -334,9 +400,18 @@ Made<std::vector<StoredEntry>> ReadStoredEntries(int archive) {
 
 Problem CheckStoredEntries(std::vector<StoredEntry> entries) {
     for (const StoredEntry& entry : entries) {
+        if (!IsSupportedMethod(entry.method))
+            return Problem{UZ_BAD_ARCHIVE, "unsupported compression method " +
+                                               std::to_string(entry.method) + ": " + entry.name};
+        if (!entry.disagreement.empty())
+            return Problem{
+                UZ_BAD_ARCHIVE,
+                "damaged: the local header disagrees with the central directory on its " +
+                    entry.disagreement + ": " + entry.name};
         if (entry.decoderMemory == kUnjudged)
             return Problem{UZ_BAD_ARCHIVE,
-                           "an xz entry's blocks cannot be judged before decoding: " + entry.name};
+                           "what an entry's decoder needs cannot be judged before decoding: " +
+                               entry.name};
         if (entry.decoderMemory > kMostDecoderMemory)
             return Problem{UZ_BAD_ARCHIVE, "an entry's decoder would need " +
                                                MiB(entry.decoderMemory) + ", more than " +

@@ -12,7 +12,8 @@ namespace {
 struct HostileCase {
     const char* name; // the archive's kind in make_archive.py
     std::int32_t result;
-    bool goodFileExtracted; // the archive's harmless good.txt still arrives
+    bool goodFileExtracted;  // the archive's harmless good.txt still arrives
+    const char* reason = ""; // in the message
 };
 
 void PrintTo(const HostileCase& row, std::ostream* out) {
@@ -66,6 +67,8 @@ TEST_P(HostileArchives, AreRefusedOrFailWithoutHarm) {
     EXPECT_EQ(unzip(archive), row.result) << module.LastUnzipMessage().toStdString();
 
     EXPECT_FALSE(module.LastUnzipMessage().isEmpty());
+    EXPECT_TRUE(module.LastUnzipMessage().contains(QString::fromUtf8(row.reason)))
+        << module.LastUnzipMessage().toStdString();
     // Each trouble reaches the caller as a problem of its own, the worst one with the result.
     const UnzipOutcome outcome = module.lastUnzipOutcome();
     EXPECT_EQ(outcome.result, row.result);
@@ -103,6 +106,14 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"overlapping-data", UZ_BAD_ARCHIVE, false},
         HostileCase{"lzma-huge-dictionary", UZ_BAD_ARCHIVE, false},
         HostileCase{"xz-huge-dictionary", UZ_BAD_ARCHIVE, false},
+        HostileCase{"method-high-byte", UZ_BAD_ARCHIVE, false, "unsupported compression method"},
+        HostileCase{"local-method-differs", UZ_BAD_ARCHIVE, false, "directory on its method"},
+        HostileCase{"local-flags-differ", UZ_BAD_ARCHIVE, false, "directory on its flags"},
+        HostileCase{"local-name-differs", UZ_BAD_ARCHIVE, false, "directory on its name"},
+        HostileCase{"local-size-differs", UZ_BAD_ARCHIVE, false,
+                    "directory on its compressed size"},
+        HostileCase{"lzma-size-hidden", UZ_BAD_ARCHIVE, false, "decoder would need"},
+        HostileCase{"xz-hidden-block", UZ_BAD_ARCHIVE, false, "cannot be judged"},
         // Several troubles: the most serious code wins,
         // whether it comes first or last.
         HostileCase{"troubles-worst-first", UZ_BAD_ARCHIVE, true},

@@ -81,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
                  true},
         ToolCase{"PythonZipfile", "python3", {"-c", kPython, "OUT"}, "", true},
         ToolCase{"BsdtarDotSlashNames", "bsdtar", {"--format", "zip", "-cf", "OUT", "."}, "", true},
+        // Every method the engine decodes that a tool writes into a ZIP archive.
+        ToolCase{"SevenZipBzip2", "7z", {"a", "-tzip", "-mm=BZip2", "OUT", "."}, "", false},
+        ToolCase{"SevenZipLzma", "7z", {"a", "-tzip", "-mm=LZMA", "OUT", "."}, "", false},
+        ToolCase{"SevenZipPpmd", "7z", {"a", "-tzip", "-mm=PPMd", "OUT", "."}, "", false},
         ToolCase{"SevenZipWinZipAes",
                  "7z",
                  {"a", "-tzip", "-mem=AES256", "-psecret", "OUT", "."},

@@ -166,25 +166,57 @@ def lzma_huge_dictionary(path):
     open(path, "wb").write(bytes(data))
 
 
-def xz_huge_dictionary(path):
-    """An xz entry whose block declares a 2 GiB LZMA2 dictionary, its header's CRC made right:
-    the data still decodes with it, but the decoder would ask for all of it."""
-    content = b"xz data\n" * 100
+def xz_stream(content, dictionary_code):
+    """One xz stream of one block, whose header declares the LZMA2 dictionary of that code (38:
+    2 GiB), its CRC made right: the data still decodes with it."""
     data = bytearray(lzma.compress(content, format=lzma.FORMAT_XZ, check=lzma.CHECK_CRC32,
                                    filters=[{"id": lzma.FILTER_LZMA2, "dict_size": 1 << 16}]))
     start, size = 12, (data[12] + 1) * 4
     at = data.index(b"\x21\x01", start + 2, start + size)  # the LZMA2 filter, one property byte
-    data[at + 2] = 38
+    data[at + 2] = dictionary_code
     struct.pack_into("<I", data, start + size - 4, zlib.crc32(bytes(data[start:start + size - 4])))
-    write(path, [good_file(), (entry("packed.txt"), bytes(data))], zipfile.ZIP_STORED)
-    # Stored, then marked as xz with the sizes and CRC of what it unpacks to.
-    raw = bytearray(open(path, "rb").read())
-    local, central = raw.rfind(b"PK\x03\x04"), raw.rfind(b"PK\x01\x02")
-    for header, method_at, crc_at in ((local, 8, 14), (central, 10, 16)):
-        struct.pack_into("<H", raw, header + method_at, 95)
-        struct.pack_into("<I", raw, header + crc_at, zlib.crc32(content))
-        struct.pack_into("<I", raw, header + crc_at + 8, len(content))
-    open(path, "wb").write(bytes(raw))
+    return bytes(data)
+
+
+def xz_archive(data, content):
+    def make(path):
+        write(path, [good_file(), (entry("packed.txt"), data)], zipfile.ZIP_STORED)
+        # Stored, then marked as xz with the sizes and CRC of what it unpacks to.
+        raw = bytearray(open(path, "rb").read())
+        local, central = raw.rfind(b"PK\x03\x04"), raw.rfind(b"PK\x01\x02")
+        for header, method_at, crc_at in ((local, 8, 14), (central, 10, 16)):
+            struct.pack_into("<H", raw, header + method_at, 95)
+            struct.pack_into("<I", raw, header + crc_at, zlib.crc32(content))
+            struct.pack_into("<I", raw, header + crc_at + 8, len(content))
+        open(path, "wb").write(bytes(raw))
+    return make
+
+
+# The decoder would ask for all of the 2 GiB dictionary.
+xz_huge_dictionary = xz_archive(xz_stream(b"xz data\n" * 100, 38), b"xz data\n" * 100)
+
+
+def xz_hidden_block():
+    """A small block, then a 2 GiB one that the stream's index leaves out: the decoder meets it
+    before it reads the index."""
+    small, huge = xz_stream(b"small\n", 16), xz_stream(b"huge\n", 38)
+    index_size = (struct.unpack_from("<I", small, len(small) - 8)[0] + 1) * 4
+    huge_block = huge[12:len(huge) - 12 - (struct.unpack_from("<I", huge, len(huge) - 8)[0] + 1) * 4]
+    at = len(small) - 12 - index_size
+    return xz_archive(small[:at] + huge_block + small[at:], b"small\nhuge\n")
+
+
+def retouched(make_base, local, central):
+    """An archive made by `make_base` with fields of its last entry's local and central headers
+    rewritten, each an (offset, struct format, value)."""
+    def make(path):
+        make_base(path)
+        raw = bytearray(open(path, "rb").read())
+        for header, changes in ((raw.rfind(b"PK\x03\x04"), local), (raw.rfind(b"PK\x01\x02"), central)):
+            for at, form, value in changes:
+                struct.pack_into(form, raw, header + at, value)
+        open(path, "wb").write(bytes(raw))
+    return make
 
 
 def not_a_zip(path):
@@ -196,6 +228,16 @@ KINDS["truncated"] = truncated
 KINDS["not-a-zip"] = not_a_zip
 KINDS["lzma-huge-dictionary"] = lzma_huge_dictionary
 KINDS["xz-huge-dictionary"] = xz_huge_dictionary
+# libarchive keeps a method's low byte: 0x805F would be decoded as xz (95).
+KINDS["method-high-byte"] = retouched(xz_huge_dictionary, [(8, "<H", 0x805F)], [(10, "<H", 0x805F)])
+KINDS["local-method-differs"] = retouched(xz_huge_dictionary, [], [(10, "<H", 0)])
+KINDS["local-flags-differ"] = retouched(xz_huge_dictionary, [(6, "<H", 8)], [])
+KINDS["local-name-differs"] = retouched(xz_huge_dictionary, [(30, "4s", b"PACK")], [])
+KINDS["local-size-differs"] = retouched(xz_huge_dictionary, [], [(20, "<I", 0)])
+KINDS["xz-hidden-block"] = xz_hidden_block()
+# Sizes after the data (flag 3) and none in the headers: the LZMA properties are read all the same.
+KINDS["lzma-size-hidden"] = retouched(lzma_huge_dictionary, [(6, "<H", 10), (18, "<I", 0)],
+                                      [(8, "<H", 10), (20, "<I", 0)])
 KINDS["deep-nesting"] = deep_nesting
 KINDS["overlapping-entries"] = overlapping_entries
 KINDS["overlapping-data"] = overlapping_data
