@@ -8,6 +8,7 @@ namespace quillset {
 
 namespace {
 
+constexpr long kWholeContent = 200;
 constexpr long kPartialContent = 206;
 
 std::string_view Trimmed(std::string_view text) {
@@ -71,8 +72,11 @@ void ReadRangeHeader(std::string_view line, RangeAnswer& answer) {
     }
 }
 
-QString RangeAnswerProblem(const ByteRange& asked, long status, const RangeAnswer& answer,
-                           std::uint64_t total) {
+QString RangeAnswerProblem(const ByteRange& asked, long status, RangeAnswer& answer,
+                           const RangeCondition& condition) {
+    answer.whole = status == kWholeContent && condition.wholeWelcome;
+    if (answer.whole)
+        return {};
     if (status != kPartialContent)
         return QStringLiteral("the server answered a range with status %1").arg(status);
     if (!answer.placed)
@@ -80,7 +84,7 @@ QString RangeAnswerProblem(const ByteRange& asked, long status, const RangeAnswe
     const bool where = asked.fromEnd ? answer.last + 1 == answer.total &&
                                            answer.length() == std::min(asked.first, answer.total)
                                      : answer.first == asked.first && answer.last == asked.last;
-    if (!where || (total != 0 && answer.total != total))
+    if (!where || (condition.total != 0 && answer.total != condition.total))
         return QStringLiteral("the server sent bytes %1-%2/%3 for %4")
             .arg(answer.first)
             .arg(answer.last)

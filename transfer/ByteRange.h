@@ -24,6 +24,7 @@ struct RangeAnswer {
     std::uint64_t last = 0;
     std::uint64_t total = 0;
     bool placed = false; // a Content-Range header said where the piece lies
+    bool whole = false;  // the server sent the whole file instead, as a condition allowed
     // The file's strong ETag, else its Last-Modified date: what a later If-Range names.
     std::string validator;
 
@@ -35,16 +36,18 @@ struct RangeAnswer {
 struct RangeCondition {
     std::string validator;
     std::uint64_t total = 0;
+    // A server without ranges answers with the whole file (200); where that is welcome it is
+    // written instead of the piece, so asking for a piece first costs such a server nothing.
+    bool wholeWelcome = false;
 };
 
 // Takes what one header line says about the piece into `answer`. A status line starts the
 // answer afresh: the headers of a redirect come before those of the answer.
 void ReadRangeHeader(std::string_view line, RangeAnswer& answer);
 
-// Why an answer with HTTP `status` is not exactly the piece `asked`, of a file of `total` bytes
-// when that is known (not 0); empty when it is. A server that answers a range with the whole
-// file (200) answers so.
-QString RangeAnswerProblem(const ByteRange& asked, long status, const RangeAnswer& answer,
-                           std::uint64_t total);
+// Why an answer with HTTP `status` is not exactly the piece `asked` under `condition`; empty
+// when it is, or when it is the whole file (200) and that is welcome, which marks `answer` whole.
+QString RangeAnswerProblem(const ByteRange& asked, long status, RangeAnswer& answer,
+                           const RangeCondition& condition);
 
 } // namespace quillset

@@ -83,7 +83,7 @@ struct InternetTransfer::Running {
     // A range operation: the piece asked for, of a file of `rangeTotal` bytes (0: not known
     // yet), what the server says of its answer, and why that answer is refused.
     std::optional<ByteRange> range;
-    std::uint64_t rangeTotal = 0;
+    RangeCondition condition;
     RangeAnswer answer;
     bool answerChecked = false;
     QString refused;
@@ -137,9 +137,9 @@ struct InternetTransfer::Running {
     bool acceptAnswer() {
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-        refused = RangeAnswerProblem(*range, status, answer, rangeTotal);
+        refused = RangeAnswerProblem(*range, status, answer, condition);
         answerChecked = true;
-        if (refused.isEmpty())
+        if (refused.isEmpty() && !answer.whole)
             maxBytes = answer.length();
         return refused.isEmpty();
     }
@@ -182,7 +182,7 @@ struct InternetTransfer::Running {
             return QStringLiteral("the local file could not be written");
         if (range && !answerChecked && !acceptAnswer())
             return refused;
-        if (range && received != answer.length())
+        if (range && !answer.whole && received != answer.length())
             return QStringLiteral("the server's piece ended after %1 of %2 bytes")
                 .arg(received)
                 .arg(answer.length());
@@ -251,7 +251,8 @@ void InternetTransfer::ExecuteRange(const QString& address, const QString& remot
     running->out = into;
     running->subject = remoteName.toStdString() + " (" + range.header() + ")";
     running->range = range;
-    running->rangeTotal = condition.total;
+    running->condition = condition;
+    running->maxBytes = limits_.maxBytes; // for a whole file; a piece is bounded by its length
     for (const std::string& header :
          {"Range: " + range.header(),
           condition.validator.empty() ? std::string() : "If-Range: " + condition.validator})

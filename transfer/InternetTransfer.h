@@ -48,9 +48,9 @@ public:
     // Starts a GET of the piece `range` of `remoteName` in the server folder `address`, written
     // into the open file `into` from its current position, under the same limits. Succeeds only
     // when the server answers with exactly that piece (206), of a file of condition.total bytes
-    // when that is given, and sends all of it: anything else (the whole file, another piece, a
-    // short body) fails before a byte of it is written, or ends it. Throws TransferError when it
-    // cannot be started.
+    // when that is given, and sends all of it, or with the whole file where the condition
+    // welcomes that: anything else (the whole file unwelcome, another piece, a short body) fails
+    // before a byte of it is written, or ends it. Throws TransferError when it cannot be started.
     void ExecuteRange(const QString& address, const QString& remoteName, const ByteRange& range,
                       const RangeCondition& condition, int into);
     // What the server said of the last range operation that succeeded.

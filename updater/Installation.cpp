@@ -173,9 +173,12 @@ bool Local::install() {
 bool Local::fetchArchive(const QString& address) {
     // A signed release is checked as a whole archive against its signed digest.
     if (signingKey_.empty()) {
-        Result<Fd, PartialStop> partial = fetchChangedEntries(address);
+        Result<FetchedArchive, PartialStop> partial = fetchChangedEntries(address);
+        if (partial && partial->whole)
+            logFailedStep(QStringLiteral("partial fetch"),
+                          QStringLiteral("the server answers no ranges: the whole archive came"));
         if (partial) {
-            archive_ = std::move(*partial);
+            archive_ = std::move(partial->file);
             StopPoint("archive-fetched");
             return true;
         }

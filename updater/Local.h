@@ -57,6 +57,13 @@ inline constexpr char kNotUpdatedMessage[] =
 //   Installation.cpp: DownloadAndInstall, the staged unpack and its checks.
 // The module's change itself (lock, recovery, staging, swap, leftovers, local copies) is
 // ModuleChange, over one handle of the module folder.
+// The archive as fetched into an unnamed file: only its changed entries, rebuilt into an archive
+// of their own, or the whole of it.
+struct FetchedArchive {
+    Fd file;
+    bool whole = false;
+};
+
 // What stopped a step of the installation: the step's name for the log, and the reason.
 struct StepProblem {
     QString step;
@@ -145,11 +152,13 @@ private:
     // it could not be fetched.
     bool fetchArchive(const QString& address);
     // The entries the module lacks or holds otherwise, in an archive of their own in an unnamed
-    // file (PartialFetch.cpp), or why that is not done.
-    Result<Fd, PartialStop> fetchChangedEntries(const QString& address);
-    // The archive's directory, with the version of the archive its pieces must come from and
-    // where the directory lies.
-    Result<std::string, PartialStop> fetchDirectory(const QString& address, RangeCondition& archive,
+    // file (PartialFetch.cpp), or the whole archive where the server answers no ranges; or why
+    // neither was fetched.
+    Result<FetchedArchive, PartialStop> fetchChangedEntries(const QString& address);
+    // The archive's directory, from the `tail` fetched into `file` and, where it begins before
+    // that, a piece more; sets where the directory lies.
+    Result<std::string, PartialStop> fetchDirectory(const QString& address, int file,
+                                                    const RangeAnswer& tail,
                                                     zip::DirectoryPlace& place);
     // One piece of the archive into `into`, showing the bytes as `before` plus the piece's.
     std::optional<PartialStop> fetchPiece(const QString& address, const ByteRange& range,

@@ -3,7 +3,6 @@
 #include "updater/ChangedEntries.h"
 #include "updater/Local.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace quillset {
@@ -14,21 +13,12 @@ namespace {
 // comment, and the whole directory of a module of a few thousand files.
 constexpr std::uint64_t kTailBytes = 128 << 10;
 
-Result<Fd, PartialStop> Stopped(std::string reason) {
+Result<FetchedArchive, PartialStop> Stopped(std::string reason) {
     return Refuse(PartialStop{false, std::move(reason)});
 }
 
-// A scratch file in memory for the pieces that are read rather than kept: the tail and the
-// directory, which a server may send at most kLargestDirectory of.
-Fd MemoryFile() {
-    const int fd = ::memfd_create("tlupdater-directory", MFD_CLOEXEC);
-    if (fd < 0)
-        ThrowSystemError("cannot make a file in memory for", "the archive's directory");
-    return Fd(fd);
-}
-
-// The `size` bytes of `fd` from its start.
-std::string ReadBack(int fd, std::uint64_t size) {
+// The `size` bytes of `fd` from its start; then empties it for what comes next.
+std::string TakeBack(int fd, std::uint64_t size) {
     std::string bytes(size, '\0');
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, off_t(done));
@@ -38,12 +28,9 @@ std::string ReadBack(int fd, std::uint64_t size) {
             ThrowSystemError("cannot read back", "the archive's directory");
         done += std::size_t(got);
     }
-    return bytes;
-}
-
-void Rewind(int fd) {
     if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
-        ThrowSystemError("cannot reuse", "the file in memory");
+        ThrowSystemError("cannot empty", "the archive's file");
+    return bytes;
 }
 
 } // namespace
@@ -59,10 +46,10 @@ std::optional<PartialStop> Local::fetchPiece(const QString& address, const ByteR
         return PartialStop{false, error.what()};
     }
     awaitTransfer(transfer_, [&] {
-        if (before.total == 0)
-            return;
         TransferProgress progress = before;
         progress.received += transfer_.progress().received;
+        if (progress.total == 0) // the whole archive, as a server without ranges sends it
+            progress = transfer_.progress();
         view_.showTransferProgress(progress);
     });
     if (!transfer_.lastError().isEmpty())
@@ -70,18 +57,10 @@ std::optional<PartialStop> Local::fetchPiece(const QString& address, const ByteR
     return std::nullopt;
 }
 
-Result<std::string, PartialStop>
-Local::fetchDirectory(const QString& address, RangeCondition& archive, zip::DirectoryPlace& place) {
-    const Fd scratch = MemoryFile();
-    if (std::optional<PartialStop> stop =
-            fetchPiece(address, {kTailBytes, 0, true}, {}, scratch.get(), {}))
-        return Refuse(*stop);
-    const RangeAnswer tail = transfer_.rangeAnswer();
-    // Without a validator nothing tells two versions of the archive apart between requests.
-    if (tail.validator.empty())
-        return Refuse(PartialStop{false, "the server names no version of the archive"});
-    archive = {tail.validator, tail.total};
-    const std::string tailBytes = ReadBack(scratch.get(), tail.length());
+Result<std::string, PartialStop> Local::fetchDirectory(const QString& address, int file,
+                                                       const RangeAnswer& tail,
+                                                       zip::DirectoryPlace& place) {
+    const std::string tailBytes = TakeBack(file, tail.length());
     Result<zip::DirectoryPlace, std::string> found = zip::ReadDirectoryPlace(tailBytes, tail.total);
     if (!found)
         return Refuse(PartialStop{false, found.reason()});
@@ -90,19 +69,29 @@ Local::fetchDirectory(const QString& address, RangeCondition& archive, zip::Dire
         return Refuse(PartialStop{false, "the archive's directory is larger than any module's"});
     if (place.start >= tail.first)
         return tailBytes.substr(place.start - tail.first, place.size);
-    Rewind(scratch.get());
-    if (std::optional<PartialStop> stop =
-            fetchPiece(address, {place.start, tail.first - 1, false}, archive, scratch.get(), {}))
+    if (std::optional<PartialStop> stop = fetchPiece(address, {place.start, tail.first - 1, false},
+                                                     {tail.validator, tail.total}, file, {}))
         return Refuse(*stop);
-    return ReadBack(scratch.get(), tail.first - place.start) +
+    return TakeBack(file, tail.first - place.start) +
            tailBytes.substr(0, place.start + place.size - tail.first);
 }
 
-Result<Fd, PartialStop> Local::fetchChangedEntries(const QString& address) {
+Result<FetchedArchive, PartialStop> Local::fetchChangedEntries(const QString& address) {
     try {
-        RangeCondition archive;
+        Fd file = change_.privateFile();
+        // A server without ranges answers with the whole archive: as cheap as asking for it.
+        if (std::optional<PartialStop> stop =
+                fetchPiece(address, {kTailBytes, 0, true}, {{}, 0, true}, file.get(), {}))
+            return Refuse(*stop);
+        const RangeAnswer tail = transfer_.rangeAnswer();
+        if (tail.whole)
+            return FetchedArchive{std::move(file), true};
+        // Without a validator nothing tells two versions of the archive apart between requests.
+        if (tail.validator.empty())
+            return Stopped("the server names no version of the archive");
         zip::DirectoryPlace place;
-        const Result<std::string, PartialStop> directory = fetchDirectory(address, archive, place);
+        const Result<std::string, PartialStop> directory =
+            fetchDirectory(address, file.get(), tail, place);
         if (!directory)
             return Refuse(directory.reason());
         const Result<std::vector<zip::DirectoryEntry>, std::string> entries =
@@ -114,11 +103,10 @@ Result<Fd, PartialStop> Local::fetchChangedEntries(const QString& address) {
                                  localName(state_.ProgramFileName), &SameSizeAndCrc);
         if (!selection)
             return Refuse(selection.reason());
-        Fd partial = change_.privateFile();
-        TransferProgress fetched{0, selection->bytes, archive.total};
+        TransferProgress fetched{0, selection->bytes, tail.total};
         for (const ByteRange& piece : selection->pieces) {
             if (std::optional<PartialStop> stop =
-                    fetchPiece(address, piece, archive, partial.get(), fetched))
+                    fetchPiece(address, piece, {tail.validator, tail.total}, file.get(), fetched))
                 return Refuse(*stop);
             fetched.received += piece.last - piece.first + 1;
         }
@@ -126,9 +114,8 @@ Result<Fd, PartialStop> Local::fetchChangedEntries(const QString& address) {
             zip::RebuiltDirectory(*directory, PlacesInPieces(*selection), fetched.received);
         if (!rebuilt)
             return Stopped(rebuilt.reason());
-        WriteAll(partial.get(), *rebuilt, "the fetched entries");
-        view_.clearActivity();
-        return partial;
+        WriteAll(file.get(), *rebuilt, "the fetched entries");
+        return FetchedArchive{std::move(file), false};
     } catch (const SystemError& error) {
         return Stopped(error.what());
     }

@@ -154,7 +154,7 @@ struct DirectoryRow {
     std::uint64_t count;
     std::uint16_t disk;
     const char* refused; // in the reason; nothing for a directory read whole
-    const char* stopped; // in SelectChangedEntries's reason
+    const char* stopped = nullptr; // in SelectChangedEntries's reason
 };
 
 void PrintTo(const DirectoryRow& row, std::ostream* out) {
