@@ -4,6 +4,7 @@
 
 #include <QThread>
 #include <csignal>
+#include <map>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <utility>
@@ -34,30 +35,47 @@ QStringList ServerCommand(const std::filesystem::path& root, const ServerSetup& 
     return command;
 }
 
-OriginRequest ParseRequest(const QString& line) {
-    const QStringList fields = line.split('\t');
+// A log field's value: nginx writes '"', '\', control characters and bytes past ASCII as \xHH,
+// and so does the Python origin.
+std::string Unescaped(const QByteArray& text) {
+    std::string value;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        bool isHex = false;
+        const int byte = text.mid(i, 2) == "\\x" ? text.mid(i + 2, 2).toInt(&isHex, 16) : 0;
+        if (isHex && i + 3 < text.size()) {
+            value += char(byte);
+            i += 3;
+        } else {
+            value += text[i];
+        }
+    }
+    return value;
+}
+
+OriginRequest ParseRequest(const QByteArray& line) {
+    const QList<QByteArray> fields = line.split('\t');
+    const qsizetype space = fields[0].indexOf(' ');
     OriginRequest request;
-    request.method = fields[0].section(' ', 0, 0);
-    request.path = fields[0].section(' ', 1);
-    for (const QString& field : fields.mid(1)) {
-        const QString name = field.section('=', 0, 0);
-        const QString value = field.section('=', 1);
+    request.method = Unescaped(fields[0].left(space));
+    request.path = Unescaped(fields[0].mid(space + 1));
+    const std::map<QByteArray, std::string*> texts{{"range", &request.range},
+                                                   {"if-range", &request.ifRange},
+                                                   {"cache-control", &request.cacheControl},
+                                                   {"user-agent", &request.userAgent}};
+    const std::map<QByteArray, long long*> numbers{
+        {"bytes", &request.bodyBytes},
+        {"connection", &request.connection},
+        {"connection-requests", &request.connectionRequests}};
+    for (const QByteArray& field : fields.mid(1)) {
+        const qsizetype equals = field.indexOf('=');
+        const QByteArray name = field.left(equals);
+        const QByteArray value = field.mid(equals + 1);
         if (name == "status")
             request.status = value.toInt();
-        else if (name == "bytes")
-            request.bodyBytes = value.toLongLong();
-        else if (name == "range")
-            request.range = value;
-        else if (name == "if-range")
-            request.ifRange = value;
-        else if (name == "cache-control")
-            request.cacheControl = value;
-        else if (name == "user-agent")
-            request.userAgent = value;
-        else if (name == "connection")
-            request.connection = value.toLongLong();
-        else if (name == "connection-requests")
-            request.connectionRequests = value.toLongLong();
+        else if (texts.contains(name))
+            *texts.at(name) = Unescaped(value);
+        else if (numbers.contains(name))
+            *numbers.at(name) = value.toLongLong();
     }
     return request;
 }
@@ -112,9 +130,12 @@ std::vector<OriginRequest> TestServer::originRequests(const QString& name) const
         before = std::exchange(text, ReadAll(log_));
     }
     std::vector<OriginRequest> requests;
-    for (const QString& line : QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts)) {
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty())
+            continue;
         OriginRequest request = ParseRequest(line);
-        if (name.isEmpty() || request.path.section('/', -1) == name)
+        const std::string& path = request.path;
+        if (name.isEmpty() || path.substr(path.rfind('/') + 1) == name.toStdString())
             requests.push_back(std::move(request));
     }
     return requests;

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "tests/support/QtPrinters.h"
-
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace quillset::test {
@@ -26,7 +25,7 @@ struct ServerSetup {
     // squid between: address() names the cache, an accelerator that asks the origin.
     bool cache = false;
     // The Python origin's own arguments: --rule NAME=DIRECTIVE[,DIRECTIVE...].
-    QStringList arguments;
+    QStringList arguments = {};
     // The port address() names; 0 takes a free one.
     int port = 0;
     // nginx sends at most this many body bytes a second on each connection (0: no limit).
@@ -37,14 +36,14 @@ struct ServerSetup {
 
 // One request as the origin logged it when its answer ended; "-" for a header not sent.
 struct OriginRequest {
-    QString method;
-    QString path;
+    std::string method;
+    std::string path;
     int status = 0;
     long long bodyBytes = 0; // actually sent
-    QString range;
-    QString ifRange;
-    QString cacheControl;
-    QString userAgent;
+    std::string range;
+    std::string ifRange;
+    std::string cacheControl;
+    std::string userAgent;
     long long connection = 0; // the same number for the requests of one connection
     long long connectionRequests = 0;
 };

@@ -394,9 +394,10 @@ TEST_P(PythonRanges, AnswerAsDirected) {
     EXPECT_FALSE(first.etag.isEmpty());
     EXPECT_EQ(second.status, c.status);
     EXPECT_EQ(second.contentRange, c.contentRange);
-    if (c.bodyFile)
+    if (c.bodyFile) {
         EXPECT_EQ(second.body,
                   ReadAll(serverFolder() / c.bodyFile).substr(c.bodyStart, c.bodySize));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

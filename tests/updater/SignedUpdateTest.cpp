@@ -157,7 +157,7 @@ TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignatu
     EXPECT_EQ(requests[1].path, "/updates/EDITOR.ZIP");
     for (const OriginRequest& request : requests) {
         EXPECT_EQ(request.cacheControl, "no-cache");
-        EXPECT_EQ(request.userAgent.toStdString(), kUserAgent);
+        EXPECT_EQ(request.userAgent, kUserAgent);
     }
 }
 

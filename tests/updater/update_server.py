@@ -38,7 +38,8 @@ request is appended to that file when its answer ends (or before a `hang` or `st
 line of tab-separated fields, the first "METHOD PATH" and the others NAME=VALUE ("-" for a header
 not sent), as the tests' nginx writes them too:
   status, bytes (body bytes actually sent), range, if-range, cache-control, connection (a number
-  per connection), connection-requests (its count on that connection), user-agent.
+  per connection), connection-requests (its count on that connection), user-agent; in values '"',
+  '\\', control characters and bytes past ASCII are written \\xHH.
 """
 import argparse
 import email.utils
@@ -287,8 +288,10 @@ def parse_range(text, total):
 
 
 def printable(text):
-    """A header's value as one log field: control characters (tabs, line ends) as "?"."""
-    return re.sub(r"[\x00-\x1f\x7f]", "?", text)
+    """A header's value as one log field, escaped as nginx escapes it: '"', '\\', control
+    characters and bytes past ASCII as \\xHH."""
+    return "".join(chr(b) if 0x20 <= b < 0x7f and b not in b'"\\' else "\\x%02X" % b
+                   for b in text.encode("latin-1", errors="replace"))
 
 
 class Server(http.server.ThreadingHTTPServer):
