@@ -104,6 +104,9 @@ TestServer::TestServer(const std::filesystem::path& root, const ServerSetup& set
             return;
         }
     }
+    // Ended as in the destructor, so that nothing it started stays behind.
+    process_.terminate();
+    process_.waitForFinished(10'000);
     throw std::runtime_error("the test server did not start (its reason is on standard error)");
 }
 
