@@ -337,9 +337,11 @@ TEST_F(TransferAgainstServer, CacheServesItsCopyUnlessTheClientForbidsIt) {
         Fetch(url, localFolder(), {"Range: bytes=-100", "Cache-Control: max-age=0"});
     EXPECT_EQ(tail.status, 206);
     EXPECT_EQ(tail.body, whole.substr(whole.size() - 100));
+    // The second plain request may find the copy fresh, or stale (a file written a moment ago
+    // is fresh for a fifth of its age) and revalidated; the origin sends the body once.
     const std::vector<OriginRequest> asked = cached.originRequests("EDITOR.ZIP");
-    ASSERT_EQ(asked.size(), 2u) << "the second plain request reached the origin";
-    EXPECT_EQ(asked[1].status, 304) << "max-age=0 revalidates";
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked.back().status, 304) << "max-age=0 revalidates";
     EXPECT_EQ(cached.originBodyBytes("EDITOR.ZIP"), 300'000);
     // The control asks with Cache-Control: no-cache, which makes squid fetch the body again.
     control.Execute(cached.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
