@@ -27,6 +27,11 @@ protected:
     void startServer(const QStringList& rules = {}, int port = kAgentPort) {
         startServerOn(rules, port);
     }
+    // nginx, squid or both (`setup`), on the agent's port.
+    void startServer(ServerSetup setup) {
+        setup.port = kAgentPort;
+        startServerOn(setup);
+    }
     AgentRun runAgent(const char* version, const QStringList& environment = {}) const {
         return runAgentProgram(kProgram, version, environment);
     }

@@ -10,7 +10,11 @@ void AgentServerFixture::SetUp() {
 }
 
 void AgentServerFixture::startServerOn(const QStringList& rules, int port) {
-    server = std::make_unique<TestServer>(serverFolder(), rules, port);
+    startServerOn(ServerSetup{.arguments = rules, .port = port});
+}
+
+void AgentServerFixture::startServerOn(const ServerSetup& setup) {
+    server = std::make_unique<TestServer>(serverFolder(), setup);
 }
 
 fs::path AgentServerFixture::serverFolder() const {

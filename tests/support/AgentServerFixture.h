@@ -17,6 +17,7 @@ class AgentServerFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void startServerOn(const QStringList& rules, int port);
+    void startServerOn(const ServerSetup& setup);
     fs::path serverFolder() const;
     fs::path moduleFolder() const;
     // The command line a starting program would write for the module folder.

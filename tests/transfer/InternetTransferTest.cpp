@@ -1,6 +1,7 @@
 #include "transfer/InternetTransfer.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
+#include "tests/support/RunTool.h"
 #include "tests/support/TestServer.h"
 
 #include <QTemporaryDir>
@@ -35,6 +36,7 @@ protected:
         for (size_t i = 0; i < archive.size(); ++i)
             archive[i] = char(i * 7 % 251);
         WriteFile(serverFolder() / "EDITOR.ZIP", archive);
+        WriteFile(serverFolder() / "OTHER.ZIP", std::string(200'000, 'o'));
         sharedServer = std::make_unique<TestServer>(serverFolder());
     }
     static void TearDownTestSuite() {
@@ -155,13 +157,15 @@ TEST_F(TransferAgainstServer, BodyOfExactlyTheBoundArrives) {
 }
 
 TEST_F(TransferAgainstServer, RequestsAskCachesToRevalidateAndNameTheirAgent) {
-    const fs::path log = localFolder() / "requests.log";
-    TestServer logging(serverFolder(), {"--log", QString::fromStdString(log.string())});
+    TestServer logging(serverFolder());
     control.setUserAgent("TLUPDATER/1.0 (Quillset; EDITOR 1.0)");
     control.Execute(logging.address("updates/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
     ASSERT_TRUE(RunToEnd(control));
-    EXPECT_EQ(ReadAll(log), "GET /updates/EDITOR.VER cache-control=max-age=0 "
-                            "user-agent=TLUPDATER/1.0 (Quillset; EDITOR 1.0)\n");
+    const std::vector<OriginRequest> requests = logging.originRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, "/updates/EDITOR.VER");
+    EXPECT_EQ(requests[0].cacheControl, "max-age=0");
+    EXPECT_EQ(requests[0].userAgent, "TLUPDATER/1.0 (Quillset; EDITOR 1.0)");
 }
 
 TEST_F(TransferAgainstServer, WholeBodyArrivesUnderTheGivenName) {
@@ -263,6 +267,156 @@ TEST_F(TransferAgainstServer, FileAddressesCopyAndFailLikeTheOthers) {
     EXPECT_FALSE(control.lastError().isEmpty());
     EXPECT_EQ(Entries(localFolder()), std::vector<std::string>{"EDITOR.VER"});
 }
+
+// One answer as curl saw it, for the requests the transfer control does not make.
+struct Answer {
+    int status = 0;
+    QString contentRange;
+    QString etag;
+    std::string body;
+};
+
+Answer Fetch(const QString& url, const fs::path& folder, const QStringList& headers = {}) {
+    QStringList arguments{"-s", "-D", PathText(folder / "headers"), "-o",
+                          PathText(folder / "body")};
+    for (const QString& header : headers)
+        arguments << "-H" << header;
+    fs::remove(folder / "body");
+    RunTool("curl", arguments << url); // a short body is the answer looked at, not a failure
+    Answer answer;
+    answer.body = ReadAll(folder / "body");
+    for (const QString& line : QString::fromStdString(ReadAll(folder / "headers")).split("\r\n")) {
+        if (line.startsWith("HTTP/"))
+            answer.status = line.section(' ', 1, 1).toInt();
+        else if (line.startsWith("Content-Range: ", Qt::CaseInsensitive))
+            answer.contentRange = line.section(' ', 1);
+        else if (line.startsWith("ETag: ", Qt::CaseInsensitive))
+            answer.etag = line.section(' ', 1);
+    }
+    return answer;
+}
+
+struct ServedCase {
+    const char* name;
+    ServerSetup setup;
+};
+
+void PrintTo(const ServedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ServedThrough : public TransferAgainstServer,
+                      public ::testing::WithParamInterface<ServedCase> {};
+
+TEST_P(ServedThrough, BodyArrivesAndTheOriginLogsWhatItSent) {
+    TestServer each(serverFolder(), GetParam().setup);
+    control.Execute(each.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(ReadAll(localFolder() / "EDITOR.ZIP"), ReadAll(serverFolder() / "EDITOR.ZIP"));
+    const std::vector<OriginRequest> requests = each.originRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, "/updates/EDITOR.ZIP");
+    EXPECT_EQ(requests[0].status, 200);
+    EXPECT_EQ(each.originBodyBytes("EDITOR.ZIP"), 300'000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, ServedThrough,
+    ::testing::Values(ServedCase{"Nginx", {.origin = Origin::Nginx}},
+                      ServedCase{"SquidBeforeNginx", {.origin = Origin::Nginx, .cache = true}},
+                      ServedCase{"SquidBeforePython", {.origin = Origin::Python, .cache = true}}),
+    CaseName());
+
+TEST_F(TransferAgainstServer, CacheServesItsCopyToTheControl) {
+    TestServer cached(serverFolder(), {.origin = Origin::Nginx, .cache = true});
+    const QString url = cached.address("updates/EDITOR.ZIP");
+    const std::string whole = ReadAll(serverFolder() / "EDITOR.ZIP");
+    EXPECT_EQ(Fetch(url, localFolder()).body, whole);
+    EXPECT_EQ(Fetch(url, localFolder()).body, whole);
+    const Answer tail =
+        Fetch(url, localFolder(), {"Range: bytes=-100", "Cache-Control: max-age=0"});
+    EXPECT_EQ(tail.status, 206);
+    EXPECT_EQ(tail.body, whole.substr(whole.size() - 100));
+    // The second plain request may find the copy fresh, or stale (a file written a moment ago
+    // is fresh for a fifth of its age) and revalidated; the origin sends the body once.
+    const std::vector<OriginRequest> asked = cached.originRequests("EDITOR.ZIP");
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked.back().status, 304) << "max-age=0 revalidates";
+    EXPECT_EQ(cached.originBodyBytes("EDITOR.ZIP"), 300'000);
+    // The control asks with Cache-Control: max-age=0: squid revalidates and serves its copy.
+    control.Execute(cached.address("updates/"), "GET EDITOR.ZIP " + localPath("EDITOR.ZIP"));
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_EQ(cached.originBodyBytes("EDITOR.ZIP"), 300'000);
+}
+
+TEST_F(TransferAgainstServer, NginxAnswersRangesOnOneConnectionAndHonoursIfRange) {
+    TestServer nginx(serverFolder(), {.origin = Origin::Nginx});
+    const QString url = nginx.address("updates/EDITOR.ZIP");
+    const QString none = QStringLiteral("/dev/null");
+    ASSERT_EQ(RunTool("curl", {"-s", "-r", "-100", "-o", none, url, "-o", none, url}), 0);
+    EXPECT_EQ(Fetch(url, localFolder(), {"Range: bytes=0-9", "If-Range: \"older\""}).status, 200);
+    const std::vector<OriginRequest> requests = nginx.originRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(requests[i].status, 206);
+        EXPECT_EQ(requests[i].bodyBytes, 100);
+        EXPECT_EQ(requests[i].range, "bytes=-100");
+        EXPECT_EQ(requests[i].connectionRequests, i + 1);
+    }
+    EXPECT_EQ(requests[1].connection, requests[0].connection);
+    EXPECT_EQ(requests[2].ifRange, "\"older\"");
+    EXPECT_EQ(requests[2].bodyBytes, 300'000);
+}
+
+// The Python origin's range directives, on the second of two requests for the same range whose
+// If-Range names the first answer's ETag.
+struct RangeCase {
+    const char* name;
+    const char* directive;
+    const char* range;
+    int status;
+    const char* contentRange;
+    const char* bodyFile; // the answer's body: this file's bytes (nullptr: an error page)
+    size_t bodyStart, bodySize;
+};
+
+void PrintTo(const RangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PythonRanges : public TransferAgainstServer,
+                     public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(PythonRanges, AnswerAsDirected) {
+    const RangeCase& c = GetParam();
+    const QString url = server.address(QStringLiteral("~%1/updates/EDITOR.ZIP").arg(c.directive));
+    const QString range = QStringLiteral("Range: bytes=") + c.range;
+    const Answer first = Fetch(url, localFolder(), {range});
+    const Answer second = Fetch(url, localFolder(), {range, "If-Range: " + first.etag});
+    EXPECT_FALSE(first.etag.isEmpty());
+    EXPECT_EQ(second.status, c.status);
+    EXPECT_EQ(second.contentRange, c.contentRange);
+    if (c.bodyFile) {
+        EXPECT_EQ(second.body,
+                  ReadAll(serverFolder() / c.bodyFile).substr(c.bodyStart, c.bodySize));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, PythonRanges,
+    ::testing::Values(
+        RangeCase{"Suffix", "ranges", "-100", 206, "bytes 299900-299999/300000", "EDITOR.ZIP",
+                  299'900, 100},
+        RangeCase{"Middle", "ranges", "10-19", 206, "bytes 10-19/300000", "EDITOR.ZIP", 10, 10},
+        RangeCase{"PastTheEnd", "ranges", "300000-", 416, "bytes */300000", nullptr, 0, 0},
+        RangeCase{"Shifted", "range-shift=7", "0-9", 206, "bytes 7-16/300000", "EDITOR.ZIP", 0, 10},
+        RangeCase{"Short", "range-short", "0-999", 206, "bytes 0-999/300000", "EDITOR.ZIP", 0, 500},
+        RangeCase{"OtherArchive", "range-other=OTHER.ZIP", "-100", 206,
+                  "bytes 199900-199999/200000", "OTHER.ZIP", 199'900, 100},
+        RangeCase{"Ignored", "range-200", "0-9", 200, "", "EDITOR.ZIP", 0, 300'000},
+        RangeCase{"ReplacedBetweenRequests", "range-etag-changes", "0-9", 200, "", "EDITOR.ZIP", 0,
+                  300'000}),
+    CaseName());
 
 } // namespace
 } // namespace quillset::test

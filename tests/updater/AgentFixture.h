@@ -52,7 +52,10 @@ protected:
     }
 
     void startServer(const QStringList& rules = {}) {
-        server = std::make_unique<TestServer>(serverFolder(), rules);
+        startServer(ServerSetup{.arguments = rules});
+    }
+    void startServer(const ServerSetup& setup) {
+        server = std::make_unique<TestServer>(serverFolder(), setup);
         makeAgent(server->address(QStringLiteral("updates/")));
     }
 

@@ -148,15 +148,17 @@ TEST_F(SignedUpdate, SignedVersionIsComparedAsANumberLikeTheVersionFile) {
 
 TEST_F(SignedUpdate, AgentWithoutAKeyInstallsUnsignedReleasesAndAsksForNoSignature) {
     publish(newVersion, "2.0");
-    const QString requests = scratchRoot.path() + QStringLiteral("/requests.log");
-    startServer({"--log", requests});
+    startServer();
     expectInstalled(runWithLog(kUnsignedProgram));
     // Every request names the agent and the module, version as installed.
-    EXPECT_EQ(ReadAll(requests.toStdString()),
-              "GET /updates/EDITOR.VER cache-control=max-age=0 user-agent=" + kUserAgent +
-                  "\n"
-                  "GET /updates/EDITOR.ZIP cache-control=max-age=0 user-agent=" +
-                  kUserAgent + "\n");
+    const std::vector<OriginRequest> requests = server->originRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].path, "/updates/EDITOR.VER");
+    EXPECT_EQ(requests[1].path, "/updates/EDITOR.ZIP");
+    for (const OriginRequest& request : requests) {
+        EXPECT_EQ(request.cacheControl, "max-age=0");
+        EXPECT_EQ(request.userAgent, kUserAgent);
+    }
 }
 
 // One way a release can fail its signature check: how the server's files are made, and what the
