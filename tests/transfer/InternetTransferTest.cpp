@@ -1,4 +1,5 @@
 #include "transfer/InternetTransfer.h"
+#include "posix/Beneath.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/Files.h"
 #include "tests/support/RunTool.h"
@@ -416,6 +417,64 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"Ignored", "range-200", "0-9", 200, "", "EDITOR.ZIP", 0, 300'000},
         RangeCase{"ReplacedBetweenRequests", "range-etag-changes", "0-9", 200, "", "EDITOR.ZIP", 0,
                   300'000}),
+    CaseName());
+
+// The control's own range operation against the same directives: only the piece asked for is
+// written, and every other answer fails before a byte of it lands.
+struct PieceCase {
+    const char* name;
+    const char* directive;
+    ByteRange range;
+    bool wholeWelcome;
+    const char* error; // in lastError; "" when the piece arrives
+    std::size_t written;
+};
+
+void PrintTo(const PieceCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PieceAnswers : public TransferAgainstServer,
+                     public ::testing::WithParamInterface<PieceCase> {};
+
+TEST_P(PieceAnswers, WriteOnlyThePieceAskedFor) {
+    const PieceCase& c = GetParam();
+    const QString address = server.address(QStringLiteral("~%1/updates/").arg(c.directive));
+    const Fd file =
+        OpenFileBeneath(OpenFolder(localFolder().string()).get(), "piece", O_RDWR | O_CREAT, 0600);
+    // The ETag of a first answer, which a changed archive no longer has.
+    control.ExecuteRange(address, "EDITOR.ZIP", {0, 0}, {}, file.get());
+    ASSERT_TRUE(RunToEnd(control));
+    const RangeCondition condition{control.rangeAnswer().validator, 0, c.wholeWelcome};
+    ASSERT_EQ(::ftruncate(file.get(), 0), 0);
+    ASSERT_EQ(::lseek(file.get(), 0, SEEK_SET), 0);
+    control.ExecuteRange(address, "EDITOR.ZIP", c.range, condition, file.get());
+    ASSERT_TRUE(RunToEnd(control));
+    EXPECT_TRUE(control.lastError().contains(QString::fromUtf8(c.error)))
+        << control.lastError().toStdString();
+    EXPECT_EQ(*c.error == '\0', control.lastError().isEmpty());
+    EXPECT_EQ(fs::file_size(localFolder() / "piece"), c.written);
+    if (*c.error == '\0' && c.written < 300'000) {
+        EXPECT_EQ(ReadAll(localFolder() / "piece"),
+                  ReadAll(serverFolder() / "EDITOR.ZIP").substr(control.rangeAnswer().first));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, PieceAnswers,
+    ::testing::Values(
+        PieceCase{"Suffix", "ranges", {100, 0, true}, false, "", 100},
+        PieceCase{"WholeFileWelcome", "range-200", {100, 0, true}, true, "", 300'000},
+        PieceCase{"WholeFileForAPiece", "range-200", {10, 19}, false, "status 200", 0},
+        PieceCase{"ArchiveReplacedSinceTheFirstPiece",
+                  "range-etag-changes",
+                  {10, 19},
+                  false,
+                  "status 200",
+                  0},
+        PieceCase{"OtherBytesThanAsked", "range-shift=7", {0, 9}, false, "sent bytes 7-16", 0},
+        PieceCase{"ShortPiece", "range-short", {299'000, 299'999}, false, "transfer closed", 0},
+        PieceCase{"PastTheEnd", "ranges", {300'000, 300'009}, false, "416", 0}),
     CaseName());
 
 } // namespace
