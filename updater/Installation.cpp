@@ -174,7 +174,7 @@ bool Local::fetchArchive(const QString& address) {
     // A signed release is checked as a whole archive against its signed digest.
     if (signingKey_.empty()) {
         Result<FetchedArchive, PartialStop> partial = fetchChangedEntries(address);
-        if (partial && partial->whole)
+        if (partial && partial->whole && !transfer_.rangeAnswer().placed)
             logFailedStep(QStringLiteral("partial fetch"),
                           QStringLiteral("the server answers no ranges: the whole archive came"));
         if (partial) {

@@ -84,7 +84,8 @@ Result<FetchedArchive, PartialStop> Local::fetchChangedEntries(const QString& ad
                 fetchPiece(address, {kTailBytes, 0, true}, {{}, 0, true}, file.get(), {}))
             return Refuse(*stop);
         const RangeAnswer tail = transfer_.rangeAnswer();
-        if (tail.whole)
+        // A small archive is whole in its tail.
+        if (tail.whole || tail.first == 0)
             return FetchedArchive{std::move(file), true};
         // Without a validator nothing tells two versions of the archive apart between requests.
         if (tail.validator.empty())

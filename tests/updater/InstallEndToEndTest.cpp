@@ -50,6 +50,8 @@ struct SystemRoute {
     const char* name;
     const char* failAt = nullptr;
     const char* openat2Error = nullptr; // what openat2 answers, when not itself
+    // The Python origin, which answers no ranges, unless set.
+    ServerSetup server = {};
 };
 
 class WholeUpdate : public Installation, public ::testing::WithParamInterface<SystemRoute> {
@@ -68,8 +70,14 @@ protected:
 };
 
 TEST_P(WholeUpdate, NewerVersionIsUnpackedAndStarted) {
+    // Files the module already holds as the release has them: an origin with ranges sends only
+    // the others, one without sends the archive once, as before.
+    for (int i = 0; i < 40; ++i)
+        WriteFile(newVersion / "LIB" / ("F" + std::to_string(i) + ".DAT"),
+                  IncompressibleBytes(20'000, i));
+    fs::copy(newVersion / "LIB", moduleFolder() / "LIB", fs::copy_options::recursive);
     publish(newVersion, "2.0");
-    startServer();
+    startServer(GetParam().server);
     const AgentRun run = runRoute(GetParam());
     if (GetParam().openat2Error && run.exitCode == 77)
         GTEST_SKIP() << "no seccomp filter here: " << run.errorLines.join('\n').toStdString();
@@ -92,17 +100,28 @@ TEST_P(WholeUpdate, NewerVersionIsUnpackedAndStarted) {
     EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.VER"));
     EXPECT_FALSE(fs::exists(moduleFolder() / "EDITOR.EXE.previous"));
     expectNothingOutsideTheModule();
+    const auto archive = static_cast<long long>(fs::file_size(serverFolder() / "EDITOR.ZIP"));
+    if (GetParam().server.origin == Origin::Nginx) {
+        EXPECT_LT(server->originBodyBytes("EDITOR.ZIP"), archive / 2);
+    } else {
+        EXPECT_EQ(server->originBodyBytes("EDITOR.ZIP"), archive);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Agent, WholeUpdate,
-                         ::testing::Values(SystemRoute{"UnnamedCopy"},
-                                           SystemRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
-                                           SystemRoute{"NoCopyInTheKernel", "copy-range:EXDEV"},
-                                           SystemRoute{"SandboxRefusingTheKernelCopy",
-                                                       "copy-range:EPERM"},
-                                           SystemRoute{"KernelWithoutOpenat2", nullptr, "ENOSYS"},
-                                           SystemRoute{"SandboxRefusingOpenat2", nullptr, "EPERM"}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Agent, WholeUpdate,
+    ::testing::Values(
+        SystemRoute{"UnnamedCopy"}, SystemRoute{"NoUnnamedFiles", "private-copy:EOPNOTSUPP"},
+        SystemRoute{"NoCopyInTheKernel", "copy-range:EXDEV"},
+        SystemRoute{"SandboxRefusingTheKernelCopy", "copy-range:EPERM"},
+        SystemRoute{"KernelWithoutOpenat2", nullptr, "ENOSYS"},
+        SystemRoute{"SandboxRefusingOpenat2", nullptr, "EPERM"},
+        SystemRoute{"OnlyTheChangedEntriesFromNginx", nullptr, nullptr, {.origin = Origin::Nginx}},
+        SystemRoute{"OnlyTheChangedEntriesThroughSquid",
+                    nullptr,
+                    nullptr,
+                    {.origin = Origin::Nginx, .cache = true}}),
+    CaseName());
 
 TEST_F(Installation, ArchiveMissingOnTheServerRestartsTheOldProgram) {
     WriteFile(serverFolder() / "EDITOR.VER", "2.0");
