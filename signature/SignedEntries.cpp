@@ -14,14 +14,6 @@ constexpr std::size_t kShortestEntryLine = 6 + 64 + 6 + 1;
 // Unix modes as an archive stores them: 16 bits.
 constexpr std::uint64_t kMaxMode = 0xffff;
 
-int UpperHexValue(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 bool WrittenAsItself(unsigned char byte) {
     return byte >= '!' && byte <= '~' && byte != '%';
 }
@@ -39,8 +31,8 @@ std::optional<std::string> DecodeName(std::string_view text) {
         }
         if (ch != '%' || text.size() - i < 3)
             return std::nullopt;
-        const int high = UpperHexValue(text[i + 1]);
-        const int low = UpperHexValue(text[i + 2]);
+        const int high = HexDigit(text[i + 1], 'A');
+        const int low = HexDigit(text[i + 2], 'A');
         if (high < 0 || low < 0 || WrittenAsItself(static_cast<unsigned char>(high << 4 | low)))
             return std::nullopt;
         name += static_cast<char>(high << 4 | low);

@@ -2,18 +2,6 @@
 
 namespace quillset {
 
-namespace {
-
-int HexValue(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
-} // namespace
-
 Result<std::string_view, std::string> StatementLines::next() {
     ++number_;
     if (at_ == bytes_.size())
@@ -43,12 +31,20 @@ std::optional<std::string_view> FieldValue(std::string_view line, std::string_vi
     return line.substr(key.size() + 1);
 }
 
+int HexDigit(char ch, char ten) {
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= ten && ch < ten + 6)
+        return ch - ten + 10;
+    return -1;
+}
+
 bool ReadHex(std::string_view text, std::span<std::uint8_t> out) {
     if (text.size() != out.size() * 2)
         return false;
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = HexDigit(text[2 * i], 'a');
+        const int low = HexDigit(text[2 * i + 1], 'a');
         if (high < 0 || low < 0)
             return false;
         out[i] = static_cast<std::uint8_t>(high << 4 | low);

@@ -34,6 +34,9 @@ private:
 // VALUE when `line` is "KEY VALUE".
 std::optional<std::string_view> FieldValue(std::string_view line, std::string_view key);
 
+// The value of a hexadecimal digit in one case (`ten` is 'a' or 'A'), or -1.
+int HexDigit(char ch, char ten);
+
 // Lower-case hexadecimal of exactly out.size() bytes.
 bool ReadHex(std::string_view text, std::span<std::uint8_t> out);
 
