@@ -96,8 +96,6 @@ TEST_F(PublishTool, RefusesWhatTheAgentCouldNotUse) {
         {"MissingArgument", {"EDITOR", "2", text(module())}},
         {"StatementVersionUnsigned",
          {"--statement-version", "1", "EDITOR", "2", text(module()), text(server())}},
-        {"UnknownStatementVersion",
-         {"--statement-version", "3", "EDITOR", "2", text(module()), text(server())}},
     };
     for (const auto& c : cases) {
         EXPECT_NE(Publish(c.arguments).exitCode, 0) << c.name;
