@@ -51,6 +51,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # programs' typefaces map to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+# The publishing tool, used only by whoever runs an update server, archives with zip, signs with
+# openssl and lists the archive's entries for the signature with python3.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zip, openssl, python3")
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging)
 include(CPack)

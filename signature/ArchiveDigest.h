@@ -18,4 +18,8 @@ struct ArchiveDigest {
 // The digest, or why the file could not be read to its end.
 Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file);
 
+// The SHA-256 digest of an open file's whole content, from its start whatever the descriptor's
+// offset (which it leaves alone), or why it could not be read to its end, a pipe's included.
+Result<std::array<std::uint8_t, 32>, std::string> Sha256OfFile(int fd);
+
 } // namespace quillset

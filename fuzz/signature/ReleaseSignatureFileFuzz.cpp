@@ -1,5 +1,6 @@
 // The signature file reader and the signature check on any bytes: an accepted file's signed
-// text is exactly its statement lines, and nothing verifies under a key that signed nothing.
+// text is exactly its statement lines (five, or six and one per entry), its entries' names are
+// within bounds, and nothing verifies under a key that signed nothing.
 #include "signature/Ed25519Signature.h"
 #include "signature/ReleaseSignatureFile.h"
 
@@ -27,10 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const quillset::SignedRelease& release = *reading;
     const std::string_view signedText = release.signedText;
+    const std::vector<quillset::SignedEntry>& entries = release.statement.entries;
+    const auto lines =
+        static_cast<std::size_t>(std::count(signedText.begin(), signedText.end(), '\n'));
     if (bytes.substr(0, signedText.size()) != signedText ||
-        std::count(signedText.begin(), signedText.end(), '\n') != 5 ||
+        lines != (entries.empty() ? 5 : 6 + entries.size()) ||
         bytes.size() != signedText.size() + 139)
         std::abort();
+    for (const quillset::SignedEntry& entry : entries)
+        if (entry.name.empty() || entry.name.size() > quillset::kMaxSignedEntryName)
+            std::abort();
     if (quillset::CheckEd25519Signature(kUnusedKey, signedText, release.signature))
         std::abort();
     return 0;

@@ -27,6 +27,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expected_files=(
   bin/movie bin/quotation bin/TLUPDATER
   lib/quillset/libunzip32.so lib/quillset/hexcipher lib/quillset/publish-module.sh
+  lib/quillset/archive_manifest.py
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/GLOBE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE2.WMF
@@ -137,9 +138,13 @@ update_module() { # bin folder, private folder
   local port=${BASH_REMATCH[1]} module="$work/Demo Apps/demo-$mode"
   write_module "$module" 1.0
   write_module "$work/release" 2.0
-  # The installed publishing tool makes the server's files.
-  clean_env "$private/publish-module.sh" --password "$password" DEMO 2.0 "$work/release" \
-    "$work/server" >"$work/publish.out" 2>&1 || { fail "publishing failed: $(cat "$work/publish.out")"; return; }
+  # The installed publishing tool makes the server's files, signed with its installed manifest
+  # helper (this agent has no key, so it ignores the signature).
+  openssl genpkey -algorithm ed25519 -out "$work/signing.pem" 2>/dev/null
+  clean_env "$private/publish-module.sh" --password "$password" --sign-key "$work/signing.pem" \
+    DEMO 2.0 "$work/release" "$work/server" >"$work/publish.out" 2>&1 ||
+    { fail "publishing failed: $(cat "$work/publish.out")"; return; }
+  grep -q "^entry .* DEMO.EXE$" "$work/server/DEMO.SIG" || fail "DEMO.SIG lists no DEMO.EXE"
   # The tree and the package runs of this build take turns on the port, and only here.
   exec 9>"$build/installed-agent-port.lock" && flock 9
   start_server "$work/server" "$port" || { flock -u 9; fail "no update server on port $port"; return; }
@@ -197,6 +202,7 @@ elif [ "$mode" = package ]; then
   for library in libc6 libstdc++6 libqt6widgets6 libcups2 libcurl4 libarchive13 fonts-liberation; do
     grep -qxF "$library" <<<"$names" || fail "Depends lacks $library: $depends"
   done
+  grep -q "^ Recommends: .*python3" <<<"$info" || fail "Recommends lacks the publishing tool's python3"
   contents=$(dpkg-deb --contents "$deb" | sed 's/.* \.\//\//')
   for file in "${expected_files[@]}"; do
     grep -qxF "/usr/$file" <<<"$contents" || fail "not in the package: /usr/$file"

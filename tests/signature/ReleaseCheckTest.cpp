@@ -1,11 +1,14 @@
 #include "signature/ReleaseCheck.h"
+#include "signature/ArchiveDigest.h"
 #include "tests/signature/TestSigner.h"
 #include "tests/support/Files.h"
 
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <openssl/sha.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -25,13 +28,15 @@ struct Release {
     std::string archive = std::string(3000, 'Z') + "PK archive bytes";
     std::string module = "EDITOR";
     std::string version = "2.5";
+    // Version 2: the signature covers the manifest too.
+    std::string entries = "entry " + Sha256Hex("a") + " 1 100644 A.TXT\n";
     const TestSigner* signer;
     // When set, the signature file holds this statement's text in place of the signed one.
     std::string shownStatement;
 
     std::string signatureFile() const {
         const std::string statement =
-            StatementText(module, version, archive.size(), Sha256Hex(archive));
+            StatementText(module, version, archive.size(), Sha256Hex(archive), entries);
         std::string file = signer->signatureFile(statement);
         if (!shownStatement.empty())
             file.replace(0, statement.size(), shownStatement);
@@ -167,6 +172,23 @@ TEST_F(ReleaseCheckTest, KeysAndArchivesThatCannotBeUsedAreRefused) {
         file);
     EXPECT_NE((fifoArchive ? std::string() : fifoArchive.reason()).find("not a regular file"),
               std::string::npos);
+}
+
+TEST_F(ReleaseCheckTest, FileDigestIsOfTheWholeContentAndNeverWaitsOnAPipe) {
+    const std::string content = std::string(3 << 20, 'x') + "end"; // several reads
+    WriteFile(archivePath(), content);
+    const int fd = ::open(archivePath().c_str(), O_RDONLY);
+    ASSERT_GT(::lseek(fd, 0, SEEK_END), 0) << "read from the start whatever the offset";
+    const auto digest = Sha256OfFile(fd);
+    ::close(fd);
+    EXPECT_EQ(digest ? HexText(digest->data(), 32) : digest.reason(), Sha256Hex(content));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0); // its writer stays open: a read would wait for ever
+    const auto fromPipe = Sha256OfFile(pipeEnds[0]);
+    EXPECT_NE((fromPipe ? std::string() : fromPipe.reason()).find("the file cannot be read"),
+              std::string::npos);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "tests/signature/TestSigner.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace quillset::test {
 namespace {
@@ -10,10 +11,17 @@ const std::string kDigest(64, 'c');
 const std::string kSignature = std::string(64, '0') + std::string(64, 'f');
 const std::string kStatement = StatementText("EDITOR", "2.5", 52817, kDigest);
 const std::string kFile = kStatement + "signature " + kSignature + "\n";
+// Version 2, with a program, a folder and a name holding a space, UTF-8, '%' and a control byte.
+const std::string kEntries = "entry " + kDigest + " 5 100755 EDITOR.EXE\nentry " +
+                             std::string(64, 'e') + " 0 40755 sub/\nentry " + kDigest +
+                             " 18446744073709551615 0 sub/My%20Notes%20%C3%BC%25%7F.txt\n";
+const std::string kStatementV2 = StatementText("EDITOR", "2.5", 52817, kDigest, kEntries);
+const std::string kFileV2 = kStatementV2 + "signature " + kSignature + "\n";
 
-// kFile with its first `from` replaced by `to`.
-std::string Edited(const std::string& from, const std::string& to) {
-    std::string text = kFile;
+// `file` with its first `from` replaced by `to`.
+std::string Edited(const std::string& from, const std::string& to,
+                   const std::string& file = kFile) {
+    std::string text = file;
     const size_t at = text.find(from);
     if (at == std::string::npos)
         throw std::logic_error("not in the file: " + from);
@@ -37,6 +45,19 @@ TEST(ReleaseSignatureFile, ReadsEveryFieldAndTheSignedBytes) {
     EXPECT_EQ(HexText(release.statement.sha256.data(), 32), kDigest);
     EXPECT_EQ(HexText(release.signature.data(), 64), kSignature);
     EXPECT_EQ(release.signedText, kStatement);
+}
+
+TEST(ReleaseSignatureFile, ReadsTheManifestByteForByte) {
+    const Result<SignedRelease, std::string> reading = ReadReleaseSignatureFile(kFileV2);
+    ASSERT_TRUE(reading) << reading.reason();
+    const std::vector<SignedEntry>& entries = reading->statement.entries;
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name + entries[1].name + entries[2].name,
+              "EDITOR.EXEsub/sub/My Notes \xc3\xbc%\x7f.txt");
+    EXPECT_EQ(std::tuple(entries[0].size, entries[0].mode, entries[2].size, entries[2].mode),
+              std::tuple(5u, 0100755u, ~std::uint64_t{0}, 0u));
+    EXPECT_EQ(HexText(entries[1].sha256.data(), 32), std::string(64, 'e'));
+    EXPECT_EQ(reading->signedText, kStatementV2);
 }
 
 TEST(ReleaseSignatureFile, SizesAtTheEndsOfTheRangeAreRead) {
@@ -69,7 +90,7 @@ TEST(ReleaseSignatureFile, RefusesEveryMalformedFileWithItsReason) {
          "line 3 is not the \"version\" line"},
         {"CrLfLineEnds", WithCrLf(), "line 1 holds a carriage return"},
         {"CarriageReturnInAValue", Edited("2.5\n", "2.5\r\n"), "line 3 holds a carriage return"},
-        {"OtherFormatVersion", Edited("signature 1\n", "signature 2\n"), "line 1 is not"},
+        {"OtherFormatVersion", Edited("signature 1\n", "signature 3\n"), "line 1 is not"},
         {"FieldsReordered", Edited("module EDITOR\nversion 2.5", "version 2.5\nmodule EDITOR"),
          "line 2 is not the \"module\" line"},
         {"KeyWithoutValue", Edited("module EDITOR", "module"), "line 2 is not the \"module\""},
@@ -101,6 +122,31 @@ TEST(ReleaseSignatureFile, RefusesEveryMalformedFileWithItsReason) {
         {"SignatureAsBase64", Edited(kSignature, std::string(86, 'A') + "=="),
          "not 128 lower-case"},
         {"OversizedFile", kFile + std::string(kSignatureFileLimit, '#'), "larger than 4096"},
+        {"V2Oversized", kFileV2 + std::string(kSignatureFileLimitV2, '#'), "larger than 16777216"},
+        {"V2WithoutEntries", Edited("entries 3\n", "", kFileV2), "line 6 is not the \"entries\""},
+        {"V2CountsNone", Edited("entries 3", "entries 0", kFileV2), "line 6: the entry count"},
+        {"V2CountsTooMany", Edited("entries 3", "entries 1000001", kFileV2), "line 6: the entry"},
+        {"V2CountsMore", Edited("entries 3", "entries 4", kFileV2),
+         "line 10 ends the entries after 3 of the 4 that line 6 counts"},
+        {"V2CountsFewer", Edited("entries 3", "entries 2", kFileV2),
+         "line 9 is an entry beyond the 2 that line 6 counts"},
+        {"V2NameRepeated", Edited(" EDITOR.EXE\n", " sub/\n", kFileV2),
+         "line 8 names the entry of line 7 again"},
+        {"V2EscapeInLowerCase", Edited("%C3", "%c3", kFileV2), "line 9: the entry's name holds"},
+        {"V2EscapeNotNeeded", Edited(" EDITOR.EXE", " %45DITOR.EXE", kFileV2),
+         "line 7: the entry's name"},
+        {"V2EscapeCutShort", Edited("%7F.txt", "%7", kFileV2), "line 9: the entry's name holds"},
+        {"V2SpaceNotEscaped", Edited("My%20", "My ", kFileV2), "line 9: the entry's name holds"},
+        {"V2NameTooLong", Edited("sub/\n", std::string(4097, 's') + "\n", kFileV2),
+         "line 8: the entry's name is empty or longer than 4096 bytes"},
+        {"V2NoName", Edited(" EDITOR.EXE", "", kFileV2), "line 7 is not \"entry SHA256"},
+        {"V2ModeNotOctal", Edited("100755", "100855", kFileV2), "line 7: the entry's mode"},
+        {"V2ModeOver16Bits", Edited("100755", "200000", kFileV2), "line 7: the entry's mode"},
+        {"V2SizeWithLeadingZero", Edited(" 5 ", " 05 ", kFileV2), "line 7: the entry's size"},
+        {"V2DigestInUpperCase", Edited(std::string(64, 'e'), std::string(64, 'E'), kFileV2),
+         "line 8: the entry's SHA-256"},
+        {"V2CarriageReturn", Edited("sub/\n", "sub/\r\n", kFileV2), "line 8 holds a carriage"},
+        {"V2LineAfterTheSignature", kFileV2 + "\n", "something follows the signature line"},
     };
     for (const Malformed& c : cases) {
         const Result<SignedRelease, std::string> reading = ReadReleaseSignatureFile(c.bytes);

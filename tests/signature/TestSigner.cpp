@@ -1,5 +1,6 @@
 #include "tests/signature/TestSigner.h"
 
+#include <algorithm>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <stdexcept>
@@ -45,9 +46,11 @@ std::string TestSigner::signatureFile(const std::string& statement) const {
 }
 
 std::string StatementText(const std::string& module, const std::string& version, std::uint64_t size,
-                          const std::string& sha256Hex) {
-    return "quillset-release-signature 1\nmodule " + module + "\nversion " + version + "\nsize " +
-           std::to_string(size) + "\nsha256 " + sha256Hex + "\n";
+                          const std::string& sha256Hex, const std::string& entryLines) {
+    const auto count = std::count(entryLines.begin(), entryLines.end(), '\n');
+    return "quillset-release-signature " + std::string(count ? "2" : "1") + "\nmodule " + module +
+           "\nversion " + version + "\nsize " + std::to_string(size) + "\nsha256 " + sha256Hex +
+           "\n" + (count ? "entries " + std::to_string(count) + "\n" + entryLines : "");
 }
 
 std::string HexText(const std::uint8_t* bytes, std::size_t count) {

@@ -21,16 +21,17 @@ public:
 
     std::string publicKeyPem() const;
     std::array<std::uint8_t, 64> sign(std::string_view message) const;
-    // A whole signature file for `statement` (the five statement lines).
+    // A whole signature file for `statement` (its lines before the signature line).
     std::string signatureFile(const std::string& statement) const;
 
 private:
     evp_pkey_st* key_;
 };
 
-// The statement lines for a release, as the publishing tool writes them.
+// The statement lines for a release, as the publishing tool writes them: version 1, or version 2
+// with `entryLines` ("entry ..." lines) as its manifest.
 std::string StatementText(const std::string& module, const std::string& version, std::uint64_t size,
-                          const std::string& sha256Hex);
+                          const std::string& sha256Hex, const std::string& entryLines = {});
 
 std::string HexText(const std::uint8_t* bytes, std::size_t count);
 

@@ -1,12 +1,18 @@
+#include "signature/ArchiveDigest.h"
 #include "signature/ReleaseCheck.h"
 #include "tests/support/Files.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/RunTool.h"
 #include "updater/VersionFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -88,6 +94,8 @@ TEST_F(PublishTool, RefusesWhatTheAgentCouldNotUse) {
         {"NameWithPath", {"../EDITOR", "2", text(module()), text(server())}},
         {"NoProgramFile", {"OTHER", "2", text(module()), text(server())}},
         {"MissingArgument", {"EDITOR", "2", text(module())}},
+        {"StatementVersionUnsigned",
+         {"--statement-version", "1", "EDITOR", "2", text(module()), text(server())}},
     };
     for (const auto& c : cases) {
         EXPECT_NE(Publish(c.arguments).exitCode, 0) << c.name;
@@ -97,26 +105,84 @@ TEST_F(PublishTool, RefusesWhatTheAgentCouldNotUse) {
 
 TEST_F(PublishTool, SignsWhatTheAgentChecksWithOptionsInAnyOrder) {
     const QString key = makeKeyPair("publisher");
+    WriteFile(module() / "sub" / "My Notes \xc3\xbc%.txt", "odd name\n");
     const Publication done = Publish({"editor", "--sign-key", key, "2.50", text(module()),
                                       "--password", "Quill#53", text(server())});
     ASSERT_EQ(done.exitCode, 0) << done.errors.toStdString();
     const std::string signature = ReadAll(server() / "EDITOR.SIG");
     EXPECT_NE(signature.find("\nversion 2.50\n"), std::string::npos) << "the text of EDITOR.VER";
-    const std::string publicKey = ReadAll(root.path().toStdString() + "/publisher.pub.pem");
+    const QString publicKeyFile = root.path() + "/publisher.pub.pem";
     std::vector<std::string> versions;
-    const Result<void, std::string> verdict = CheckRelease({publicKey, "EDITOR",
-                                                            [&](std::string_view text) {
-                                                                versions.emplace_back(text);
-                                                                return true;
-                                                            },
-                                                            server() / "EDITOR.ZIP"},
-                                                           signature);
-    EXPECT_TRUE(verdict) << verdict.reason();
+    const Result<ReleaseStatement, std::string> statement =
+        CheckStatement({ReadAll(publicKeyFile.toStdString()), "EDITOR",
+                        [&](std::string_view text) {
+                            versions.emplace_back(text);
+                            return true;
+                        }},
+                       signature);
+    ASSERT_TRUE(statement) << statement.reason();
     EXPECT_EQ(versions, std::vector<std::string>{"2.50"});
+    const Result<void, std::string> archive = CheckArchive(*statement, server() / "EDITOR.ZIP");
+    EXPECT_TRUE(archive) << archive.reason();
+    // The manifest: the archive's entries in its order, each with its source's mode and content.
+    std::string names;
+    for (const SignedEntry& entry : statement->entries) {
+        names += entry.name + "\n";
+        const int fd = ::open((module() / entry.name).c_str(), O_RDONLY);
+        struct stat source {};
+        EXPECT_EQ(::fstat(fd, &source), 0) << entry.name;
+        EXPECT_EQ(entry.mode, source.st_mode) << entry.name;
+        if (S_ISREG(source.st_mode)) {
+            EXPECT_EQ(std::tuple(entry.size, entry.sha256),
+                      std::tuple(std::uint64_t(source.st_size), Sha256OfFile(fd).valueOr({})))
+                << entry.name;
+        }
+        ::close(fd);
+    }
+    QProcess list;
+    list.start("unzip", {"-Z1", text(server() / "EDITOR.ZIP")});
+    ASSERT_TRUE(list.waitForFinished(10'000));
+    EXPECT_EQ(names, list.readAllStandardOutput().toStdString());
+    // By hand, as docs/PUBLISHING.md shows.
+    EXPECT_EQ(RunTool("sh",
+                      {"-c",
+                       "head -n -1 EDITOR.SIG >st && tail -n 1 EDITOR.SIG | cut -d' ' -f2 | "
+                       "xxd -r -p >sig && openssl pkeyutl -verify -pubin -inkey \"$0\" -rawin "
+                       "-in st -sigfile sig",
+                       publicKeyFile},
+                      server()),
+              0);
     QProcess unzip;
     unzip.start("unzip", {"-t", "-P", "Quill#53", text(server() / "EDITOR.ZIP")});
     ASSERT_TRUE(unzip.waitForFinished(10'000));
     EXPECT_EQ(unzip.exitCode(), 0) << "the password applies to the signed archive";
+}
+
+TEST_F(PublishTool, StatementVersionOneIsTheOldFormat) {
+    const QString key = makeKeyPair("publisher");
+    const QStringList version1{"--statement-version", "1", "--sign-key", key};
+    ASSERT_EQ(
+        Publish(version1 + QStringList{"EDITOR", "2", text(module()), text(server())}).exitCode, 0);
+    const std::string signature = ReadAll(server() / "EDITOR.SIG");
+    EXPECT_TRUE(signature.starts_with("quillset-release-signature 1\n")) << signature;
+    const auto verdict =
+        CheckRelease({ReadAll(root.path().toStdString() + "/publisher.pub.pem"), "EDITOR",
+                      [](std::string_view) { return true; }, server() / "EDITOR.ZIP"},
+                     signature);
+    EXPECT_TRUE(verdict) << verdict.reason();
+}
+
+TEST_F(PublishTool, ManifestRefusesSourcesThatAreNotTheArchivedFiles) {
+    ASSERT_EQ(Publish({"EDITOR", "2", text(module()), text(server())}).exitCode, 0);
+    const auto manifest = [&] {
+        return RunTool("python3", {QUILLSET_SOURCE_DIR "/tools/publish/archive_manifest.py",
+                                   text(server() / "EDITOR.ZIP"), text(module())});
+    };
+    ASSERT_EQ(manifest(), 0);
+    WriteFile(module() / "NOTES.TXT", "NOTES\n");
+    EXPECT_EQ(manifest(), 1) << "same size, other bytes";
+    fs::remove(module() / "NOTES.TXT");
+    EXPECT_EQ(manifest(), 1) << "gone";
 }
 
 TEST_F(PublishTool, UnsignedPublicationRemovesAnEarlierSignature) {
