@@ -3,6 +3,7 @@
 #include "posix/MountPoint.h"
 
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <linux/openat2.h>
 #include <sys/syscall.h>
@@ -231,6 +232,17 @@ void MakeFolderBeneath(int folder, const std::string& path, mode_t mode) {
     const Place place = PlaceOf(folder, path);
     if (::mkdirat(place.at(), place.name.c_str(), mode) != 0)
         ThrowSystemError("cannot create", path);
+}
+
+std::string ReadLinkBeneath(int folder, const std::string& path) {
+    const Place place = PlaceOf(folder, path);
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length =
+        ::readlinkat(place.at(), place.name.c_str(), target.data(), target.size());
+    if (length < 0)
+        ThrowSystemError("cannot read the link", path);
+    target.resize(std::size_t(length));
+    return target;
 }
 
 void RemoveBeneath(int folder, const std::string& path) {

@@ -33,6 +33,8 @@ Fd OpenFileBeneath(int folder, const std::string& path, int flags = O_RDONLY, mo
 std::optional<struct stat> StatBeneath(int folder, const std::string& path);
 void RenameBeneath(int fromFolder, const std::string& from, int toFolder, const std::string& to);
 void MakeFolderBeneath(int folder, const std::string& path, mode_t mode);
+// The target of the link at `path`.
+std::string ReadLinkBeneath(int folder, const std::string& path);
 // Removes a file, link or empty folder.
 void RemoveBeneath(int folder, const std::string& path);
 // Removes what is at `path` with everything below it, without following links and holding two

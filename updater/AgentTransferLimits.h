@@ -1,5 +1,6 @@
 #pragma once
 
+#include "signature/ReleaseSignatureFile.h"
 #include "transfer/TransferLimits.h"
 
 #include <chrono>
@@ -19,11 +20,22 @@ struct AgentTransferLimits {
     TransferLimits archive{kWait / 2,  1024,      kWait,      std::chrono::seconds{0},
                            4ull << 30, 64 * 1024, kWait * 10, std::chrono::hours{24}};
 
+    // A signature file lists every entry's digest: as large as a big module's directory, and
+    // given the archive's pace.
+    TransferLimits signatureFile{kWait / 2,
+                                 1024,
+                                 kWait,
+                                 std::chrono::seconds{0},
+                                 kSignatureFileLimitV2,
+                                 64 * 1024,
+                                 kWait * 10,
+                                 std::chrono::hours{24}};
+
     // The same limits with every wait cut to `wait`: builds for tests, which must not sit out
     // real minutes against servers that stall on purpose.
     static AgentTransferLimits withWaits(std::chrono::seconds wait) {
         AgentTransferLimits limits;
-        for (TransferLimits* one : {&limits.versionFile, &limits.archive}) {
+        for (TransferLimits* one : {&limits.versionFile, &limits.archive, &limits.signatureFile}) {
             one->connect = wait;
             one->lowSpeedTime = wait;
             if (one->totalTime.count() != 0)

@@ -91,7 +91,9 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
     // Only the archive is large, and long enough in coming for its bytes to be worth showing; the
     // version and signature files take the small-file limits.
     const bool archive = remoteName == state_.ArchiveFileName;
-    control.setLimits(archive ? limits_.archive : limits_.versionFile);
+    control.setLimits(archive                                ? limits_.archive
+                      : remoteName == state_.VersionFileName ? limits_.versionFile
+                                                             : limits_.signatureFile);
     control.setUserAgent(userAgent());
     // Into the module folder through its open handle: the file lands in the folder that was
     // claimed, whatever is renamed in its place meanwhile.

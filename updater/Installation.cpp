@@ -126,6 +126,8 @@ StepOutcome Local::installSteps() {
     const fs::path stagingPath = staging.path();
     if (StepOutcome problem = stageArchive(stagingPath))
         return problem;
+    if (StepOutcome problem = checkStagedEntries(staging.get()))
+        return problem;
     if (StepOutcome problem = prepareStagedProgram(stagingPath))
         return problem;
     std::vector<SwapStep> steps;
@@ -171,8 +173,8 @@ bool Local::install() {
 }
 
 bool Local::fetchArchive(const QString& address) {
-    // A signed release is checked as a whole archive against its signed digest.
-    if (signingKey_.empty()) {
+    // A signed statement without entries' digests can only vouch for the whole archive.
+    if (!statement_ || !statement_->entries.empty()) {
         Result<FetchedArchive, PartialStop> partial = fetchChangedEntries(address);
         if (partial && partial->whole && !transfer_.rangeAnswer().placed)
             logFailedStep(QStringLiteral("partial fetch"),
@@ -180,12 +182,18 @@ bool Local::fetchArchive(const QString& address) {
         if (partial) {
             archive_ = std::move(partial->file);
             StopPoint("archive-fetched");
-            return true;
+            return !partial->whole || checkWholeArchive();
+        }
+        if (partial.reason().refused) {
+            logFailedStep(QStringLiteral("signature"),
+                          QString::fromStdString(partial.reason().reason));
+            return false;
         }
         logFailedStep(QStringLiteral("partial fetch"),
                       QStringLiteral("the whole archive is fetched instead: %1")
                           .arg(QString::fromStdString(partial.reason().reason)));
     }
+    fetchedEntries_.clear();
     if (!TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) ||
         !FileExists(state_.ModuleFolder + state_.ArchiveFileName)) {
         logFailedStep(QStringLiteral("archive transfer"), transferProblem());
@@ -194,11 +202,11 @@ bool Local::fetchArchive(const QString& address) {
     StopPoint("archive-fetched");
     try {
         archive_ = change_.privateCopy(localName(state_.ArchiveFileName));
-        return true;
     } catch (const SystemError& error) {
         logFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
         return false;
     }
+    return checkWholeArchive();
 }
 
 void Local::DownloadAndInstall() {
@@ -212,7 +220,15 @@ void Local::DownloadAndInstall() {
         // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
     }
 
-    if (fetchArchive(address) && verifyRelease(address) && install()) {
+    statement_.reset();
+    if (!signingKey_.empty()) {
+        Result<ReleaseStatement, std::string> statement = fetchStatement(address);
+        if (statement)
+            statement_ = std::move(*statement);
+        else
+            logFailedStep(QStringLiteral("signature"), QString::fromStdString(statement.reason()));
+    }
+    if ((signingKey_.empty() || statement_) && fetchArchive(address) && install()) {
         archive_.reset();
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();

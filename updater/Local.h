@@ -3,6 +3,7 @@
 #include "cipher/DES_Crypt.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
+#include "signature/ReleaseSignatureFile.h"
 #include "unzip/CodeModule.h"
 #include "updater/AgentTransferLimits.h"
 #include "updater/AgentView.h"
@@ -130,9 +131,14 @@ private:
     // module; false, with the module as it was, when that cannot be done completely.
     bool install();
     StepOutcome installSteps();
-    // With a signing key: fetches the release's signature file and checks the downloaded archive
-    // against it before anything is unpacked. False, with the reason logged, when it fails.
-    bool verifyRelease(const QString& address);
+    // With a signing key, before any of the archive: the release's signature file, fetched and
+    // checked against the key, this module and this version (ReleaseVerification.cpp).
+    Result<ReleaseStatement, std::string> fetchStatement(const QString& address);
+    // A whole archive held against the signed statement, when there is one; false, with the
+    // reason logged, when it is not the one signed.
+    bool checkWholeArchive();
+    // The entries of a partial fetch, staged, held against the signed statement.
+    StepOutcome checkStagedEntries(int staging) const;
     // `staging` is a path to the open staging folder (/proc/self/fd/N), so neither the engine
     // nor the checks can be led elsewhere by a rename of the module's entries.
     StepOutcome stageArchive(const std::filesystem::path& staging);
@@ -151,6 +157,11 @@ private:
     // else (with one log line saying why) the whole of it. False, with the reason logged, when
     // it could not be fetched.
     bool fetchArchive(const QString& address);
+    // Chooses the entries of a partial fetch: against the signed statement when there is one
+    // (noting what to check once they are staged), else by size and CRC-32.
+    Result<EntrySelection, PartialStop>
+    chooseEntries(const std::vector<zip::DirectoryEntry>& entries,
+                  const zip::DirectoryPlace& place);
     // The entries the module lacks or holds otherwise, in an archive of their own in an unnamed
     // file (PartialFetch.cpp), or the whole archive where the server answers no ranges; or why
     // neither was fetched.
@@ -179,6 +190,10 @@ private:
     // The fetched archive, copied where no one else can change it; what the signature check
     // reads (through archive_.path()) is what the engine unpacks.
     Fd archive_;
+    // The signed statement of the release being installed, with a signing key; and the entries
+    // a partial fetch took, which are held against it once staged.
+    std::optional<ReleaseStatement> statement_;
+    std::vector<std::pair<std::string, zip::DirectoryEntry>> fetchedEntries_;
     std::chrono::seconds lockWaitLimit_ = std::chrono::seconds::max();
     QString transferStartProblem_;
     QString unpackProblem_;

@@ -2,6 +2,7 @@
 #include "transfer/InternetTransfer.h"
 #include "updater/ChangedEntries.h"
 #include "updater/Local.h"
+#include "updater/SignedManifest.h"
 
 #include <unistd.h>
 
@@ -76,6 +77,29 @@ Result<std::string, PartialStop> Local::fetchDirectory(const QString& address, i
            tailBytes.substr(0, place.start + place.size - tail.first);
 }
 
+Result<EntrySelection, PartialStop>
+Local::chooseEntries(const std::vector<zip::DirectoryEntry>& entries,
+                     const zip::DirectoryPlace& place) {
+    fetchedEntries_.clear();
+    const std::string program = localName(state_.ProgramFileName);
+    if (!statement_)
+        return SelectChangedEntries(entries, place, change_.folders().handle, program,
+                                    &SameSizeAndCrc);
+    // A signed release: the directory must be the one signed, and an installed file is kept only
+    // when its digest is the signed one, whatever size and CRC-32 it shows.
+    const SignedManifest manifest(statement_->entries);
+    if (const std::string problem = manifest.directoryProblem(entries); !problem.empty())
+        return Refuse(PartialStop{true, problem});
+    Result<EntrySelection, PartialStop> selection = SelectChangedEntries(
+        entries, place, change_.folders().handle, program,
+        [&](int fd, const zip::DirectoryEntry& entry) { return manifest.sameAsSigned(fd, entry); });
+    if (selection)
+        for (const zip::DirectoryEntry* entry : selection->entries)
+            if (!entry->isFolder())
+                fetchedEntries_.emplace_back(*ModulePathOf(*entry), *entry);
+    return selection;
+}
+
 Result<FetchedArchive, PartialStop> Local::fetchChangedEntries(const QString& address) {
     try {
         Fd file = change_.privateFile();
@@ -99,9 +123,7 @@ Result<FetchedArchive, PartialStop> Local::fetchChangedEntries(const QString& ad
             zip::ReadDirectory(*directory, place);
         if (!entries)
             return Stopped(entries.reason());
-        const Result<EntrySelection, PartialStop> selection =
-            SelectChangedEntries(*entries, place, change_.folders().handle,
-                                 localName(state_.ProgramFileName), &SameSizeAndCrc);
+        const Result<EntrySelection, PartialStop> selection = chooseEntries(*entries, place);
         if (!selection)
             return Refuse(selection.reason());
         TransferProgress fetched{0, selection->bytes, tail.total};

@@ -1,6 +1,7 @@
 #include "QuillsetVersion.h"
 #include "tests/support/AgentEndToEnd.h"
 #include "tests/support/CaseName.h"
+#include "tests/support/ModuleFixtures.h"
 
 #include <QDir>
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <sys/inotify.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace quillset::test {
 namespace {
@@ -69,6 +71,21 @@ public:
         log = ReadAll(fs::path(state.toStdString()) / "quillset" / "TLUPDATER.log");
         return run;
     }
+    // Files the module already holds as the release has them, enough that only the changed
+    // entries are fetched.
+    void shareLargeFiles() {
+        for (int i = 0; i < 40; ++i)
+            WriteFile(newVersion / "LIB" / ("F" + std::to_string(i) + ".DAT"),
+                      IncompressibleBytes(20'000, i));
+        fs::copy(newVersion / "LIB", moduleFolder() / "LIB", fs::copy_options::recursive);
+    }
+    // Publishes `tree`, unsigned, and puts its archive in place of the signed one.
+    void replaceArchive(const fs::path& tree) {
+        const fs::path aside = scratch("evil-published");
+        publishTo(aside, "EDITOR", tree, "2.0", {"--password", kArchivePassword});
+        fs::copy_file(aside / "EDITOR.ZIP", serverFolder() / "EDITOR.ZIP",
+                      fs::copy_options::overwrite_existing);
+    }
     void expectInstalled(const AgentRun& run) {
         ASSERT_TRUE(run.finished);
         EXPECT_TRUE(run.lines.contains(kUpdated));
@@ -88,7 +105,9 @@ TEST_F(SignedUpdate, ReleaseSignedByThePublisherIsInstalled) {
     publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
     startServer();
     expectInstalled(runWithLog());
-    EXPECT_EQ(log, "");
+    // Only that the server answers no ranges.
+    EXPECT_EQ(QString::fromStdString(log).count('\n'), 1) << log;
+    EXPECT_NE(log.find("partial fetch: the server answers no ranges"), std::string::npos) << log;
 }
 
 // The local copy renamed over by another archive once the check is done (the signature copy is
@@ -168,6 +187,9 @@ struct Forgery {
     std::function<void(SignedUpdate&)> prepare;
     QStringList serverRules;
     const char* logged;
+    // Served by an origin with ranges, the module holding most of the release already: only the
+    // entries that changed are fetched, and checked once unpacked.
+    bool changedEntriesOnly = false;
 };
 
 void PrintTo(const Forgery& forgery, std::ostream* out) {
@@ -189,6 +211,49 @@ std::string WithLine(const std::string& text, const std::string& key, const std:
     return text.substr(0, at) + key + " " + value + text.substr(end);
 }
 
+std::uint32_t Crc32Of(const std::string& bytes) {
+    return std::uint32_t(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
+}
+
+// Bytes of `text`'s size, unlike it, with its CRC-32. The CRC of a fixed length is affine in the
+// bytes, so four free bytes at the end solve for any CRC (Gaussian elimination over GF(2)).
+std::string SameCrcOtherBytes(const std::string& text) {
+    std::string forged(text.size() - 4, 'x');
+    forged.append(4, '\0');
+    const std::uint32_t base = Crc32Of(forged);
+    std::uint32_t basis[32] = {};
+    std::uint32_t made[32] = {}; // which free bits make each basis vector
+    for (int bit = 0; bit < 32; ++bit) {
+        std::string flipped = forged;
+        flipped[forged.size() - 4 + bit / 8] ^= char(1 << (bit % 8));
+        std::uint32_t vector = Crc32Of(flipped) ^ base;
+        std::uint32_t from = 1u << bit;
+        for (int pivot = 31; pivot >= 0 && vector != 0; --pivot) {
+            if (!(vector >> pivot & 1))
+                continue;
+            if (basis[pivot] == 0) {
+                basis[pivot] = vector;
+                made[pivot] = from;
+                break;
+            }
+            vector ^= basis[pivot];
+            from ^= made[pivot];
+        }
+    }
+    std::uint32_t wanted = Crc32Of(text) ^ base;
+    std::uint32_t bits = 0;
+    for (int pivot = 31; pivot >= 0; --pivot)
+        if (wanted >> pivot & 1) {
+            wanted ^= basis[pivot];
+            bits ^= made[pivot];
+        }
+    for (int bit = 0; bit < 32; ++bit)
+        if (bits >> bit & 1)
+            forged[forged.size() - 4 + bit / 8] ^= char(1 << (bit % 8));
+    return forged;
+}
+
 std::string Sha256Of(const fs::path& file) {
     QProcess sum;
     sum.start("sha256sum", {QString::fromStdString(file.string())});
@@ -203,10 +268,7 @@ const Forgery kForgeries[] = {
          const fs::path evil = f.scratch("evil");
          WriteModuleProgram(evil, "evil");
          WriteFile(evil / "EXTRA.TXT", "more than the signed archive holds\n");
-         const fs::path aside = f.scratch("evil-published");
-         SignedUpdate::publishTo(aside, "EDITOR", evil, "2.0", {"--password", kArchivePassword});
-         fs::copy_file(aside / "EDITOR.ZIP", f.serverFolder() / "EDITOR.ZIP",
-                       fs::copy_options::overwrite_existing);
+         f.replaceArchive(evil);
      },
      {},
      "bytes, the signed one"},
@@ -249,7 +311,7 @@ const Forgery kForgeries[] = {
      "the signature file is malformed"},
     {"SignatureFileOversized",
      [](SignedUpdate& f) { f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0"); },
-     {"--rule", "EDITOR.SIG=pad=1000000"},
+     {"--rule", "EDITOR.SIG=pad=16777300"},
      "EDITOR.SIG could not be fetched: the file is larger than"},
     {"SignedWithAnotherKey",
      [](SignedUpdate& f) {
@@ -280,16 +342,60 @@ const Forgery kForgeries[] = {
      },
      {},
      "the signature is for the module OTHER, not EDITOR"},
+    // The changed README.TXT's bytes rewritten, its size, name and mode kept.
+    {"FetchedEntryNotTheOneSigned",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         const fs::path evil = f.scratch("evil");
+         fs::copy(f.newVersion, evil, fs::copy_options::recursive);
+         WriteFile(evil / "README.TXT", "version 6.6\n");
+         f.replaceArchive(evil);
+     },
+     {},
+     "the fetched entry README.TXT is not the one signed",
+     true},
+    {"DirectoryNotTheOneSigned",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         const fs::path evil = f.scratch("evil");
+         fs::copy(f.newVersion, evil, fs::copy_options::recursive);
+         WriteFile(evil / "EXTRA.TXT", "not signed\n");
+         f.replaceArchive(evil);
+     },
+     {},
+     "the archive's directory lists",
+     true},
+    {"SignedEntryDigestRewritten",
+     [](SignedUpdate& f) {
+         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
+         const fs::path sig = f.serverFolder() / "EDITOR.SIG";
+         std::string text = ReadAll(sig);
+         const size_t digest = text.find("\nentry ") + 7;
+         text[digest] = text[digest] == '0' ? '1' : '0';
+         WriteFile(sig, text);
+     },
+     {},
+     "does not verify under the built-in public key",
+     true},
 };
 
 TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
-    GetParam().prepare(*this);
+    const Forgery& forgery = GetParam();
+    if (forgery.changedEntriesOnly)
+        shareLargeFiles();
+    forgery.prepare(*this);
     const std::map<std::string, std::string> before = FilesOf(moduleFolder());
-    startServer(GetParam().serverRules);
+    if (forgery.changedEntriesOnly)
+        startServer({.origin = Origin::Nginx});
+    else
+        startServer(forgery.serverRules);
     const AgentRun run = runWithLog();
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.lines.contains(kNotUpdated));
-    EXPECT_FALSE(run.lines.contains("Status: Unpacking...")) << "refused before unpacking";
+    // A fetched entry is checked once it is unpacked into the staging folder.
+    if (!std::string(forgery.logged).starts_with("the fetched entry")) {
+        EXPECT_FALSE(run.lines.contains("Status: Unpacking...")) << "refused before unpacking";
+    }
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
     EXPECT_EQ(startedVersions("1.0\n"), "1.0\n");
 
@@ -303,6 +409,20 @@ TEST_P(RefusedRelease, OldProgramStartsAndTheModuleIsUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Agent, RefusedRelease, ::testing::ValuesIn(kForgeries), CaseName());
+
+// A module file made to show the size and CRC-32 of the release's changed entry: the directory
+// would call it current, the signed digest does not, and the entry is fetched.
+TEST_F(SignedUpdate, InstalledFileForgedToTheNewSizeAndCrcIsReplaced) {
+    shareLargeFiles();
+    const std::string readme = ReadAll(newVersion / "README.TXT");
+    WriteFile(moduleFolder() / "README.TXT", SameCrcOtherBytes(readme));
+    ASSERT_NE(ReadAll(moduleFolder() / "README.TXT"), readme);
+    publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
+    startServer({.origin = Origin::Nginx});
+    expectInstalled(runWithLog());
+    const auto archive = static_cast<long long>(fs::file_size(serverFolder() / "EDITOR.ZIP"));
+    EXPECT_LT(server->originBodyBytes("EDITOR.ZIP"), archive / 2) << "only the changed entries";
+}
 
 } // namespace
 } // namespace quillset::test

@@ -20,7 +20,9 @@ import zlib
 MAX_ENTRIES = 1_000_000  # what an agent reads
 MAX_NAME = 4096  # the unzip engine's bound on a name
 UTF8_NAME = 0x800
-MADE_ON_UNIX = 3
+# Hosts whose archives keep a Unix mode in the upper half of the external attributes: Unix, and
+# Darwin, as the agent reads them too.
+MADE_ON_UNIX = (3, 19)
 
 
 class Refusal(Exception):
@@ -73,7 +75,7 @@ def manifest(archive, source):
         if len(name) > MAX_NAME or name in seen:
             raise Refusal("the entry name %r is longer than %d bytes or repeated" % (name, MAX_NAME))
         seen.add(name)
-        mode = info.external_attr >> 16 if info.create_system == MADE_ON_UNIX else 0
+        mode = info.external_attr >> 16 if info.create_system in MADE_ON_UNIX else 0
         digest, size = content_digest(info, name, source, mode)
         lines.append("entry %s %d %o %s\n" % (digest, size, mode, escaped(name)))
     return "".join(lines)
