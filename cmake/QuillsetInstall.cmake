@@ -13,9 +13,9 @@ set(QUILLSET_INSTALL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillset)
 # and nothing reads the build tree once installed.
 file(RELATIVE_PATH QUILLSET_INSTALLED_DATA_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/quillset)
-file(RELATIVE_PATH private_from_program ${CMAKE_INSTALL_FULL_BINDIR}
+file(RELATIVE_PATH QUILLSET_INSTALLED_PRIVATE_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_LIBDIR}/quillset)
-set(QUILLSET_INSTALL_RPATH "$ORIGIN/${private_from_program}")
+set(QUILLSET_INSTALL_RPATH "$ORIGIN/${QUILLSET_INSTALLED_PRIVATE_FROM_PROGRAM}")
 # The day the version in project() was released; the package changelog and the software-centre
 # listings carry it.
 set(QUILLSET_RELEASE_DATE 2026-12-08)
@@ -42,9 +42,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies come from the binaries themselves (dpkg-shlibdeps), never from a hand-kept list,
 # except what no binary links: the pages are laid out in Liberation's metrics, which the
-# programs' typefaces map to.
+# programs' typefaces map to, and libcups is opened only when a print queue is used.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libcups2")
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging)
 include(CPack)

@@ -27,6 +27,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expected_files=(
   bin/movie bin/quotation bin/TLUPDATER
   lib/quillset/libunzip32.so lib/quillset/hexcipher lib/quillset/publish-module.sh
+  lib/quillset/quotation-window.so lib/quillset/movie-window.so
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/GLOBE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE2.WMF
@@ -159,6 +160,22 @@ update_module() { # bin folder, private folder
   rm -rf "$work/server" "$work/release" "$work"/loader.*
 }
 
+# Shown, each window comes from its module in the private folder (the loader names the file it
+# opened); printing has not loaded it (print_both runs print without it: see the destinations).
+window_loads() { # bin folder, private folder
+  local program module
+  for program in quotation movie; do
+    # The window stays until closed: two seconds show that it came up.
+    clean_env env LD_DEBUG=files LD_DEBUG_OUTPUT="$work/window" timeout 2 "$1/$program" \
+      >/dev/null 2>&1
+    module=$(cat "$work"/window.* 2>/dev/null |
+      sed -n "s/.*calling init: \(.*$program-window\.so\)$/\1/p" | head -1)
+    [ -n "$module" ] && [ "$(realpath "$module")" = "$(realpath "$2/$program-window.so")" ] ||
+      fail "$program did not load its window from $2 but from '${module:-nothing}'"
+    rm -f "$work"/window.*
+  done
+}
+
 # --version is checked where the programs know it.
 versions() { # bin folder
   local program out
@@ -179,6 +196,7 @@ if [ "$mode" = tree ]; then
     [ -e "$prefix/$file" ] || fail "not installed: $file"
   done
   print_both "$prefix/bin"
+  window_loads "$prefix/bin" "$prefix/lib/quillset"
   pictures_come_from "$prefix"
   update_module "$prefix/bin" "$prefix/lib/quillset"
   versions "$prefix/bin"
@@ -190,8 +208,9 @@ elif [ "$mode" = package ]; then
   info=$(dpkg-deb --info "$deb")
   grep -q "^ Package: quillset$" <<<"$info" || fail "package name: $info"
   grep -q "^ Version: $version$" <<<"$info" || fail "package version is not $version: $info"
-  # Computed from the binaries: what the programs link (Qt, CUPS, libcurl) and what the private
-  # engine links (libarchive); and the fonts whose metrics the layouts are measured in.
+  # Computed from the binaries: what the programs and their window modules link (Qt, libcurl) and
+  # what the private engine links (libarchive); and, named by hand, the fonts whose metrics the
+  # layouts are measured in and libcups, which the programs open only to print to a queue.
   depends=$(sed -n 's/^ Depends: //p' <<<"$info")
   names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
   for library in libc6 libstdc++6 libqt6widgets6 libcups2 libcurl4 libarchive13 fonts-liberation; do
@@ -204,6 +223,7 @@ elif [ "$mode" = package ]; then
   grep -F "$build" <<<"$contents" && fail "the package names the build tree"
   dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x failed"
   print_both "$work/root/usr/bin"
+  window_loads "$work/root/usr/bin" "$work/root/usr/lib/quillset"
   update_module "$work/root/usr/bin" "$work/root/usr/lib/quillset"
   versions "$work/root/usr/bin"
   # lintian: errors fail; what it only warns about is shown.
