@@ -1,11 +1,11 @@
 #include "print/TextCanvas.h"
 
 #include "graphics/Fonts.h"
-#include "graphics/Picture.h"
 #include "graphics/SystemColors.h"
 #include "platform/Twips.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <cmath>
 
 namespace quillset {
@@ -16,19 +16,8 @@ TextCanvas::TextCanvas(std::int32_t widthTwips, std::int32_t heightTwips)
     SetHeight(heightTwips);
 }
 
-TextCanvas::~TextCanvas() {
-    if (painter_.isActive())
-        painter_.end();
-}
-
-QPainter& TextCanvas::activePainter() {
-    if (!painter_.isActive() && !painter_.begin(&drawing_))
-        throw PrintFailure("the text canvas could not be drawn on");
-    return painter_;
-}
-
 QPaintDevice* TextCanvas::metricsDevice() const {
-    return &drawing_;
+    return &screen_;
 }
 
 QFont TextCanvas::deviceFont() const {
@@ -39,31 +28,21 @@ QFont TextCanvas::deviceFont() const {
 }
 
 double TextCanvas::deviceLineHeight(const QFont& font) const {
-    return QFontMetrics(font, &drawing_).height();
+    return QFontMetrics(font, &screen_).height();
 }
 
-Picture TextCanvas::image() {
-    QPicture finished;
-    if (painter_.isActive()) {
-        painter_.end();
-        finished = drawing_;
-        // Start a new recording that holds the old one, so the drawing persists.
-        drawing_ = QPicture();
-        painter_.begin(&drawing_);
-        painter_.drawPicture(0, 0, finished);
-    } else {
-        finished = drawing_;
-    }
+Picture TextCanvas::image() const {
     const QSize pixels(int(std::lround(Width() / double(kTwipsPerPixel))),
                        int(std::lround(Height() / double(kTwipsPerPixel))));
     const QRectF frame(QPointF(0, 0), QSizeF(pixels));
-    QPicture image;
-    QPainter painter(&image);
-    if (backColor_)
-        painter.fillRect(frame, PaperColor(*backColor_));
-    painter.drawPicture(0, 0, finished);
-    painter.end();
-    return Picture(image, frame, pixels);
+    auto drawing = std::make_shared<PaintCalls>();
+    drawing->reserve(calls_.size() + 1);
+    if (backColor_) {
+        const QColor back = PaperColor(*backColor_);
+        drawing->push_back([frame, back](QPainter& painter) { painter.fillRect(frame, back); });
+    }
+    drawing->insert(drawing->end(), calls_.begin(), calls_.end());
+    return Picture(std::move(drawing), frame, pixels);
 }
 
 } // namespace quillset

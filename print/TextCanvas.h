@@ -3,7 +3,6 @@
 #include "graphics/Picture.h"
 #include "print/PainterSurface.h"
 
-#include <QPainter>
 #include <QPicture>
 #include <optional>
 
@@ -11,12 +10,12 @@ namespace quillset {
 
 // An off-screen text canvas: a PrintSurface of a given size in twips whose drawing is kept as
 // vector drawing, so text set on it stays real text when its image is placed on the page. The
-// drawing is recorded at the screen's 96 dpi (15 twips a pixel) with fonts sized in pixels,
-// which is how a QPicture keeps text the same size on any device it is replayed on.
+// drawing is measured at the screen's 96 dpi (15 twips a pixel) with fonts sized in pixels and
+// kept as the painter calls that make it; its image replays them on the page's painter, scaled
+// from the canvas's pixels to the rectangle it fills, so the text keeps its size.
 class TextCanvas : public PainterSurface {
 public:
     TextCanvas(std::int32_t widthTwips, std::int32_t heightTwips);
-    ~TextCanvas() override;
 
     // The colour the canvas's image is filled with beneath its drawing; without one the drawing
     // stands on whatever the image is placed over.
@@ -24,7 +23,7 @@ public:
 
     // The drawing so far on the background, as a picture of the canvas's size; drawing can go on
     // afterwards.
-    Picture image();
+    Picture image() const;
 
     // A canvas is not a document: these do nothing.
     void applyDeviceSetting(int) override {}
@@ -33,7 +32,7 @@ public:
     void AbortDocument() override {}
 
 protected:
-    QPainter& activePainter() override;
+    void paint(PaintCall call) override { calls_.push_back(std::move(call)); }
     QPaintDevice* metricsDevice() const override;
     QFont deviceFont() const override;
     double defaultPenWidth() const override { return 1.0; }
@@ -41,8 +40,9 @@ protected:
     double deviceLineHeight(const QFont& font) const override;
 
 private:
-    mutable QPicture drawing_;
-    QPainter painter_;
+    // Never drawn on: the screen-resolution device fonts are measured at.
+    mutable QPicture screen_;
+    PaintCalls calls_;
     std::optional<OleColor> backColor_;
 };
 
