@@ -38,13 +38,18 @@ void PainterSurface::PrintText(const QString& text) {
     // CurrentX/CurrentY name the line box's top-left; Qt places text by its baseline.
     const QPointF baseline(CurrentX() * unitsPerTwip_,
                            CurrentY() * unitsPerTwip_ + measured.metrics.ascent());
-    paint([font = measured.font, color, baseline, text](QPainter& painter) {
+    paintText(measured.font, color, baseline, text);
+    SetCurrentY(float(CurrentY() + measured.lineHeight / unitsPerTwip_));
+    SetCurrentX(0);
+}
+
+void PainterSurface::paintText(const QFont& font, const QColor& color, QPointF baseline,
+                               const QString& text) {
+    paint([font, color, baseline, text](QPainter& painter) {
         painter.setFont(font);
         painter.setPen(color);
         painter.drawText(baseline, text);
     });
-    SetCurrentY(float(CurrentY() + measured.lineHeight / unitsPerTwip_));
-    SetCurrentX(0);
 }
 
 void PainterSurface::DrawLine(float x1, float y1, float x2, float y2, OleColor color) {

@@ -36,6 +36,9 @@ protected:
     virtual QPaintDevice* metricsDevice() const = 0;
     // The current font as this device sizes it.
     virtual QFont deviceFont() const = 0;
+    // Draws `text` with its baseline starting at `baseline`, in device units.
+    virtual void paintText(const QFont& font, const QColor& color, QPointF baseline,
+                           const QString& text);
     // The width of a default pen, in device units.
     virtual double defaultPenWidth() const = 0;
     // The height of one text line of `font`, in device units.

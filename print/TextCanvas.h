@@ -4,6 +4,7 @@
 #include "print/PainterSurface.h"
 
 #include <QPicture>
+#include <memory>
 #include <optional>
 
 namespace quillset {
@@ -23,7 +24,7 @@ public:
 
     // The drawing so far on the background, as a picture of the canvas's size; drawing can go on
     // afterwards.
-    Picture image() const;
+    Picture image();
 
     // A canvas is not a document: these do nothing.
     void applyDeviceSetting(int) override {}
@@ -32,7 +33,12 @@ public:
     void AbortDocument() override {}
 
 protected:
-    void paint(PaintCall call) override { calls_.push_back(std::move(call)); }
+    void paint(PaintCall call) override;
+    // Characters set one at a time along a line, as the paragraph printer sets them, are kept as
+    // one run of glyphs at their own places: the page's painter then lays out one text item for
+    // the line instead of one for each character.
+    void paintText(const QFont& font, const QColor& color, QPointF baseline,
+                   const QString& text) override;
     QPaintDevice* metricsDevice() const override;
     QFont deviceFont() const override;
     double defaultPenWidth() const override { return 1.0; }
@@ -43,6 +49,8 @@ private:
     // Never drawn on: the screen-resolution device fonts are measured at.
     mutable QPicture screen_;
     PaintCalls calls_;
+    // The run of glyphs still growing; none once other drawing comes or an image is taken.
+    std::shared_ptr<struct GlyphLine> line_;
     std::optional<OleColor> backColor_;
 };
 
