@@ -21,8 +21,12 @@ Result<Picture> DecodeBitmap(QByteArrayView data) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
+    // A Windows bitmap goes straight to Qt's own reader; only other contents are offered to the
+    // image plugins, each of which would be loaded to ask whether it can read them.
+    const bool windowsBitmap = data.size() >= 2 && data[0] == 'B' && data[1] == 'M';
+    QImageReader reader(&buffer, windowsBitmap ? QByteArrayLiteral("bmp") : QByteArray());
+    reader.setDecideFormatFromContent(!windowsBitmap);
+    reader.setAutoDetectImageFormat(!windowsBitmap);
     if (!reader.canRead())
         return Refuse(QStringLiteral("the file is not a picture"));
     const QSize declared = reader.size();

@@ -50,6 +50,10 @@ int PrintStartingContents(int argc, char** argv, const PrintProgramParts& parts,
     if (const QString unknown = toolkit.leftOver(); !unknown.isEmpty())
         return RefuseCommandLine(parts.programName, QStringLiteral("unknown argument ") + unknown);
     InstallFontSubstitutions();
+    // The platform plugin is loaded; the page needs no other (pictures have readers of their own,
+    // the PDF writer is Qt Gui's), and Qt's PDF writer would load every image plugin to list
+    // their formats.
+    QCoreApplication::setLibraryPaths({});
     RememberedMousePointer pointer;
     UnattendedDialogs dialogs;
     ProgramJobs jobs(parts, command.options, pointer, dialogs);
