@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The whole `movie --print --pdf` process (start, page with five pictures and two text canvases,
 # PDF written, exit) side by side with the toolkit's floor, a minimal Qt program that writes a
-# one-page PDF with QPdfWriter (bench/quotation/MinimalPdfWriter.cpp): once with one line of text
-# in the default typeface, once with a line in each of the page's three typefaces, which Qt embeds
-# whole-subset each; with the quotation program; and with groff setting the same two
-# descriptions as justified paragraphs on one PDF page. Target: at most 1.15x the minimal program.
+# one-page PDF with QPdfWriter (bench/quotation/MinimalPdfWriter.cpp): once with one line in the
+# default typeface, once with a line in each of the page's three typefaces, which Qt embeds each
+# with a pass over the face's whole character map; with the quotation program; and with groff
+# setting the same two descriptions as justified paragraphs on one PDF page. Target: at most
+# 1.15x the minimal program.
 #   bench/movie/movie_print.sh [BUILD_DIR]
 # As bench/quotation/compare.sh, the pages go to /dev/shm unless OUT_DIR names another folder.
 set -euo pipefail
@@ -33,3 +34,8 @@ hyperfine --warmup 5 --runs "${RUNS:-40}" --export-json "$work/figures.json" \
   -n "quotation --print --pdf" "$build/bin/quotation --print --pdf $work/quotation.pdf" \
   -n "groff -Tpdf (peer)" "groff -Tpdf $work/peer.tr >$work/peer.pdf"
 python3 "$here/../ratios.py" "$work/figures.json"
+# The target's figure: the programs and the floors in turn, round after round, under one load.
+python3 "$here/../alternate.py" "${ROUNDS:-20}" \
+  "minimal QPdfWriter program=$build/bench/minimal_pdf_writer $work/minimal.pdf" \
+  "minimal, three typefaces=$build/bench/minimal_pdf_writer $work/minimal3.pdf Arial 'Courier New' 'Times New Roman:bold:italic'" \
+  "movie --print --pdf=$build/bin/movie --print --pdf $work/movie.pdf"

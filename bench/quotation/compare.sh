@@ -20,3 +20,7 @@ hyperfine --warmup 5 --runs "${RUNS:-40}" --export-json "$out/figures.json" \
   -n "quotation --print --pdf" "$build/bin/quotation --print --pdf $out/quotation.pdf" \
   -n "groff -ms -Tpdf" "groff -ms -Tpdf $here/letter.ms > $out/groff.pdf"
 python3 "$here/../ratios.py" "$out/figures.json"
+# The target's figure: the two in turn, round after round, so that both see the same load.
+python3 "$here/../alternate.py" "${ROUNDS:-20}" \
+  "minimal QPdfWriter program=$build/bench/minimal_pdf_writer $out/minimal.pdf" \
+  "quotation --print --pdf=$build/bin/quotation --print --pdf $out/quotation.pdf"
