@@ -154,9 +154,9 @@ QSet<int> BusPrograms() {
 }
 
 // Where the session bus of a failed print is: named by DBUS_SESSION_BUS_ADDRESS, at the user's
-// runtime folder, named but gone, or nowhere while a display is there (where the bus library
-// would start a bus of its own).
-enum class Bus { Named, RuntimeFolder, NamedButGone, NoneOnADisplay };
+// runtime folder, named but gone, or nowhere while a display is there, with no address or one
+// that asks for a bus to be started (where the bus library would start one).
+enum class Bus { Named, RuntimeFolder, NamedButGone, NoneOnADisplay, AutolaunchOnADisplay };
 
 struct BusRow {
     const char* name;
@@ -181,13 +181,13 @@ TEST_P(FailedPrintNotice, GoesToTheSessionBusThatExistsAndStartsNone) {
     const QString socket = runtime.filePath("bus");
     std::optional<DesktopSession> desktop;
     if (row.bus != Bus::NamedButGone) {
-        desktop.emplace(row.bus != Bus::NoneOnADisplay,
-                        row.bus == Bus::RuntimeFolder ? socket : QString());
+        desktop.emplace(row.notified, row.bus == Bus::RuntimeFolder ? socket : QString());
         ASSERT_TRUE(desktop->ok()) << desktop->why;
     }
-    const QByteArray named = row.bus == Bus::Named          ? desktop->busAddress().toUtf8()
-                             : row.bus == Bus::NamedButGone ? "unix:path=/nonexistent/bus"
-                                                            : QByteArray();
+    const QByteArray named = row.bus == Bus::Named                  ? desktop->busAddress().toUtf8()
+                             : row.bus == Bus::NamedButGone         ? "unix:path=/nonexistent/bus"
+                             : row.bus == Bus::AutolaunchOnADisplay ? "autolaunch:"
+                                                                    : QByteArray();
     const EnvironmentOverride address("DBUS_SESSION_BUS_ADDRESS", named);
     const EnvironmentOverride folder("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     const EnvironmentOverride display("DISPLAY", desktop ? desktop->display().toUtf8() : "");
@@ -221,7 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BusRow{"NamedBusShowsIt", Bus::Named, true},
                       BusRow{"RuntimeFolderBusShowsIt", Bus::RuntimeFolder, true},
                       BusRow{"NamedBusThatIsGoneTellsNobody", Bus::NamedButGone, false},
-                      BusRow{"NoBusOnADisplayStartsNone", Bus::NoneOnADisplay, false}),
+                      BusRow{"NoBusOnADisplayStartsNone", Bus::NoneOnADisplay, false},
+                      BusRow{"AutolaunchAddressStartsNone", Bus::AutolaunchOnADisplay, false}),
     CaseName());
 
 TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
