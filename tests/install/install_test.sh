@@ -160,22 +160,6 @@ update_module() { # bin folder, private folder
   rm -rf "$work/server" "$work/release" "$work"/loader.*
 }
 
-# Shown, each window comes from its module in the private folder (the loader names the file it
-# opened); printing has not loaded it (print_both runs print without it: see the destinations).
-window_loads() { # bin folder, private folder
-  local program module
-  for program in quotation movie; do
-    # The window stays until closed: two seconds show that it came up.
-    clean_env env LD_DEBUG=files LD_DEBUG_OUTPUT="$work/window" timeout 2 "$1/$program" \
-      >/dev/null 2>&1
-    module=$(cat "$work"/window.* 2>/dev/null |
-      sed -n "s/.*calling init: \(.*$program-window\.so\)$/\1/p" | head -1)
-    [ -n "$module" ] && [ "$(realpath "$module")" = "$(realpath "$2/$program-window.so")" ] ||
-      fail "$program did not load its window from $2 but from '${module:-nothing}'"
-    rm -f "$work"/window.*
-  done
-}
-
 # --version is checked where the programs know it.
 versions() { # bin folder
   local program out
@@ -196,7 +180,6 @@ if [ "$mode" = tree ]; then
     [ -e "$prefix/$file" ] || fail "not installed: $file"
   done
   print_both "$prefix/bin"
-  window_loads "$prefix/bin" "$prefix/lib/quillset"
   pictures_come_from "$prefix"
   update_module "$prefix/bin" "$prefix/lib/quillset"
   versions "$prefix/bin"
@@ -223,7 +206,6 @@ elif [ "$mode" = package ]; then
   grep -F "$build" <<<"$contents" && fail "the package names the build tree"
   dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x failed"
   print_both "$work/root/usr/bin"
-  window_loads "$work/root/usr/bin" "$work/root/usr/lib/quillset"
   update_module "$work/root/usr/bin" "$work/root/usr/lib/quillset"
   versions "$work/root/usr/bin"
   # lintian: errors fail; what it only warns about is shown.

@@ -53,11 +53,11 @@ CONTROLS = {
         ("push button", "Close"),
     ]),
 }
-# Roles that are not controls: the window, captions, containers and a list's own rows. Pictures are, so an
-# unnamed one fails its form's row; so is the agent's heading, which must be spoken once.
+# Roles that are not controls: the window, captions, containers and a list's own rows. Pictures
+# are, so an unnamed one fails its form's row; so is the agent's heading, which is spoken once.
 NOT_CONTROLS = {"application", "frame", "window", "label", "list item", "filler", "separator",
                 "scroll bar", "layered pane"}
-HEADINGS = {"TLUPDATER": "Talvex Labs update agent"}
+HEADING = "Talvex Labs update agent"
 
 FAILURES = []
 
@@ -168,11 +168,10 @@ def check_controls(pyatspi, program, pid, title):
     window = next((w for w in windows if w is not None and w.name == title), None)
     if window is None:
         return fail("%s: no accessible window called %r" % (program, title))
-    heading = HEADINGS.get(program)
     # The step bar's name says the step it shows: any step, at whatever moment it is read.
     controls = sorted((node.getRoleName(), re.sub(r"^Step [0-4] of 4$", "Step N of 4", node.name))
                       for node in tree(window)
-                      if node.getRoleName() not in NOT_CONTROLS or node.name == heading)
+                      if node.getRoleName() not in NOT_CONTROLS or node.name == HEADING)
     if controls != CONTROLS[program]:
         fail("%s: the controls a screen reader reaches are\n  %s\nnot\n  %s"
              % (program, controls, CONTROLS[program]))

@@ -153,14 +153,13 @@ QSet<int> BusPrograms() {
     return found;
 }
 
-// Where the session bus of a failed print is: named by DBUS_SESSION_BUS_ADDRESS, at the user's
-// runtime folder, named but gone, or nowhere while a display is there, with no address or one
-// that asks for a bus to be started (where the bus library would start one).
-enum class Bus { Named, RuntimeFolder, NamedButGone, NoneOnADisplay, AutolaunchOnADisplay };
-
+// Where the session bus of a failed print is: the one DBUS_SESSION_BUS_ADDRESS names ("session":
+// the test desktop's; none when null), and whether the desktop's bus listens at the user's
+// runtime folder. The display is always there, with which the bus library would start a bus.
 struct BusRow {
     const char* name;
-    Bus bus;
+    const char* address;
+    bool runtimeBus;
     bool notified;
 };
 
@@ -178,19 +177,14 @@ TEST_P(FailedPrintNotice, GoesToTheSessionBusThatExistsAndStartsNone) {
     const BusRow& row = GetParam();
     ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     QTemporaryDir runtime;
-    const QString socket = runtime.filePath("bus");
-    std::optional<DesktopSession> desktop;
-    if (row.bus != Bus::NamedButGone) {
-        desktop.emplace(row.notified, row.bus == Bus::RuntimeFolder ? socket : QString());
-        ASSERT_TRUE(desktop->ok()) << desktop->why;
-    }
-    const QByteArray named = row.bus == Bus::Named                  ? desktop->busAddress().toUtf8()
-                             : row.bus == Bus::NamedButGone         ? "unix:path=/nonexistent/bus"
-                             : row.bus == Bus::AutolaunchOnADisplay ? "autolaunch:"
-                                                                    : QByteArray();
+    DesktopSession desktop(row.notified, row.runtimeBus ? runtime.filePath("bus") : QString());
+    ASSERT_TRUE(desktop.ok()) << desktop.why;
+    const QByteArray named = !row.address                           ? QByteArray()
+                             : QByteArray(row.address) == "session" ? desktop.busAddress().toUtf8()
+                                                                    : QByteArray(row.address);
     const EnvironmentOverride address("DBUS_SESSION_BUS_ADDRESS", named);
     const EnvironmentOverride folder("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    const EnvironmentOverride display("DISPLAY", desktop ? desktop->display().toUtf8() : "");
+    const EnvironmentOverride display("DISPLAY", desktop.display().toUtf8());
     DemoDriveCopy drive("QUOTATION");
     ASSERT_TRUE(drive.remove("GLOBE.WMF"));
     FrameServices f;
@@ -206,23 +200,24 @@ TEST_P(FailedPrintNotice, GoesToTheSessionBusThatExistsAndStartsNone) {
     EXPECT_TRUE(started.isEmpty()) << started.size() << " bus programs started";
     if (!row.notified)
         return;
-    const QString calls = desktop->notifyCalls();
+    const QString calls = desktop.notifyCalls();
     EXPECT_EQ(calls.count("member=Notify"), 1) << calls.toStdString();
     EXPECT_TRUE(calls.contains("string \"quotation\"")) << calls.toStdString();
     EXPECT_TRUE(calls.contains("string \"The letter was not printed\"")) << calls.toStdString();
     EXPECT_TRUE(calls.contains("GLOBE.WMF")) << calls.toStdString();
     EXPECT_TRUE(calls.contains(QString::fromStdString(FailureLogFile("quotation").string())))
         << calls.toStdString();
-    EXPECT_EQ(desktop->shownNotifications(), 1) << "dunst shows it";
+    EXPECT_EQ(desktop.shownNotifications(), 1) << "dunst shows it";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Form1, FailedPrintNotice,
-    ::testing::Values(BusRow{"NamedBusShowsIt", Bus::Named, true},
-                      BusRow{"RuntimeFolderBusShowsIt", Bus::RuntimeFolder, true},
-                      BusRow{"NamedBusThatIsGoneTellsNobody", Bus::NamedButGone, false},
-                      BusRow{"NoBusOnADisplayStartsNone", Bus::NoneOnADisplay, false},
-                      BusRow{"AutolaunchAddressStartsNone", Bus::AutolaunchOnADisplay, false}),
+    ::testing::Values(BusRow{"NamedBusShowsIt", "session", false, true},
+                      BusRow{"RuntimeFolderBusShowsIt", nullptr, true, true},
+                      BusRow{"NamedBusThatIsGoneTellsNobody", "unix:path=/nonexistent/bus", false,
+                             false},
+                      BusRow{"NoBusOnADisplayStartsNone", nullptr, false, false},
+                      BusRow{"AutolaunchAddressStartsNone", "autolaunch:", false, false}),
     CaseName());
 
 TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {

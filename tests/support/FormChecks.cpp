@@ -48,12 +48,10 @@ bool HoldKey(Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats, RepeatMa
     static quint64 clock = 1000;
     const bool marked = marks == RepeatMarks::Marked;
     std::vector<Event> events{{QEvent::KeyPress, false, clock += 1000}};
-    for (int i = 0; i < repeats; ++i) {
-        clock += i == 0 ? 500 : 33;
-        events.insert(events.end(),
-                      {{QEvent::KeyRelease, marked, clock}, {QEvent::KeyPress, marked, clock}});
-    }
-    events.push_back({QEvent::KeyRelease, false, clock += 20});
+    for (int i = 0; i < repeats; ++i, clock += 33)
+        events.insert(events.end(), {{QEvent::KeyRelease, marked, clock + 500},
+                                     {QEvent::KeyPress, marked, clock + 500}});
+    events.push_back({QEvent::KeyRelease, false, clock + 520});
 
     // The text the key types: a control that takes the text keeps the key from the window.
     const char typed = QTest::keyToAscii(key);
