@@ -13,9 +13,9 @@ set(QUILLSET_INSTALL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillset)
 # and nothing reads the build tree once installed.
 file(RELATIVE_PATH QUILLSET_INSTALLED_DATA_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/quillset)
-file(RELATIVE_PATH private_from_program ${CMAKE_INSTALL_FULL_BINDIR}
+file(RELATIVE_PATH QUILLSET_INSTALLED_PRIVATE_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_LIBDIR}/quillset)
-set(QUILLSET_INSTALL_RPATH "$ORIGIN/${private_from_program}")
+set(QUILLSET_INSTALL_RPATH "$ORIGIN/${QUILLSET_INSTALLED_PRIVATE_FROM_PROGRAM}")
 # Every binary is linked with its installed search path, which installing leaves as it is. Left
 # to rewrite it at install time, CMake pads a shorter build-tree path with ':' to make room, and
 # the loader reads each empty entry as the working folder. Nothing here links a library of the
@@ -48,9 +48,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies come from the binaries themselves (dpkg-shlibdeps), never from a hand-kept list,
 # except what no binary links: the pages are laid out in Liberation's metrics, which the
-# programs' typefaces map to.
+# programs' typefaces map to, and libcups is opened only when a print queue is used.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libcups2")
 # The publishing tool, used only by whoever runs an update server, archives with zip, signs with
 # openssl and lists the archive's entries for the signature with python3.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zip, openssl, python3")

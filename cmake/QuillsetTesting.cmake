@@ -22,7 +22,7 @@ endfunction()
 
 # The libraries that draw or show something: a test linking one of them gets the gui part of the
 # test support (and its QApplication main), every other test the core part alone.
-set(QUILLSET_GUI_LIBRARIES graphics widgets print print_program movie_lib movie_form
+set(QUILLSET_GUI_LIBRARIES graphics widgets print print_program print_window movie_lib movie_form
     quotation_lib quotation_form updater_window)
 
 function(quillset_add_test)

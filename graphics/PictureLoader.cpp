@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -21,8 +22,12 @@ Result<Picture> DecodeBitmap(QByteArrayView data) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
+    // A Windows bitmap goes straight to Qt's own reader; only other contents are offered to the
+    // image plugins, each of which would be loaded to ask whether it can read them.
+    const bool windowsBitmap = data.size() >= 2 && data[0] == 'B' && data[1] == 'M';
+    QImageReader reader(&buffer, windowsBitmap ? QByteArrayLiteral("bmp") : QByteArray());
+    reader.setDecideFormatFromContent(!windowsBitmap);
+    reader.setAutoDetectImageFormat(!windowsBitmap);
     if (!reader.canRead())
         return Refuse(QStringLiteral("the file is not a picture"));
     const QSize declared = reader.size();
@@ -73,7 +78,11 @@ Result<QByteArray> ReadPictureFile(const std::filesystem::path& path) {
         return Refuse(file.errorString());
     if (status.st_size > kMaxPictureBytes)
         return Refuse(QStringLiteral("the file is too large for a picture"));
-    QByteArray data = file.read(kMaxPictureBytes + 1);
+    // As many bytes as the file holds (Qt sets aside all it is asked for), and past the end only
+    // when the file grew meanwhile.
+    QByteArray data = file.read(std::min<qint64>(status.st_size, kMaxPictureBytes) + 1);
+    if (data.size() > status.st_size && data.size() <= kMaxPictureBytes)
+        data += file.read(kMaxPictureBytes + 1 - data.size());
     if (data.size() > kMaxPictureBytes)
         return Refuse(QStringLiteral("the file is too large for a picture"));
     return data;

@@ -60,24 +60,15 @@ PlacePictureGroup(QWidget* form, const PictureGroupNames& names, int top, const 
     auto* choose = PlaceInTwips(new QPushButton(QStringLiteral("..."), form), names.button, 1920,
                                 top + 1680, 255, 255);
     choose->raise();
-    // The button's caption is a symbol; a screen reader speaks what it does.
-    choose->setAccessibleName(QStringLiteral("Choose picture\u2026"));
+    // The button's caption is a symbol; a screen reader speaks what it does, and for which box.
+    choose->setAccessibleName(QStringLiteral("Choose ") +
+                              QString::fromLatin1(names.caption).toLower() +
+                              QStringLiteral("\u2026"));
     choose->setAccessibleDescription(QString::fromLatin1(names.caption));
     return {box, choose};
 }
 
-Picture SamplePicture(const char16_t* windowsPath) {
-    return LoadPicture(ResolveWindowsPath(QString::fromUtf16(windowsPath))).valueOr(Picture());
-}
-
 } // namespace
-
-ScheduleContents StartingSchedule() {
-    ScheduleContents contents = SampleScheduleTexts();
-    contents.picture1 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE1.BMP");
-    contents.picture2 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE2.BMP");
-    return contents;
-}
 
 Form1::Form1(const ScheduleContents& start, Form1Actions actions, QWidget* parent)
     : QWidget(parent), actions_(std::move(actions)) {

@@ -15,10 +15,6 @@ namespace quillset {
 
 class PictureBox;
 
-// The contents the form starts with: the sample texts and the sample bitmaps of the demo folder
-// (a sample that cannot be read leaves its box empty).
-ScheduleContents StartingSchedule();
-
 // What the form's buttons reach outside the form.
 struct Form1Actions {
     Dialogs* dialogs = nullptr;

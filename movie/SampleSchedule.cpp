@@ -1,6 +1,17 @@
 #include "movie/ScheduleContents.h"
 
+#include "graphics/PictureLoader.h"
+#include "platform/WindowsPath.h"
+
 namespace quillset {
+
+namespace {
+
+Picture SamplePicture(const char16_t* windowsPath) {
+    return LoadPicture(ResolveWindowsPath(QString::fromUtf16(windowsPath))).valueOr(Picture());
+}
+
+} // namespace
 
 ScheduleContents SampleScheduleTexts() {
     ScheduleContents contents;
@@ -23,6 +34,13 @@ ScheduleContents SampleScheduleTexts() {
         "beautiful film for the whole family.\r\n");
     contents.showTimes = {QStringLiteral("16:00"), QStringLiteral("18:00"),
                           QStringLiteral("20:00")};
+    return contents;
+}
+
+ScheduleContents StartingSchedule() {
+    ScheduleContents contents = SampleScheduleTexts();
+    contents.picture1 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE1.BMP");
+    contents.picture2 = SamplePicture(u"C:\\QSET_DEMOS\\FORMATED TEXT\\SAMPLE2.BMP");
     return contents;
 }
 

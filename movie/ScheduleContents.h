@@ -22,4 +22,8 @@ struct ScheduleContents {
 // The contents the form starts with, without its pictures.
 ScheduleContents SampleScheduleTexts();
 
+// The contents the form starts with: the sample texts and the sample bitmaps of the demo folder
+// (a sample that cannot be read leaves its box empty).
+ScheduleContents StartingSchedule();
+
 } // namespace quillset

@@ -12,6 +12,16 @@ public:
     virtual PointerShape shape() const = 0;
 };
 
+// For programs and tests without a window: only remembers the shape asked for.
+class RememberedMousePointer : public MousePointer {
+public:
+    void setShape(PointerShape shape) override { shape_ = shape; }
+    PointerShape shape() const override { return shape_; }
+
+private:
+    PointerShape shape_ = PointerShape::Default;
+};
+
 // The hourglass for the life of the guard, then the arrow, however the scope is left: a return,
 // a failure or the agent ending.
 class HourglassWhileBusy {

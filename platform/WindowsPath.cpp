@@ -43,6 +43,14 @@ fs::path ProgramFolder() {
     return error ? fs::current_path() : self.parent_path();
 }
 
+fs::path PrivateFile(const std::string& name) {
+    const fs::path beside = ProgramFolder() / name;
+    std::error_code error;
+    if (fs::exists(beside, error))
+        return beside;
+    return (ProgramFolder() / QUILLSET_INSTALLED_PRIVATE_FROM_PROGRAM / name).lexically_normal();
+}
+
 fs::path DriveFolder(QChar letter) {
     const QChar upper = letter.toUpper();
     const QByteArray variable = "QUILLSET_DRIVE_" + QString(upper).toLatin1();

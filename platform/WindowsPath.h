@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <string>
 
 namespace quillset {
 
@@ -29,5 +30,10 @@ std::filesystem::path DriveFolder(QChar letter);
 
 // The folder the running program was started from.
 std::filesystem::path ProgramFolder();
+
+// A file of the suite's private folder (the modules a program loads): beside the program in the
+// build tree; once installed, in PREFIX/lib/quillset, found relative to the program so that an
+// installed tree works under any prefix. Always an absolute path.
+std::filesystem::path PrivateFile(const std::string& name);
 
 } // namespace quillset

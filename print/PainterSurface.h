@@ -1,8 +1,11 @@
 #pragma once
 
+#include "graphics/Picture.h"
 #include "print/SurfaceState.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <optional>
 
 class QPainter;
 class QPaintDevice;
@@ -26,12 +29,16 @@ public:
 protected:
     explicit PainterSurface(double unitsPerTwip) : unitsPerTwip_(unitsPerTwip) {}
 
-    // The painter to draw with; starts the document on first use. Throws PrintFailure.
-    virtual QPainter& activePainter() = 0;
+    // Draws with the surface's painter, in device units: on the page at once (starting the
+    // document on first use; throws PrintFailure), on a canvas kept for its image.
+    virtual void paint(PaintCall call) = 0;
     // The device whose resolution the fonts are measured at; usable before drawing starts.
     virtual QPaintDevice* metricsDevice() const = 0;
     // The current font as this device sizes it.
     virtual QFont deviceFont() const = 0;
+    // Draws `text` with its baseline starting at `baseline`, in device units.
+    virtual void paintText(const QFont& font, const QColor& color, QPointF baseline,
+                           const QString& text);
     // The width of a default pen, in device units.
     virtual double defaultPenWidth() const = 0;
     // The height of one text line of `font`, in device units.
@@ -40,7 +47,20 @@ protected:
     double unitsPerTwip() const { return unitsPerTwip_; }
 
 private:
+    // The current font as the device measures it, made again only when a font member changes: a
+    // paragraph sets its text a character at a time, in one font.
+    struct MeasuredFont {
+        QString name;
+        float size;
+        bool italic;
+        QFont font;
+        QFontMetricsF metrics;
+        double lineHeight;
+    };
+    const MeasuredFont& measuredFont() const;
+
     double unitsPerTwip_;
+    mutable std::optional<MeasuredFont> measured_;
 };
 
 } // namespace quillset

@@ -1,18 +1,23 @@
 #include "print/PrintDestination.h"
 
+#include "print/CupsLibrary.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cups/cups.h>
 
 namespace quillset {
 
 QString DefaultPrinterName() {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    // A system without the print system's library has no queue either.
+    const Result<const CupsCalls*> cups = LoadCups();
+    if (!cups)
+        return {};
+    cups_dest_t* dest = (*cups)->getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest)
         return {};
     const QString name = QString::fromLocal8Bit(dest->name);
-    cupsFreeDests(1, dest);
+    (*cups)->freeDests(1, dest);
     return name;
 }
 

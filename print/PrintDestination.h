@@ -32,7 +32,8 @@ QString DefaultPdfPath(const QString& programName, const QDateTime& now);
 // The name a PDF file takes when earlier ones hold its name: "a.pdf", "a-2.pdf", "a-3.pdf"...
 QString NumberedPdfPath(const QString& path, int number);
 
-// The name of the system's default CUPS queue, empty when there is none or no print server.
+// The name of the system's default CUPS queue, empty when there is none, no print server or no
+// libcups.
 QString DefaultPrinterName();
 
 } // namespace quillset

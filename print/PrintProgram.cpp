@@ -1,23 +1,16 @@
 #include "print/PrintProgram.h"
 
 #include "graphics/Fonts.h"
-#include "platform/Clock.h"
+#include "platform/MousePointer.h"
 #include "platform/ProgramAbout.h"
-#include "platform/SystemClock.h"
 #include "platform/UnattendedDialogs.h"
-#include "print/PicturesFrm.h"
 #include "print/PrinterPage.h"
-#include "widgets/DesktopNotification.h"
-#include "widgets/DialogsForEnvironment.h"
-#include "widgets/QtMousePointer.h"
+#include "print/WindowModule.h"
 
-#include <QApplication>
-#include <QWidget>
+#include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace quillset {
 
@@ -26,11 +19,6 @@ namespace {
 // Qt's options are spelled with one dash (-platform, -style, -reverse), ours with two.
 bool IsToolkitOption(const std::string& argument) {
     return argument.size() > 1 && argument[0] == '-' && argument[1] != '-';
-}
-
-int RefuseCommandLine(const std::string& programName, const QString& reason) {
-    std::fprintf(stderr, "%s: %s (see --help)\n", programName.c_str(), qPrintable(reason));
-    return 2;
 }
 
 // A --print run shows nothing, so it needs no window system: drawing off-screen also starts
@@ -48,6 +36,29 @@ void KeepStandardErrorForTheOutcome() {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
+}
+
+// One job of the window's starting contents, off-screen, its message on standard output: nobody
+// may be there to close a box.
+int PrintStartingContents(int argc, char** argv, const PrintProgramParts& parts,
+                          PrintCommandLine& command) {
+    UseOffscreenPlatform();
+    KeepStandardErrorForTheOutcome();
+    ToolkitCommandLine toolkit(argc > 0 ? argv[0] : parts.programName.c_str(),
+                               std::move(command.toolkitArguments));
+    const QGuiApplication app(toolkit.argc(), toolkit.argv());
+    if (const QString unknown = toolkit.leftOver(); !unknown.isEmpty())
+        return RefuseCommandLine(parts.programName, QStringLiteral("unknown argument ") + unknown);
+    InstallFontSubstitutions();
+    // The platform plugin is loaded; the page needs no other (pictures have readers of their own,
+    // the PDF writer is Qt Gui's), and Qt's PDF writer would load every image plugin to list
+    // their formats.
+    QCoreApplication::setLibraryPaths({});
+    RememberedMousePointer pointer;
+    UnattendedDialogs dialogs;
+    ProgramJobs jobs(parts, command.options, pointer, dialogs);
+    // A file nobody named is on the message's second line: scripts find its path there.
+    return parts.printStartingContents(jobs.services).sent ? 0 : 1;
 }
 
 } // namespace
@@ -81,6 +92,25 @@ Result<PrintCommandLine> ParsePrintCommandLine(const std::vector<std::string>& a
     return result;
 }
 
+int RefuseCommandLine(const std::string& programName, const QString& reason) {
+    std::fprintf(stderr, "%s: %s (see --help)\n", programName.c_str(), qPrintable(reason));
+    return 2;
+}
+
+ToolkitCommandLine::ToolkitCommandLine(const char* programPath,
+                                       std::vector<std::string> toolkitArguments)
+    : programPath_(programPath), arguments_(std::move(toolkitArguments)) {
+    argv_.push_back(programPath_.data());
+    for (std::string& argument : arguments_)
+        argv_.push_back(argument.data());
+    argv_.push_back(nullptr);
+    argc_ = static_cast<int>(argv_.size()) - 1;
+}
+
+QString ToolkitCommandLine::leftOver() const {
+    return argc_ > 1 ? QString::fromLocal8Bit(argv_[1]) : QString();
+}
+
 std::string PrintProgramUsage(const std::string& programName, const std::string& purpose) {
     return "Usage: " + programName + " [--print] [--pdf FILE | --printer NAME]\n" + purpose +
            "\n\n"
@@ -108,12 +138,17 @@ PageFactory MakePrinterPageFactory(PrintOptions options, QString programName, QS
     };
 }
 
-void NotifyPrintFailure(const FailureRecord& record) {
-    SendDesktopNotification({record.program, QStringLiteral("org.quillset.") + record.program,
-                             QStringLiteral("The %1 was not printed").arg(record.subject),
-                             record.reason.simplified() + QStringLiteral("\nDetails in ") +
-                                 QString::fromStdString(FailureLogFile(record.program).string())});
-}
+ProgramJobs::ProgramJobs(const PrintProgramParts& parts, const PrintOptions& options,
+                         MousePointer& pointer, Dialogs& dialogs)
+    : services{MakePrinterPageFactory(options, QString::fromStdString(parts.programName),
+                                      parts.applicationTitle, clock),
+               pictures,
+               pointer,
+               dialogs,
+               clock,
+               parts.applicationTitle,
+               QString::fromStdString(parts.programName),
+               parts.documentName} {}
 
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     Result<PrintCommandLine> command =
@@ -130,56 +165,9 @@ int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts) {
     // job reports, not a reason to die.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
-    // Qt is shown only its own options and keeps pointers to them while the application lives.
-    std::string programPath = argc > 0 ? argv[0] : parts.programName;
-    std::vector<char*> toolkitArgv{programPath.data()};
-    for (std::string& argument : command->toolkitArguments)
-        toolkitArgv.push_back(argument.data());
-    toolkitArgv.push_back(nullptr);
-    int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
-    std::unique_ptr<QGuiApplication> app;
-    if (command->printOnly) {
-        UseOffscreenPlatform();
-        KeepStandardErrorForTheOutcome();
-        app = std::make_unique<QGuiApplication>(toolkitArgc, toolkitArgv.data());
-    } else {
-        app = std::make_unique<QApplication>(toolkitArgc, toolkitArgv.data());
-    }
-    // Qt has taken the options it knows out of its arguments; what is left is no one's.
-    if (toolkitArgc > 1)
-        return RefuseCommandLine(parts.programName, QStringLiteral("unknown argument ") +
-                                                        QString::fromLocal8Bit(toolkitArgv[1]));
-    InstallFontSubstitutions();
-
-    const QString programName = QString::fromStdString(parts.programName);
-    SystemClock clock;
-    PicturesFrm pictures;
-    QtMousePointer pointer;
-    // With --print the message goes to standard output: nobody may be there to close a box.
-    const std::unique_ptr<Dialogs> dialogs =
-        command->printOnly ? std::unique_ptr<Dialogs>(std::make_unique<UnattendedDialogs>())
-                           : MakeDialogsForEnvironment();
-    PrintJobServices services{
-        MakePrinterPageFactory(command->options, programName, parts.applicationTitle, clock),
-        pictures,
-        pointer,
-        *dialogs,
-        clock,
-        parts.applicationTitle,
-        programName,
-        parts.documentName};
-    if (command->printOnly) {
-        const PrintJobResult result = parts.printStartingContents(services);
-        // A file nobody named is told on a line of its own as well, for scripts to pick up.
-        if (result.sent && !result.documentFile.isEmpty() && command->options.pdfPath.isEmpty())
-            std::printf("%s\n", qPrintable(result.documentFile));
-        return result.sent ? 0 : 1;
-    }
-    // A user who started the window from the menu sees neither standard error nor the log.
-    services.tellFailure = NotifyPrintFailure;
-    const std::unique_ptr<QWidget> window = parts.makeWindow(services, *dialogs);
-    window->show();
-    return app->exec();
+    if (command->printOnly)
+        return PrintStartingContents(argc, argv, parts, *command);
+    return RunWindowModule(parts, argc, argv);
 }
 
 } // namespace quillset

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Dialogs.h"
-#include "platform/FailureLog.h"
 #include "platform/Result.h"
+#include "platform/SystemClock.h"
+#include "print/PicturesFrm.h"
 #include "print/PrintDestination.h"
 #include "print/PrintJobFrame.h"
 
@@ -10,8 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 namespace quillset {
 
@@ -31,6 +29,29 @@ struct PrintCommandLine {
 // The command line read once, program name first, or what is wrong with it.
 Result<PrintCommandLine> ParsePrintCommandLine(const std::vector<std::string>& arguments);
 
+// Tells what is wrong with the command line on standard error; answers the exit code, 2.
+int RefuseCommandLine(const std::string& programName, const QString& reason);
+
+// The arguments the application object is made with: the program's path and Qt's own options.
+// Qt keeps pointers to them while the application lives, and takes out those it knows.
+class ToolkitCommandLine {
+public:
+    ToolkitCommandLine(const char* programPath, std::vector<std::string> toolkitArguments);
+    ToolkitCommandLine(const ToolkitCommandLine&) = delete;
+    ToolkitCommandLine& operator=(const ToolkitCommandLine&) = delete;
+
+    int& argc() { return argc_; }
+    char** argv() { return argv_.data(); }
+    // After the application object was made: the first argument Qt did not take, empty if none.
+    QString leftOver() const;
+
+private:
+    std::string programPath_;
+    std::vector<std::string> arguments_;
+    std::vector<char*> argv_;
+    int argc_ = 0;
+};
+
 // The --help text of a printing program.
 std::string PrintProgramUsage(const std::string& programName, const std::string& purpose);
 
@@ -44,23 +65,27 @@ struct PrintProgramParts {
     std::string purpose;      // one line for --help
     QString applicationTitle; // "QUOTATION": the message boxes' caption and the document title
     QString documentName;     // "letter": what the failure log says was not printed
-    // The window, whose print button runs jobs through `services`.
-    std::function<std::unique_ptr<QWidget>(PrintJobServices& services, Dialogs& dialogs)>
-        makeWindow;
     // One job of what the window shows at start, without making the window (--print).
     std::function<PrintJobResult(PrintJobServices& services)> printStartingContents;
 };
 
-// How the window tells a failed print beyond standard error and the log: a desktop notification
-// with the program's name, the reason and the log's path.
-void NotifyPrintFailure(const FailureRecord& record);
+// What a program's jobs share for the whole run: the clock of the footer, the hidden picture
+// holder, and the services every job is given, for the destination the options name.
+struct ProgramJobs {
+    ProgramJobs(const PrintProgramParts& parts, const PrintOptions& options, MousePointer& pointer,
+                Dialogs& dialogs);
+    SystemClock clock;
+    PicturesFrm pictures;
+    PrintJobServices services;
+};
 
 // The whole main of a printing program: --help and --version; the command line; the window, or
 // with --print one job of the window's starting contents, whose outcome is the exit code (0
-// printed, 1 failed, 2 a wrong command line). A --print run makes no window and no widget and
-// shows no box: it draws off-screen (unless QT_QPA_PLATFORM names a platform), writes the
+// printed, 1 failed, 2 a wrong command line). A --print run needs Qt Gui alone: it makes no
+// window and shows no box, draws off-screen (unless QT_QPA_PLATFORM names a platform), writes the
 // message to standard output, and keeps Qt's warnings off standard error so the job's own
-// outcome is what it reports there.
+// outcome is what it reports there. The window is the program's window module's to show
+// (WindowModule.h), loaded only then.
 int RunPrintProgram(int argc, char** argv, const PrintProgramParts& parts);
 
 } // namespace quillset

@@ -41,6 +41,9 @@ void PrinterPage::begin() {
                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     if (!painter_.begin(writer_.get()))
         throw PrintFailure("the page could not be started");
+    // Pictures go on paper as they are (Flate), not through lossy JPEG, which would also have Qt
+    // look through its image plugins and load libjpeg for every page with a bitmap.
+    painter_.setRenderHint(QPainter::LosslessImageRendering);
 }
 
 QPainter& PrinterPage::activePainter() {

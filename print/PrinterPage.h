@@ -29,13 +29,15 @@ public:
     QString documentFile() const override { return sink_->deliveredTo(); }
 
 protected:
-    QPainter& activePainter() override;
+    void paint(PaintCall call) override { call(activePainter()); }
     QPaintDevice* metricsDevice() const override;
     QFont deviceFont() const override;
     double defaultPenWidth() const override;
 
 private:
     void begin();
+    // The painter to draw with; starts the document on first use. Throws PrintFailure.
+    QPainter& activePainter();
 
     std::unique_ptr<PageSink> sink_;
     QString documentTitle_;

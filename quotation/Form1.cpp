@@ -52,6 +52,8 @@ Form1::Form1(PrintJobServices& services, QWidget* parent)
 
 void Form1::placeControls() {
     Image1 = PlaceInTwips(new QLabel(this), "Image1", 120, 120, 1290, 1260);
+    // A picture a screen reader reaches is told by what it shows.
+    Image1->setAccessibleName(QStringLiteral("World Express Delivery logo"));
 
     Label1 = new QLabel(QStringLiteral("World Express Delivery Inc."), this);
     Label1->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 13.5f));

@@ -6,16 +6,18 @@ namespace quillset {
 
 namespace {
 
+// Decimal units, as the desktop's file managers count: 1 kB is 1000 bytes, 1 MB a million.
 QString Amount(double bytes, const char* perUnit = "") {
     const QString per = QString::fromLatin1(perUnit);
-    if (bytes < 1024)
+    if (bytes < 1000)
         return QStringLiteral("%1 bytes%2").arg(std::llround(bytes)).arg(per);
-    double value = bytes / 1024;
-    const char* unit = "KB";
+    double value = bytes / 1000;
+    const char* unit = "kB";
     for (const char* larger : {"MB", "GB"}) {
-        if (value < 1024)
+        // 999.96 kB would show as "1000.0 kB": it is 1.0 MB.
+        if (value < 999.95)
             break;
-        value /= 1024;
+        value /= 1000;
         unit = larger;
     }
     return QStringLiteral("%1 %2%3").arg(value, 0, 'f', 1).arg(QString::fromLatin1(unit), per);

@@ -7,7 +7,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QPainter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -15,22 +17,39 @@ namespace quillset {
 
 namespace {
 
+// Label2, the heading's shadow: Label1's text drawn in a mid grey. Drawn rather than a second
+// label, so a screen reader speaks the heading once.
+class HeadingShadow : public QWidget {
+public:
+    HeadingShadow(QString text, QWidget* parent) : QWidget(parent), text_(std::move(text)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        style()->drawItemText(&painter, rect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), true,
+                              text_, QPalette::WindowText);
+    }
+
+private:
+    QString text_;
+};
+
 // Label1 and Label2 carry the same text: drawn as one heading, Label2 a shadow two pixels down
-// and to the right, in a mid grey beneath Label1.
+// and to the right, beneath Label1.
 QWidget* MakeHeading(QWidget* window) {
     const QString text = QStringLiteral("Talvex Labs update agent");
     auto* heading = new QWidget(window);
-    auto* label2 = new QLabel(text, heading);
+    auto* label2 = new HeadingShadow(text, heading);
     auto* label1 = new QLabel(text, heading);
     label1->setObjectName(QStringLiteral("Label1"));
     label2->setObjectName(QStringLiteral("Label2"));
     QFont font = label1->font();
     font.setBold(true);
     font.setPointSizeF(font.pointSizeF() * 1.4);
-    for (QLabel* label : {label1, label2}) {
-        label->setFont(font);
-        label->resize(label->sizeHint());
-    }
+    label1->setFont(font);
+    label1->resize(label1->sizeHint());
+    label2->setFont(font);
+    label2->resize(label1->size());
     constexpr int kShadowOffset = 2;
     label2->move(kShadowOffset, kShadowOffset);
     QPalette shadow = label2->palette();
@@ -41,9 +60,32 @@ QWidget* MakeHeading(QWidget* window) {
     return heading;
 }
 
+// The line under the status while the archive arrives, with a thin bar of its own: the share of
+// the archive that has arrived (moving to and fro while its length is not known yet).
+QWidget* MakeTransferRow(QLabel* line, QProgressBar* bar) {
+    auto* row = new QWidget;
+    auto* layout = new QVBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    layout->addWidget(line);
+    bar->setTextVisible(false);
+    bar->setFixedHeight(std::max(4, line->fontMetrics().height() / 4));
+    bar->setAccessibleName(QStringLiteral("Download"));
+    layout->addWidget(bar);
+    return row;
+}
+
+// What the step bar says of itself to a screen reader and under the pointer: which step of how
+// many it shows, so it is not read as the download's own progress.
+void NameStep(QProgressBar& bar) {
+    const QString step = QStringLiteral("Step %1 of %2").arg(bar.value()).arg(bar.maximum());
+    bar.setAccessibleName(step);
+    bar.setToolTip(step);
+}
+
 // A long line of a large, slow download, as wide as the transfer's line gets for a module.
 QString LongTransferLine() {
-    constexpr std::uint64_t kMB = 1024 * 1024;
+    constexpr std::uint64_t kMB = 1000 * 1000;
     return TransferProgressLine({1000 * kMB, 4000 * kMB}, std::chrono::seconds(1024));
 }
 
@@ -76,7 +118,7 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
     : echo_(echo), curSoft_(new QLabel(QStringLiteral("Ninguno"))),
       status_(new QLabel(QStringLiteral("Stand By..."))), avance_(new QProgressBar),
       closeBtn_(new QPushButton(QStringLiteral("Close"))), activity_(new QStackedWidget),
-      busy_(new QProgressBar), transferLine_(new QLabel),
+      busy_(new QProgressBar), transferLine_(new QLabel), transferBar_(new QProgressBar),
       local_(dialogs, pointer, *this, transfer, std::move(stored)) {
     setWindowTitle(QStringLiteral("TL Updater"));
     status_->setMinimumWidth(WidestStatus(*status_));
@@ -92,16 +134,19 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
     busy_->setAccessibleName(QStringLiteral("Checking for a new version"));
     transferLine_->setObjectName(QStringLiteral("TransferLine"));
     transferLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QWidget* transferRow = MakeTransferRow(transferLine_, transferBar_);
     activity_->addWidget(new QWidget);
     activity_->addWidget(busy_);
-    activity_->addWidget(transferLine_);
-    activity_->setFixedHeight(std::max(busy_->sizeHint().height(), status_->sizeHint().height()));
+    activity_->addWidget(transferRow);
+    activity_->setFixedHeight(
+        std::max(busy_->sizeHint().height(), transferRow->sizeHint().height()));
     grid->addWidget(activity_, 2, 1);
     grid->setColumnStretch(1, 1);
     avance_->setRange(static_cast<int>(ProgressStep::Loaded),
                       static_cast<int>(ProgressStep::Updated));
     avance_->setValue(static_cast<int>(ProgressStep::Loaded));
     avance_->setTextVisible(false);
+    NameStep(*avance_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeHeading(this));
     layout->addLayout(grid);
@@ -110,6 +155,7 @@ WinMain::WinMain(Dialogs& dialogs, MousePointer& pointer, InternetTransfer& tran
     // A fixed size: the labels cannot drift apart.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     MakeDefaultButton(closeBtn_);
+    AddCloseKeys(this);
 
     timer_.setInterval(2000);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -150,6 +196,7 @@ void WinMain::setStatus(const QString& text) {
 
 void WinMain::setProgress(int value) {
     avance_->setValue(value);
+    NameStep(*avance_);
     echo("Avance", QString::number(value));
 }
 
@@ -171,7 +218,12 @@ void WinMain::showTransferProgress(const TransferProgress& progress) {
         return;
     lineShownAt_ = now;
     transferLine_->setText(TransferProgressLine(progress, std::chrono::milliseconds(now)));
-    activity_->setCurrentWidget(transferLine_);
+    // Per mille: an archive's byte count does not fit the bar's int.
+    const bool announced = progress.total > 0 && progress.received <= progress.total;
+    transferBar_->setRange(0, announced ? 1000 : 0);
+    if (announced)
+        transferBar_->setValue(static_cast<int>(progress.received * 1000 / progress.total));
+    activity_->setCurrentWidget(transferLine_->parentWidget());
 }
 
 void WinMain::clearActivity() {

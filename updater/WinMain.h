@@ -32,9 +32,11 @@ public:
     QLabel* Status() const { return status_; }
     QProgressBar* Avance() const { return avance_; }
     QPushButton* CloseBtn() const { return closeBtn_; }
-    // The signs of life under the status, beside Avance: the busy bar and the transfer's line.
+    // The signs of life under the status, beside Avance: the busy bar, and the transfer's line
+    // with its own thin bar.
     QProgressBar* BusyBar() const { return busy_; }
     QLabel* TransferLine() const { return transferLine_; }
+    QProgressBar* TransferBar() const { return transferBar_; }
     QTimer& Timer() { return timer_; }
 
     void setCurrentSoftware(const QString& text) override;
@@ -65,6 +67,7 @@ private:
     QStackedWidget* activity_;
     QProgressBar* busy_;
     QLabel* transferLine_;
+    QProgressBar* transferBar_;
     // Since the transfer's first line, and when its line last changed.
     QElapsedTimer transferClock_;
     qint64 lineShownAt_ = 0;

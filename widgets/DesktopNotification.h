@@ -13,7 +13,9 @@ struct DesktopNotification {
 };
 
 // Hands the notice to the notification service on the session bus and returns without waiting
-// for the service's answer. Where there is no session bus or no service, nothing happens.
+// for the service's answer. Only a session bus that exists is used (DBUS_SESSION_BUS_ADDRESS, or
+// the user's runtime folder's bus): none is ever started for it. Where there is none, or no
+// service, nothing happens.
 void SendDesktopNotification(const DesktopNotification& notification);
 
 } // namespace quillset

@@ -1,13 +1,13 @@
 #include "widgets/FormControls.h"
 
 #include "platform/Twips.h"
+#include "widgets/HeldKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,26 +30,12 @@ public:
     }
 };
 
-// A held key repeats its presses; a button takes only the first, so holding Enter or Space on
-// Print prints one page, not one per repeat.
-class PressOnceWhenHeld : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        return key->isAutoRepeat() &&
-               (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                key->key() == Qt::Key_Space || key->key() == Qt::Key_Select);
-    }
-};
-
-// A shortcut of the whole window that a held key fires once.
+// A shortcut of the whole window, which a held key fires once.
 QShortcut* WindowShortcut(QWidget* form, const QKeySequence& keys) {
     auto* shortcut = new QShortcut(keys, form);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
+    HeldKeys::actOnceWhileHeld(keys[0]);
     return shortcut;
 }
 
@@ -83,17 +69,19 @@ void MakeDefaultButton(QPushButton* button) {
     button->setFocus();
 }
 
+void AddCloseKeys(QWidget* window) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        QObject::connect(WindowShortcut(window, keys), &QShortcut::activated, window,
+                         &QWidget::close);
+}
+
 void AddFormKeys(QWidget* form, QPushButton* print) {
     for (auto* box : form->findChildren<QPlainTextEdit*>())
         box->setTabChangesFocus(true);
-    auto* once = new PressOnceWhenHeld(form);
-    for (auto* button : form->findChildren<QPushButton*>())
-        button->installEventFilter(once);
     QObject::connect(WindowShortcut(form, QKeySequence(Qt::CTRL | Qt::Key_P)),
                      &QShortcut::activated, print, &QPushButton::click);
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
-        QObject::connect(WindowShortcut(form, keys), &QShortcut::activated, form, &QWidget::close);
+    AddCloseKeys(form);
 }
 
 QIcon InstalledIcon(const QString& name) {

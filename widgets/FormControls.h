@@ -33,9 +33,13 @@ QLabel* PlaceLabelInTwips(QLabel* label, const char* name, int left, int top, in
 void MakeDefaultButton(QPushButton* button);
 
 // The keys a form answers, none of them shown on a caption: Tab leaves every text box, a
-// multi-line one too, instead of typing a tab; a key held down on a button presses it once;
-// Ctrl+P presses `print`; Esc and Ctrl+W close the window. Called once the controls are placed.
+// multi-line one too, instead of typing a tab; a key held down presses a button once, in the
+// form and in the boxes it opens (HeldKeys.h); Ctrl+P presses `print`; Esc and Ctrl+W close the
+// window. Called once the controls are placed.
 void AddFormKeys(QWidget* form, QPushButton* print);
+
+// Esc and Ctrl+W close the window, as its Close button would; held, they act once.
+void AddCloseKeys(QWidget* window);
 
 // The program's icon as installed beside it (share/icons/hicolor under the installation prefix),
 // else from the desktop's icon theme; `name` is the icon's name, as in the desktop entry.

@@ -15,14 +15,4 @@ private:
     bool overridden_ = false;
 };
 
-// For programs and tests without a window: only remembers the shape asked for.
-class RememberedMousePointer : public MousePointer {
-public:
-    void setShape(PointerShape shape) override { shape_ = shape; }
-    PointerShape shape() const override { return shape_; }
-
-private:
-    PointerShape shape_ = PointerShape::Default;
-};
-
 } // namespace quillset

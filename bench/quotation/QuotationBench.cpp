@@ -2,12 +2,12 @@
 // read files (the letterhead metafile).
 #include "graphics/Fonts.h"
 #include "graphics/PictureLoader.h"
+#include "platform/MousePointer.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
 #include "print/PicturesFrm.h"
 #include "print/PrinterPage.h"
 #include "quotation/Module1.h"
-#include "widgets/QtMousePointer.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -28,6 +28,7 @@ expected_files=(
   bin/movie bin/quotation bin/TLUPDATER
   lib/quillset/libunzip32.so lib/quillset/hexcipher lib/quillset/publish-module.sh
   lib/quillset/archive_manifest.py
+  lib/quillset/quotation-window.so lib/quillset/movie-window.so
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/GLOBE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE.WMF
   share/quillset/drive_c/QSET_DEMOS/QUOTATION/LINE2.WMF
@@ -195,8 +196,9 @@ elif [ "$mode" = package ]; then
   info=$(dpkg-deb --info "$deb")
   grep -q "^ Package: quillset$" <<<"$info" || fail "package name: $info"
   grep -q "^ Version: $version$" <<<"$info" || fail "package version is not $version: $info"
-  # Computed from the binaries: what the programs link (Qt, CUPS, libcurl) and what the private
-  # engine links (libarchive); and the fonts whose metrics the layouts are measured in.
+  # Computed from the binaries: what the programs and their window modules link (Qt, libcurl) and
+  # what the private engine links (libarchive); and, named by hand, the fonts whose metrics the
+  # layouts are measured in and libcups, which the programs open only to print to a queue.
   depends=$(sed -n 's/^ Depends: //p' <<<"$info")
   names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
   for library in libc6 libstdc++6 libqt6widgets6 libcups2 libcurl4 libarchive13 fonts-liberation; do

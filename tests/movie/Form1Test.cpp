@@ -226,6 +226,7 @@ struct KeyRow {
     int repeats;
     int prints;
     const char* focusAfter; // nullptr: the window closed
+    RepeatMarks marks = RepeatMarks::Marked;
 };
 
 void PrintTo(const KeyRow& row, std::ostream* out) {
@@ -241,7 +242,7 @@ TEST_P(Form1Keys, DoWhatTheRowSays) {
     f.form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.form.get()));
     f.child<QWidget>(row.focus)->setFocus();
-    HoldKey(row.key, row.modifiers, row.repeats);
+    HoldKey(row.key, row.modifiers, row.repeats, row.marks);
     EXPECT_EQ(f.printed.size(), std::size_t(row.prints));
     if (row.focusAfter) {
         EXPECT_EQ(QApplication::focusWidget(), f.child<QWidget>(row.focusAfter));
@@ -258,7 +259,17 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"HeldEnterOnPrintPrintsOnce", "Command4", Qt::Key_Return, {}, 25, 1, "Command4"},
         KeyRow{"HeldCtrlPPrintsOnce", "BoxDay", Qt::Key_P, Qt::ControlModifier, 25, 1, "BoxDay"},
         KeyRow{"EscCloses", "Title", Qt::Key_Escape, {}, 0, 0, nullptr},
-        KeyRow{"CtrlWCloses", "SList", Qt::Key_W, Qt::ControlModifier, 0, 0, nullptr}),
+        KeyRow{"CtrlWCloses", "SList", Qt::Key_W, Qt::ControlModifier, 0, 0, nullptr},
+        KeyRow{"UnmarkedRepeatsOfSpacePrintOnce",
+               "Command4",
+               Qt::Key_Space,
+               {},
+               25,
+               1,
+               "Command4",
+               RepeatMarks::Unmarked},
+        KeyRow{"UnmarkedRepeatsOfCtrlPPrintOnce", "Title", Qt::Key_P, Qt::ControlModifier, 25, 1,
+               "Title", RepeatMarks::Unmarked}),
     CaseName());
 
 TEST(Form1, ExitEndsTheProgram) {

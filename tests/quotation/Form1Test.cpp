@@ -1,24 +1,33 @@
 #include "quotation/Form1.h"
 #include "platform/FailureLog.h"
-#include "print/PrintProgram.h"
+#include "print/PrintWindow.h"
 #include "quotation/FormLogo.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/DemoFiles.h"
 #include "tests/support/DesktopSession.h"
+#include "tests/support/EnvironmentOverride.h"
+#include "tests/support/Files.h"
 #include "tests/support/FormChecks.h"
 #include "tests/support/FrameServices.h"
+#include "widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace quillset::test {
 namespace {
@@ -128,40 +137,88 @@ TEST(Form1, PrintQuotationClickPrintsTheBoxesAsTheyStandTrimmed) {
     }
 }
 
+// The bus programs (dbus-daemon, dbus-launch) that are children of this test. A daemon started
+// in the background is handed to the test, its nearest subreaper, once its starter has gone.
+QSet<int> BusPrograms() {
+    QSet<int> found;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QByteArray stat = ReadAll("/proc/" + entry + "/stat");
+        const qsizetype open = stat.indexOf('('), close = stat.lastIndexOf(')');
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        if (open < 0 || fields.size() < 2 || fields[1].toInt() != ::getpid())
+            continue;
+        if (stat.mid(open + 1, close - open - 1).startsWith("dbus-"))
+            found << entry.toInt();
+    }
+    return found;
+}
+
+// Where the session bus of a failed print is: the one DBUS_SESSION_BUS_ADDRESS names ("session":
+// the test desktop's; none when null), and whether the desktop's bus listens at the user's
+// runtime folder. The display is always there, with which the bus library would start a bus.
+struct BusRow {
+    const char* name;
+    const char* address;
+    bool runtimeBus;
+    bool notified;
+};
+
+void PrintTo(const BusRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class FailedPrintNotice : public ::testing::TestWithParam<BusRow> {};
+
 // A print that fails from the window is told by the desktop's notification service (a real
 // dunst on a bus of the test's own), with the program, the reason and the log's path; never by a
-// box. Where no bus runs, the failure stays with standard error and the log.
-TEST(Form1, FailedPrintIsToldByADesktopNotification) {
-    for (const bool service : {true, false}) {
-        SCOPED_TRACE(service ? "notification service" : "no session bus");
-        std::optional<DesktopSession> desktop;
-        QByteArray address = "unix:path=/nonexistent/bus";
-        if (service) {
-            desktop.emplace(true);
-            ASSERT_TRUE(desktop->ok()) << desktop->why;
-            address = desktop->busAddress().toUtf8();
-        }
-        const EnvironmentOverride bus("DBUS_SESSION_BUS_ADDRESS", address);
-        DemoDriveCopy drive("QUOTATION");
-        ASSERT_TRUE(drive.remove("GLOBE.WMF"));
-        FrameServices f;
-        f.services.tellFailure = NotifyPrintFailure;
-        Form1 form(f.services);
-        form.Command1->click();
-        EXPECT_FALSE(form.lastResult().sent);
-        EXPECT_TRUE(f.dialogs.messages().empty()) << "no message box";
-        if (!service)
-            continue;
-        const QString calls = desktop->notifyCalls();
-        EXPECT_EQ(calls.count("member=Notify"), 1) << calls.toStdString();
-        EXPECT_TRUE(calls.contains("string \"quotation\"")) << calls.toStdString();
-        EXPECT_TRUE(calls.contains("string \"The letter was not printed\"")) << calls.toStdString();
-        EXPECT_TRUE(calls.contains("GLOBE.WMF")) << calls.toStdString();
-        EXPECT_TRUE(calls.contains(QString::fromStdString(FailureLogFile("quotation").string())))
-            << calls.toStdString();
-        EXPECT_EQ(desktop->shownNotifications(), 1) << "dunst shows it";
-    }
+// box. Where no session bus exists, the failure stays with standard error and the log, and no bus
+// or notification daemon is started for it.
+TEST_P(FailedPrintNotice, GoesToTheSessionBusThatExistsAndStartsNone) {
+    const BusRow& row = GetParam();
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    QTemporaryDir runtime;
+    DesktopSession desktop(row.notified, row.runtimeBus ? runtime.filePath("bus") : QString());
+    ASSERT_TRUE(desktop.ok()) << desktop.why;
+    const QByteArray named = !row.address                           ? QByteArray()
+                             : QByteArray(row.address) == "session" ? desktop.busAddress().toUtf8()
+                                                                    : QByteArray(row.address);
+    const EnvironmentOverride address("DBUS_SESSION_BUS_ADDRESS", named);
+    const EnvironmentOverride folder("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const EnvironmentOverride display("DISPLAY", desktop.display().toUtf8());
+    DemoDriveCopy drive("QUOTATION");
+    ASSERT_TRUE(drive.remove("GLOBE.WMF"));
+    FrameServices f;
+    f.services.tellFailure = NotifyPrintFailure;
+    Form1 form(f.services);
+    const QSet<int> before = BusPrograms();
+    form.Command1->click();
+    EXPECT_FALSE(form.lastResult().sent);
+    EXPECT_TRUE(f.dialogs.messages().empty()) << "no message box";
+    const QSet<int> started = BusPrograms() - before;
+    for (const int pid : started)
+        ::kill(pid, SIGTERM);
+    EXPECT_TRUE(started.isEmpty()) << started.size() << " bus programs started";
+    if (!row.notified)
+        return;
+    const QString calls = desktop.notifyCalls();
+    EXPECT_EQ(calls.count("member=Notify"), 1) << calls.toStdString();
+    EXPECT_TRUE(calls.contains("string \"quotation\"")) << calls.toStdString();
+    EXPECT_TRUE(calls.contains("string \"The letter was not printed\"")) << calls.toStdString();
+    EXPECT_TRUE(calls.contains("GLOBE.WMF")) << calls.toStdString();
+    EXPECT_TRUE(calls.contains(QString::fromStdString(FailureLogFile("quotation").string())))
+        << calls.toStdString();
+    EXPECT_EQ(desktop.shownNotifications(), 1) << "dunst shows it";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Form1, FailedPrintNotice,
+    ::testing::Values(BusRow{"NamedBusShowsIt", "session", false, true},
+                      BusRow{"RuntimeFolderBusShowsIt", nullptr, true, true},
+                      BusRow{"NamedBusThatIsGoneTellsNobody", "unix:path=/nonexistent/bus", false,
+                             false},
+                      BusRow{"NoBusOnADisplayStartsNone", nullptr, false, false},
+                      BusRow{"AutolaunchAddressStartsNone", "autolaunch:", false, false}),
+    CaseName());
 
 TEST(Form1, NoCaptionIsClippedAndTheDefaultButtonShowsItsFocus) {
     FrameServices f;
@@ -185,6 +242,9 @@ struct KeyRow {
     int repeats;
     std::size_t letters;
     bool closes;
+    RepeatMarks marks = RepeatMarks::Marked;
+    int presses = 1;
+    bool realBoxes = false; // the job's message in a real box, which the repeats reach
 };
 
 void PrintTo(const KeyRow& row, std::ostream* out) {
@@ -196,17 +256,36 @@ class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
 TEST_P(Form1Keys, DoWhatTheRowSays) {
     const KeyRow& row = GetParam();
     FrameServices f;
-    Form1 form(f.services);
+    QtDialogs boxes;
+    PrintJobServices services{f.services.openPage,
+                              f.pictures,
+                              f.pointer,
+                              row.realBoxes ? static_cast<Dialogs&>(boxes) : f.dialogs,
+                              f.clock,
+                              f.services.applicationTitle,
+                              f.services.programName,
+                              f.services.documentName};
+    Form1 form(services);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QWidget* focus = row.focus ? static_cast<QWidget*>(form.*row.focus) : form.Command1;
     focus->setFocus();
-    HoldKey(row.key, row.modifiers, row.repeats);
+    for (int press = 0; press < row.presses; ++press) {
+        // A box the press opened stays open through the repeats and the release.
+        EXPECT_EQ(HoldKey(row.key, row.modifiers, row.repeats, row.marks),
+                  row.realBoxes && row.letters > 0);
+    }
     EXPECT_EQ(f.pages.size(), row.letters);
-    EXPECT_EQ(f.dialogs.messages().size(), row.letters);
+    if (!row.realBoxes) {
+        EXPECT_EQ(f.dialogs.messages().size(), row.letters);
+    }
     EXPECT_EQ(form.isVisible(), !row.closes);
     if (!row.closes) {
+        // Back from a box, once the window is active again: off-screen no window manager gives
+        // it back its activation.
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
         EXPECT_EQ(QApplication::focusWidget(), focus);
     }
 }
@@ -217,7 +296,54 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"HeldEnterOnPrintPrintsOnce", nullptr, Qt::Key_Return, {}, 25, 1, false},
         KeyRow{"HeldCtrlPPrintsOnce", &Form1::Text2, Qt::Key_P, Qt::ControlModifier, 25, 1, false},
         KeyRow{"EscCloses", &Form1::Text1, Qt::Key_Escape, {}, 0, 0, true},
-        KeyRow{"CtrlWCloses", &Form1::Text3, Qt::Key_W, Qt::ControlModifier, 0, 0, true}),
+        KeyRow{"CtrlWCloses", &Form1::Text3, Qt::Key_W, Qt::ControlModifier, 0, 0, true},
+        KeyRow{"UnmarkedRepeatsOfEnterPrintOnce",
+               nullptr,
+               Qt::Key_Return,
+               {},
+               25,
+               1,
+               false,
+               RepeatMarks::Unmarked},
+        KeyRow{"UnmarkedRepeatsOfSpacePrintOnce",
+               nullptr,
+               Qt::Key_Space,
+               {},
+               25,
+               1,
+               false,
+               RepeatMarks::Unmarked},
+        KeyRow{"UnmarkedRepeatsOfCtrlPPrintOnce", &Form1::Text1, Qt::Key_P, Qt::ControlModifier, 25,
+               1, false, RepeatMarks::Unmarked},
+        KeyRow{"HeldEnterNeitherClosesTheBoxNorPrintsAgain",
+               nullptr,
+               Qt::Key_Return,
+               {},
+               25,
+               1,
+               false,
+               RepeatMarks::Unmarked,
+               1,
+               true},
+        KeyRow{"HeldSpaceNeitherClosesTheBoxNorPrintsAgain",
+               nullptr,
+               Qt::Key_Space,
+               {},
+               25,
+               1,
+               false,
+               RepeatMarks::Marked,
+               1,
+               true},
+        KeyRow{"EachNewPressPrintsAgain",
+               nullptr,
+               Qt::Key_Return,
+               {},
+               3,
+               3,
+               false,
+               RepeatMarks::Unmarked,
+               3}),
     CaseName());
 
 TEST(Form1, CloseEndsTheProgram) {

@@ -38,7 +38,7 @@ bool DesktopSession::start(QProcess& process, const QString& program,
     return true;
 }
 
-DesktopSession::DesktopSession(bool withNotifications) {
+DesktopSession::DesktopSession(bool withNotifications, const QString& busSocket) {
     // Xvfb picks a free display and writes its number once it takes connections.
     if (!start(xvfb_, "Xvfb",
                {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"}))
@@ -49,7 +49,10 @@ DesktopSession::DesktopSession(bool withNotifications) {
         return;
     }
     display_ = ":" + number;
-    if (!start(bus_, "dbus-daemon", {"--session", "--nofork", "--print-address=1"}))
+    QStringList busArguments{"--session", "--nofork", "--print-address=1"};
+    if (!busSocket.isEmpty())
+        busArguments << "--address=unix:path=" + busSocket;
+    if (!start(bus_, "dbus-daemon", busArguments))
         return;
     busAddress_ = FirstLine(bus_);
     if (busAddress_.isEmpty()) {

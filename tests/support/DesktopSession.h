@@ -8,12 +8,13 @@
 
 namespace quillset::test {
 
-// A desktop of a test's own: an X server (Xvfb), a session bus (dbus-daemon) and, when asked,
-// the notification daemon dunst on both, with dbus-monitor recording every Notify call. All end
-// with the object. When a part cannot start, ok() is false and `why` says which.
+// A desktop of a test's own: an X server (Xvfb), a session bus (dbus-daemon; listening at the
+// socket `busSocket` when one is named) and, when asked, the notification daemon dunst on both,
+// with dbus-monitor recording every Notify call. All end with the object. When a part cannot
+// start, ok() is false and `why` says which.
 class DesktopSession {
 public:
-    explicit DesktopSession(bool withNotifications);
+    explicit DesktopSession(bool withNotifications, const QString& busSocket = {});
     ~DesktopSession();
     DesktopSession(const DesktopSession&) = delete;
     DesktopSession& operator=(const DesktopSession&) = delete;

@@ -6,7 +6,10 @@ namespace quillset::test {
 
 EnvironmentOverride::EnvironmentOverride(const char* name, const QByteArray& value)
     : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name)) {
-    qputenv(name, value);
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
 }
 
 EnvironmentOverride::~EnvironmentOverride() {

@@ -4,7 +4,8 @@
 
 namespace quillset::test {
 
-// Sets an environment variable for the life of the object, then puts back what was there.
+// Sets an environment variable for the life of the object (a null value unsets it), then puts back
+// what was there.
 class EnvironmentOverride {
 public:
     EnvironmentOverride(const char* name, const QByteArray& value);

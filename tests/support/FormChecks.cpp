@@ -1,9 +1,14 @@
 #include "tests/support/FormChecks.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QLabel>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+#include <vector>
 
 namespace quillset::test {
 
@@ -33,21 +38,46 @@ bool DefaultButtonShowsFocus(const QPushButton& button) {
            (option.state & QStyle::State_KeyboardFocusChange);
 }
 
-void HoldKey(Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats) {
-    // Each event goes where the focus is at that moment, as a keyboard's would, with the text the
-    // key types: a control that takes the text keeps the key from the window.
+bool HoldKey(Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats, RepeatMarks marks) {
+    struct Event {
+        QEvent::Type type;
+        bool markedRepeat;
+        quint64 time;
+    };
+    // A later hold starts later: two presses never share an instant.
+    static quint64 clock = 1000;
+    const bool marked = marks == RepeatMarks::Marked;
+    std::vector<Event> events{{QEvent::KeyPress, false, clock += 1000}};
+    for (int i = 0; i < repeats; ++i, clock += 33)
+        events.insert(events.end(), {{QEvent::KeyRelease, marked, clock + 500},
+                                     {QEvent::KeyPress, marked, clock + 500}});
+    events.push_back({QEvent::KeyRelease, false, clock + 520});
+
+    // The text the key types: a control that takes the text keeps the key from the window.
     const char typed = QTest::keyToAscii(key);
     const QString text = typed ? QString(QChar::fromLatin1(typed)) : QString();
-    const auto send = [&](bool press, bool repeat) {
+    bool boxOpen = false;
+    QEventLoop loop;
+    std::function<void(std::size_t)> send = [&](std::size_t next) {
+        if (next == events.size()) {
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                boxOpen = true;
+                box->done(QDialog::Rejected);
+            }
+            loop.quit();
+            return;
+        }
+        // Scheduled first: a box this event opens runs the event loop until it closes.
+        QTimer::singleShot(1, [&send, next] { send(next + 1); });
+        const Event& event = events[next];
+        QKeyEvent sent(event.type, key, modifiers, text, event.markedRepeat);
+        sent.setTimestamp(event.time);
         if (QWidget* focus = QApplication::focusWidget())
-            QTest::simulateEvent(focus, press, key, modifiers, text, repeat);
+            QApplication::sendEvent(focus, &sent);
     };
-    send(true, false);
-    for (int i = 0; i < repeats; ++i) {
-        send(false, true);
-        send(true, true);
-    }
-    send(false, false);
+    QTimer::singleShot(0, [&send] { send(0); });
+    loop.exec();
+    return boxOpen;
 }
 
 } // namespace quillset::test

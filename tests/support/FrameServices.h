@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/MousePointer.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemClock.h"
 #include "print/PicturesFrm.h"
 #include "print/PrintJobFrame.h"
 #include "print/RecordingSurface.h"
-#include "widgets/QtMousePointer.h"
 
 #include <QDateTime>
 #include <memory>

@@ -86,10 +86,10 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
     EXPECT_EQ(ClippedLabels(*window).join("; ").toStdString(), "");
     EXPECT_EQ(window->size(), size);
     const auto* label1 = window->findChild<QLabel*>("Label1");
-    const auto* label2 = window->findChild<QLabel*>("Label2");
+    const auto* label2 = window->findChild<QWidget*>("Label2");
     ASSERT_TRUE(label1 && label2);
     EXPECT_EQ(label1->text(), "Talvex Labs update agent");
-    EXPECT_EQ(label2->text(), label1->text());
+    EXPECT_EQ(qobject_cast<const QLabel*>(label2), nullptr) << "a shadow drawn, not spoken";
     const QPoint offset = label2->pos() - label1->pos();
     EXPECT_TRUE(offset.x() >= 1 && offset.x() <= 2 && offset.y() >= 1 && offset.y() <= 2)
         << "a shadow a pixel or two off, not a second line";
@@ -151,8 +151,8 @@ TEST_F(WinMainWindow, ScanningShowsABusyBarAndTheDownloadItsBytesBesideTheBar) {
     const QString downloading = QString::fromUtf8(kDownloadingStatus);
     // Before the headers arrive the length is not known yet; once it is, the speed and time left.
     const QRegularExpression shape(QStringLiteral(
-        R"(^[0-9.]+ (bytes|KB)( of 40\.0 KB)?(, [0-9.]+ (bytes|KB)/s(, [0-9]+ s left)?)?$)"));
-    const QRegularExpression whole(QStringLiteral(R"( of 40\.0 KB, [0-9.]+ KB/s, [0-9]+ s left$)"));
+        R"(^[0-9.]+ (bytes|kB)( of 41\.0 kB)?(, [0-9.]+ (bytes|kB)/s(, [0-9]+ s left)?)?$)"));
+    const QRegularExpression whole(QStringLiteral(R"( of 41\.0 kB, [0-9.]+ kB/s, [0-9]+ s left$)"));
     bool busyWhileScanning = false;
     QSet<QString> lines;
     for (const Sample& sample : samples) {
@@ -194,14 +194,14 @@ TEST_P(TransferLineText, SaysTheBytesTheSpeedAndTheTimeLeft) {
               QString::fromUtf8(row.line));
 }
 
-constexpr std::uint64_t kMB = 1024 * 1024;
+constexpr std::uint64_t kMB = 1000 * 1000;
 
 INSTANTIATE_TEST_SUITE_P(
     WinMain, TransferLineText,
     ::testing::Values(
         LineRow{"NothingYetNoSpeed", {0, 200 * kMB}, 400, "0 bytes of 200.0 MB"},
         LineRow{"NoTimeElapsedNoSpeed", {512, 0}, 0, "512 bytes"},
-        LineRow{"UnannouncedLengthNoTimeLeft", {1536, 0}, 1000, "1.5 KB, 1.5 KB/s"},
+        LineRow{"UnannouncedLengthNoTimeLeft", {1536, 0}, 1000, "1.5 kB, 1.5 kB/s"},
         LineRow{"MinutesLeft",
                 {2 * kMB, 200 * kMB},
                 1000,
@@ -209,19 +209,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"HoursLeft",
                 {kMB, 10240 * kMB},
                 10000,
-                "1.0 MB of 10.0 GB, 102.4 KB/s, 28 h 26 min left"},
-        LineRow{
-            "BytesPerSecond", {500, 1000}, 2000, "500 bytes of 1000 bytes, 250 bytes/s, 2 s left"},
-        LineRow{"PartSecondRoundsUp",
-                {1000, 1100},
-                1000,
-                "1000 bytes of 1.1 KB, 1000 bytes/s, 1 s left"},
-        LineRow{
-            "AllArrived", {1000, 1000}, 1000, "1000 bytes of 1000 bytes, 1000 bytes/s, 0 s left"},
-        LineRow{
-            "MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 KB of 1000 bytes, 2.0 KB/s"},
+                "1.0 MB of 10.2 GB, 100.0 kB/s, 28 h 26 min left"},
+        LineRow{"BytesPerSecond", {500, 1000}, 2000, "500 bytes of 1.0 kB, 250 bytes/s, 2 s left"},
+        LineRow{"PartSecondRoundsUp", {1000, 1100}, 1000, "1.0 kB of 1.1 kB, 1.0 kB/s, 1 s left"},
+        LineRow{"AllArrived", {1000, 1000}, 1000, "1.0 kB of 1.0 kB, 1.0 kB/s, 0 s left"},
+        LineRow{"MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 kB of 1.0 kB, 2.0 kB/s"},
+        LineRow{"DecimalUnitsAsFileManagersCount", {50'007'962, 0}, 0, "50.0 MB"},
+        LineRow{"ShownAsTheNextUnitWhenRoundedUpToIt", {999'960, 0}, 0, "1.0 MB"}),
         LineRow{"OnlyTheChangedPartOfARelease",
-                {2 * kMB, 4 * kMB, 32 * kMB},
+                {2'000'000, 4'000'000, 32'000'000},
                 1000,
                 "2.0 MB of 4.0 MB to fetch, 32.0 MB release, 2.0 MB/s, 1 s left"}),
     CaseName());
