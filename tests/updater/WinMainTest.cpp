@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"AllArrived", {1000, 1000}, 1000, "1.0 kB of 1.0 kB, 1.0 kB/s, 0 s left"},
         LineRow{"MoreThanAnnouncedNoTimeLeft", {2000, 1000}, 1000, "2.0 kB of 1.0 kB, 2.0 kB/s"},
         LineRow{"DecimalUnitsAsFileManagersCount", {50'007'962, 0}, 0, "50.0 MB"},
-        LineRow{"ShownAsTheNextUnitWhenRoundedUpToIt", {999'960, 0}, 0, "1.0 MB"}),
+        LineRow{"ShownAsTheNextUnitWhenRoundedUpToIt", {999'960, 0}, 0, "1.0 MB"},
         LineRow{"OnlyTheChangedPartOfARelease",
                 {2'000'000, 4'000'000, 32'000'000},
                 1000,
