@@ -310,6 +310,7 @@ void InternetTransfer::start(std::unique_ptr<Running> running, const std::string
     if (curl_multi_add_handle(AsMulti(multi_), easy) != CURLM_OK)
         throw TransferError("the transfer library could not start a transfer");
     lastError_.clear();
+    failedHere_ = false;
     rangeAnswer_ = {};
     running_ = std::move(running);
 }
@@ -350,6 +351,7 @@ void InternetTransfer::finish(int curlResult) {
         }
     }
     lastError_ = running_->problem(result, written);
+    failedHere_ = running_->writeFailed || (result == CURLE_OK && !written);
     if (lastError_.isEmpty() && running_->range) {
         rangeAnswer_ = running_->answer;
     } else if (lastError_.isEmpty()) {

@@ -64,6 +64,9 @@ public:
 
     // Why the last operation failed, or an empty text when it completed.
     const QString& lastError() const { return lastError_; }
+    // True when the last operation failed here rather than at the server: its body could not be
+    // written (a full disk).
+    bool failedHere() const { return failedHere_; }
     // Stops a running operation; nothing of it stays on disk.
     void cancel();
 
@@ -78,6 +81,7 @@ private:
     std::string userAgent_;
     std::chrono::milliseconds pollInterval_{20};
     QString lastError_;
+    bool failedHere_ = false;
     RangeAnswer rangeAnswer_;
 };
 

@@ -25,7 +25,7 @@ constexpr std::uint64_t kLongestField = 65535;
 constexpr std::uint64_t kLongestDescriptor = 24;
 
 Result<EntrySelection, PartialStop> Stop(std::string reason) {
-    return Refuse(PartialStop{false, std::move(reason)});
+    return Refuse(PartialStop{PartialStop::Kind::FallBack, std::move(reason)});
 }
 
 bool PlainlyNamed(const std::string& name, bool utf8) {

@@ -14,10 +14,11 @@
 namespace quillset {
 
 // Why a partial fetch does not go on: a server or an archive it cannot be done with, for which
-// the whole archive is fetched as before, or (`refused`) a release that fails its signed
-// statement, which ends the update.
+// the whole archive is fetched as before; or what ends the update: a file here that cannot be
+// written (a full disk), or a release that fails its signed statement.
 struct PartialStop {
-    bool refused = false;
+    enum class Kind { FallBack, Failed, Refused };
+    Kind kind = Kind::FallBack;
     std::string reason;
 };
 

@@ -176,6 +176,7 @@ bool Local::fetchArchive(const QString& address) {
     // A signed statement without entries' digests can only vouch for the whole archive.
     if (!statement_ || !statement_->entries.empty()) {
         Result<FetchedArchive, PartialStop> partial = fetchChangedEntries(address);
+        view_.clearActivity();
         if (partial && partial->whole && !transfer_.rangeAnswer().placed)
             logFailedStep(QStringLiteral("partial fetch"),
                           QStringLiteral("the server answers no ranges: the whole archive came"));
@@ -184,8 +185,10 @@ bool Local::fetchArchive(const QString& address) {
             StopPoint("archive-fetched");
             return !partial->whole || checkWholeArchive();
         }
-        if (partial.reason().refused) {
-            logFailedStep(QStringLiteral("signature"),
+        if (partial.reason().kind != PartialStop::Kind::FallBack) {
+            logFailedStep(partial.reason().kind == PartialStop::Kind::Refused
+                              ? QStringLiteral("signature")
+                              : QStringLiteral("archive transfer"),
                           QString::fromStdString(partial.reason().reason));
             return false;
         }

@@ -1,3 +1,4 @@
+#include "platform/StopPoint.h"
 #include "posix/FileDescriptor.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/ChangedEntries.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr std::uint64_t kTailBytes = 128 << 10;
 
 Result<FetchedArchive, PartialStop> Stopped(std::string reason) {
-    return Refuse(PartialStop{false, std::move(reason)});
+    return Refuse(PartialStop{PartialStop::Kind::FallBack, std::move(reason)});
 }
 
 // The `size` bytes of `fd` from its start; then empties it for what comes next.
@@ -43,8 +44,9 @@ std::optional<PartialStop> Local::fetchPiece(const QString& address, const ByteR
     transfer_.setUserAgent(userAgent());
     try {
         transfer_.ExecuteRange(address, state_.ArchiveFileName, range, condition, into);
+        StopPoint("transfer-started");
     } catch (const TransferError& error) {
-        return PartialStop{false, error.what()};
+        return PartialStop{PartialStop::Kind::FallBack, error.what()};
     }
     awaitTransfer(transfer_, [&] {
         TransferProgress progress = before;
@@ -53,8 +55,11 @@ std::optional<PartialStop> Local::fetchPiece(const QString& address, const ByteR
             progress = transfer_.progress();
         view_.showTransferProgress(progress);
     });
+    // A disk that cannot take the piece cannot take the whole archive either.
     if (!transfer_.lastError().isEmpty())
-        return PartialStop{false, transfer_.lastError().toStdString()};
+        return PartialStop{transfer_.failedHere() ? PartialStop::Kind::Failed
+                                                  : PartialStop::Kind::FallBack,
+                           transfer_.lastError().toStdString()};
     return std::nullopt;
 }
 
@@ -64,10 +69,11 @@ Result<std::string, PartialStop> Local::fetchDirectory(const QString& address, i
     const std::string tailBytes = TakeBack(file, tail.length());
     Result<zip::DirectoryPlace, std::string> found = zip::ReadDirectoryPlace(tailBytes, tail.total);
     if (!found)
-        return Refuse(PartialStop{false, found.reason()});
+        return Refuse(PartialStop{PartialStop::Kind::FallBack, found.reason()});
     place = *found;
     if (place.size > zip::kLargestDirectory)
-        return Refuse(PartialStop{false, "the archive's directory is larger than any module's"});
+        return Refuse(PartialStop{PartialStop::Kind::FallBack,
+                                  "the archive's directory is larger than any module's"});
     if (place.start >= tail.first)
         return tailBytes.substr(place.start - tail.first, place.size);
     if (std::optional<PartialStop> stop = fetchPiece(address, {place.start, tail.first - 1, false},
@@ -89,7 +95,7 @@ Local::chooseEntries(const std::vector<zip::DirectoryEntry>& entries,
     // when its digest is the signed one, whatever size and CRC-32 it shows.
     const SignedManifest manifest(statement_->entries);
     if (const std::string problem = manifest.directoryProblem(entries); !problem.empty())
-        return Refuse(PartialStop{true, problem});
+        return Refuse(PartialStop{PartialStop::Kind::Refused, problem});
     Result<EntrySelection, PartialStop> selection = SelectChangedEntries(
         entries, place, change_.folders().handle, program,
         [&](int fd, const zip::DirectoryEntry& entry) { return manifest.sameAsSigned(fd, entry); });
