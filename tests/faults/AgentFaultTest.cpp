@@ -300,6 +300,63 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"RestartProgramNotAProgram", Step::Restart, Fault::NotAProgram}),
     CaseName());
 
+// Servers that lie about ranges, the module holding most of the release already so that only the
+// changed entries would be fetched: each run fetches the whole archive instead and updates, or
+// refuses what it unpacked and keeps the old version; the module is whole either way.
+struct RangeLie {
+    const char* name;
+    const char* directive; // besides "ranges"
+    bool updated;
+    const char* logged;
+};
+
+void PrintTo(const RangeLie& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LyingRanges : public AgentRunFixture, public ::testing::WithParamInterface<RangeLie> {};
+
+TEST_P(LyingRanges, FallBackOrRefuseAndKeepTheModuleWhole) {
+    const RangeLie& row = GetParam();
+    WriteMarkedProgram(moduleFolder(), "1.0");
+    for (int i = 0; i < 40; ++i)
+        WriteFile(staging / "LIB" / ("F" + std::to_string(i) + ".DAT"),
+                  IncompressibleBytes(20'000, i));
+    fs::copy(staging / "LIB", moduleFolder() / "LIB", fs::copy_options::recursive);
+    const fs::path other = fs::path(markerRoot.path().toStdString()) / "other";
+    WriteMarkedProgram(other / "module", "9.9");
+    WriteModuleFiles(other / "module", "9.9");
+    publishTo(other / "published", "EDITOR", other / "module", "9.9",
+              {"--password", kArchivePassword});
+    fs::copy_file(other / "published" / "EDITOR.ZIP", serverFolder() / "OTHER.ZIP");
+    publish(staging, "2.0");
+    startServer({"--rule", QStringLiteral("EDITOR.ZIP=ranges,") + row.directive});
+    const AgentRun run = RunAgent(
+        kProgram, commandLine("1.0"),
+        {"QUILLSET_UNZIP32=" QUILLSET_BIN_DIR "/libunzip32.so",
+         QString(kMarkerVariable) + "=" + QString::fromStdString(marker("started").string())},
+        kRunMs);
+    ASSERT_TRUE(run.finished);
+    const std::string log = run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(run.lines.contains(row.updated ? kUpdated : kNotUpdated)) << log;
+    EXPECT_NE(log.find(row.logged), std::string::npos) << log;
+    const std::string version = row.updated ? "2.0\n" : "1.0\n";
+    EXPECT_EQ(started(version), version);
+    EXPECT_EQ(runProgramFile(), version);
+    EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{});
+    EXPECT_EQ(halfWrittenFiles(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Agent, LyingRanges,
+    ::testing::Values(
+        RangeLie{"PieceNamedAsOtherBytes", "range-shift=7", true, "the server's piece says not"},
+        RangeLie{"PieceCutShort", "range-short", true, "the whole archive is fetched instead"},
+        RangeLie{"ArchiveReplacedBetweenRequests", "range-etag-changes", true, "status 200"},
+        RangeLie{"RangesIgnored", "range-200", true, "the server answers no ranges"},
+        RangeLie{"PiecesOfAnotherArchive", "range-other=OTHER.ZIP", false, "unpack: "}),
+    CaseName());
+
 // Things someone with write access to the module folder may have put there, and a rival agent
 // holding the module: the agent never hangs, never acts outside the module, and refuses what it
 // cannot trust, with the old program kept and started.

@@ -28,8 +28,9 @@ would, and some of them lie on purpose:
                   further on
   range-short     as `ranges`, a 206 whose body stops half-way through the announced length,
                   then the connection closes
-  range-other=FILE  as `ranges`, the ETag and dates of the file asked for, but a range answered
-                  from FILE (of the same folder): pieces of another archive under this one's ETag
+  range-other=FILE  as `ranges`, but a range asked with If-Range (a piece after the first) is
+                  answered with the bytes of FILE (of the same folder) at its offsets, under the
+                  asked file's ETag and length: pieces of another archive mixed in
   range-200       Accept-Ranges and validators as `ranges`, yet every Range ignored: 200 whole
   range-etag-changes  as `ranges`, but a new ETag and Last-Modified on every answer, as if the
                   file were replaced between any two requests (so an If-Range never matches)
@@ -167,10 +168,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if_range = self.headers.get("If-Range")
         if "range-200" in todo or (if_range is not None and if_range not in (etag, date)):
             return Part(content, 200, 0, content.total, headers)
-        if "range-other" in todo:
+        if "range-other" in todo and if_range is not None:
+            total = content.total
             content.close()
             other = os.path.join(self.server.root, os.path.basename(todo["range-other"]))
             content = Content(open(other, "rb"), os.path.getsize(other), 0, {})
+            content.total = total
         asked = parse_range(self.headers.get("Range"), content.total)
         if asked is None:
             return Part(content, 200, 0, content.total, headers)
