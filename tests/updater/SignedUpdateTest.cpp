@@ -72,11 +72,13 @@ public:
         return run;
     }
     // Files the module already holds as the release has them, enough that only the changed
-    // entries are fetched.
+    // entries are fetched, and so many that the statement is larger than a version file may be.
     void shareLargeFiles() {
         for (int i = 0; i < 40; ++i)
             WriteFile(newVersion / "LIB" / ("F" + std::to_string(i) + ".DAT"),
                       IncompressibleBytes(20'000, i));
+        for (int i = 0; i < 800; ++i)
+            WriteFile(newVersion / "LIB" / ("T" + std::to_string(i) + ".TXT"), "small");
         fs::copy(newVersion / "LIB", moduleFolder() / "LIB", fs::copy_options::recursive);
     }
     // Publishes `tree`, unsigned, and puts its archive in place of the signed one.
