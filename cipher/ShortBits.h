@@ -32,7 +32,6 @@ public:
 
     std::string_view view() const { return {chars_.data(), size_}; }
     operator std::string_view() const { return view(); }
-    std::string str() const { return std::string(view()); }
     std::size_t size() const { return size_; }
     char* data() { return chars_.data(); }
 

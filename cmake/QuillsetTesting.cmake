@@ -25,6 +25,46 @@ endfunction()
 set(QUILLSET_GUI_LIBRARIES graphics widgets print print_program print_window movie_lib movie_form
     quotation_lib quotation_form updater_window)
 
+# quillset_test_defaults_source(test): a source of the test program that puts its target property
+# QUILLSET_TEST_DEFAULTS (NAME=VALUE settings, complete once the whole project is read) into its
+# environment before anything else runs, where the environment does not set them already.
+function(quillset_test_defaults_source test)
+  set(defaults "$<TARGET_PROPERTY:${test},QUILLSET_TEST_DEFAULTS>")
+  file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${test}_defaults.cpp CONTENT
+"// Written by the build from the environment ctest gives this program; do not edit.
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct TestDefaults {
+    TestDefaults() {
+        for (const std::string setting : {\"$<JOIN:${defaults},\",\n                                           \">\"}) {
+            const std::size_t equals = setting.find('=');
+            if (equals != std::string::npos)
+                ::setenv(setting.substr(0, equals).c_str(), setting.c_str() + equals + 1, 0);
+        }
+    }
+};
+
+__attribute__((init_priority(101))) const TestDefaults kApplied;
+
+} // namespace
+")
+  target_sources(${test} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${test}_defaults.cpp)
+endfunction()
+
+# quillset_add_test_entry(test entry [ARGS argument...] [LABELS label...])
+# One more ctest entry of the test program `test`, with the arguments given and the environment
+# every entry of it has.
+function(quillset_add_test_entry test entry)
+  cmake_parse_arguments(E "" "" "ARGS;LABELS" ${ARGN})
+  add_test(NAME ${entry} COMMAND ${test} ${E_ARGS})
+  get_target_property(environment ${test} QUILLSET_TEST_ENVIRONMENT)
+  set_tests_properties(${entry} PROPERTIES ENVIRONMENT "${environment}" LABELS "${E_LABELS}")
+  quillset_test_python(${entry})
+endfunction()
+
 function(quillset_add_test)
   cmake_parse_arguments(T "" "NAME;SHARDS;COST" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -43,6 +83,10 @@ function(quillset_add_test)
   # Failure logs of the programs under test stay in the build folder, out of the user's home.
   set(environment
     "QT_QPA_PLATFORM=offscreen;QUILLSET_DRIVE_C=${QUILLSET_DRIVE_C_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;${T_ENVIRONMENT}")
+  # Run by hand, the program takes what ctest would give it where its environment does not say.
+  set_target_properties(${T_NAME} PROPERTIES QUILLSET_TEST_ENVIRONMENT "${environment}"
+                                             QUILLSET_TEST_DEFAULTS "${environment}")
+  quillset_test_defaults_source(${T_NAME})
   if(NOT T_SHARDS)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${environment}" LABELS "${T_LABELS}")
@@ -66,30 +110,46 @@ function(quillset_add_test)
   quillset_scratch_homes_at_end()
 endfunction()
 
-# quillset_test_agent(target program port)
-# The test executable `target` runs the agent build `program` (AgentEndToEnd in tests/support),
-# whose stored address names a local server on `port`; the engine library is built first.
-function(quillset_test_agent target program port)
-  add_dependencies(${target} ${program} unzip32)
-  target_compile_definitions(${target} PRIVATE
-    TLUPDATER_E2E_PROGRAM="$<TARGET_FILE:${program}>"
-    TLUPDATER_E2E_PORT=${port}
-    TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
-endfunction()
-
-# quillset_give_test_agents(test [SIGNING_KEY pem] [WITH_UNSIGNED] [LOCK_WAIT_SECONDS n])
-# Builds, for each ctest entry of the test program `test` (quillset_add_test), a test agent whose
+# quillset_give_test_agents(test [ENTRIES entry...] [SIGNING_KEY pem] [WITH_UNSIGNED]
+#                           [LOCK_WAIT_SECONDS n] [REAL_LIMITS [VERSION_FILE_SECONDS n]])
+# The one way a test program gets the agent it runs. Builds, for each ctest entry of the test
+# program `test` (quillset_add_test), or for those ENTRIES name, a test build of TLUPDATER whose
 # stored address names a port of its own (counted up from the test build's port), and tells the
 # entry by QUILLSET_TEST_AGENT and QUILLSET_TEST_AGENT_PORT: entries that serve updates then run
-# side by side. SIGNING_KEY builds the agent with that public key; WITH_UNSIGNED adds one without a
-# key on the same port (QUILLSET_TEST_UNSIGNED_AGENT). LOCK_WAIT_SECONDS replaces the test build's
-# wait for a module another agent holds.
+# side by side, and the program run by hand takes its first entry's (quillset_add_test's
+# defaults). The agents keep the test build's short waits and bounds (tests/CMakeLists.txt);
+# REAL_LIMITS keeps the agent's own instead, but for a VERSION_FILE_SECONDS given. SIGNING_KEY
+# builds them with that public key; WITH_UNSIGNED adds one without a key on the same port
+# (QUILLSET_TEST_UNSIGNED_AGENT). LOCK_WAIT_SECONDS replaces the test build's wait for a module
+# another agent holds. The test program is built with the agents and the engine its entries run.
 function(quillset_give_test_agents test)
-  cmake_parse_arguments(A "WITH_UNSIGNED" "SIGNING_KEY;LOCK_WAIT_SECONDS" "" ${ARGN})
+  cmake_parse_arguments(A "WITH_UNSIGNED;REAL_LIMITS"
+                        "SIGNING_KEY;LOCK_WAIT_SECONDS;VERSION_FILE_SECONDS" "ENTRIES" ${ARGN})
   if(NOT A_LOCK_WAIT_SECONDS)
-    set(A_LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
+    set(A_LOCK_WAIT_SECONDS ${TLUPDATER_E2E_LOCK_WAIT_SECONDS})
   endif()
-  foreach(entry ${${test}_TESTS})
+  if(A_REAL_LIMITS)
+    set(limits)
+    if(A_VERSION_FILE_SECONDS)
+      set(limits VERSION_FILE_SECONDS ${A_VERSION_FILE_SECONDS})
+    endif()
+  else()
+    set(limits WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
+               ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
+               START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
+               LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
+  endif()
+  # The program run by hand is told about its first entry's agents, never about those of entries
+  # named apart.
+  set(entries ${A_ENTRIES})
+  set(first)
+  if(NOT entries)
+    set(entries ${${test}_TESTS})
+    list(GET entries 0 first)
+    target_compile_definitions(${test} PRIVATE TLUPDATER_E2E_PASSWORD="${TLUPDATER_E2E_PASSWORD}")
+  endif()
+  set(agent_dir ${CMAKE_BINARY_DIR}/tests/agents)
+  foreach(entry ${entries})
     get_property(taken GLOBAL PROPERTY QUILLSET_TEST_AGENT_PORTS)
     if(NOT taken)
       set(taken 0)
@@ -99,27 +159,20 @@ function(quillset_give_test_agents test)
     math(EXPR port "${TLUPDATER_E2E_PORT} + 10 + ${taken}")
     set(url "http://127.0.0.1:${port}/updates/")
     set(agents TLUPDATER_${entry})
-    tlupdater_executable(TLUPDATER_${entry} ${CMAKE_BINARY_DIR}/tests/agents ${url}
-                         ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS SIGNING_KEY "${A_SIGNING_KEY}"
-                         WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
-                         ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
-                         START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
-                         LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
-    set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
-      "QUILLSET_TEST_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}"
-      "QUILLSET_TEST_AGENT_PORT=${port}")
+    tlupdater_executable(TLUPDATER_${entry} ${agent_dir} ${url} ${TLUPDATER_E2E_PASSWORD}
+                         TEST_HOOKS SIGNING_KEY "${A_SIGNING_KEY}" ${limits})
+    set(settings "QUILLSET_TEST_AGENT=${agent_dir}/TLUPDATER_${entry}"
+                 "QUILLSET_TEST_AGENT_PORT=${port}")
     if(A_WITH_UNSIGNED)
-      tlupdater_executable(TLUPDATER_${entry}_unsigned ${CMAKE_BINARY_DIR}/tests/agents ${url}
-                           ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS
-                           WAIT_SECONDS ${TLUPDATER_E2E_WAIT_SECONDS}
-                           ARCHIVE_LIMIT_BYTES ${TLUPDATER_E2E_ARCHIVE_LIMIT_BYTES}
-                           START_DELAY_MS ${TLUPDATER_E2E_START_DELAY_MS}
-                           LOCK_WAIT_SECONDS ${A_LOCK_WAIT_SECONDS})
-      set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT
-        "QUILLSET_TEST_UNSIGNED_AGENT=${CMAKE_BINARY_DIR}/tests/agents/TLUPDATER_${entry}_unsigned")
+      tlupdater_executable(TLUPDATER_${entry}_unsigned ${agent_dir} ${url}
+                           ${TLUPDATER_E2E_PASSWORD} TEST_HOOKS ${limits})
+      list(APPEND settings "QUILLSET_TEST_UNSIGNED_AGENT=${agent_dir}/TLUPDATER_${entry}_unsigned")
       list(APPEND agents TLUPDATER_${entry}_unsigned)
     endif()
-    # The test program is built with the agents its entries run.
+    set_property(TEST ${entry} APPEND PROPERTY ENVIRONMENT ${settings})
+    if(entry STREQUAL first)
+      set_property(TARGET ${test} APPEND PROPERTY QUILLSET_TEST_DEFAULTS ${settings})
+    endif()
     add_dependencies(${test} ${agents} unzip32)
   endforeach()
 endfunction()

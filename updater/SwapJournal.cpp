@@ -72,8 +72,14 @@ void WriteJournal(const WorkingFolders& folders, const std::vector<SwapStep>& st
             RemoveBeneath(folders.handle, kJournalDraftName);
         const Fd fd =
             OpenBeneath(folders.handle, kJournalDraftName, O_WRONLY | O_CREAT | O_EXCL, 0600);
-        WriteAll(fd.get(), text, draft);
-        Flush(fd.get(), draft);
+        try {
+            WriteAll(fd.get(), text, draft);
+            Flush(fd.get(), draft);
+        } catch (const Failure&) {
+            // Nothing was moved on its word: the swap fails with no trace of it left.
+            RemoveBeneath(folders.handle, kJournalDraftName);
+            throw;
+        }
         RenameBeneath(folders.handle, kJournalDraftName, folders.handle, kJournalName);
         Flush(folders.handle, folders.module.string());
     });

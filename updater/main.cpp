@@ -25,14 +25,17 @@ const char kUsage[] =
     "  --help     show this text\n"
     "  --version  show the version\n";
 
-// The limits this build was made with: test builds shorten the waits and the archive bound
-// (tlupdater_executable), everything else keeps the agent's own.
+// The limits this build was made with: test builds shorten the waits, the version file's time
+// limit alone or the archive bound (tlupdater_executable), everything else keeps the agent's own.
 quillset::AgentTransferLimits BuiltTransferLimits() {
 #ifdef TLUPDATER_WAIT_SECONDS
     auto limits =
         quillset::AgentTransferLimits::withWaits(std::chrono::seconds(TLUPDATER_WAIT_SECONDS));
 #else
     quillset::AgentTransferLimits limits;
+#endif
+#ifdef TLUPDATER_VERSION_FILE_SECONDS
+    limits.versionFile.totalTime = std::chrono::seconds(TLUPDATER_VERSION_FILE_SECONDS);
 #endif
 #ifdef TLUPDATER_ARCHIVE_LIMIT_BYTES
     limits.archive.maxBytes = TLUPDATER_ARCHIVE_LIMIT_BYTES;

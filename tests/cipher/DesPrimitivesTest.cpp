@@ -17,6 +17,10 @@ std::string Positions(int count) {
     return s;
 }
 
+std::string Text(const ShortBits& bits) {
+    return std::string(bits.view());
+}
+
 std::string Picked(std::initializer_list<int> list) {
     std::string s;
     for (int position : list)
@@ -42,20 +46,16 @@ TEST_F(PrimitivesTest, ShortInputsGiveShortSelections) {
         std::string expected;
     };
     const Row rows[] = {
-        {"PC-1 of a 32-bit key takes the 28 positions up to 32",
-         [&] { return des.PermutedChoice1(Positions(32)).str(); },
-         Picked({25, 17, 9,  1,  26, 18, 10, 2,  27, 19, 11, 3,  31, 23,
-                 15, 7,  30, 22, 14, 6,  29, 21, 13, 5,  28, 20, 12, 4})},
         {"PC-2 of C alone is the first 24 bits of PC-2 of C and D",
-         [&] { return des.PermutedChoice2(Positions(28)).str(); },
+         [&] { return Text(des.PermutedChoice2(Positions(28))); },
          std::string(des.PermutedChoice2(Positions(56)).view().substr(0, 24))},
-        {"E of an empty half is empty", [&] { return des.ExpandE("").str(); }, ""},
+        {"E of an empty half is empty", [&] { return Text(des.ExpandE("")); }, ""},
         {"E of five bits keeps the table's repeats",
-         [&] { return des.ExpandE(Positions(5)).str(); }, Picked({1, 2, 3, 4, 5, 4, 5, 1})},
+         [&] { return Text(des.ExpandE(Positions(5))); }, Picked({1, 2, 3, 4, 5, 4, 5, 1})},
         {"IP of four bits lists them in table order",
-         [&] { return des.PermuteIP(Positions(4)).str(); }, Picked({2, 4, 1, 3})},
-        {"P of nothing is nothing", [&] { return des.PermuteP("").str(); }, ""},
-        {"IP inverse of one bit", [&] { return des.PermuteIPInverse(Positions(1)).str(); },
+         [&] { return Text(des.PermuteIP(Positions(4))); }, Picked({2, 4, 1, 3})},
+        {"P of nothing is nothing", [&] { return Text(des.PermuteP("")); }, ""},
+        {"IP inverse of one bit", [&] { return Text(des.PermuteIPInverse(Positions(1))); },
          Picked({1})},
     };
     for (const Row& row : rows)
@@ -144,18 +144,18 @@ TEST(XorBitsTest, ShortOperandsRepeatTheirLastBit) {
     };
     const Row rows[] = {
         {"24-bit subkey ending in 1 covers positions 25-48 with 1",
-         DES_Crypt::XorBits48(first, std::string(23, '0') + "1").str(),
+         Text(DES_Crypt::XorBits48(first, std::string(23, '0') + "1")),
          std::string(23, '0') + "1" + std::string(24, '0')},
         {"24-bit subkey ending in 0 leaves positions 25-48 alone",
-         DES_Crypt::XorBits48(first, std::string(23, '1') + "0").str(),
+         Text(DES_Crypt::XorBits48(first, std::string(23, '1') + "0")),
          std::string(23, '1') + "0" + std::string(24, '1')},
-        {"empty second operand returns the first", DES_Crypt::XorBits48(first, "").str(), first},
-        {"both empty give zeros", DES_Crypt::XorBits48("", "").str(), std::string(48, '0')},
-        {"characters beyond 48 are ignored", DES_Crypt::XorBits48(ones48 + "0101", ones48).str(),
+        {"empty second operand returns the first", Text(DES_Crypt::XorBits48(first, "")), first},
+        {"both empty give zeros", Text(DES_Crypt::XorBits48("", "")), std::string(48, '0')},
+        {"characters beyond 48 are ignored", Text(DES_Crypt::XorBits48(ones48 + "0101", ones48)),
          std::string(48, '0')},
-        {"empty first operand returns the second widened", DES_Crypt::XorBits32("", "10").str(),
+        {"empty first operand returns the second widened", Text(DES_Crypt::XorBits32("", "10")),
          "1" + std::string(31, '0')},
-        {"32-bit width", DES_Crypt::XorBits32(std::string(40, '1'), "0").str(),
+        {"32-bit width", Text(DES_Crypt::XorBits32(std::string(40, '1'), "0")),
          std::string(32, '1')},
     };
     for (const Row& row : rows)

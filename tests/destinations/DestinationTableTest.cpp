@@ -289,7 +289,7 @@ TEST(PrintDestinations, EachDestinationEndsInAWholePageOrAFailureThatKeepsWhatWa
                     environment.end(),
                     {{"LD_PRELOAD", QUILLSET_FAILING_FILE_CALLS},
                      {"QUILLSET_FAILING_CALL", row.failingCall},
-                     {"QUILLSET_FAILING_FOLDER", QFileInfo(targetFolder).canonicalFilePath()},
+                     {"QUILLSET_FAILING_PATH", QFileInfo(targetFolder).canonicalFilePath()},
                      // A sanitizer build wants its runtime first among the preloads.
                      {"ASAN_OPTIONS",
                       qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"}});

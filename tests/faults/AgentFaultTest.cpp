@@ -34,7 +34,8 @@ enum class Fault {
 };
 
 // Which agent runs the row: the test build, whose waits are cut to a few seconds, or a build
-// with the agent's own limits, which proves that those still hold.
+// with the agent's own limits, which proves that those still hold (its own ctest entries, whose
+// agents have them).
 enum class Waits { Shortened, Real };
 
 struct FaultCase {
@@ -44,15 +45,10 @@ struct FaultCase {
     Waits waits = Waits::Shortened;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 // How long a run may take before the test takes the agent for hung: long enough for the real
 // one-minute limits, and for the test build's shortened ones on a busy machine.
-constexpr int kRealWaitsRunMs = 150'000;
+constexpr int kRealLimitsRunMs = 150'000;
 constexpr int kRunMs = 60'000;
-const QString kRealWaitsProgram = QStringLiteral(TLUPDATER_REAL_WAITS_PROGRAM);
 
 // The file a module program appends its version to. It lies outside the module folder so that a
 // full module disk does not hide a start; the check for stray files looks only at the module's
@@ -156,11 +152,9 @@ protected:
         return {};
     }
 
-    // Who started: the versions the module programs wrote, waiting a little for a detached start.
+    // Who started: the versions the module programs wrote.
     std::string started(const std::string& expected) const {
-        for (int i = 0; i < 500 && ReadAll(marker("started")) != expected; ++i)
-            QThread::msleep(10);
-        return ReadAll(marker("started"));
+        return AwaitStarted(marker("started"), expected);
     }
 
     // Files in the module folder that are neither the module's nor the agent's local copies.
@@ -192,16 +186,7 @@ protected:
             names.push_back(entry.path().filename().string());
         return names;
     }
-    // Runs the module folder's program as its starting program would; answers what it wrote.
-    std::string runProgramFile() const {
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(kMarkerVariable, QString::fromStdString(marker("after").string()));
-        program.setProcessEnvironment(environment);
-        program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
-        program.waitForFinished(10'000);
-        return ReadAll(marker("after"));
-    }
+    std::string runProgramFile() const { return RunModuleProgram(moduleFolder(), marker("after")); }
 
     QTemporaryDir stagingRoot;
     QTemporaryDir markerRoot;
@@ -219,16 +204,15 @@ TEST_P(AgentFaults, EndsWithItsMessageAndLeavesARunnableModule) {
     const QStringList rules = prepare(row);
     ASSERT_FALSE(HasFailure());
     const std::string oldProgram = ReadAll(moduleFolder() / "EDITOR.EXE");
-    const bool real = row.waits == Waits::Real;
-    startServer(rules, real ? TLUPDATER_REAL_WAITS_PORT : kAgentPort);
+    startServer(rules);
 
     QStringList settings{"QUILLSET_UNZIP32=" QUILLSET_TEST_HOOKS_ENGINE,
                          QString(kMarkerVariable) + "=" +
                              QString::fromStdString(marker("started").string())};
     if (!failAt.isEmpty())
         settings << "QUILLSET_TEST_FAIL_AT=" + failAt;
-    const AgentRun run = RunAgent(real ? kRealWaitsProgram : kProgram, commandLine("1.0"), settings,
-                                  real ? kRealWaitsRunMs : kRunMs);
+    const AgentRun run = RunAgent(kProgram, commandLine("1.0"), settings,
+                                  row.waits == Waits::Real ? kRealLimitsRunMs : kRunMs);
     ASSERT_TRUE(run.finished) << "the agent did not end";
     ASSERT_FALSE(run.lines.isEmpty());
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
@@ -280,8 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"VersionFileStalledPastTimeOut", Step::VersionFile, Fault::Stalled},
         FaultCase{"VersionFileTrickle", Step::VersionFile, Fault::Trickle},
         FaultCase{"VersionFileEndless", Step::VersionFile, Fault::Endless},
-        // The one row that sits out a real minute: run by its own ctest entry.
-        FaultCase{"VersionFileTrickleRealWait", Step::VersionFile, Fault::Trickle, Waits::Real},
+        // Run by its own ctest entries, one of which sits out the real minute.
+        FaultCase{"VersionFileTrickleRealLimits", Step::VersionFile, Fault::Trickle, Waits::Real},
         FaultCase{"VersionFileNotFound404", Step::VersionFile, Fault::NotFound},
         FaultCase{"VersionFileServerError500", Step::VersionFile, Fault::ServerError},
         FaultCase{"VersionFileDiskFull", Step::VersionFile, Fault::DiskFull},
@@ -309,10 +293,6 @@ struct RangeLie {
     bool updated;
     const char* logged;
 };
-
-void PrintTo(const RangeLie& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class LyingRanges : public AgentRunFixture, public ::testing::WithParamInterface<RangeLie> {};
 
@@ -377,10 +357,6 @@ struct PlantedCase {
     std::vector<std::string> removed; // planted entries the agent removes
     const char* logged = nullptr;     // in the failure log
 };
-
-void PrintTo(const PlantedCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 bool Fifo(const fs::path& path) {
     std::error_code ignored;

@@ -4,6 +4,7 @@
 // whole, the old version or the new, its program a regular executable that runs, and no
 // temporary may remain.
 #include "tests/support/AgentEndToEnd.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/ModuleFixtures.h"
 
 #include <QElapsedTimer>
@@ -43,6 +44,8 @@ struct SignalRow {
     const char* stopAt = nullptr;  // sent while the agent waits, stopped, at this stop point
     const char* version = nullptr; // the version the module must hold then; none: either
     const char* failAt = nullptr;  // a fail point that sends the run down its failure path
+    // A folder of the staged tree whose files cannot be removed, as if immutable.
+    const char* unremovable = nullptr;
 };
 
 class CrashSafety : public AgentEndToEnd {
@@ -97,12 +100,14 @@ protected:
                                             : QStringList{"QUILLSET_TEST_STOP_AT=" + stopAt}));
     }
     // Thirty folders inside each other in the new version: the clean-up of a signal must reach
-    // every depth.
+    // every depth. And eighty side by side, more than the clean-up remembers as stuck.
     void publishDeepTree() {
         fs::path deep = newTree / "DEEP";
         for (int level = 1; level <= 30; ++level)
             deep /= "LEVEL" + std::to_string(level);
         WriteFile(deep / "BOTTOM.TXT", "thirty folders down\n");
+        for (int i = 0; i < 80; ++i)
+            WriteFile(newTree / "WIDE" / ("F" + std::to_string(i)) / "ONE.TXT", "one\n");
         publish(newTree, "2.0");
         const fs::path expected = fs::path(treesRoot.path().toStdString()) / "expected";
         fs::copy(newTree, expected, fs::copy_options::recursive | fs::copy_options::skip_existing);
@@ -119,6 +124,9 @@ protected:
             more << "QUILLSET_TEST_STOP_AT=" + QString::fromLatin1(row.stopAt) + ":SIGSTOP";
         if (row.failAt)
             more << "QUILLSET_TEST_FAIL_AT=" + QString::fromLatin1(row.failAt);
+        if (row.unremovable)
+            more << FailingFileCall("unlinkat", fs::canonical(moduleFolder()) /
+                                                    ".tlupdater-staging" / row.unremovable);
         QProcess agent;
         agent.setProcessEnvironment(AgentEnvironment(settings(more)));
         agent.start(kProgram, commandLine("1.0"));
@@ -137,8 +145,13 @@ protected:
         ASSERT_TRUE(ended.finished) << "the agent did not end";
         EXPECT_TRUE(ended.crashed) << "ended by the signal's own default action";
         const int failuresBefore = failuresSoFar();
-        const std::string version = expectWholeModule("right after the signal");
-        if (row.version) {
+        if (row.unremovable) {
+            // What could not be removed stays for the next start; the module is the old one.
+            std::set<std::string> ignored = kLocalCopies;
+            ignored.insert(".tlupdater-staging");
+            EXPECT_EQ(SnapshotOf(moduleFolder(), ignored), oldSnapshot);
+        } else if (const std::string version = expectWholeModule("right after the signal");
+                   row.version) {
             EXPECT_EQ(version, row.version);
         }
         // The lock went with the agent: the next run neither waits nor finds anything to undo.
@@ -157,17 +170,8 @@ protected:
         server.reset();
     }
     fs::path markerFolder() const { return fs::path(markerRoot.path().toStdString()); }
-    // Runs the module's program file as its starting program would; answers what it wrote.
     std::string runProgramFile() const {
-        const fs::path marker = markerFolder() / "check";
-        fs::remove(marker);
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(kMarkerVariable, QString::fromStdString(marker.string()));
-        program.setProcessEnvironment(environment);
-        program.start(QString::fromStdString((moduleFolder() / "EDITOR.EXE").string()), {});
-        program.waitForFinished(10'000);
-        return ReadAll(marker);
+        return RunModuleProgram(moduleFolder(), markerFolder() / "check");
     }
     // The promise: the whole old or the whole new version, a program that runs and is the
     // version's own, no temporary. Answers the version found, or "" when the module is broken.
@@ -231,13 +235,9 @@ protected:
 
 // Stop points of one stage of a run; the stages run as ctest entries of their own.
 struct StopPoints {
-    const char* stage;
+    const char* name; // the stage
     std::vector<const char*> points;
 };
-
-void PrintTo(const StopPoints& row, std::ostream* out) {
-    *out << row.stage;
-}
 
 // Kills at named stop points only: a stop point is reached whatever the size, so a smaller large
 // entry spares each of the many runs the long transfer and unpack.
@@ -275,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StopPoints{"Unpack", {"unpack-started", "unpack-entry", "unpack-done"}},
                       StopPoints{"Swap", {"journal-written", "swap-step"}},
                       StopPoints{"Commit", {"swap-done", "committed", "cleanup"}}),
-    [](const auto& info) { return std::string(info.param.stage); });
+    CaseName());
 
 // A kill, and a second kill while the next start undoes or finishes what the first left.
 TEST_F(CrashAtNamedPoints, KillDuringTheRecoveryIsRecoveredNextTime) {
@@ -460,6 +460,14 @@ TEST_F(CrashAtNamedPoints, EndingSignalAtEveryStopPointEndsTheAgent) {
         {"TermAtTheCommit", SIGTERM, {}, 0, "committed", "2.0"},
         {"TermInTheCleanUp", SIGTERM, {}, 0, "cleanup", "2.0"},
         {"TermWhileASwapIsUndone", SIGTERM, {}, 0, "undo-step#2", "1.0", "swap-rename#4:EIO"},
+        {"TermWithFoldersThatCannotBeEmptied",
+         SIGTERM,
+         {},
+         0,
+         "unpack-done",
+         "1.0",
+         nullptr,
+         "WIDE"},
     };
     publishDeepTree();
     for (const SignalRow& row : rows)

@@ -144,20 +144,28 @@ std::vector<KindCase> KindCases() {
                          .record(kSetViewportExt, {500, 1000})
                          .record(kRectangle, {100, 100, 0, 0}),
                      {{{50, 50}, kFill}, {{150, 50}, std::nullopt}}});
+    // Rectangles are stored bottom, right, top, left; top and left differ, so that a decoder
+    // that mixes them up draws elsewhere.
     {
         MetafileBytes file = Filled();
-        file.record(kIntersectClipRect, {500, 500, 0, 0});
-        cases.push_back({"IntersectClipRectCuts",
-                         WholeFrame(file),
-                         {{{50, 50}, kFill}, {{150, 150}, std::nullopt}}});
+        file.record(kIntersectClipRect, {1000, 500, 500, 0});
+        cases.push_back(
+            {"IntersectClipRectCuts",
+             WholeFrame(file),
+             {{{50, 150}, kFill}, {{50, 50}, std::nullopt}, {{150, 150}, std::nullopt}}});
     }
     {
         MetafileBytes file = Filled();
-        file.record(kExcludeClipRect, {750, 750, 250, 250});
+        file.record(kExcludeClipRect, {900, 600, 500, 100});
         cases.push_back({"ExcludeClipRectCutsAHole",
                          WholeFrame(file),
-                         {{{100, 100}, std::nullopt}, {{20, 20}, kFill}}});
+                         {{{50, 150}, std::nullopt}, {{20, 20}, kFill}, {{150, 150}, kFill}}});
     }
+    // Corners 800 wide and 200 high: flat and wide, so the top edge runs straight only near the
+    // middle.
+    cases.push_back({"RoundRectCornersTakeWidthAndHeightInOrder",
+                     Filled().record(kRoundRect, {200, 800, 800, 900, 200, 100}),
+                     {{{100, 100}, kFill}, {{100, 43}, kFill}, {{40, 43}, std::nullopt}}});
     // A region of one rectangle, the left half of the frame: eleven words of header, one scan.
     const std::initializer_list<std::int16_t> leftHalf = {0,   6,    0, 0, 34,   1, 1,   0, 0,
                                                           500, 1000, 2, 0, 1000, 0, 500, 2};

@@ -229,10 +229,6 @@ struct KeyRow {
     RepeatMarks marks = RepeatMarks::Marked;
 };
 
-void PrintTo(const KeyRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
 
 TEST_P(Form1Keys, DoWhatTheRowSays) {

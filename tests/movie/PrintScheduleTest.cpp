@@ -80,7 +80,6 @@ struct ScheduleJob {
 // the schedule's design in twips: texts within the rounding of the PDF's numbers, the
 // descriptions within a pixel of their canvases (15 twips), pictures and lines from the page
 // drawn without its text.
-constexpr double kTextTolerance = 5;
 constexpr double kCanvasTolerance = 15;
 
 // A description canvas as the design places it on the page, with its font size.
@@ -109,13 +108,6 @@ void ExpectSetIn(const PdfText& run, const char* face, double size) {
     EXPECT_EQ(run.color, QColor(Qt::black)) << "the window-text colour prints black";
     EXPECT_EQ(run.family, PrintedFamily(face));
     EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
-}
-
-void ExpectTextAt(const PdfText& run, double x, double y, const char* face, double size,
-                  double tolerance = kTextTolerance) {
-    EXPECT_NEAR(run.left * kTwipsPerPoint, x, tolerance);
-    EXPECT_NEAR(run.top * kTwipsPerPoint, y, tolerance);
-    ExpectSetIn(run, face, size);
 }
 
 // The runs of text whose top-left corner lies on a canvas, top to bottom.
@@ -281,7 +273,7 @@ TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
             ASSERT_FALSE(lines.empty());
             // The first line lies 25 below the canvas's top.
             ExpectTextAt(lines.front(), canvas.rectangle.left(), canvas.rectangle.top() + 25,
-                         "Courier New", canvas.fontSize, kCanvasTolerance);
+                         "Courier New", canvas.fontSize, Qt::black, kCanvasTolerance);
             QString drawn;
             double right = 0;
             for (const PdfText& line : lines) {

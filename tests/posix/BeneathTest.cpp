@@ -53,10 +53,6 @@ struct OpenRow {
     int fileOpen; // errno of OpenFileBeneath
 };
 
-void PrintTo(const OpenRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class Opens : public Beneath, public ::testing::WithParamInterface<OpenRow> {};
 
 TEST_P(Opens, ReachOnlyWhatIsBelowWithoutLinksAndNeverBlock) {

@@ -163,10 +163,6 @@ struct BusRow {
     bool notified;
 };
 
-void PrintTo(const BusRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class FailedPrintNotice : public ::testing::TestWithParam<BusRow> {};
 
 // A print that fails from the window is told by the desktop's notification service (a real
@@ -246,10 +242,6 @@ struct KeyRow {
     int presses = 1;
     bool realBoxes = false; // the job's message in a real box, which the repeats reach
 };
-
-void PrintTo(const KeyRow& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class Form1Keys : public ::testing::TestWithParam<KeyRow> {};
 

@@ -1,8 +1,6 @@
 #pragma once
 
-// The real agent program end to end. Each test executable names the program it runs and the
-// port that program was built for (TLUPDATER_E2E_PROGRAM, TLUPDATER_E2E_PORT,
-// TLUPDATER_E2E_PASSWORD), so what reads them stays in this header.
+// The real agent program end to end.
 
 #include "tests/support/AgentServerFixture.h"
 #include "tests/support/ModuleFixtures.h"
@@ -10,15 +8,12 @@
 
 namespace quillset::test {
 
-// The agent under test and the port of the server it was built for. A ctest entry may name
-// another build of the agent, on a port of its own, so that parts of one test program run side by
-// side (cmake/QuillsetTesting.cmake).
-inline const QString kProgram =
-    qEnvironmentVariable("QUILLSET_TEST_AGENT", QStringLiteral(TLUPDATER_E2E_PROGRAM));
-inline const int kAgentPort = qEnvironmentVariableIsSet("QUILLSET_TEST_AGENT_PORT")
-                                  ? qEnvironmentVariableIntValue("QUILLSET_TEST_AGENT_PORT")
-                                  : TLUPDATER_E2E_PORT;
-// The archive password the test program was built with (the build's default).
+// The agent under test and the port of the server it was built for: each ctest entry names a
+// test build of its own, on a port of its own, so that parts of one test program run side by
+// side; run by hand, the program takes its first entry's (quillset_give_test_agents).
+inline const QString kProgram = qEnvironmentVariable("QUILLSET_TEST_AGENT");
+inline const int kAgentPort = qEnvironmentVariableIntValue("QUILLSET_TEST_AGENT_PORT");
+// The archive password the test builds were made with.
 inline constexpr const char* kArchivePassword = TLUPDATER_E2E_PASSWORD;
 
 class AgentEndToEnd : public AgentServerFixture {

@@ -36,4 +36,13 @@ AgentRun RunAgent(const QString& program, const QStringList& arguments, const QS
     return FinishAgent(process, timeoutMs);
 }
 
+QStringList FailingFileCall(const char* call, const std::filesystem::path& place) {
+    return {QStringLiteral("LD_PRELOAD=" QUILLSET_FAILING_FILE_CALLS),
+            QStringLiteral("QUILLSET_FAILING_CALL=") + QLatin1String(call),
+            QStringLiteral("QUILLSET_FAILING_PATH=") + QString::fromStdString(place.string()),
+            // A sanitizer build wants its runtime first among the preloads.
+            QStringLiteral("ASAN_OPTIONS=") + qEnvironmentVariable("ASAN_OPTIONS") +
+                QStringLiteral(":verify_asan_link_order=0")};
+}
+
 } // namespace quillset::test

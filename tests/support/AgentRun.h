@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <filesystem>
 
 namespace quillset::test {
 
@@ -31,6 +32,10 @@ QProcessEnvironment AgentEnvironment(const QStringList& settings);
 
 // Waits for a started agent; one still running after `timeoutMs` is killed (finished false).
 AgentRun FinishAgent(QProcess& process, int timeoutMs);
+
+// The settings of a run in which `call` (fsync, close or unlinkat) fails at `place` and below
+// it, as the preloaded tests/support/FailingFileCalls.cpp makes it.
+QStringList FailingFileCall(const char* call, const std::filesystem::path& place);
 
 AgentRun RunAgent(const QString& program, const QStringList& arguments,
                   const QStringList& settings = {}, int timeoutMs = 60'000);

@@ -1,7 +1,8 @@
 #include "tests/support/AgentServerFixture.h"
 
+#include "tests/support/ModuleFixtures.h"
+
 #include <QProcess>
-#include <QThread>
 
 namespace quillset::test {
 
@@ -49,10 +50,7 @@ void AgentServerFixture::publishTo(const fs::path& output, const char* name, con
 }
 
 std::string AgentServerFixture::startedVersions(const std::string& expected) const {
-    const fs::path marker = moduleFolder() / "STARTED.TXT";
-    for (int i = 0; i < 500 && ReadAll(marker) != expected; ++i)
-        QThread::msleep(10);
-    return ReadAll(marker);
+    return AwaitStarted(moduleFolder() / "STARTED.TXT", expected);
 }
 
 } // namespace quillset::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 
 namespace quillset::test {
@@ -17,5 +18,18 @@ struct CaseName {
         return name;
     }
 };
+
+// Prints a row of a table by its `name` field in a failure. GoogleTest finds a row's printer in
+// the row's own namespace, and the tables' rows are declared in each test file's unnamed
+// namespace, so the printer is declared there too: one template for them all.
+namespace {
+template <class Row>
+requires requires(const Row& row, std::ostream& out) {
+    out << row.name;
+}
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+} // namespace
 
 } // namespace quillset::test

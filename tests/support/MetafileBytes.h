@@ -138,6 +138,7 @@ enum : std::uint16_t {
     kCreatePen = 0x02FA,
     kCreateBrush = 0x02FC,
     kRectangle = 0x041B,
+    kRoundRect = 0x061C,
 };
 
 } // namespace quillset::test

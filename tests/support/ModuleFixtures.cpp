@@ -2,7 +2,9 @@
 
 #include "tests/support/Files.h"
 
+#include <QProcess>
 #include <QString>
+#include <QThread>
 #include <cstdint>
 #include <sys/stat.h>
 
@@ -75,6 +77,24 @@ ModuleSnapshot SnapshotOf(const fs::path& folder, const std::set<std::string>& i
         snapshot[name] = DescribeEntry(it->path());
     }
     return snapshot;
+}
+
+std::string RunModuleProgram(const fs::path& folder, const fs::path& marker) {
+    std::error_code ignored;
+    fs::remove(marker, ignored);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kMarkerVariable, QString::fromStdString(marker.string()));
+    program.setProcessEnvironment(environment);
+    program.start(QString::fromStdString((folder / "EDITOR.EXE").string()), {});
+    program.waitForFinished(10'000);
+    return ReadAll(marker);
+}
+
+std::string AwaitStarted(const fs::path& marker, const std::string& expected) {
+    for (int i = 0; i < 500 && ReadAll(marker) != expected; ++i)
+        QThread::msleep(10);
+    return ReadAll(marker);
 }
 
 std::vector<std::string> AgentLeftovers(const fs::path& folder) {

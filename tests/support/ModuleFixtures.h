@@ -22,6 +22,15 @@ void WriteModuleProgram(const std::filesystem::path& folder, const std::string& 
 // module so that a full module disk does not hide a start.
 void WriteMarkedProgram(const std::filesystem::path& folder, const std::string& version);
 
+// What the module program in `folder` writes when run as its starting program runs it, with
+// kMarkerVariable naming `marker` (emptied first): the check that the module's program file runs.
+std::string RunModuleProgram(const std::filesystem::path& folder,
+                             const std::filesystem::path& marker);
+
+// What `marker` holds once it is `expected`, or after five seconds: a detached start of a module
+// program is told a moment later.
+std::string AwaitStarted(const std::filesystem::path& marker, const std::string& expected);
+
 // `size` bytes that do not compress, the same for the same `seed`: entries whose transfer and
 // unpack take a while, and archives large enough to be cut half-way.
 std::string IncompressibleBytes(std::size_t size, std::uint32_t seed);

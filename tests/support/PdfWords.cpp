@@ -207,4 +207,13 @@ std::vector<QSize> PdfBitmapSizes(const QString& path) {
     return sizes;
 }
 
+void ExpectTextAt(const PdfText& run, double x, double y, const char* face, double size,
+                  const QColor& colour, double tolerance) {
+    EXPECT_NEAR(run.left * kTwipsPerPoint, x, tolerance);
+    EXPECT_NEAR(run.top * kTwipsPerPoint, y, tolerance);
+    EXPECT_EQ(run.color, colour);
+    EXPECT_EQ(run.family, PrintedFamily(face));
+    EXPECT_NEAR(PrintedFontSize(run), size, 0.1);
+}
+
 } // namespace quillset::test

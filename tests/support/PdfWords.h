@@ -59,6 +59,14 @@ QString PrintedFamily(const QString& face);
 // The size in points a run was set at, from the height of its box.
 double PrintedFontSize(const PdfText& run);
 
+// How far in twips a run of text may stand off its place: the rounding of the PDF's numbers.
+inline constexpr double kTextTolerance = 5;
+
+// Checks that `run` starts at (x, y) in twips, within `tolerance`, and is set in `face` at `size`
+// points in `colour`.
+void ExpectTextAt(const PdfText& run, double x, double y, const char* face, double size,
+                  const QColor& colour = Qt::black, double tolerance = kTextTolerance);
+
 // The page drawn for pictures and lines: 288 dpi, 5 twips a pixel, and how far in twips a block
 // may stand off its place.
 inline constexpr int kDrawingDpi = 288;

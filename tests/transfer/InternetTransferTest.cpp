@@ -65,10 +65,6 @@ struct FaultCase {
     const char* file;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class ServerFault : public TransferAgainstServer,
                     public ::testing::WithParamInterface<FaultCase> {};
 
@@ -98,10 +94,6 @@ struct LimitCase {
     const char* file;
     const char* reason = ""; // in the error
 };
-
-void PrintTo(const LimitCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class LimitReached : public TransferAgainstServer,
                      public ::testing::WithParamInterface<LimitCase> {};
@@ -301,10 +293,6 @@ struct ServedCase {
     ServerSetup setup;
 };
 
-void PrintTo(const ServedCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class ServedThrough : public TransferAgainstServer,
                       public ::testing::WithParamInterface<ServedCase> {};
 
@@ -380,10 +368,6 @@ struct RangeCase {
     size_t bodyStart, bodySize;
 };
 
-void PrintTo(const RangeCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class PythonRanges : public TransferAgainstServer,
                      public ::testing::WithParamInterface<RangeCase> {};
 
@@ -428,10 +412,6 @@ struct PieceCase {
     const char* error; // in lastError; "" when the piece arrives
     std::size_t written;
 };
-
-void PrintTo(const PieceCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class PieceAnswers : public TransferAgainstServer,
                      public ::testing::WithParamInterface<PieceCase> {};

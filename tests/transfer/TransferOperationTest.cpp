@@ -13,10 +13,6 @@ struct OperationCase {
     const char* localPath;
 };
 
-void PrintTo(const OperationCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class OperationText : public ::testing::TestWithParam<OperationCase> {};
 
 TEST_P(OperationText, SplitsNameAndWholeLocalPath) {
@@ -43,10 +39,6 @@ struct RefusedCase {
     const char* operation;
 };
 
-void PrintTo(const RefusedCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class RefusedOperation : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedOperation, ThrowsTransferError) {
@@ -70,10 +62,6 @@ struct AddressCase {
     const char* remoteName;
     const char* expected;
 };
-
-void PrintTo(const AddressCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class RemoteAddress : public ::testing::TestWithParam<AddressCase> {};
 

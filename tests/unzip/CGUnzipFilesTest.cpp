@@ -1,4 +1,4 @@
-// The options object: defaults, storage, the settings reaching the engine, errors raised.
+// The options object: storage, the settings reaching the engine, errors raised.
 #include "tests/support/CaseName.h"
 #include "tests/support/EnvironmentOverride.h"
 #include "tests/unzip/UnzipFixture.h"
@@ -8,21 +8,6 @@
 
 namespace quillset::test {
 namespace {
-
-TEST_F(UnzipFixture, NewObjectHasTheDefaults) {
-    CGUnzipFiles files(module);
-    EXPECT_TRUE(files.HonorDirectories());
-    EXPECT_TRUE(files.OverWriteFiles());
-    EXPECT_TRUE(files.CaseSensitive());
-    EXPECT_EQ(files.MessageLevel(), 2);
-    EXPECT_FALSE(files.ExtractNewer() || files.SpaceToUnderScore() || files.PromptOverwrite() ||
-                 files.WriteToStdOut() || files.TestZip() || files.ExtractOnlyNewer() ||
-                 files.DisplayComment() || files.ConvertCRtoCRLF() || files.Verbose());
-    EXPECT_EQ(files.ExtractList(), 0);
-    EXPECT_EQ(files.Privilege(), 0);
-    EXPECT_TRUE(files.ZipFileName().isEmpty());
-    EXPECT_TRUE(files.ExtractDir().isEmpty());
-}
 
 TEST_F(UnzipFixture, EmptyArgumentsUnpackTheStoredArchiveIntoTheStoredFolder) {
     const fs::path archive = archiveOf("tree");

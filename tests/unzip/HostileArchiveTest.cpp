@@ -16,10 +16,6 @@ struct HostileCase {
     const char* reason = ""; // in the message
 };
 
-void PrintTo(const HostileCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class HostileArchives : public UnzipFixture, public ::testing::WithParamInterface<HostileCase> {
 protected:
     // The scratch root holds only the archive, dest/ and what the test put there itself.

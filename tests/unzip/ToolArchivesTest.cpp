@@ -17,10 +17,6 @@ struct ToolCase {
     bool keepsMode;
 };
 
-void PrintTo(const ToolCase& tool, std::ostream* out) {
-    *out << tool.name;
-}
-
 void MakeSourceTree(const fs::path& source) {
     WriteFile(source / "readme.txt", "Read me\nplease\n");
     WriteFile(source / "bin" / "tool.sh", "#!/bin/sh\necho tool\n");

@@ -37,10 +37,6 @@ struct FailureCase {
     QStringList rules;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class FailedCheck : public AgentEndToEnd, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FailedCheck, EndsAsUpToDateAndLeavesNoStrayFile) {

@@ -1,23 +1,19 @@
 #pragma once
 
 #include "platform/ScriptedDialogs.h"
-#include "tests/support/Files.h"
+#include "tests/support/AgentServerFixture.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/TestServer.h"
 #include "tests/updater/RecordingAgentView.h"
 #include "tools/hexcipher/HexEncipher.h"
 #include "transfer/InternetTransfer.h"
 #include "updater/Local.h"
 #include "widgets/QtMousePointer.h"
 
-#include <QTemporaryDir>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 namespace quillset::test {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // The values the build would store, enciphered the way the build does it.
@@ -40,22 +36,17 @@ public:
     std::function<void()> onMessage;
 };
 
-// One agent against a real local update server: the server's files live in serverFolder(), the
-// module in moduleFolder() (a folder whose name has a space in it).
-class AgentFixture : public ::testing::Test {
+// One agent in this process against a real local update server: the server and the module
+// folder are AgentServerFixture's.
+class AgentFixture : public AgentServerFixture {
 protected:
     static constexpr const char* kPassword = "QS-pass8";
-
-    void SetUp() override {
-        ASSERT_TRUE(serverRoot.isValid() && moduleRoot.isValid());
-        fs::create_directories(moduleFolder());
-    }
 
     void startServer(const QStringList& rules = {}) {
         startServer(ServerSetup{.arguments = rules});
     }
     void startServer(const ServerSetup& setup) {
-        server = std::make_unique<TestServer>(serverFolder(), setup);
+        startServerOn(setup);
         makeAgent(server->address(QStringLiteral("updates/")));
     }
 
@@ -66,22 +57,15 @@ protected:
         agent->setTransferLimits(AgentTransferLimits::withWaits(2s));
     }
 
-    fs::path serverFolder() const { return serverRoot.path().toStdString(); }
-    fs::path moduleFolder() const { return fs::path(moduleRoot.path().toStdString()) / "apps dir"; }
-    // The command line a starting program would write for the module folder.
+    // The command line a starting program would write, as one line.
     QString commandLine(const QString& version) const {
-        QString folder = QString::fromStdString(moduleFolder().string());
-        return QStringLiteral("editor ") + version + QLatin1Char(' ') +
-               folder.replace(QLatin1Char(' '), QLatin1Char('%'));
+        return AgentServerFixture::commandLine(version.toUtf8().constData()).join(QLatin1Char(' '));
     }
 
-    QTemporaryDir serverRoot;
-    QTemporaryDir moduleRoot;
     WatchedDialogs dialogs;
     RememberedMousePointer pointer;
     RecordingAgentView view;
     InternetTransfer transfer;
-    std::unique_ptr<TestServer> server;
     std::unique_ptr<Local> agent;
 };
 

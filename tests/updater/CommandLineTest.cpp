@@ -18,10 +18,6 @@ struct LineCase {
     QString givenFolder = {}; // checked where set: the folder as spelt on the line
 };
 
-void PrintTo(const LineCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class CommandLineReadingTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(CommandLineReadingTest, FieldsAsTheStartingProgramWroteThem) {
@@ -88,10 +84,6 @@ struct NumberCase {
     const char* text;
     float value;
 };
-
-void PrintTo(const NumberCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class LeadingNumberTest : public ::testing::TestWithParam<NumberCase> {};
 

@@ -21,10 +21,6 @@ struct DiscoveryCase {
     bool versionCopyStays;
 };
 
-void PrintTo(const DiscoveryCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class Discovery : public AgentFixture, public ::testing::WithParamInterface<DiscoveryCase> {};
 
 TEST_P(Discovery, ComparesTheServerVersionAsAFloat) {
@@ -57,6 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
         DiscoveryCase{"TrailingZeroIsEqual", "2.5", "2.50\r\n", {}, false, 2.5f, true},
         DiscoveryCase{"HigherIsNewer", "2.5", "2.6", {}, true, 2.6f, true},
         DiscoveryCase{"DecimalNotDotted", "1.9", "1.10", {}, false, 1.1f, true},
+        DiscoveryCase{"TwoDigitWholePartIsNewer", "9.5", "10.0", {}, true, 10.0f, true},
+        DiscoveryCase{"OneDigitWholePartIsNotNewer", "10.0", "9.9", {}, false, 9.9f, true},
         DiscoveryCase{"FirstCommaItem", "2", "3,1", {}, true, 3.0f, true},
         DiscoveryCase{"QuotedVersion", "2.5", "\"2.7\"", {}, true, 2.7f, true},
         DiscoveryCase{
@@ -193,10 +191,6 @@ struct RefusedLine {
     const char* line;
     const char* message;
 };
-
-void PrintTo(const RefusedLine& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class RefusedCommandLine : public AgentFixture,
                            public ::testing::WithParamInterface<RefusedLine> {};

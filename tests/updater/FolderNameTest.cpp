@@ -17,10 +17,6 @@ struct FolderCase {
     const char* refusal = "none matches it exactly";
 };
 
-void PrintTo(const FolderCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class FolderNames : public AgentEndToEnd, public ::testing::WithParamInterface<FolderCase> {
 protected:
     fs::path besideRoot() const { return fs::path(moduleRoot.path().toStdString()); }

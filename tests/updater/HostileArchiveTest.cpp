@@ -66,10 +66,6 @@ struct HostileCase {
     const char* failedStep; // how the failure log names the step and the reason, for refusals
 };
 
-void PrintTo(const HostileCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 const Entry kProgramEntry{"EDITOR.EXE", "file", kNewProgram, 3, 0755};
 const Entry kReadme{"README.TXT", "file", "version 2.0\n"};
 

@@ -144,17 +144,14 @@ enum class Fault {
     WrongPassword,
     NoProgramFile,
     ZipSlipEntry,
-    EngineMissing
+    EngineMissing,
+    JournalNotFlushed
 };
 
 struct FaultCase {
     const char* name;
     Fault fault;
 };
-
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class FailedInstallation : public Installation, public ::testing::WithParamInterface<FaultCase> {
 protected:
@@ -192,6 +189,12 @@ protected:
         case Fault::EngineMissing:
             publish(newVersion, "2.0");
             return {{}, {"QUILLSET_UNZIP32=/nonexistent/libunzip32.so"}};
+        case Fault::JournalNotFlushed:
+            // The journal's draft never reaches the disk: nothing may be moved on its word.
+            publish(newVersion, "2.0");
+            return {
+                {},
+                FailingFileCall("fsync", fs::canonical(moduleFolder()) / ".tlupdater-journal.new")};
         }
         return {};
     }
@@ -226,6 +229,8 @@ TEST_P(FailedInstallation, KeepsARunnableProgramAndTellsTheUser) {
     EXPECT_EQ(run.lines.back(), "Unload: WinMain");
     expectOldProgramKeptAndStarted();
     expectNothingOutsideTheModule();
+    EXPECT_EQ(AgentLeftovers(moduleFolder()), std::vector<std::string>{})
+        << "no staging or journal is left";
 }
 
 INSTANTIATE_TEST_SUITE_P(Agent, FailedInstallation,
@@ -235,7 +240,9 @@ INSTANTIATE_TEST_SUITE_P(Agent, FailedInstallation,
                                            FaultCase{"WrongPassword", Fault::WrongPassword},
                                            FaultCase{"NoProgramFile", Fault::NoProgramFile},
                                            FaultCase{"ZipSlipEntry", Fault::ZipSlipEntry},
-                                           FaultCase{"EngineMissing", Fault::EngineMissing}),
+                                           FaultCase{"EngineMissing", Fault::EngineMissing},
+                                           FaultCase{"JournalNotFlushed",
+                                                     Fault::JournalNotFlushed}),
                          CaseName());
 
 TEST_F(Installation, SwapThatFailsHalfWayPutsTheOldVersionBack) {

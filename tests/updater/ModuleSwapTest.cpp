@@ -54,10 +54,6 @@ struct BadJournal {
     At at = At::File;
 };
 
-void PrintTo(const BadJournal& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class RefusedJournal : public Swap, public ::testing::WithParamInterface<BadJournal> {};
 
 TEST_P(RefusedJournal, IsNeverActedOn) {

@@ -25,10 +25,6 @@ struct ToolRow {
     std::size_t stub = 0; // bytes of a self-extracting stub put before the archive, unadjusted
 };
 
-void PrintTo(const ToolRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class PartialRelease : public ::testing::TestWithParam<ToolRow> {
 protected:
     QTemporaryDir scratch;
@@ -156,10 +152,6 @@ struct DirectoryRow {
     const char* refused;           // in the reason; nothing for a directory read whole
     const char* stopped = nullptr; // in SelectChangedEntries's reason
 };
-
-void PrintTo(const DirectoryRow& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class LyingDirectory : public ::testing::TestWithParam<DirectoryRow> {};
 

@@ -18,12 +18,11 @@ namespace {
 
 const QString kPublisherKey = QStringLiteral(TEST_PUBLISHER_KEY);
 const QString kOtherKey = QStringLiteral(TEST_OTHER_KEY);
-// The agent without a key, built for the same server as the one with the key.
 // What every request of the agent says it is: the agent, its version and the module's.
 const std::string kUserAgent =
     std::string("TLUPDATER/") + kQuillsetVersion + " (Quillset; EDITOR 1.0)";
-const QString kUnsignedProgram = qEnvironmentVariable(
-    "QUILLSET_TEST_UNSIGNED_AGENT", QStringLiteral(TLUPDATER_E2E_UNSIGNED_PROGRAM));
+// The agent without a key, built for the same server as the one with the key.
+const QString kUnsignedProgram = qEnvironmentVariable("QUILLSET_TEST_UNSIGNED_AGENT");
 
 // Every file below `folder` with its content, by path relative to it.
 std::map<std::string, std::string> FilesOf(const fs::path& folder) {
@@ -193,10 +192,6 @@ struct Forgery {
     // entries that changed are fetched, and checked once unpacked.
     bool changedEntriesOnly = false;
 };
-
-void PrintTo(const Forgery& forgery, std::ostream* out) {
-    *out << forgery.name;
-}
 
 class RefusedRelease : public SignedUpdate, public ::testing::WithParamInterface<Forgery> {};
 

@@ -14,10 +14,6 @@ struct ItemCase {
     std::optional<float> version;
 };
 
-void PrintTo(const ItemCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class VersionFileContent : public ::testing::TestWithParam<ItemCase> {};
 
 TEST_P(VersionFileContent, FirstItemGivesTheVersion) {

@@ -182,10 +182,6 @@ struct LineRow {
     const char* line;
 };
 
-void PrintTo(const LineRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class TransferLineText : public ::testing::TestWithParam<LineRow> {};
 
 TEST_P(TransferLineText, SaysTheBytesTheSpeedAndTheTimeLeft) {
