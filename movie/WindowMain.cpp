@@ -3,6 +3,7 @@
 #include "movie/MovieProgram.h"
 #include "movie/PrintSchedule.h"
 #include "movie/TextForm.h"
+#include "platform/FailureLog.h"
 #include "print/PrintWindow.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,11 @@ int QuillsetWindowMain(int argc, char** argv) {
                                   PrintSchedule(services, textForm, contents);
                               };
                               actions.endProgram = [] { QCoreApplication::exit(0); };
+                              actions.pictureNotLoaded = [&](const QString& file,
+                                                             const QString& reason) {
+                                  LogFailure({services.programName, file,
+                                              QStringLiteral("picture"), reason});
+                              };
                               return std::make_unique<Form1>(StartingSchedule(), actions);
                           });
 }

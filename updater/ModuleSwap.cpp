@@ -110,31 +110,23 @@ void RemoveWorkingFolders(const WorkingFolders& folders) {
     Flush(folders.handle, folders.module.string());
 }
 
-// After the commit: what cannot be removed is moved aside under a name the next start sweeps, so
-// the journal can go and a later update is not held up. Answers what went wrong; throws only
-// when even the journal has to stay, which the next start then finishes.
-std::string ClearAfterCommit(const WorkingFolders& folders) {
-    try {
-        RemoveWorkingFolders(folders);
-        return {};
-    } catch (const Failure& error) {
-        const std::string problem = error.what();
-        for (const char* name : {kBackupName, kStagingName}) {
-            if (!StatBeneath(folders.handle, name))
+// What stays after a failed clean-up goes aside under a name the next start sweeps, so the
+// journal can go and a later update is not held up.
+void SetAsideAfterCommit(const WorkingFolders& folders) {
+    for (const char* name : {kBackupName, kStagingName}) {
+        if (!StatBeneath(folders.handle, name))
+            continue;
+        for (int n = 0;; ++n) {
+            const std::string aside = kSetAsidePrefix + std::to_string(n);
+            if (StatBeneath(folders.handle, aside))
                 continue;
-            for (int n = 0;; ++n) {
-                const std::string aside = kSetAsidePrefix + std::to_string(n);
-                if (StatBeneath(folders.handle, aside))
-                    continue;
-                RenameBeneath(folders.handle, name, folders.handle, aside);
-                break;
-            }
+            RenameBeneath(folders.handle, name, folders.handle, aside);
+            break;
         }
-        RemoveIfThere(folders, kJournalDraftName);
-        RemoveIfThere(folders, kJournalName);
-        Flush(folders.handle, folders.module.string());
-        return problem;
     }
+    RemoveIfThere(folders, kJournalDraftName);
+    RemoveIfThere(folders, kJournalName);
+    Flush(folders.handle, folders.module.string());
 }
 
 } // namespace
@@ -181,7 +173,7 @@ std::vector<SwapStep> PlanSwap(const WorkingFolders& folders, int staging,
     });
 }
 
-std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps) {
+void SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps) {
     AsSwap([&] {
         if (StatBeneath(folders.handle, kJournalName) || StatBeneath(folders.handle, kBackupName))
             throw SwapError("an earlier swap in " + folders.module.string() +
@@ -213,11 +205,18 @@ std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector
         }
     });
     StopPoint("committed");
+}
+
+void ClearSwap(const WorkingFolders& folders) {
+    std::string problem;
     try {
-        return ClearAfterCommit(folders);
+        RemoveWorkingFolders(folders);
+        return;
     } catch (const Failure& error) {
-        return error.what(); // the journal stays committed: the next start finishes it
+        problem = error.what();
     }
+    AsSwap([&] { SetAsideAfterCommit(folders); });
+    throw SwapError(problem);
 }
 
 Recovery RecoverSwap(const WorkingFolders& folders) {
@@ -235,7 +234,14 @@ Recovery RecoverSwap(const WorkingFolders& folders) {
             UndoSteps(folders, journal->steps);
             RemoveWorkingFolders(folders);
         } else if (found == Recovery::Finished) {
-            ClearAfterCommit(folders);
+            try {
+                ClearSwap(folders);
+            } catch (const SwapError&) {
+                // Set aside, for the sweep that follows the recovery to remove or tell of; only a
+                // journal that stays ends the recovery.
+                if (StatBeneath(folders.handle, kJournalName))
+                    throw;
+            }
         } else {
             // Without a journal nothing of the module changed yet: staging and backups are
             // leftovers.
