@@ -12,10 +12,10 @@ namespace {
 // input's end contribute nothing.
 template <const auto& table> ShortBits Select(std::string_view bits) {
     static_assert(table.size() <= ShortBits::kCapacity);
-    constexpr std::size_t largest = *std::max_element(table.begin(), table.end());
+    constexpr std::size_t kLargest = *std::max_element(table.begin(), table.end());
     ShortBits out;
     char* next = out.data();
-    if (bits.size() >= largest) {
+    if (bits.size() >= kLargest) {
         for (std::uint8_t position : table)
             *next++ = bits[position - 1];
     } else {

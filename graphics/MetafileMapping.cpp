@@ -65,8 +65,8 @@ QTransform MetafileMapping::transform() const {
         break;
     default: {
         // The fixed modes measure in physical units with y upwards.
-        static constexpr double perInch[] = {254, 2540, 100, 1000, 1440};
-        sx = unitsPerInch_ / perInch[mode_ - LoMetric];
+        static constexpr double kPerInch[] = {254, 2540, 100, 1000, 1440};
+        sx = unitsPerInch_ / kPerInch[mode_ - LoMetric];
         sy = -sx;
     }
     }

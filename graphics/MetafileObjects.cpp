@@ -75,10 +75,10 @@ GdiObject BrushFromRecord(const MetafileParams& p) {
     case 0:
         return BrushObject(QBrush(color));
     case 2: {
-        static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+        static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,
                                                      Qt::FDiagPattern, Qt::BDiagPattern,
                                                      Qt::CrossPattern, Qt::DiagCrossPattern};
-        return BrushObject(QBrush(color, hatch < 6 ? hatches[hatch] : Qt::SolidPattern));
+        return BrushObject(QBrush(color, hatch < 6 ? kHatches[hatch] : Qt::SolidPattern));
     }
     default: // the null brush; pattern brushes come in their own records
         return BrushObject(QBrush(Qt::NoBrush));

@@ -45,7 +45,8 @@ public:
     TextAreaCanvas& TextArea(int index) { return *textArea_.at(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
     void destroyAllAndUnload() { textArea_.destroyAllAndUnload(); }
-    // The highest slot index in use, 0 when only the template exists.
+    // The highest slot index in use, 0 when only the template exists: what a check reads to see
+    // that a job left no slot behind.
     int highestTextArea() const { return textArea_.highest(); }
 
 private:

@@ -23,6 +23,7 @@ public:
     void loadDocImg(int index, const QString& windowsPath);
     void setDocImg(int index, Picture picture) { docImg_.at(index) = std::move(picture); }
     const Picture& DocImg(int index) const { return index == 0 ? template_ : docImg_.at(index); }
+    // The design's unload of one slot; jobs unload them all at once, checks one by one.
     void destroyDocImg(int index) { docImg_.destroy(index); }
     // Slots 1 to the highest destroyed in ascending order, then the form unloaded.
     void destroyAllAndUnload() { docImg_.destroyAllAndUnload(); }

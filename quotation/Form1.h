@@ -35,7 +35,8 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
 
-    // The outcome of the last print job.
+    // The outcome of the last print job, which the window shows only as a message or a
+    // notification: for checks of the form.
     const PrintJobResult& lastResult() const { return lastResult_; }
 
     void Command1_Click();

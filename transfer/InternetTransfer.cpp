@@ -330,7 +330,7 @@ bool InternetTransfer::StillExecuting() {
             }
         }
         if (round == 0)
-            curl_multi_poll(multi, nullptr, 0, int(pollInterval_.count()), nullptr);
+            curl_multi_poll(multi, nullptr, 0, int(kPollInterval.count()), nullptr);
     }
     return true;
 }

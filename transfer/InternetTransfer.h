@@ -38,9 +38,6 @@ public:
     void setLimits(const TransferLimits& limits) { limits_ = limits; }
     // The User-Agent header of the operations started from now on; empty sends none.
     void setUserAgent(std::string userAgent) { userAgent_ = std::move(userAgent); }
-    // How long one StillExecuting call may wait for network activity, so that a caller's loop
-    // can handle its window events in between without spinning.
-    void setPollInterval(std::chrono::milliseconds interval) { pollInterval_ = interval; }
 
     // Starts "GET name localpath" against the server folder `address`. Throws TransferError when
     // the operation cannot be started; a failure after the start shows only as a missing file.
@@ -79,7 +76,9 @@ private:
     void* multi_ = nullptr;
     TransferLimits limits_;
     std::string userAgent_;
-    std::chrono::milliseconds pollInterval_{20};
+    // How long one StillExecuting call may wait for network activity, so that a caller's loop
+    // can handle its window events in between without spinning.
+    static constexpr std::chrono::milliseconds kPollInterval{20};
     QString lastError_;
     bool failedHere_ = false;
     RangeAnswer rangeAnswer_;

@@ -71,12 +71,12 @@ CommandLineReading ReadCommandLineFields(const QString& arguments) {
     reading.fields.ModuleName = TrimSpaces(fieldOf(text, 0)).toString();
     reading.fields.CurrentVersion = LeadingNumber(fieldOf(text, 1));
     reading.fields.ModuleFolder = FolderText(fieldOf(text, 2));
-    reading.fields.GivenModuleFolder = FolderText(fieldOf(given, 2));
+    reading.fields.givenModuleFolder = FolderText(fieldOf(given, 2));
     return reading;
 }
 
 ModuleFolderResolution ResolveModuleFolder(const CommandLineFields& fields) {
-    const PathResolution resolution = ResolveWindowsPathUniquely(fields.GivenModuleFolder);
+    const PathResolution resolution = ResolveWindowsPathUniquely(fields.givenModuleFolder);
     if (!resolution.ambiguous.isEmpty())
         return {{}, resolution.ambiguous, {}};
     QString folder = QString::fromStdString(resolution.path.string());
@@ -89,7 +89,7 @@ ModuleFolderResolution ResolveModuleFolder(const CommandLineFields& fields) {
                 {},
                 QStringLiteral("the module folder %1 is the root folder; nothing is fetched, "
                                "unpacked or locked there")
-                    .arg(fields.GivenModuleFolder)};
+                    .arg(fields.givenModuleFolder)};
     return {folder, {}, {}};
 }
 

@@ -12,7 +12,7 @@ struct CommandLineFields {
     QString ModuleFolder; // upper case, always ending in "\"
     // The same folder spelt as given: on a host whose names tell case apart, app and APP are
     // two folders, and only the spelling given says which one is meant.
-    QString GivenModuleFolder;
+    QString givenModuleFolder;
 };
 
 enum class CommandLineVerdict {

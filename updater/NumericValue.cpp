@@ -49,12 +49,12 @@ float LeadingNumber(QStringView text) {
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)end;
-    constexpr double infinity = std::numeric_limits<double>::infinity();
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
     if (error == std::errc::result_out_of_range)
-        value = wholeNonZero ? infinity : 0.0;
+        value = wholeNonZero ? kInfinity : 0.0;
     // Narrowing a double beyond the float range is undefined; such a number is infinite here.
     if (value > double(std::numeric_limits<float>::max()))
-        value = infinity;
+        value = kInfinity;
     return static_cast<float>(negative ? -value : value);
 }
 

@@ -33,9 +33,9 @@ public:
     QProgressBar* Avance() const { return avance_; }
     QPushButton* CloseBtn() const { return closeBtn_; }
     // The signs of life under the status, beside Avance: the busy bar, and the transfer's line
-    // with its own thin bar.
-    QProgressBar* BusyBar() const { return busy_; }
-    QLabel* TransferLine() const { return transferLine_; }
+    // with its own thin bar. Read by the window's checks, as the design's controls are.
+    QProgressBar* busyBar() const { return busy_; }
+    QLabel* transferLine() const { return transferLine_; }
     QProgressBar* TransferBar() const { return transferBar_; }
     QTimer& Timer() { return timer_; }
 

@@ -276,7 +276,7 @@ TEST(PrintSchedule, EachDescriptionFillsItsCanvasOnThePage) {
             const QImage ground = drawing.copy(QRectF(canvas.rectangle.topLeft() * pixelsPerTwip,
                                                       canvas.rectangle.size() * pixelsPerTwip)
                                                    .toRect());
-            EXPECT_TRUE(ColourBounds(ground, kDrawingDpi, ThemeScope::DarkWindow(), 8).isEmpty());
+            EXPECT_TRUE(ColourBounds(ground, kDrawingDpi, ThemeScope::darkWindow(), 8).isEmpty());
             const std::vector<PdfText> lines = RunsOn(page, canvas.rectangle);
             ASSERT_FALSE(lines.empty());
             // The first line lies 25 below the canvas's top.

@@ -13,6 +13,16 @@
 
 namespace quillset::test {
 
+// A clock that always tells one moment, so a printed footer's date is known.
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime time) : time_(std::move(time)) {}
+    QDateTime now() const override { return time_; }
+
+private:
+    QDateTime time_;
+};
+
 // Everything a print job needs, with a recording page per job kept for reading back; by default
 // for the quotation letter.
 struct FrameServices {

@@ -25,10 +25,10 @@ QString UnescapeHtml(QString text) {
 ThemeScope::ThemeScope(Theme theme) : before_(QGuiApplication::palette()) {
     if (theme != Theme::Dark)
         return;
-    QPalette dark(QColor(0x3C, 0x3C, 0x3C), ThemeScope::DarkWindow());
+    QPalette dark(QColor(0x3C, 0x3C, 0x3C), ThemeScope::darkWindow());
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         dark.setColor(role, QColor(0xF0, 0xF0, 0xF0));
-    dark.setColor(QPalette::Base, DarkWindow());
+    dark.setColor(QPalette::Base, darkWindow());
     QGuiApplication::setPalette(dark);
 }
 

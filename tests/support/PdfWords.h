@@ -74,7 +74,7 @@ public:
     ThemeScope(const ThemeScope&) = delete;
     ThemeScope& operator=(const ThemeScope&) = delete;
     // The dark theme's window colour, to look for where paper should stay white.
-    static QColor DarkWindow() { return QColor(0x2D, 0x2D, 0x2D); }
+    static QColor darkWindow() { return QColor(0x2D, 0x2D, 0x2D); }
 
 private:
     QPalette before_;

@@ -220,14 +220,13 @@ TEST_F(TransferAgainstServer, OneOperationAtATime) {
 }
 
 TEST_F(TransferAgainstServer, StillExecutingWaitsForTheNetworkInsteadOfSpinning) {
-    control.setPollInterval(50ms);
     control.Execute(server.address("~hang/"), "GET EDITOR.VER " + localPath("EDITOR.VER"));
     int calls = 0;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < 500ms && control.StillExecuting())
         ++calls;
     // Without a wait inside the call, half a second would run it many thousand times.
-    EXPECT_LE(calls, 15);
+    EXPECT_LE(calls, 40);
 }
 
 TEST_F(TransferAgainstServer, BadStartsThrowAndLeaveNoFile) {

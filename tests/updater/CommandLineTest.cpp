@@ -34,7 +34,7 @@ TEST_P(CommandLineReadingTest, FieldsAsTheStartingProgramWroteThem) {
     EXPECT_EQ(reading.fields.CurrentVersion, c.version);
     EXPECT_EQ(reading.fields.ModuleFolder, c.folder);
     if (!c.givenFolder.isEmpty()) {
-        EXPECT_EQ(reading.fields.GivenModuleFolder, c.givenFolder);
+        EXPECT_EQ(reading.fields.givenModuleFolder, c.givenFolder);
     }
 }
 

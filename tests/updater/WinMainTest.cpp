@@ -82,7 +82,7 @@ TEST_F(WinMainWindow, EveryStatusFitsAFixedWindowUnderAShadowedHeading) {
     // The line of a large, slow download fits under the status too.
     window->showTransferProgress({1000ull << 20, 4000ull << 20});
     QApplication::processEvents();
-    EXPECT_FALSE(window->TransferLine()->text().isEmpty());
+    EXPECT_FALSE(window->transferLine()->text().isEmpty());
     EXPECT_EQ(ClippedLabels(*window).join("; ").toStdString(), "");
     EXPECT_EQ(window->size(), size);
     const auto* label1 = window->findChild<QLabel*>("Label1");
@@ -138,9 +138,9 @@ TEST_F(WinMainWindow, ScanningShowsABusyBarAndTheDownloadItsBytesBesideTheBar) {
     std::vector<Sample> samples;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        const QLabel* line = window->TransferLine();
+        const QLabel* line = window->transferLine();
         samples.push_back({window->Status()->text(), window->Avance()->value(),
-                           window->BusyBar()->isVisible(),
+                           window->busyBar()->isVisible(),
                            line->isVisible() ? line->text() : QString()});
     });
     watch.start(20);
@@ -172,7 +172,7 @@ TEST_F(WinMainWindow, ScanningShowsABusyBarAndTheDownloadItsBytesBesideTheBar) {
         return whole.match(line).hasMatch();
     })) << QStringList(lines.values()).join(" | ").toStdString();
     EXPECT_EQ(window->Status()->text(), QString::fromUtf8(kNotUpdatedMessage));
-    EXPECT_TRUE(window->TransferLine()->text().isEmpty()) << "no line once the transfer ended";
+    EXPECT_TRUE(window->transferLine()->text().isEmpty()) << "no line once the transfer ended";
 }
 
 struct LineRow {
