@@ -48,7 +48,7 @@ std::string PartialArchive(const std::string& archive, int module,
     EXPECT_TRUE(entries) << entries.reason();
     const auto selection =
         SelectChangedEntries(*entries, *place, module, "EDITOR.EXE", &SameSizeAndCrc);
-    EXPECT_TRUE(selection) << selection.reason().reason;
+    EXPECT_TRUE(selection) << selection.reason();
     std::string partial;
     for (const ByteRange& piece : selection->pieces)
         partial += archive.substr(piece.first, piece.last - piece.first + 1);
