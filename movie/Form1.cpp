@@ -157,7 +157,8 @@ void Form1::chooseBitmapFor(PictureBox& box) {
     QString name;
     try {
         const QString pattern = QStringLiteral("*.BMP");
-        name = actions_.dialogs->showOpen({pattern, QStringLiteral("Windows Bitmap (*.BMP)|*.BMP")});
+        name =
+            actions_.dialogs->showOpen({pattern, QStringLiteral("Windows Bitmap (*.BMP)|*.BMP")});
         if (name.trimmed().isEmpty() || name == pattern)
             return;
         // The dialog answers a path of this machine, not a Windows-style one.

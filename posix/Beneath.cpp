@@ -225,10 +225,10 @@ SystemResult<Fd> TryOpenFileBeneath(int folder, const std::string& path, int fla
     return TryKeepRegularFile(*std::move(opened), path, flags);
 }
 
-Fd OpenUnnamedFile(int folder, const std::string& subject) {
+SystemResult<Fd> TryOpenUnnamedFile(int folder, const std::string& subject) {
     const int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0)
-        ThrowSystemError("cannot make an unnamed file in", subject);
+        return SystemRefusal("cannot make an unnamed file in", subject);
     return Fd(fd);
 }
 

@@ -37,13 +37,7 @@ inline Fd OpenBeneath(int folder, const std::string& path, int flags, mode_t mod
 }
 // The same walk one part at a time with O_NOFOLLOW and a mount check at each part.
 SystemResult<Fd> TryOpenByParts(int folder, const std::string& path, int flags, mode_t mode = 0);
-inline Fd OpenByParts(int folder, const std::string& path, int flags, mode_t mode = 0) {
-    return OrThrow(TryOpenByParts(folder, path, flags, mode));
-}
 
-inline Fd OpenFolderBeneath(int folder, const std::string& path) {
-    return OpenBeneath(folder, path, O_RDONLY | O_DIRECTORY);
-}
 // Opens a file without ever blocking (a FIFO or a device at the name answers at once) and
 // refuses anything but a regular file (EINVAL). The descriptor then blocks as usual.
 SystemResult<Fd> TryOpenFileBeneath(int folder, const std::string& path, int flags = O_RDONLY,
@@ -54,7 +48,7 @@ inline Fd OpenFileBeneath(int folder, const std::string& path, int flags = O_RDO
 }
 // A new, empty unnamed file in the folder's file system (O_TMPFILE), which no other process can
 // reach; EOPNOTSUPP or EISDIR where the file system has none. `subject` names the folder.
-Fd OpenUnnamedFile(int folder, const std::string& subject);
+SystemResult<Fd> TryOpenUnnamedFile(int folder, const std::string& subject);
 
 // What is at `path` itself (a link as a link); nothing when nothing is there.
 SystemResult<std::optional<struct stat>> TryStatBeneath(int folder, const std::string& path);

@@ -7,8 +7,7 @@
 
 namespace quillset {
 
-Refusal<SystemError> SystemRefusal(const std::string& what, const std::string& subject,
-                                   int error) {
+Refusal<SystemError> SystemRefusal(const std::string& what, const std::string& subject, int error) {
     return Refuse(SystemError(what + " " + subject + ": " + std::strerror(error), error));
 }
 
@@ -53,8 +52,7 @@ SystemResult<Fd> TryKeepRegularFile(Fd fd, const std::string& path, int flags) {
     return fd;
 }
 
-SystemResult<> TryWriteAll(int fd, const void* data, std::size_t size,
-                           const std::string& subject) {
+SystemResult<> TryWriteAll(int fd, const void* data, std::size_t size, const std::string& subject) {
     const char* at = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::write(fd, at, size);

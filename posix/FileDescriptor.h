@@ -86,9 +86,6 @@ private:
 // so a FIFO or a device at the name answers at once, and refuses anything but a regular file
 // (EINVAL). The descriptor then blocks as usual.
 SystemResult<Fd> TryOpenRegularFile(const std::string& path, int flags = O_RDONLY);
-inline Fd OpenRegularFile(const std::string& path, int flags = O_RDONLY) {
-    return OrThrow(TryOpenRegularFile(path, flags));
-}
 // The same check on a descriptor just opened with O_NONBLOCK; `flags` are those it was asked
 // for, so it blocks again unless they hold O_NONBLOCK.
 SystemResult<Fd> TryKeepRegularFile(Fd fd, const std::string& path, int flags);

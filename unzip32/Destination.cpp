@@ -20,9 +20,9 @@ Made<Fd> OpenOrMakeFolder(int parentFd, const std::string& name) {
     if (!folder && folder.reason().error() == ENOENT) {
         const SystemResult<> made = TryMakeFolderBeneath(parentFd, name, 0755);
         if (!made && made.reason().error() != EEXIST)
-            return {{},
-                    ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name,
-                                 made.reason().error())};
+            return {
+                {},
+                ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name, made.reason().error())};
         folder = TryOpenBeneath(parentFd, name, kFolderFlags);
     }
     if (!folder) {

@@ -138,7 +138,8 @@ SelectChangedEntries(const std::vector<zip::DirectoryEntry>& entries,
     for (const std::size_t i : byOffset) {
         const std::optional<std::string> path = ModulePathOf(entries[i]);
         if (!path || !paths.emplace(*path, i).second)
-            return Refuse<std::string>("the entry " + entries[i].name + " does not map plainly onto the module");
+            return Refuse<std::string>("the entry " + entries[i].name +
+                                       " does not map plainly onto the module");
         if (path->empty() || !Wanted(entries[i], *path, module, program, same))
             continue;
         selection.entries.push_back(&entries[i]);

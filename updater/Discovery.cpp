@@ -118,9 +118,10 @@ Step<> Local::fetchLocalCopy(const QString& address, const QString& name) {
         return sent;
     if (FileExists(state_.ModuleFolder + name))
         return {};
-    return StepFailed(stepOf(name), transfer_.lastError().isEmpty()
-                                        ? QStringLiteral("the file did not arrive in the module folder")
-                                        : transfer_.lastError());
+    return StepFailed(stepOf(name),
+                      transfer_.lastError().isEmpty()
+                          ? QStringLiteral("the file did not arrive in the module folder")
+                          : transfer_.lastError());
 }
 
 void Local::awaitTransfer(InternetTransfer& control, const std::function<void()>& onRound) {

@@ -77,10 +77,10 @@ Step<> Local::prepareStagedProgram(const Fd& staging) {
         return StepFailed(QStringLiteral("check"), reason);
     };
     // The program as the archive spells it, found as the module's program is, in any case.
+    const fs::path stagingPath = staging.path();
     const std::string staged =
-        ResolveWindowsPath(QString::fromStdString(staging.path()) + QLatin1Char('/') +
-                           state_.ProgramFileName)
-            .filename()
+        ResolveWindowsPath(Text(stagingPath) + QLatin1Char('/') + state_.ProgramFileName)
+            .lexically_relative(stagingPath)
             .string();
     const SystemResult<std::optional<struct stat>> found = TryStatBeneath(staging.get(), staged);
     if (!found || !*found)
@@ -94,16 +94,18 @@ Step<> Local::prepareStagedProgram(const Fd& staging) {
     // the very file that is started afterwards.
     const std::string wanted = localName(state_.ProgramFileName);
     if (staged != wanted) {
-        const SystemResult<std::optional<struct stat>> taken = TryStatBeneath(staging.get(), wanted);
+        const SystemResult<std::optional<struct stat>> taken =
+            TryStatBeneath(staging.get(), wanted);
         if (taken && *taken)
             return refused(QStringLiteral("the archive holds two spellings of %1")
                                .arg(state_.ProgramFileName));
         if (const SystemResult<> renamed =
                 TryRenameBeneath(staging.get(), staged, staging.get(), wanted);
             !renamed)
-            return refused(QStringLiteral("cannot rename the staged %1: %2")
-                               .arg(state_.ProgramFileName)
-                               .arg(QString::fromLocal8Bit(std::strerror(renamed.reason().error()))));
+            return refused(
+                QStringLiteral("cannot rename the staged %1: %2")
+                    .arg(state_.ProgramFileName)
+                    .arg(QString::fromLocal8Bit(std::strerror(renamed.reason().error()))));
     }
     // Archives from hosts without Unix modes carry none: whoever may read it may run it.
     const mode_t executable = info.st_mode | ((info.st_mode & 0444) >> 2);
@@ -119,7 +121,8 @@ Step<> Local::swapStaged(const Fd& staging, const std::vector<SwapStep>& steps) 
     Step<> cleared;
     {
         const EndingSignalsHeld held;
-        if (Step<> swapped = Attempt(QStringLiteral("swap"), [&] { change_.swapIn(staging, steps); });
+        if (Step<> swapped =
+                Attempt(QStringLiteral("swap"), [&] { change_.swapIn(staging, steps); });
             !swapped)
             return swapped;
         cleared = Attempt(QStringLiteral("clean-up"), [&] { change_.clearSwap(); });
@@ -141,9 +144,8 @@ Step<> Local::installSteps() {
     if (const Step<> made =
             Attempt(QStringLiteral("unpack"), [&] { staging = change_.makeStaging(); });
         !made)
-        return StepFailed(made.reason().step,
-                          QStringLiteral("cannot create the staging folder: ") +
-                              made.reason().reason);
+        return StepFailed(made.reason().step, QStringLiteral("cannot create the staging folder: ") +
+                                                  made.reason().reason);
     if (Step<> staged = stageArchive(staging.path()); !staged)
         return staged;
     if (Step<> checked = checkStagedEntries(staging.get()); !checked)
@@ -205,8 +207,9 @@ Step<> Local::fetchArchive(const QString& address) {
     if (Step<> copy = fetchLocalCopy(address, state_.ArchiveFileName); !copy)
         return copy;
     StopPoint("archive-fetched");
-    if (Step<> copied = Attempt(QStringLiteral("archive transfer"),
-                                [&] { archive_ = change_.privateCopy(localName(state_.ArchiveFileName)); });
+    if (Step<> copied =
+            Attempt(QStringLiteral("archive transfer"),
+                    [&] { archive_ = change_.privateCopy(localName(state_.ArchiveFileName)); });
         !copied)
         return copied;
     return checkWholeArchive();

@@ -100,27 +100,25 @@ SystemResult<> ModuleChange::removeFile(const std::string& name) {
     return TryRemoveBeneath(folders_.handle, name);
 }
 
-Fd ModuleChange::privateFile() const {
+SystemResult<Fd> ModuleChange::privateFile() const {
     if (FailPoint("private-copy"))
-        ThrowSystemError("cannot make an unnamed file in", folders_.module.string());
-    return OpenUnnamedFile(folders_.handle, folders_.module.string());
+        return SystemRefusal("cannot make an unnamed file in", folders_.module.string());
+    return TryOpenUnnamedFile(folders_.handle, folders_.module.string());
 }
 
 Fd ModuleChange::privateCopy(const std::string& name) const {
     Fd original = OrThrow(openFile(name));
-    Fd copy;
-    try {
-        copy = privateFile();
-    } catch (const SystemError& error) {
+    SystemResult<Fd> copy = privateFile();
+    if (!copy) {
+        const int error = copy.reason().error();
         struct stat info {};
-        if ((error.error() == EOPNOTSUPP || error.error() == EISDIR) &&
-            ::fstat(original.get(), &info) == 0 && info.st_uid == ::geteuid() &&
-            (info.st_mode & 022) == 0)
+        if ((error == EOPNOTSUPP || error == EISDIR) && ::fstat(original.get(), &info) == 0 &&
+            info.st_uid == ::geteuid() && (info.st_mode & 022) == 0)
             return original;
-        ThrowSystemError("cannot make a private copy of", name, error.error());
+        ThrowSystemError("cannot make a private copy of", name, error);
     }
-    CopyRest(original.get(), copy.get(), name, FailPoint("copy-range") ? errno : 0);
-    return copy;
+    CopyRest(original.get(), copy->get(), name, FailPoint("copy-range") ? errno : 0);
+    return *std::move(copy);
 }
 
 } // namespace quillset

@@ -73,9 +73,9 @@ public:
     // to `name` meanwhile. Where the file system has no unnamed files, the file itself when it is
     // the agent's and no one else may write it. Throws SystemError.
     Fd privateCopy(const std::string& name) const;
-    // A new, empty unnamed file in the module's file system, which no other process can reach.
-    // Throws SystemError where the file system has none.
-    Fd privateFile() const;
+    // A new, empty unnamed file in the module's file system, which no other process can reach;
+    // or why not, as where the file system has none.
+    SystemResult<Fd> privateFile() const;
 
 private:
     Fd folder_;

@@ -28,7 +28,8 @@ bool IsRealFolder(int folder, const std::string& path) {
 
 void PlanFolder(const WorkingFolders& folders, int staging, const std::string& relative,
                 std::vector<SwapStep>& steps) {
-    const Fd listed = relative.empty() ? Fd() : OpenFolderBeneath(staging, relative);
+    const Fd listed =
+        relative.empty() ? Fd() : OpenBeneath(staging, relative, O_RDONLY | O_DIRECTORY);
     for (const std::string& entry :
          ListFolder(listed ? listed.get() : staging, (kStagingName + ("/" + relative)))) {
         const std::string name = relative.empty() ? entry : relative + "/" + entry;
@@ -80,13 +81,10 @@ void UndoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps
     const EndingSignalsHeld held;
     // A journal may be forged: every step's way must be free of links before the first move.
     for (const SwapStep& step : steps)
-        try {
-            StatBeneath(folders.handle, step.path);
-        } catch (const SystemError& error) {
+        if (const auto way = TryStatBeneath(folders.handle, step.path); !way)
             throw SwapError(
                 "the journal's step " + step.path +
-                " does not lie plainly in the module, nothing is undone: " + error.what());
-        }
+                " does not lie plainly in the module, nothing is undone: " + way.reason().what());
     if (!StatBeneath(folders.handle, kBackupName))
         MakeFolderBeneath(folders.handle, kBackupName, 0700);
     const Fd backup = OpenOwnFolder(folders, kBackupName);
@@ -132,18 +130,15 @@ void SetAsideAfterCommit(const WorkingFolders& folders) {
 } // namespace
 
 Fd OpenOwnFolder(const WorkingFolders& folders, const std::string& name) {
-    Fd folder;
-    try {
-        folder = OpenFolderBeneath(folders.handle, name);
-    } catch (const SystemError& error) {
+    SystemResult<Fd> folder = TryOpenBeneath(folders.handle, name, O_RDONLY | O_DIRECTORY);
+    if (!folder)
         throw SwapError(folders.shown(name).string() +
-                        " is not a folder of the agent's, left alone: " + error.what());
-    }
+                        " is not a folder of the agent's, left alone: " + folder.reason().what());
     struct stat info {};
-    if (::fstat(folder.get(), &info) != 0 || info.st_uid != ::geteuid())
+    if (::fstat(folder->get(), &info) != 0 || info.st_uid != ::geteuid())
         throw SwapError(folders.shown(name).string() +
                         " belongs to another user, not to the agent; left alone");
-    return folder;
+    return *std::move(folder);
 }
 
 void RemoveOwnFolder(const WorkingFolders& folders, const std::string& name) {

@@ -15,10 +15,6 @@ namespace {
 // comment, and the whole directory of a module of a few thousand files.
 constexpr std::uint64_t kTailBytes = 128 << 10;
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // The `size` bytes of `fd` from its start; then empties it for what comes next.
 std::string TakeBack(int fd, std::uint64_t size) {
     std::string bytes(size, '\0');
@@ -63,12 +59,12 @@ Step<> Local::fetchPiece(const QString& address, const ByteRange& range,
     return FallBack(transfer_.lastError());
 }
 
-Step<std::string> Local::fetchDirectory(const QString& address, int file,
-                                        const RangeAnswer& tail, zip::DirectoryPlace& place) {
+Step<std::string> Local::fetchDirectory(const QString& address, int file, const RangeAnswer& tail,
+                                        zip::DirectoryPlace& place) {
     const std::string tailBytes = TakeBack(file, tail.length());
     Result<zip::DirectoryPlace, std::string> found = zip::ReadDirectoryPlace(tailBytes, tail.total);
     if (!found)
-        return FallBack(Text(found.reason()));
+        return FallBack(found.reason());
     place = *found;
     if (place.size > zip::kLargestDirectory)
         return FallBack(QStringLiteral("the archive's directory is larger than any module's"));
@@ -95,7 +91,7 @@ Step<EntrySelection> Local::chooseEntries(const std::vector<zip::DirectoryEntry>
         // only when its digest is the signed one, whatever size and CRC-32 it shows.
         const SignedManifest manifest(statement_->entries);
         if (const Result<void, std::string> same = manifest.checkDirectory(entries); !same)
-            return StepFailed(QStringLiteral("signature"), Text(same.reason()));
+            return StepFailed(QStringLiteral("signature"), same.reason());
         selection = SelectChangedEntries(entries, place, change_.folders().handle, program,
                                          [&](int fd, const zip::DirectoryEntry& entry) {
                                              return manifest.sameAsSigned(fd, entry);
@@ -106,13 +102,13 @@ Step<EntrySelection> Local::chooseEntries(const std::vector<zip::DirectoryEntry>
                     fetchedEntries_.emplace_back(*ModulePathOf(*entry), *entry);
     }
     if (!selection)
-        return FallBack(Text(selection.reason()));
+        return FallBack(selection.reason());
     return *std::move(selection);
 }
 
 Step<FetchedArchive> Local::fetchChangedEntries(const QString& address) {
     try {
-        Fd file = change_.privateFile();
+        Fd file = OrThrow(change_.privateFile());
         // A server without ranges answers with the whole archive: as cheap as asking for it.
         if (Step<> tailPiece =
                 fetchPiece(address, {kTailBytes, 0, true}, {{}, 0, true}, file.get(), {});
@@ -132,7 +128,7 @@ Step<FetchedArchive> Local::fetchChangedEntries(const QString& address) {
         const Result<std::vector<zip::DirectoryEntry>, std::string> entries =
             zip::ReadDirectory(*directory, place);
         if (!entries)
-            return FallBack(Text(entries.reason()));
+            return FallBack(entries.reason());
         const Step<EntrySelection> selection = chooseEntries(*entries, place);
         if (!selection)
             return Refuse(selection.reason());
@@ -147,7 +143,7 @@ Step<FetchedArchive> Local::fetchChangedEntries(const QString& address) {
         const Result<std::string, std::string> rebuilt =
             zip::RebuiltDirectory(*directory, PlacesInPieces(*selection), fetched.received);
         if (!rebuilt)
-            return FallBack(Text(rebuilt.reason()));
+            return FallBack(rebuilt.reason());
         WriteAll(file.get(), *rebuilt, "the fetched entries");
         return FetchedArchive{std::move(file), false};
     } catch (const SystemError& error) {

@@ -34,10 +34,6 @@ SystemResult<std::string> ReadSignatureFile(int fd, const std::string& subject) 
     return bytes;
 }
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 Step<ReleaseStatement> Local::fetchStatement(const QString& address) {
@@ -48,18 +44,18 @@ Step<ReleaseStatement> Local::fetchStatement(const QString& address) {
     if (const SystemResult<> removed = change_.removeFile(localName(name)); !removed)
         return refused(
             QStringLiteral("a signature file left by an earlier run cannot be removed: %1")
-                .arg(Text(removed.reason().what())));
+                .arg(QString::fromUtf8(removed.reason().what())));
     if (const Step<> copy = fetchLocalCopy(address, name); !copy)
         return refused(name + QStringLiteral(" could not be fetched: ") + copy.reason().reason);
     const SystemResult<Fd> file = change_.openFile(localName(name));
-    const SystemResult<std::string> bytes =
-        file ? ReadSignatureFile(file->get(), name.toStdString())
-             : SystemResult<std::string>(Refuse(file.reason()));
+    const SystemResult<std::string> bytes = file
+                                                ? ReadSignatureFile(file->get(), name.toStdString())
+                                                : SystemResult<std::string>(Refuse(file.reason()));
     // One that stays is removed by the next run's check before it fetches again.
     static_cast<void>(change_.removeFile(localName(name)));
     if (!bytes)
         return refused(QStringLiteral("the fetched %1 cannot be read: %2")
-                           .arg(name, Text(bytes.reason().what())));
+                           .arg(name, QString::fromUtf8(bytes.reason().what())));
     const auto sameVersion = [this](std::string_view text) {
         return LeadingNumber(QString::fromLatin1(text.data(), qsizetype(text.size()))) ==
                state_.ServerVersion;
@@ -67,7 +63,7 @@ Step<ReleaseStatement> Local::fetchStatement(const QString& address) {
     Result<ReleaseStatement, std::string> statement =
         CheckStatement({signingKey_, state_.ModuleName.toStdString(), sameVersion}, *bytes);
     if (!statement)
-        return refused(Text(statement.reason()));
+        return StepFailed(QStringLiteral("signature"), statement.reason());
     return *std::move(statement);
 }
 
@@ -76,7 +72,7 @@ Step<> Local::checkWholeArchive() {
         return {};
     const Result<void, std::string> verdict = CheckArchive(*statement_, archive_.path());
     if (!verdict)
-        return StepFailed(QStringLiteral("signature"), Text(verdict.reason()));
+        return StepFailed(QStringLiteral("signature"), verdict.reason());
     return {};
 }
 
@@ -95,7 +91,7 @@ Step<> Local::checkStagedEntries(int staging) const {
         if (!read)
             return read;
         if (!signedOne)
-            return StepFailed(QStringLiteral("signature"), Text(signedOne.reason()));
+            return StepFailed(QStringLiteral("signature"), signedOne.reason());
     }
     return {};
 }

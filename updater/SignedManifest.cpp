@@ -16,7 +16,7 @@ Result<void, std::string>
 SignedManifest::checkDirectory(const std::vector<zip::DirectoryEntry>& entries) const {
     if (entries.size() != entries_.size())
         return Refuse("the archive's directory lists " + std::to_string(entries.size()) +
-               " entries, the signed statement " + std::to_string(entries_.size()));
+                      " entries, the signed statement " + std::to_string(entries_.size()));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const SignedEntry& signedEntry = entries_[i];
         if (entries[i].name != signedEntry.name || entries[i].size != signedEntry.size ||
@@ -41,7 +41,7 @@ bool SignedManifest::sameAsSigned(int fd, const zip::DirectoryEntry& entry) cons
 }
 
 Result<void, std::string> SignedManifest::checkContent(std::string_view content,
-                                                      const zip::DirectoryEntry& entry) const {
+                                                       const zip::DirectoryEntry& entry) const {
     const auto found = byName_.find(entry.name);
     std::array<std::uint8_t, 32> digest{};
     unsigned int length = 0;

@@ -4,6 +4,7 @@
 #include "platform/Result.h"
 
 #include <QString>
+#include <string>
 #include <utility>
 
 namespace quillset {
@@ -28,11 +29,18 @@ template <typename T = void> using Step = Result<T, StepProblem>;
 inline Refusal<StepProblem> StepFailed(QString step, QString reason) {
     return Refuse(StepProblem{std::move(step), std::move(reason)});
 }
+// A reason from a layer without Qt (posix, signature, zipdir), in UTF-8.
+inline Refusal<StepProblem> StepFailed(QString step, const std::string& reason) {
+    return StepFailed(std::move(step), QString::fromStdString(reason));
+}
 
 // A partial fetch that cannot go on with this server or this archive.
 inline Refusal<StepProblem> FallBack(QString reason) {
     return Refuse(StepProblem{QStringLiteral("partial fetch"), std::move(reason),
                               StepProblem::Then::FallBack});
+}
+inline Refusal<StepProblem> FallBack(const std::string& reason) {
+    return FallBack(QString::fromStdString(reason));
 }
 
 // Runs an operation that throws its failure (the module's change, the exact file work): what it
