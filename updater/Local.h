@@ -52,6 +52,13 @@ inline constexpr char kUpdatedMessage[] = "Software updated succesfully!";
 inline constexpr char kNotUpdatedMessage[] =
     "The software could not be updated. Please try again later.";
 
+// The archive as fetched into an unnamed file: only its changed entries, rebuilt into an archive
+// of their own, or the whole of it.
+struct FetchedArchive {
+    Fd file;
+    bool whole = false;
+};
+
 // The agent's code module: the command line, the update cycle, discovery, transfers and
 // installation, working on the shared UpdateState and on the window through AgentView.
 //   Local.cpp:        the command line, the module's claim and recovery, the cycle's top level.
@@ -61,13 +68,6 @@ inline constexpr char kNotUpdatedMessage[] =
 // ModuleChange, over one handle of the module folder. Every step answers a Step (StepProblem.h):
 // its value, or the step's name and reason for the failure log; the design's procedures keep
 // their yes-or-no answers, TransferFile and UnpackArchive as a Step<> that tests true or false.
-// The archive as fetched into an unnamed file: only its changed entries, rebuilt into an archive
-// of their own, or the whole of it.
-struct FetchedArchive {
-    Fd file;
-    bool whole = false;
-};
-
 class Local {
 public:
     Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
