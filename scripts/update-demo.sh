@@ -7,6 +7,14 @@
 #   scripts/update-demo.sh [BUILD_DIR]      (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The demo's agent was built for one port on 127.0.0.1. In a network namespace of its own the demo
+# finds that port free whatever listens on it outside; where no namespace may be made, it uses the
+# machine's, and says so if the port is taken.
+if [ -z "${QUILLSET_DEMO_OWN_NETWORK:-}" ] &&
+  unshare --user --map-root-user --net true 2>/dev/null; then
+  export QUILLSET_DEMO_OWN_NETWORK=1
+  exec unshare --user --map-root-user --net sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+fi
 build=${1:-build}
 # The key pair is made for this build folder when it is configured; only its public half is in
 # the agent.

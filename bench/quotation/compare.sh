@@ -10,6 +10,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
+cmake --build "$build" --target benchmarks >/dev/null  # the benchmarks are built only when asked for
 base=${OUT_DIR:-$([ -d /dev/shm ] && echo /dev/shm || echo "${TMPDIR:-/tmp}")}
 out=$(mktemp -d "$base/quotation-bench.XXXXXX")
 trap 'rm -rf "$out"' EXIT

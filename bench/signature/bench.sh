@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=$(cd "${1:-build}" && pwd)
+cmake --build "$build" --target benchmarks >/dev/null  # the benchmarks are built only when asked for
 check=$build/bench/release_check
 [ -x "$check" ] || { echo "bench: $check is not built" >&2; exit 1; }
 work=$(mktemp -d /tmp/quillset-signature-bench.XXXXXX)

@@ -6,6 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
+cmake --build "$build" --target benchmarks >/dev/null  # the benchmarks are built only when asked for
 cmake --build "$build" --target unzip_bench unzip32 >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -20,11 +20,14 @@ class AgentBuild:
 
     def __init__(self, build):
         self.build = os.path.abspath(build)
+        # The benchmarks are built only when asked for.
+        subprocess.run(["cmake", "--build", self.build, "--target", "benchmarks"], check=True,
+                       stdout=subprocess.DEVNULL)
         self.agent = os.path.join(self.build, "bench", "TLUPDATER_bench")
         with open(os.path.join(self.build, "bench", "TLUPDATER_bench.port")) as port:
             self.port = int(port.read().strip())
         if not os.access(self.agent, os.X_OK):
-            sys.exit("no bench agent in %s: configure it with -DQUILLSET_BENCH=ON and build"
+            sys.exit("no bench agent in %s: configure it with QUILLSET_BENCH on"
                      % self.build)
 
     def url(self, name):

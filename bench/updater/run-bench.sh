@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=$(cd "${1:-build}" && pwd)
+cmake --build "$build" --target benchmarks >/dev/null  # the benchmarks are built only when asked for
 bench=$build/bench
 port=$(cat "$bench/TLUPDATER_bench.port")
 work=$(mktemp -d /tmp/quillset-updater-bench.XXXXXX)

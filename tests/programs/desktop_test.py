@@ -10,6 +10,7 @@ window carries the class its installed desktop entry names as StartupWMClass and
 beside the program. Runs with the system Python, which has pyatspi.
 """
 import configparser
+import fcntl
 import os
 import re
 import subprocess
@@ -107,7 +108,7 @@ def tree(accessible, depth=0):
 
 def application(pyatspi, pid):
     """The program's AT-SPI application, once it has shown its window."""
-    deadline = time.monotonic() + 20
+    deadline = time.monotonic() + 60
     while time.monotonic() < deadline:
         desktop = pyatspi.Registry.getDesktop(0)
         for index in range(desktop.childCount):
@@ -123,7 +124,7 @@ def application(pyatspi, pid):
 
 def window_properties(pid, title):
     """The X properties of the program's top-level window called `title`."""
-    deadline = time.monotonic() + 20
+    deadline = time.monotonic() + 60
     while time.monotonic() < deadline:
         found = subprocess.run(["xdotool", "search", "--all", "--pid", str(pid), "--name",
                                 "^" + title + "$"], capture_output=True, text=True).stdout.split()
@@ -188,11 +189,14 @@ def run_form(pyatspi, program, bin_dir, title, applications):
         process.wait(10)
 
 
-def run_agent(pyatspi, bin_dir, applications):
-    # A module that is not there: the window waits its two seconds first; the cycle may have
-    # moved the step bar on by the time it is looked at.
-    process = subprocess.Popen([os.path.join(bin_dir, "TLUPDATER"), "NOTHING", "1",
-                                "/nonexistent/quillset-desktop-test"],
+def run_agent(pyatspi, bin_dir, applications, work):
+    # A module another update holds: after its two seconds the agent waits for it with its window
+    # up, however long the accessibility bus takes to answer on a machine's first run.
+    module = os.path.join(work, "module")
+    os.mkdir(module)
+    held = os.open(module, os.O_RDONLY | os.O_DIRECTORY)
+    fcntl.flock(held, fcntl.LOCK_EX)
+    process = subprocess.Popen([os.path.join(bin_dir, "TLUPDATER"), "NOTHING", "1", module],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         check_controls(pyatspi, "TLUPDATER", process.pid, "TL Updater")
@@ -201,6 +205,7 @@ def run_agent(pyatspi, bin_dir, applications):
     finally:
         process.terminate()
         process.wait(10)
+        os.close(held)
 
 
 def main():
@@ -223,7 +228,7 @@ def main():
             import pyatspi  # after the bus address is set: it connects when imported
             run_form(pyatspi, "movie", bin_dir, "Movie Schedule", applications)
             run_form(pyatspi, "quotation", bin_dir, "Quotaton - Quillset Demo!", applications)
-            run_agent(pyatspi, bin_dir, applications)
+            run_agent(pyatspi, bin_dir, applications, work)
         finally:
             for process in reversed(started):
                 process.terminate()
