@@ -59,15 +59,12 @@ Result<Picture> DecodePicture(QByteArrayView data) {
 Result<QByteArray> ReadPictureFile(const std::filesystem::path& path) {
     // Opened without waiting, so that a FIFO with no writer or a device answers at once; only a
     // regular file is read.
-    Fd opened;
-    try {
-        opened = OpenRegularFile(path.string());
-    } catch (const SystemError& error) {
-        return Refuse(error.error() == EINVAL
+    SystemResult<Fd> opened = TryOpenRegularFile(path.string());
+    if (!opened)
+        return Refuse(opened.reason().error() == EINVAL
                           ? QStringLiteral("the picture is not a regular file")
-                          : QString::fromLocal8Bit(std::strerror(error.error())));
-    }
-    const int fd = opened.release();
+                          : QString::fromLocal8Bit(std::strerror(opened.reason().error())));
+    const int fd = opened->release();
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

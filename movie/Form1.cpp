@@ -152,18 +152,26 @@ ScheduleContents Form1::contents() const {
 }
 
 void Form1::chooseBitmapFor(PictureBox& box) {
-    // Whatever goes wrong, the box keeps its picture and nothing is said.
+    // Whatever goes wrong, the box keeps its picture and the user is told nothing; the reason
+    // goes to the failure log.
+    QString name;
     try {
         const QString pattern = QStringLiteral("*.BMP");
-        const QString name =
+        name =
             actions_.dialogs->showOpen({pattern, QStringLiteral("Windows Bitmap (*.BMP)|*.BMP")});
         if (name.trimmed().isEmpty() || name == pattern)
             return;
         // The dialog answers a path of this machine, not a Windows-style one.
         Result<Picture> picture = LoadFormPicture(std::filesystem::path(name.toStdString()));
-        if (picture && !picture->isNull())
+        if (picture && picture->isNull())
+            picture = Refuse(QStringLiteral("the file holds an empty picture"));
+        if (picture)
             box.setPicture(std::move(*picture));
-    } catch (const std::exception&) {
+        else if (actions_.pictureNotLoaded)
+            actions_.pictureNotLoaded(name, picture.reason());
+    } catch (const std::exception& failure) {
+        if (actions_.pictureNotLoaded)
+            actions_.pictureNotLoaded(name, QString::fromUtf8(failure.what()));
     }
 }
 

@@ -20,6 +20,9 @@ struct Form1Actions {
     Dialogs* dialogs = nullptr;
     std::function<void(const ScheduleContents&)> printSchedule;
     std::function<void()> endProgram;
+    // A chosen picture file that gave no picture, and why: for the failure log, since the user
+    // is told nothing. Nowhere when empty.
+    std::function<void(const QString& file, const QString& reason)> pictureNotLoaded;
 };
 
 // The movie schedule window. Its controls hold the whole state of the program; they carry their

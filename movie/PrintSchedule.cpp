@@ -2,6 +2,7 @@
 
 #include "movie/ScheduleTexts.h"
 #include "movie/TextForm.h"
+#include "platform/FailureLog.h"
 #include "print/PicturesFrm.h"
 #include "print/TextPrintingModule.h"
 
@@ -31,7 +32,8 @@ constexpr std::array<DescriptionCanvas, 2> kDescriptionCanvases = {{
     {9.75f, 6180, 3150, 4988, 9622}, // a wide block beside picture 2
 }};
 
-void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleContents& contents) {
+void PrintDescriptions(PrintSurface& page, const PrintJobServices& services, TextForm& textForm,
+                       const ScheduleContents& contents) {
     // The paragraph texts, entries 1 and 2, filled just before each is printed.
     std::array<QString, 3> paragraphTexts;
     textForm.load();
@@ -46,8 +48,12 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
         canvas.SetForeColor(kWindowTextColor);
         canvas.SetWidth(place.width);
         canvas.SetHeight(place.height);
-        PrintParagraphs(canvas, paragraphTexts[k], canvas.FontName(), canvas.FontSize(),
-                        canvas.ForeColor());
+        // A description cut short prints as far as it came, as the job goes on; the log says why.
+        if (const Result<void> drawn = PrintParagraphs(canvas, paragraphTexts[k], canvas.FontName(),
+                                                       canvas.FontSize(), canvas.ForeColor());
+            !drawn)
+            LogFailure({services.programName, services.documentName,
+                        QStringLiteral("description %1").arg(k), drawn.reason()});
 
         // The text block keeps the size it was drawn at.
         page.DrawPicture(area.image(), place.x, place.y, std::int16_t(canvas.Width()),
@@ -57,8 +63,9 @@ void PrintDescriptions(PrintSurface& page, TextForm& textForm, const ScheduleCon
 
 } // namespace
 
-void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
+void DrawSchedule(PrintSurface& page, PrintJobServices& services, TextForm& textForm,
                   const ScheduleContents& contents) {
+    PicturesFrm& pictures = services.pictures;
     pictures.load();
     for (const PictureFilePlacement& file : kPictureFiles)
         PlacePictureFile(page, pictures, file);
@@ -66,7 +73,7 @@ void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
     PlacePicture(page, pictures, contents.picture2, 2272, 9622, 2626, 2144);
 
     PrintScheduleTexts(page, contents);
-    PrintDescriptions(page, textForm, contents);
+    PrintDescriptions(page, services, textForm, contents);
 }
 
 PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
@@ -75,7 +82,7 @@ PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
     layout.deviceSettingOne = true;
     layout.footerY = kFooterY;
     const PrintJobResult result = RunPrintJob(services, layout, [&](PrintSurface& page) {
-        DrawSchedule(page, services.pictures, textForm, contents);
+        DrawSchedule(page, services, textForm, contents);
     });
     // A failed job leaves its canvases too; the next one needs the slots free.
     textForm.destroyAllAndUnload();

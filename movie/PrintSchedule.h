@@ -5,7 +5,6 @@
 
 namespace quillset {
 
-class PicturesFrm;
 class TextForm;
 
 // The title of the program's message boxes, after the program as the family names them.
@@ -18,8 +17,9 @@ inline const QString kMovieTitle = QStringLiteral("MOVIE");
 PrintJobResult PrintSchedule(PrintJobServices& services, TextForm& textForm,
                              const ScheduleContents& contents);
 
-// The schedule's content on the page, between the frame's page settings and its footer.
-void DrawSchedule(PrintSurface& page, PicturesFrm& pictures, TextForm& textForm,
+// The schedule's content on the page, between the frame's page settings and its footer. A
+// description that stops short is logged under the job's names and the job goes on.
+void DrawSchedule(PrintSurface& page, PrintJobServices& services, TextForm& textForm,
                   const ScheduleContents& contents);
 
 } // namespace quillset

@@ -129,6 +129,7 @@ Pass EmptyOnce(int& folder, const StuckFolders& stuck) {
 // folder that still holds entries and back up through "..". Each read of a folder removes an
 // entry, enters a folder not yet found stuck, or finds this folder stuck and leaves it, so the
 // walk ends even where entries cannot be removed; the time budget bounds it all the same.
+// Raw system calls, not posix's file layer, which allocates and throws: a handler may do neither.
 void RemoveTree(int parent, const char* name) {
     if (IsMountPoint(parent, name) || ::unlinkat(parent, name, 0) == 0 ||
         (errno != EISDIR && errno != EPERM))

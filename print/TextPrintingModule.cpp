@@ -108,15 +108,15 @@ QString JustifyLine(std::int16_t n, const QString& line) {
     return widened;
 }
 
-void PrintParagraphs(PrintSurface& surface, const QString& text, const QString& fontName,
-                     float fontSize, OleColor colour) {
+Result<void> PrintParagraphs(PrintSurface& surface, const QString& text, const QString& fontName,
+                             float fontSize, OleColor colour) {
     try {
         const QString prepared = PrepareParagraphText(text);
         const std::int16_t n = CharsPerLine(surface, fontName, fontSize);
         surface.SetCurrentY(0);
         // Not even one cell fits: there is no grid to draw in.
         if (n <= 0)
-            return;
+            return {};
         const std::int32_t cellWidth = surface.Width() / n;
 
         qsizetype start = 0;
@@ -149,7 +149,7 @@ void PrintParagraphs(PrintSurface& surface, const QString& text, const QString& 
             surface.SetFontItalic(false);
             const float top = surface.CurrentY() + gap;
             if (top > float(surface.Height()))
-                return;
+                return {};
             for (qsizetype j = 0; j < line.size(); ++j) {
                 surface.SetCurrentX(float(std::int64_t(j) * cellWidth));
                 surface.SetCurrentY(top);
@@ -157,9 +157,11 @@ void PrintParagraphs(PrintSurface& surface, const QString& text, const QString& 
             }
             start += taken;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         // A canvas that cannot take the text keeps what was drawn; the print job goes on.
+        return Refuse(QString::fromUtf8(failure.what()));
     }
+    return {};
 }
 
 } // namespace quillset

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "print/PrintSurface.h"
 
 #include <QString>
@@ -19,11 +20,11 @@ std::int16_t CharsPerLine(PrintSurface& surface, const QString& fontName, float 
 // line break is deleted, and a typed "%%" is a paragraph mark too.
 QString PrepareParagraphText(const QString& text);
 
-// Lays `text` out from the top of the surface and draws it in `colour`. Stops silently at the
-// first failure, and at the first line whose top would lie below the surface's Height; what was
-// drawn until then stays.
-void PrintParagraphs(PrintSurface& surface, const QString& text, const QString& fontName,
-                     float fontSize, OleColor colour);
+// Lays `text` out from the top of the surface and draws it in `colour`. Stops at the first line
+// whose top would lie below the surface's Height, and at the first failure, whose reason it
+// answers for the caller's failure log (nothing is shown); what was drawn until then stays.
+Result<void> PrintParagraphs(PrintSurface& surface, const QString& text, const QString& fontName,
+                             float fontSize, OleColor colour);
 
 // `line` without its outer spaces, widened to `n` characters by doubling its spaces, leftmost
 // first. A line of n characters or more, without spaces, or exactly one short of n comes back

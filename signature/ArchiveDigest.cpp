@@ -50,16 +50,13 @@ Result<ArchiveDigest, std::string> DigestContent(int fd, const std::string& what
 } // namespace
 
 Result<ArchiveDigest, std::string> DigestArchive(const std::filesystem::path& file) {
-    Fd handle;
-    try {
-        handle = OpenRegularFile(file.string());
-    } catch (const SystemError& error) {
-        return Refuse<std::string>(error.error() == EINVAL
+    const SystemResult<Fd> handle = TryOpenRegularFile(file.string());
+    if (!handle)
+        return Refuse<std::string>(handle.reason().error() == EINVAL
                                        ? std::string("the archive is not a regular file")
                                        : "the archive cannot be opened: " +
-                                             std::string(std::strerror(error.error())));
-    }
-    return DigestContent(handle.get(), "the archive");
+                                             std::string(std::strerror(handle.reason().error())));
+    return DigestContent(handle->get(), "the archive");
 }
 
 Result<std::array<std::uint8_t, 32>, std::string> Sha256OfFile(int fd) {

@@ -1,6 +1,7 @@
 #include "unzip/UnzipOutcome.h"
 
 #include "platform/CodePage.h"
+#include "unzip32/ProblemLine.h"
 #include "unzip32/unzip32.h"
 
 #include <cstring>
@@ -10,12 +11,7 @@
 namespace quillset {
 
 QString UnzipProblem::text() const {
-    QString line = code == UZ_WARNING   ? QStringLiteral("warning: ")
-                   : code == UZ_REFUSED ? QStringLiteral("refused: ")
-                                        : QStringLiteral("error: ");
-    if (!entry.isEmpty())
-        line += entry + QStringLiteral(": ");
-    return line + reason;
+    return ProblemLine(code, entry, reason);
 }
 
 bool UnzipOutcome::succeeded() const {

@@ -1,5 +1,7 @@
 #include "unzip32/Destination.h"
 
+#include "posix/Beneath.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -9,28 +11,28 @@ namespace quillset::unzip32 {
 
 namespace {
 
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY;
 
-// Opens `name` below `parentFd` as a folder, creating it when missing.
+// Opens `name` below `parentFd` as a folder, creating it when missing. Every step is posix's:
+// never through a link, never onto another mount.
 Made<Fd> OpenOrMakeFolder(int parentFd, const std::string& name) {
-    Fd folder(openat(parentFd, name.c_str(), kFolderFlags));
-    if (!folder && errno == ENOENT) {
-        if (mkdirat(parentFd, name.c_str(), 0755) != 0 && errno != EEXIST)
-            return {{}, ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name)};
-        folder = Fd(openat(parentFd, name.c_str(), kFolderFlags));
+    SystemResult<Fd> folder = TryOpenBeneath(parentFd, name, kFolderFlags);
+    if (!folder && folder.reason().error() == ENOENT) {
+        const SystemResult<> made = TryMakeFolderBeneath(parentFd, name, 0755);
+        if (!made && made.reason().error() != EEXIST)
+            return {
+                {},
+                ErrnoProblem(UZ_DISK_ERROR, "cannot create folder " + name, made.reason().error())};
+        folder = TryOpenBeneath(parentFd, name, kFolderFlags);
     }
     if (!folder) {
-        // Linux answers ENOTDIR or ELOOP for a link here; only the link is a safety matter.
-        const int openError = errno;
-        struct stat status {};
-        const bool isLink = fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                            S_ISLNK(status.st_mode);
-        errno = openError;
+        // Only a link in the way (ELOOP) is a safety matter; anything else is a disk error.
+        const int error = folder.reason().error();
         return {{},
-                isLink ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
-                       : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name)};
+                error == ELOOP ? Problem{UZ_REFUSED, name + " is a link, not a folder"}
+                               : ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + name, error)};
     }
-    return {std::move(folder), {}};
+    return {*std::move(folder), {}};
 }
 
 // Short, so that it fits wherever the final name fits; hidden, so a listing does not show it.
@@ -44,21 +46,12 @@ std::string NextTemporaryName() {
 
 Made<std::optional<Destination>> Destination::openFolder(const std::string& folder) {
     const std::string path = folder.empty() ? std::string(".") : folder;
-    Fd root(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root && errno == ENOENT) {
-        // The caller chose this folder, so its missing parents are made as a shell's mkdir -p.
-        for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-            const std::string prefix = path.substr(0, slash);
-            if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
-                break;
-            if (slash == std::string::npos)
-                break;
-        }
-        root = Fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    }
+    // The caller chose this folder, so its missing parents are made as a shell's mkdir -p.
+    SystemResult<Fd> root = TryMakeAndOpenFolder(path);
     if (!root)
-        return {std::nullopt, ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path)};
-    return {Destination(std::move(root)), {}};
+        return {std::nullopt,
+                ErrnoProblem(UZ_DISK_ERROR, "cannot open folder " + path, root.reason().error())};
+    return {Destination(*std::move(root)), {}};
 }
 
 Made<int> Destination::openParent(const std::vector<std::string>& components) {
@@ -93,14 +86,14 @@ Problem Destination::finishFolder(const std::vector<std::string>& components, mo
                                   const std::optional<timespec>& modified) {
     const Made<int> parent = openParent(components);
     if (parent.problem)
-        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
-    Fd folder(openat(parent.value, components.back().c_str(), kFolderFlags));
+        return Problem{UZ_WARNING, "cannot restore mode or time: " + parent.problem.text};
+    const SystemResult<Fd> folder = TryOpenBeneath(parent.value, components.back(), kFolderFlags);
     if (!folder)
-        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
-    bool ok = fchmod(folder.get(), mode | S_IRWXU) == 0;
+        return ErrnoProblem(UZ_WARNING, "cannot restore mode or time", folder.reason().error());
+    bool ok = fchmod(folder->get(), mode | S_IRWXU) == 0;
     if (modified) {
         const timespec times[2] = {{0, UTIME_OMIT}, *modified};
-        ok = futimens(folder.get(), times) == 0 && ok;
+        ok = futimens(folder->get(), times) == 0 && ok;
     }
     if (!ok)
         return ErrnoProblem(UZ_WARNING, "cannot restore mode or time");
@@ -108,49 +101,55 @@ Problem Destination::finishFolder(const std::vector<std::string>& components, mo
 }
 
 std::optional<struct stat> StatEntry(int parentFd, const std::string& name) {
-    struct stat status {};
-    if (fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::nullopt;
-    return status;
+    // An entry that cannot be examined counts as none: writing it then fails with the reason.
+    const SystemResult<std::optional<struct stat>> status = TryStatBeneath(parentFd, name);
+    return status ? *status : std::nullopt;
 }
 
 PendingEntry::~PendingEntry() {
     file_.reset();
+    // A temporary that cannot be removed either is past doing anything about.
     if (!committed_ && !temporaryName_.empty())
-        unlinkat(parentFd_, temporaryName_.c_str(), 0);
+        static_cast<void>(TryRemoveBeneath(parentFd_, temporaryName_));
 }
 
 Problem PendingEntry::createFile() {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         temporaryName_ = NextTemporaryName();
-        file_ = Fd(openat(parentFd_, temporaryName_.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (file_)
+        SystemResult<Fd> file =
+            TryOpenBeneath(parentFd_, temporaryName_, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (file) {
+            file_ = *std::move(file);
             return {};
-        if (errno != EEXIST)
-            break;
+        }
+        error = file.reason().error();
     }
     temporaryName_.clear();
-    return ErrnoProblem(UZ_DISK_ERROR, "cannot create a file for " + finalName_);
+    return ErrnoProblem(UZ_DISK_ERROR, "cannot create a file for " + finalName_, error);
 }
 
 Problem PendingEntry::createLink(const std::string& target) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         temporaryName_ = NextTemporaryName();
-        if (symlinkat(target.c_str(), parentFd_, temporaryName_.c_str()) == 0)
+        const SystemResult<> link = TryMakeLinkBeneath(parentFd_, temporaryName_, target);
+        if (link)
             return {};
-        if (errno != EEXIST)
-            break;
+        error = link.reason().error();
     }
     temporaryName_.clear();
-    return ErrnoProblem(UZ_DISK_ERROR, "cannot create the link " + finalName_);
+    return ErrnoProblem(UZ_DISK_ERROR, "cannot create the link " + finalName_, error);
 }
 
 Problem PendingEntry::commit() {
-    if (file_ && close(file_.release()) != 0)
-        return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_);
-    if (renameat(parentFd_, temporaryName_.c_str(), parentFd_, finalName_.c_str()) != 0)
-        return ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_);
+    if (const SystemResult<> closed = file_ ? file_.tryClose(finalName_) : SystemResult<>();
+        !closed)
+        return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + finalName_, closed.reason().error());
+    if (const SystemResult<> renamed =
+            TryRenameBeneath(parentFd_, temporaryName_, parentFd_, finalName_);
+        !renamed)
+        return ErrnoProblem(UZ_DISK_ERROR, "cannot create " + finalName_, renamed.reason().error());
     committed_ = true;
     return {};
 }

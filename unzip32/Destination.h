@@ -13,8 +13,9 @@
 namespace quillset::unzip32 {
 
 // The extraction folder. Everything is created relative to the folder's descriptor, one
-// component at a time and never through a symbolic link, so no entry can reach outside it,
-// whatever links earlier entries or other programs left inside.
+// component at a time by posix's non-throwing file work below a folder: never through a
+// symbolic link nor onto another mount, so no entry can reach outside it, whatever links earlier
+// entries or other programs left inside.
 class Destination {
 public:
     // Opens the folder, creating it and its missing parents.
@@ -69,7 +70,7 @@ private:
     bool committed_ = false;
 };
 
-// Whether the folder's entry `name` exists, and what it is.
+// Whether the folder's entry `name` exists, and what it is (a link as a link).
 std::optional<struct stat> StatEntry(int parentFd, const std::string& name);
 
 } // namespace quillset::unzip32

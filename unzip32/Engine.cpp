@@ -33,16 +33,12 @@ std::string JoinComponents(const std::vector<std::string>& components) {
     return joined;
 }
 
-// Writes a block at its place in the file. The exact file layer throws; a failure stops here as
-// the engine's Problem, so none crosses the engine's C interface.
+// Writes a block at its place in the file.
 Problem WriteAt(int fd, std::string_view bytes, std::int64_t offset, const std::string& name) {
     if (FailPoint("unpack-write") || lseek(fd, offset, SEEK_SET) < 0)
         return ErrnoProblem(UZ_DISK_ERROR, "cannot write " + name);
-    try {
-        WriteAll(fd, bytes, name);
-    } catch (const SystemError& failure) {
-        return Problem{UZ_DISK_ERROR, failure.what()};
-    }
+    if (const SystemResult<> written = TryWriteAll(fd, bytes, name); !written)
+        return Problem{UZ_DISK_ERROR, written.reason().what()};
     return {};
 }
 
@@ -159,11 +155,10 @@ bool StartsLikeZip(int file) {
 } // namespace
 
 Problem Engine::openArchiveFile() {
-    try {
-        archive_ = OpenRegularFile(archivePath_);
-    } catch (const SystemError& error) {
-        return Problem{UZ_NO_ARCHIVE, error.what()};
-    }
+    SystemResult<Fd> opened = TryOpenRegularFile(archivePath_);
+    if (!opened)
+        return Problem{UZ_NO_ARCHIVE, opened.reason().what()};
+    archive_ = *std::move(opened);
     return {};
 }
 

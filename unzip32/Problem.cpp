@@ -21,8 +21,8 @@ int Rank(std::int32_t code) {
 
 } // namespace
 
-Problem ErrnoProblem(std::int32_t code, const std::string& what) {
-    return Problem{code, what + ": " + std::strerror(errno)};
+Problem ErrnoProblem(std::int32_t code, const std::string& what, int error) {
+    return Problem{code, what + ": " + std::strerror(error)};
 }
 
 std::int32_t MoreSerious(std::int32_t a, std::int32_t b) {

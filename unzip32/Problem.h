@@ -2,6 +2,7 @@
 
 #include "unzip32/unzip32.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
@@ -21,8 +22,8 @@ template <typename T> struct Made {
     Problem problem;
 };
 
-// Problem with the text of errno appended.
-Problem ErrnoProblem(std::int32_t code, const std::string& what);
+// Problem with the text of `error` appended.
+Problem ErrnoProblem(std::int32_t code, const std::string& what, int error = errno);
 
 // The more serious of two result codes, so an unpack answers its worst trouble.
 std::int32_t MoreSerious(std::int32_t a, std::int32_t b);

@@ -1,6 +1,7 @@
 #include "unzip32/Reporter.h"
 
 #include "unzip32/Cp1252.h"
+#include "unzip32/ProblemLine.h"
 
 #include <algorithm>
 
@@ -17,14 +18,8 @@ void Reporter::report(const Problem& problem, const std::string& entryName) {
     result_ = MoreSerious(result_, problem.code);
     const std::string reason = Utf8ToCp1252(problem.text);
     std::string line;
-    if (messageLevel_ >= 1) {
-        line = problem.code == UZ_WARNING   ? "warning: "
-               : problem.code == UZ_REFUSED ? "refused: "
-                                            : "error: ";
-        if (!entryName.empty())
-            line += entryName + ": ";
-        line += reason;
-    }
+    if (messageLevel_ >= 1)
+        line = ProblemLine(problem.code, entryName, reason);
     std::string piece = line;
     for (const std::string& field :
          {std::string(UZ_PROBLEM_MARK), std::to_string(problem.code), entryName, reason}) {

@@ -24,10 +24,6 @@ constexpr std::uint64_t kLongestField = 65535;
 // The data descriptor after an entry's data, at most (ZIP64, with its signature).
 constexpr std::uint64_t kLongestDescriptor = 24;
 
-Result<EntrySelection, PartialStop> Stop(std::string reason) {
-    return Refuse(PartialStop{PartialStop::Kind::FallBack, std::move(reason)});
-}
-
 bool PlainlyNamed(const std::string& name, bool utf8) {
     const bool ascii = std::all_of(name.begin(), name.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -80,12 +76,8 @@ bool Wanted(const zip::DirectoryEntry& entry, const std::string& path, int modul
         QString::fromStdString(path).compare(QString::fromStdString(program),
                                              Qt::CaseInsensitive) == 0)
         return true;
-    try {
-        const Fd installed = OpenFileBeneath(module, path);
-        return !same(installed.get(), entry);
-    } catch (const SystemError&) {
-        return true; // missing, or not a plain file
-    }
+    const SystemResult<Fd> installed = TryOpenFileBeneath(module, path);
+    return !installed || !same(installed->get(), entry); // missing, or not a plain file
 }
 
 } // namespace
@@ -128,7 +120,7 @@ std::optional<std::string> ModulePathOf(const zip::DirectoryEntry& entry) {
     return path; // empty: the engine's own folder ("./"), nothing to fetch
 }
 
-Result<EntrySelection, PartialStop>
+Result<EntrySelection, std::string>
 SelectChangedEntries(const std::vector<zip::DirectoryEntry>& entries,
                      const zip::DirectoryPlace& place, int module, const std::string& program,
                      const SameContent& same) {
@@ -139,14 +131,15 @@ SelectChangedEntries(const std::vector<zip::DirectoryEntry>& entries,
               [&](std::size_t a, std::size_t b) { return entries[a].offset < entries[b].offset; });
     const std::vector<std::uint64_t> ends = PieceEnds(entries, byOffset, place.start);
     if (ends.empty() && !entries.empty())
-        return Stop("the archive's entries overlap or lie outside its data");
+        return Refuse<std::string>("the archive's entries overlap or lie outside its data");
     std::map<std::string, std::size_t> paths;
     EntrySelection selection;
     std::vector<ByteRange> pieces;
     for (const std::size_t i : byOffset) {
         const std::optional<std::string> path = ModulePathOf(entries[i]);
         if (!path || !paths.emplace(*path, i).second)
-            return Stop("the entry " + entries[i].name + " does not map plainly onto the module");
+            return Refuse<std::string>("the entry " + entries[i].name +
+                                       " does not map plainly onto the module");
         if (path->empty() || !Wanted(entries[i], *path, module, program, same))
             continue;
         selection.entries.push_back(&entries[i]);
@@ -156,7 +149,7 @@ SelectChangedEntries(const std::vector<zip::DirectoryEntry>& entries,
     for (const ByteRange& piece : selection.pieces)
         selection.bytes += piece.last - piece.first + 1;
     if (selection.bytes > place.start / 2)
-        return Stop("the changed entries are most of the archive");
+        return Refuse<std::string>("the changed entries are most of the archive");
     return selection;
 }
 

@@ -13,15 +13,6 @@
 
 namespace quillset {
 
-// Why a partial fetch does not go on: a server or an archive it cannot be done with, for which
-// the whole archive is fetched as before; or what ends the update: a file here that cannot be
-// written (a full disk), or a release that fails its signed statement.
-struct PartialStop {
-    enum class Kind { FallBack, Failed, Refused };
-    Kind kind = Kind::FallBack;
-    std::string reason;
-};
-
 // What a partial fetch takes: the entries of the release that the module lacks or holds
 // otherwise, in the archive's order, and the pieces of the archive that hold them, coalesced and
 // in file order.
@@ -48,11 +39,11 @@ std::optional<std::string> ModulePathOf(const zip::DirectoryEntry& entry);
 // case, as the staged program is found), and each
 // file whose installed copy (in the open module folder `module`) is missing or not the same by
 // `same`. Each entry's piece runs from its local header to the next entry's; pieces closer than
-// a few tens of KiB are fetched as one, and never more than a bounded number. Stops, for the
-// whole archive, where the directory cannot be mapped onto the module (entries out of the file
-// or overlapping, names the engine would read otherwise) or where the pieces are most of the
-// archive anyway.
-Result<EntrySelection, PartialStop>
+// a few tens of KiB are fetched as one, and never more than a bounded number. Refuses, and the
+// whole archive is fetched instead, where the directory cannot be mapped onto the module (entries
+// out of the file or overlapping, names the engine would read otherwise) or where the pieces are
+// most of the archive anyway.
+Result<EntrySelection, std::string>
 SelectChangedEntries(const std::vector<zip::DirectoryEntry>& entries,
                      const zip::DirectoryPlace& place, int module, const std::string& program,
                      const SameContent& same);

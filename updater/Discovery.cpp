@@ -61,33 +61,29 @@ bool Local::FileExists(const QString& path) const {
     if (change_.isOpen() && file.parent_path() == change_.folders().module)
         return change_.hasFile(file.filename().string());
     // Elsewhere the same test by the file's own folder: a regular file, never waited on.
-    try {
-        const Fd folder = OpenFolder(file.parent_path().string());
-        OpenFileBeneath(folder.get(), file.filename().string());
-        return true;
-    } catch (const SystemError&) {
-        return false;
-    }
+    const SystemResult<Fd> folder = TryOpenFolder(file.parent_path().string());
+    return folder && TryOpenFileBeneath(folder->get(), file.filename().string());
 }
 
 void Local::deleteLocalCopy(const QString& name) {
-    change_.removeFile(localName(name)); // throws when the copy cannot be removed
+    OrThrow(change_.removeFile(localName(name)));
 }
 
 void Local::deleteLocalCopies() {
     // Part of the failure steps: one copy that will not go must not keep the other.
-    for (const QString& name : {state_.ArchiveFileName, state_.VersionFileName}) {
-        try {
-            change_.removeFile(localName(name));
-        } catch (const SystemError&) {
-        }
-    }
+    for (const QString& name : {state_.ArchiveFileName, state_.VersionFileName})
+        static_cast<void>(change_.removeFile(localName(name)));
 }
 
-bool Local::TransferFile(InternetTransfer& control, const QString& address,
-                         const QString& remoteName, const QString& localFolder) {
+QString Local::stepOf(const QString& remoteName) const {
+    return remoteName == state_.ArchiveFileName   ? QStringLiteral("archive transfer")
+           : remoteName == state_.VersionFileName ? QStringLiteral("version check")
+                                                  : QStringLiteral("signature");
+}
+
+Step<> Local::TransferFile(InternetTransfer& control, const QString& address,
+                           const QString& remoteName, const QString& localFolder) {
     const HourglassWhileBusy busy(pointer_);
-    transferStartProblem_.clear();
     // Only the archive is large, and long enough in coming for its bytes to be worth showing; the
     // version and signature files take the small-file limits.
     const bool archive = remoteName == state_.ArchiveFileName;
@@ -110,12 +106,22 @@ bool Local::TransferFile(InternetTransfer& control, const QString& address,
                 view_.showTransferProgress(control.progress());
         });
     } catch (const TransferError& error) {
-        transferStartProblem_ = QString::fromUtf8(error.what());
-        return false;
+        return StepFailed(stepOf(remoteName), QString::fromUtf8(error.what()));
     }
     if (archive)
         view_.clearActivity();
-    return true;
+    return {};
+}
+
+Step<> Local::fetchLocalCopy(const QString& address, const QString& name) {
+    if (Step<> sent = TransferFile(transfer_, address, name, state_.ModuleFolder); !sent)
+        return sent;
+    if (FileExists(state_.ModuleFolder + name))
+        return {};
+    return StepFailed(stepOf(name),
+                      transfer_.lastError().isEmpty()
+                          ? QStringLiteral("the file did not arrive in the module folder")
+                          : transfer_.lastError());
 }
 
 void Local::awaitTransfer(InternetTransfer& control, const std::function<void()>& onRound) {
@@ -133,14 +139,6 @@ std::string Local::userAgent() const {
     return UserAgent(state_);
 }
 
-QString Local::transferProblem() const {
-    if (!transferStartProblem_.isEmpty())
-        return transferStartProblem_;
-    if (!transfer_.lastError().isEmpty())
-        return transfer_.lastError();
-    return QStringLiteral("the file did not arrive in the module folder");
-}
-
 bool Local::CheckForNewVersion() {
     const HourglassWhileBusy busy(pointer_);
     // A check that could not be made is told to no one: the version counts as not newer.
@@ -153,10 +151,9 @@ bool Local::CheckForNewVersion() {
     try {
         deleteLocalCopy(state_.VersionFileName);
         const QString address = serverAddress();
-        if (TransferFile(transfer_, address, state_.VersionFileName, state_.ModuleFolder) &&
-            FileExists(state_.ModuleFolder + state_.VersionFileName)) {
-            // Read through the descriptor the test opened: whatever takes the name meanwhile.
-            const Fd file = change_.openFile(localName(state_.VersionFileName));
+        if (const Step<> copy = fetchLocalCopy(address, state_.VersionFileName); copy) {
+            // Read through a descriptor of its own: whatever takes the name meanwhile.
+            const Fd file = OrThrow(change_.openFile(localName(state_.VersionFileName)));
             const std::optional<float> version = ReadVersionFile(file.path());
             if (!version) {
                 noVersion(QStringLiteral("the version file holds no version"));
@@ -166,7 +163,7 @@ bool Local::CheckForNewVersion() {
         } else {
             // A transfer that failed still completes the check, as one that found no newer
             // version does; a fault inside the check ends it at once.
-            noVersion(transferProblem());
+            noVersion(copy.reason().reason);
         }
         const bool newer = state_.ServerVersion > state_.CurrentVersion;
         view_.setProgress(ProgressStep::VersionChecked);

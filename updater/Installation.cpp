@@ -10,7 +10,6 @@
 #include "updater/Local.h"
 #include "updater/ModuleSwap.h"
 
-#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -20,28 +19,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs an operation of a step: a failure it throws becomes the step's problem.
-template <typename Operation> StepOutcome Attempt(const QString& step, Operation&& operation) {
-    try {
-        operation();
-        return std::nullopt;
-    } catch (const Failure& failure) {
-        return StepProblem{step, QString::fromUtf8(failure.what())};
-    }
-}
-
 QString Text(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
+QString KindOf(mode_t mode) {
+    return S_ISLNK(mode)   ? QStringLiteral("a link")
+           : S_ISDIR(mode) ? QStringLiteral("a folder")
+                           : QStringLiteral("a special file");
+}
+
 } // namespace
 
-bool Local::UnpackArchive(const QString& archivePath, const QString& folder) {
+Step<> Local::UnpackArchive(const QString& archivePath, const QString& folder) {
     CGUnzipFiles unzip(codeModule_);
-    unzip.Unzip(archivePath, folder);
+    try {
+        unzip.Unzip(archivePath, folder);
+    } catch (const UnzipError& failure) {
+        return StepFailed(QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
+                                                        .arg(failure.description())
+                                                        .arg(failure.number())
+                                                        .arg(failure.source()));
+    }
     const UnzipOutcome outcome = unzip.lastOutcome();
-    unpackProblem_ = outcome.summary();
-    return outcome.succeeded();
+    if (!outcome.succeeded())
+        return StepFailed(QStringLiteral("unpack"), outcome.summary());
+    return {};
 }
 
 void Local::startProgram() {
@@ -60,108 +63,117 @@ void Local::startProgram() {
                           .arg(Text(localPath(state_.ProgramFileName))));
 }
 
-StepOutcome Local::stageArchive(const fs::path& staging) {
+Step<> Local::stageArchive(const fs::path& staging) {
     StopPoint("unpack-started");
-    try {
-        if (!UnpackArchive(Text(archive_.path()), Text(staging) + QLatin1Char('/')))
-            return StepProblem{QStringLiteral("unpack"), unpackProblem_};
-    } catch (const UnzipError& failure) {
-        return StepProblem{QStringLiteral("unpack"), QStringLiteral("%1 (error %2 from %3)")
-                                                         .arg(failure.description())
-                                                         .arg(failure.number())
-                                                         .arg(failure.source())};
-    }
+    if (Step<> unpacked = UnpackArchive(Text(archive_.path()), Text(staging) + QLatin1Char('/'));
+        !unpacked)
+        return unpacked;
     StopPoint("unpack-done");
-    return std::nullopt;
+    return {};
 }
 
-StepOutcome Local::prepareStagedProgram(const fs::path& staging) {
+Step<> Local::prepareStagedProgram(const Fd& staging) {
     const auto refused = [](const QString& reason) {
-        return StepProblem{QStringLiteral("check"), reason};
+        return StepFailed(QStringLiteral("check"), reason);
     };
-    const fs::path staged =
-        ResolveWindowsPath(Text(staging) + QLatin1Char('/') + state_.ProgramFileName);
-    struct stat info {};
-    if (::lstat(staged.c_str(), &info) != 0)
+    // The program as the archive spells it, found as the module's program is, in any case.
+    const fs::path stagingPath = staging.path();
+    const std::string staged =
+        ResolveWindowsPath(Text(stagingPath) + QLatin1Char('/') + state_.ProgramFileName)
+            .lexically_relative(stagingPath)
+            .string();
+    const SystemResult<std::optional<struct stat>> found = TryStatBeneath(staging.get(), staged);
+    if (!found || !*found)
         return refused(QStringLiteral("the archive holds no %1").arg(state_.ProgramFileName));
+    const struct stat info = **found;
     if (!S_ISREG(info.st_mode))
         return refused(QStringLiteral("the archive's %1 is %2, not a program file")
                            .arg(state_.ProgramFileName)
-                           .arg(S_ISLNK(info.st_mode)   ? QStringLiteral("a link")
-                                : S_ISDIR(info.st_mode) ? QStringLiteral("a folder")
-                                                        : QStringLiteral("a special file")));
+                           .arg(KindOf(info.st_mode)));
     // The staged program takes the exact name the module's program has, so the swap replaces
     // the very file that is started afterwards.
-    const fs::path wanted = staging / localName(state_.ProgramFileName);
-    struct stat taken {};
+    const std::string wanted = localName(state_.ProgramFileName);
     if (staged != wanted) {
-        if (::lstat(wanted.c_str(), &taken) == 0)
+        const SystemResult<std::optional<struct stat>> taken =
+            TryStatBeneath(staging.get(), wanted);
+        if (taken && *taken)
             return refused(QStringLiteral("the archive holds two spellings of %1")
                                .arg(state_.ProgramFileName));
-        if (::rename(staged.c_str(), wanted.c_str()) != 0)
-            return refused(QStringLiteral("cannot rename the staged %1: %2")
-                               .arg(state_.ProgramFileName)
-                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        if (const SystemResult<> renamed =
+                TryRenameBeneath(staging.get(), staged, staging.get(), wanted);
+            !renamed)
+            return refused(
+                QStringLiteral("cannot rename the staged %1: %2")
+                    .arg(state_.ProgramFileName)
+                    .arg(QString::fromLocal8Bit(std::strerror(renamed.reason().error()))));
     }
     // Archives from hosts without Unix modes carry none: whoever may read it may run it.
     const mode_t executable = info.st_mode | ((info.st_mode & 0444) >> 2);
-    if (::chmod(wanted.c_str(), executable & 07777) != 0)
+    if (const SystemResult<> made = TryChangeModeBeneath(staging.get(), wanted, executable & 07777);
+        !made)
         return refused(QStringLiteral("cannot make %1 executable: %2")
                            .arg(state_.ProgramFileName)
-                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return std::nullopt;
+                           .arg(QString::fromLocal8Bit(std::strerror(made.reason().error()))));
+    return {};
 }
 
-StepOutcome Local::installSteps() {
-    // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
-    if (change_.unfinished())
-        return StepProblem{QStringLiteral("swap"),
-                           QStringLiteral("an earlier update of this module is still unfinished")};
-    Fd staging;
-    if (StepOutcome problem =
-            Attempt(QStringLiteral("unpack"), [&] { staging = change_.makeStaging(); })) {
-        problem->reason.prepend(QStringLiteral("cannot create the staging folder: "));
-        return problem;
+Step<> Local::swapStaged(const Fd& staging, const std::vector<SwapStep>& steps) {
+    Step<> cleared;
+    {
+        const EndingSignalsHeld held;
+        if (Step<> swapped =
+                Attempt(QStringLiteral("swap"), [&] { change_.swapIn(staging, steps); });
+            !swapped)
+            return swapped;
+        cleared = Attempt(QStringLiteral("clean-up"), [&] { change_.clearSwap(); });
     }
-    const fs::path stagingPath = staging.path();
-    if (StepOutcome problem = stageArchive(stagingPath))
-        return problem;
-    if (StepOutcome problem = checkStagedEntries(staging.get()))
-        return problem;
-    if (StepOutcome problem = prepareStagedProgram(stagingPath))
-        return problem;
-    std::vector<SwapStep> steps;
-    if (StepOutcome problem = Attempt(QStringLiteral("check"),
-                                      [&] { steps = change_.plan(staging, localCopyNames()); }))
-        return problem;
-    std::string cleanup;
-    if (StepOutcome problem = Attempt(QStringLiteral("swap"), [&] {
-            const EndingSignalsHeld held;
-            cleanup = change_.swapIn(staging, steps);
-        }))
-        return problem;
-    if (!cleanup.empty())
-        logFailedStep(QStringLiteral("clean-up"),
+    if (!cleared)
+        logFailedStep(cleared.reason().step,
                       QStringLiteral("the new version is in place; what could not be removed "
                                      "is removed by a later start: %1")
-                          .arg(QString::fromStdString(cleanup)));
-    return std::nullopt;
+                          .arg(cleared.reason().reason));
+    return {};
 }
 
-bool Local::install() {
+Step<> Local::installSteps() {
+    // Only a swap that the recovery could not undo leaves a journal; nothing goes over it.
+    if (change_.unfinished())
+        return StepFailed(QStringLiteral("swap"),
+                          QStringLiteral("an earlier update of this module is still unfinished"));
+    Fd staging;
+    if (const Step<> made =
+            Attempt(QStringLiteral("unpack"), [&] { staging = change_.makeStaging(); });
+        !made)
+        return StepFailed(made.reason().step, QStringLiteral("cannot create the staging folder: ") +
+                                                  made.reason().reason);
+    if (Step<> staged = stageArchive(staging.path()); !staged)
+        return staged;
+    if (Step<> checked = checkStagedEntries(staging.get()); !checked)
+        return checked;
+    if (Step<> ready = prepareStagedProgram(staging); !ready)
+        return ready;
+    std::vector<SwapStep> steps;
+    if (Step<> planned = Attempt(QStringLiteral("check"),
+                                 [&] { steps = change_.plan(staging, localCopyNames()); });
+        !planned)
+        return planned;
+    return swapStaged(staging, steps);
+}
+
+Step<> Local::install() {
     view_.setStatus(QString::fromUtf8(kUnpackingStatus));
     view_.repaint();
     view_.setProgress(ProgressStep::Unpacking);
 
     // An ending signal during the unpack removes the staging folder; the swap holds signals back.
     const RemovedOnSignal removed(change_.folders().shown(kStagingName));
-    StepOutcome problem;
+    Step<> installed;
     // The module folder itself failing under the agent counts as a failed swap.
-    if (StepOutcome broken = Attempt(QStringLiteral("swap"), [&] { problem = installSteps(); }))
-        problem = broken;
-    if (!problem)
-        return true;
-    logFailedStep(problem->step, problem->reason);
+    if (Step<> broken = Attempt(QStringLiteral("swap"), [&] { installed = installSteps(); });
+        !broken)
+        installed = broken;
+    if (installed)
+        return installed;
     // The module is as it was; what was staged goes (a failed swap removed it already).
     try {
         if (!change_.unfinished())
@@ -169,13 +181,13 @@ bool Local::install() {
     } catch (const SwapError&) {
         // Removed by the next start's recovery.
     }
-    return false;
+    return installed;
 }
 
-bool Local::fetchArchive(const QString& address) {
+Step<> Local::fetchArchive(const QString& address) {
     // A signed statement without entries' digests can only vouch for the whole archive.
     if (!statement_ || !statement_->entries.empty()) {
-        Result<FetchedArchive, PartialStop> partial = fetchChangedEntries(address);
+        Step<FetchedArchive> partial = fetchChangedEntries(address);
         view_.clearActivity();
         if (partial && partial->whole && !transfer_.rangeAnswer().placed)
             logFailedStep(QStringLiteral("partial fetch"),
@@ -183,33 +195,37 @@ bool Local::fetchArchive(const QString& address) {
         if (partial) {
             archive_ = std::move(partial->file);
             StopPoint("archive-fetched");
-            return !partial->whole || checkWholeArchive();
+            return partial->whole ? checkWholeArchive() : Step<>();
         }
-        if (partial.reason().kind != PartialStop::Kind::FallBack) {
-            logFailedStep(partial.reason().kind == PartialStop::Kind::Refused
-                              ? QStringLiteral("signature")
-                              : QStringLiteral("archive transfer"),
-                          QString::fromStdString(partial.reason().reason));
-            return false;
-        }
-        logFailedStep(QStringLiteral("partial fetch"),
+        if (partial.reason().then != StepProblem::Then::FallBack)
+            return Refuse(partial.reason());
+        logFailedStep(partial.reason().step,
                       QStringLiteral("the whole archive is fetched instead: %1")
-                          .arg(QString::fromStdString(partial.reason().reason)));
+                          .arg(partial.reason().reason));
     }
     fetchedEntries_.clear();
-    if (!TransferFile(transfer_, address, state_.ArchiveFileName, state_.ModuleFolder) ||
-        !FileExists(state_.ModuleFolder + state_.ArchiveFileName)) {
-        logFailedStep(QStringLiteral("archive transfer"), transferProblem());
-        return false;
-    }
+    if (Step<> copy = fetchLocalCopy(address, state_.ArchiveFileName); !copy)
+        return copy;
     StopPoint("archive-fetched");
-    try {
-        archive_ = change_.privateCopy(localName(state_.ArchiveFileName));
-    } catch (const SystemError& error) {
-        logFailedStep(QStringLiteral("archive transfer"), QString::fromUtf8(error.what()));
-        return false;
-    }
+    if (Step<> copied =
+            Attempt(QStringLiteral("archive transfer"),
+                    [&] { archive_ = change_.privateCopy(localName(state_.ArchiveFileName)); });
+        !copied)
+        return copied;
     return checkWholeArchive();
+}
+
+Step<> Local::fetchAndInstall(const QString& address) {
+    statement_.reset();
+    if (!signingKey_.empty()) {
+        Step<ReleaseStatement> statement = fetchStatement(address);
+        if (!statement)
+            return Refuse(statement.reason());
+        statement_ = *std::move(statement);
+    }
+    if (Step<> fetched = fetchArchive(address); !fetched)
+        return fetched;
+    return install();
 }
 
 void Local::DownloadAndInstall() {
@@ -217,22 +233,12 @@ void Local::DownloadAndInstall() {
     view_.repaint();
     view_.setProgress(ProgressStep::Downloading);
     const QString address = serverAddress();
-    try {
-        deleteLocalCopy(state_.ArchiveFileName);
-    } catch (const std::exception&) {
-        // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
-    }
+    // A copy that stays is replaced by the transfer or makes it fail; both are handled below.
+    static_cast<void>(change_.removeFile(localName(state_.ArchiveFileName)));
 
-    statement_.reset();
-    if (!signingKey_.empty()) {
-        Result<ReleaseStatement, std::string> statement = fetchStatement(address);
-        if (statement)
-            statement_ = std::move(*statement);
-        else
-            logFailedStep(QStringLiteral("signature"), QString::fromStdString(statement.reason()));
-    }
-    if ((signingKey_.empty() || statement_) && fetchArchive(address) && install()) {
-        archive_.reset();
+    const Step<> done = fetchAndInstall(address);
+    archive_.reset();
+    if (done) {
         view_.setStatus(QString::fromUtf8(kUpdatedMessage));
         view_.repaint();
         view_.setProgress(ProgressStep::Updated);
@@ -247,7 +253,7 @@ void Local::DownloadAndInstall() {
         return;
     }
 
-    archive_.reset();
+    logFailedStep(done.reason().step, done.reason().reason);
     releaseModule();
     view_.setStatus(QString::fromUtf8(kNotUpdatedMessage));
     ShowInfo(QString::fromUtf8(kNotUpdatedMessage));

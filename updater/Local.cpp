@@ -64,10 +64,13 @@ bool Local::ReadCommandLine(const QString& arguments) {
     state_.ArchivePassword =
         des_.DecryptHexText(stored_.archivePassword, QString::fromLatin1(kStoredValuesKey));
     folderUnusable_ = !folder.unusable.isEmpty();
-    if (folderUnusable_)
+    if (folderUnusable_) {
         logFailedStep(QStringLiteral("command line"), folder.unusable);
-    else // opened once, here: the folder's entries are reached through it from now on
-        change_.open(moduleFolderPath());
+    } else if (const SystemResult<> opened = change_.open(moduleFolderPath()); !opened) {
+        // Opened once, here: the folder's entries are reached through it from now on. Without
+        // it the claim tries again and the transfers fail on their own; this says why.
+        logFailedStep(QStringLiteral("command line"), QString::fromUtf8(opened.reason().what()));
+    }
     view_.setCurrentSoftware(state_.ProgramFileName);
     view_.setProgress(ProgressStep::Loaded);
     return true;

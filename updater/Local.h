@@ -9,6 +9,7 @@
 #include "updater/AgentView.h"
 #include "updater/ChangedEntries.h"
 #include "updater/ModuleChange.h"
+#include "updater/StepProblem.h"
 #include "updater/UpdateState.h"
 
 #include <QString>
@@ -51,13 +52,6 @@ inline constexpr char kUpdatedMessage[] = "Software updated succesfully!";
 inline constexpr char kNotUpdatedMessage[] =
     "The software could not be updated. Please try again later.";
 
-// The agent's code module: the command line, the update cycle, discovery, transfers and
-// installation, working on the shared UpdateState and on the window through AgentView.
-//   Local.cpp:        the command line, the module's claim and recovery, the cycle's top level.
-//   Discovery.cpp:    local paths and copies, TransferFile, CheckForNewVersion.
-//   Installation.cpp: DownloadAndInstall, the staged unpack and its checks.
-// The module's change itself (lock, recovery, staging, swap, leftovers, local copies) is
-// ModuleChange, over one handle of the module folder.
 // The archive as fetched into an unnamed file: only its changed entries, rebuilt into an archive
 // of their own, or the whole of it.
 struct FetchedArchive {
@@ -65,14 +59,15 @@ struct FetchedArchive {
     bool whole = false;
 };
 
-// What stopped a step of the installation: the step's name for the log, and the reason.
-struct StepProblem {
-    QString step;
-    QString reason;
-};
-// Nothing when the step went through.
-using StepOutcome = std::optional<StepProblem>;
-
+// The agent's code module: the command line, the update cycle, discovery, transfers and
+// installation, working on the shared UpdateState and on the window through AgentView.
+//   Local.cpp:        the command line, the module's claim and recovery, the cycle's top level.
+//   Discovery.cpp:    local paths and copies, TransferFile, CheckForNewVersion.
+//   Installation.cpp: DownloadAndInstall, the staged unpack and its checks.
+// The module's change itself (lock, recovery, staging, swap, leftovers, local copies) is
+// ModuleChange, over one handle of the module folder. Every step answers a Step (StepProblem.h):
+// its value, or the step's name and reason for the failure log; the design's procedures keep
+// their yes-or-no answers, TransferFile and UnpackArchive as a Step<> that tests true or false.
 class Local {
 public:
     Local(Dialogs& dialogs, MousePointer& pointer, AgentView& view, InternetTransfer& transfer,
@@ -101,19 +96,24 @@ public:
     void runCycle();
 
     void ShowInfo(const QString& text);
-    bool TransferFile(InternetTransfer& control, const QString& address, const QString& remoteName,
-                      const QString& localFolder);
+    // True when the transfer ran to its end without the control raising an error; else why not.
+    // True does not prove that the file arrived: FileExists tells.
+    Step<> TransferFile(InternetTransfer& control, const QString& address,
+                        const QString& remoteName, const QString& localFolder);
+    // True when `path` can be opened for reading as a regular file, without waiting on it.
     bool FileExists(const QString& path) const;
     bool CheckForNewVersion();
     void DownloadAndInstall();
-    // Unpacks into `folder`; true when the engine reported no error (a result code below 2).
-    // Raises UnzipError when the engine cannot be used.
-    bool UnpackArchive(const QString& archivePath, const QString& folder);
+    // Unpacks into `folder`: true when the engine reported no error (a result code below 2);
+    // else the engine's answer, or why it could not be used.
+    Step<> UnpackArchive(const QString& archivePath, const QString& folder);
 
 private:
     QString serverAddress();
-    // Removes the local copy `name` from the module folder when present; throws when it stays.
+    // Removes the local copy `name` from the module folder when present; throws SystemError when
+    // it stays.
     void deleteLocalCopy(const QString& name);
+    // Both local copies, each that can be: a copy that stays is removed by the next run's check.
     void deleteLocalCopies();
     std::filesystem::path localPath(const QString& name) const;
     // The name of a local copy in the module folder, as found there.
@@ -127,54 +127,57 @@ private:
     // Lets the module go: it is whole and the agent's files in it are gone.
     void releaseModule() { change_.release(); }
     void recoverModule();
+    // The statement (with a signing key), the archive, and its installation.
+    Step<> fetchAndInstall(const QString& address);
     // Unpacks the fetched archive into the staging folder, checks it and swaps it into the
-    // module; false, with the module as it was, when that cannot be done completely.
-    bool install();
-    StepOutcome installSteps();
+    // module; fails with the module as it was when that cannot be done completely.
+    Step<> install();
+    Step<> installSteps();
     // With a signing key, before any of the archive: the release's signature file, fetched and
     // checked against the key, this module and this version (ReleaseVerification.cpp).
-    Result<ReleaseStatement, std::string> fetchStatement(const QString& address);
-    // A whole archive held against the signed statement, when there is one; false, with the
-    // reason logged, when it is not the one signed.
-    bool checkWholeArchive();
+    Step<ReleaseStatement> fetchStatement(const QString& address);
+    // A whole archive held against the signed statement, when there is one.
+    Step<> checkWholeArchive();
     // The entries of a partial fetch, staged, held against the signed statement.
-    StepOutcome checkStagedEntries(int staging) const;
+    Step<> checkStagedEntries(int staging) const;
     // `staging` is a path to the open staging folder (/proc/self/fd/N), so neither the engine
     // nor the checks can be led elsewhere by a rename of the module's entries.
-    StepOutcome stageArchive(const std::filesystem::path& staging);
-    StepOutcome prepareStagedProgram(const std::filesystem::path& staging);
+    Step<> stageArchive(const std::filesystem::path& staging);
+    Step<> prepareStagedProgram(const Fd& staging);
+    // The swap, with ending signals held back until it and its clean-up are done. A clean-up
+    // that fails after the commit is only logged: the new version stands.
+    Step<> swapStaged(const Fd& staging, const std::vector<SwapStep>& steps);
     void startProgram();
     // One line for an operator: the module, the step that failed and why.
     void logFailedStep(const QString& step, const QString& reason) const;
-    // Why the last transfer failed, for the log.
-    QString transferProblem() const;
+    // The step a failed transfer of the server's file `remoteName` is logged under.
+    QString stepOf(const QString& remoteName) const;
+    // TransferFile of the server's file `name` into the module folder, and FileExists of its
+    // local copy: fails with the transfer's reason when the copy is not there.
+    Step<> fetchLocalCopy(const QString& address, const QString& name);
     // Waits for the transfer `control` runs, calling `onRound` and handling the window's events
     // on every round; throws AgentEnded when the window is closed meanwhile.
     void awaitTransfer(InternetTransfer& control, const std::function<void()>& onRound);
     std::string userAgent() const;
 
     // The archive, into archive_: only its changed entries where the server answers ranges,
-    // else (with one log line saying why) the whole of it. False, with the reason logged, when
-    // it could not be fetched.
-    bool fetchArchive(const QString& address);
+    // else (with one log line saying why) the whole of it.
+    Step<> fetchArchive(const QString& address);
     // Chooses the entries of a partial fetch: against the signed statement when there is one
     // (noting what to check once they are staged), else by size and CRC-32.
-    Result<EntrySelection, PartialStop>
-    chooseEntries(const std::vector<zip::DirectoryEntry>& entries,
-                  const zip::DirectoryPlace& place);
+    Step<EntrySelection> chooseEntries(const std::vector<zip::DirectoryEntry>& entries,
+                                       const zip::DirectoryPlace& place);
     // The entries the module lacks or holds otherwise, in an archive of their own in an unnamed
     // file (PartialFetch.cpp), or the whole archive where the server answers no ranges; or why
-    // neither was fetched.
-    Result<FetchedArchive, PartialStop> fetchChangedEntries(const QString& address);
+    // neither was fetched, falling back to the whole archive where that can still be had.
+    Step<FetchedArchive> fetchChangedEntries(const QString& address);
     // The archive's directory, from the `tail` fetched into `file` and, where it begins before
     // that, a piece more; sets where the directory lies.
-    Result<std::string, PartialStop> fetchDirectory(const QString& address, int file,
-                                                    const RangeAnswer& tail,
-                                                    zip::DirectoryPlace& place);
+    Step<std::string> fetchDirectory(const QString& address, int file, const RangeAnswer& tail,
+                                     zip::DirectoryPlace& place);
     // One piece of the archive into `into`, showing the bytes as `before` plus the piece's.
-    std::optional<PartialStop> fetchPiece(const QString& address, const ByteRange& range,
-                                          const RangeCondition& condition, int into,
-                                          const TransferProgress& before);
+    Step<> fetchPiece(const QString& address, const ByteRange& range,
+                      const RangeCondition& condition, int into, const TransferProgress& before);
 
     Dialogs& dialogs_;
     MousePointer& pointer_;
@@ -195,8 +198,6 @@ private:
     std::optional<ReleaseStatement> statement_;
     std::vector<std::pair<std::string, zip::DirectoryEntry>> fetchedEntries_;
     std::chrono::seconds lockWaitLimit_ = std::chrono::seconds::max();
-    QString transferStartProblem_;
-    QString unpackProblem_;
     bool closeWhenUpToDate_ = false;
     bool folderUnusable_ = false; // the cycle then ends as when no version file can be fetched
     std::string signingKey_;

@@ -10,24 +10,23 @@
 
 namespace quillset {
 
-bool ModuleChange::open(const std::filesystem::path& folder) {
+SystemResult<> ModuleChange::open(const std::filesystem::path& folder) {
     if (isOpen())
-        return true;
-    try {
-        folder_ = OpenFolder(folder.string());
-    } catch (const SystemError&) {
-        return false;
-    }
+        return {};
+    SystemResult<Fd> opened = TryOpenFolder(folder.string());
+    if (!opened)
+        return Refuse(opened.reason());
+    folder_ = *std::move(opened);
     // Named without a trailing separator, so a file's folder compares equal to it.
     folders_ = {folder.has_filename() ? folder : folder.parent_path(), folder_.get()};
-    return true;
+    return {};
 }
 
 ModuleChange::Claim ModuleChange::tryClaim(const std::filesystem::path& folder) {
     if (held())
         return Claim::Held;
     if (!open(folder))
-        return Claim::NoFolder;
+        return Claim::NoFolder; // why was told when the command line was read
     int result;
     do
         result = ::flock(folder_.get(), LOCK_EX | LOCK_NB);
@@ -45,12 +44,7 @@ void ModuleChange::release() {
 }
 
 bool ModuleChange::stillAt(const std::filesystem::path& folder) const {
-    if (!isOpen())
-        return true;
-    struct stat named {};
-    struct stat opened {};
-    return ::stat(folder.c_str(), &named) == 0 && ::fstat(folder_.get(), &opened) == 0 &&
-           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+    return !isOpen() || LeadsTo(folder.string(), folder_.get());
 }
 
 ModuleChange::Sweep ModuleChange::sweepLeftovers(const std::vector<std::string>& localCopies) {
@@ -96,74 +90,35 @@ bool ModuleChange::unfinished() const {
     return AsSwap([&] { return StatBeneath(folders_.handle, kJournalName).has_value(); });
 }
 
-bool ModuleChange::hasFile(const std::string& name) const {
-    try {
-        openFile(name);
-        return true;
-    } catch (const SystemError&) {
-        return false;
-    }
+SystemResult<Fd> ModuleChange::openFile(const std::string& name) const {
+    return TryOpenFileBeneath(folders_.handle, name);
 }
 
-Fd ModuleChange::openFile(const std::string& name) const {
-    return OpenFileBeneath(folders_.handle, name);
+SystemResult<> ModuleChange::removeFile(const std::string& name) {
+    if (!hasFile(name))
+        return {};
+    return TryRemoveBeneath(folders_.handle, name);
 }
 
-void ModuleChange::removeFile(const std::string& name) {
-    if (hasFile(name))
-        RemoveBeneath(folders_.handle, name);
-}
-
-Fd ModuleChange::privateFile() const {
-    const int unnamed = FailPoint("private-copy")
-                            ? -1
-                            : ::openat(folders_.handle, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (unnamed < 0)
-        ThrowSystemError("cannot make an unnamed file in", folders_.module.string());
-    return Fd(unnamed);
+SystemResult<Fd> ModuleChange::privateFile() const {
+    if (FailPoint("private-copy"))
+        return SystemRefusal("cannot make an unnamed file in", folders_.module.string());
+    return TryOpenUnnamedFile(folders_.handle, folders_.module.string());
 }
 
 Fd ModuleChange::privateCopy(const std::string& name) const {
-    Fd original = openFile(name);
-    Fd copy;
-    try {
-        copy = privateFile();
-    } catch (const SystemError& error) {
+    Fd original = OrThrow(openFile(name));
+    SystemResult<Fd> copy = privateFile();
+    if (!copy) {
+        const int error = copy.reason().error();
         struct stat info {};
-        if ((error.error() == EOPNOTSUPP || error.error() == EISDIR) &&
-            ::fstat(original.get(), &info) == 0 && info.st_uid == ::geteuid() &&
-            (info.st_mode & 022) == 0)
+        if ((error == EOPNOTSUPP || error == EISDIR) && ::fstat(original.get(), &info) == 0 &&
+            info.st_uid == ::geteuid() && (info.st_mode & 022) == 0)
             return original;
-        ThrowSystemError("cannot make a private copy of", name, error.error());
+        ThrowSystemError("cannot make a private copy of", name, error);
     }
-    while (true) {
-        const ssize_t copied =
-            FailPoint("copy-range")
-                ? -1
-                : ::copy_file_range(original.get(), nullptr, copy.get(), nullptr, 1 << 30, 0);
-        if (copied == 0)
-            break;
-        if (copied > 0)
-            continue;
-        if (errno == EINTR)
-            continue;
-        // EPERM: a sandbox's system-call filter that does not know the call (older container
-        // profiles); a real refusal shows again in the reads and writes that follow.
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
-            errno != EPERM)
-            ThrowSystemError("cannot copy", name);
-        // No copy in the kernel here: through a buffer.
-        char buffer[1 << 16];
-        for (ssize_t got; (got = ::read(original.get(), buffer, sizeof buffer)) != 0;) {
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                ThrowSystemError("cannot read", name);
-            WriteAll(copy.get(), buffer, static_cast<std::size_t>(got), name);
-        }
-        break;
-    }
-    return copy;
+    CopyRest(original.get(), copy->get(), name, FailPoint("copy-range") ? errno : 0);
+    return *std::move(copy);
 }
 
 } // namespace quillset

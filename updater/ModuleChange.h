@@ -18,8 +18,8 @@ class ModuleChange {
 public:
     enum class Claim { Held, Busy, NoFolder };
 
-    // Opens the module folder; false when there is none. Everything else needs it open.
-    bool open(const std::filesystem::path& folder);
+    // Opens the module folder, or says why it cannot. Everything else needs it open.
+    SystemResult<> open(const std::filesystem::path& folder);
     bool isOpen() const { return static_cast<bool>(folder_); }
     // Opens the module folder when not yet open and takes its lock without waiting; Busy while
     // another agent holds it. The lock is an exclusive flock on the folder, which the kernel lets
@@ -56,26 +56,26 @@ public:
                                const std::vector<std::string>& localCopies) const {
         return PlanSwap(folders_, staging.get(), localCopies);
     }
-    // Answers what the clean-up after the commit could not do (empty when all went).
-    std::string swapIn(const Fd& staging, const std::vector<SwapStep>& steps) {
-        return SwapIn(folders_, staging.get(), steps);
+    void swapIn(const Fd& staging, const std::vector<SwapStep>& steps) {
+        SwapIn(folders_, staging.get(), steps);
     }
+    void clearSwap() { ClearSwap(folders_); }
     bool unfinished() const;
 
     // Local copies, plain files at the top level: tested and opened without ever blocking, and
     // only when they are regular files.
-    bool hasFile(const std::string& name) const;
-    Fd openFile(const std::string& name) const;
-    // Removes `name` when present; throws SystemError when it stays.
-    void removeFile(const std::string& name);
+    bool hasFile(const std::string& name) const { return bool(openFile(name)); }
+    SystemResult<Fd> openFile(const std::string& name) const;
+    // Removes `name` when present, or says why it stays.
+    SystemResult<> removeFile(const std::string& name);
     // A copy of the local file `name` that no other process can reach: an unnamed file in the
     // module's file system. What is checked in it is what is unpacked from it, whatever happens
     // to `name` meanwhile. Where the file system has no unnamed files, the file itself when it is
     // the agent's and no one else may write it. Throws SystemError.
     Fd privateCopy(const std::string& name) const;
-    // A new, empty unnamed file in the module's file system, which no other process can reach.
-    // Throws SystemError where the file system has none.
-    Fd privateFile() const;
+    // A new, empty unnamed file in the module's file system, which no other process can reach;
+    // or why not, as where the file system has none.
+    SystemResult<Fd> privateFile() const;
 
 private:
     Fd folder_;

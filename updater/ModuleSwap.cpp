@@ -28,7 +28,8 @@ bool IsRealFolder(int folder, const std::string& path) {
 
 void PlanFolder(const WorkingFolders& folders, int staging, const std::string& relative,
                 std::vector<SwapStep>& steps) {
-    const Fd listed = relative.empty() ? Fd() : OpenFolderBeneath(staging, relative);
+    const Fd listed =
+        relative.empty() ? Fd() : OpenBeneath(staging, relative, O_RDONLY | O_DIRECTORY);
     for (const std::string& entry :
          ListFolder(listed ? listed.get() : staging, (kStagingName + ("/" + relative)))) {
         const std::string name = relative.empty() ? entry : relative + "/" + entry;
@@ -80,13 +81,10 @@ void UndoSteps(const WorkingFolders& folders, const std::vector<SwapStep>& steps
     const EndingSignalsHeld held;
     // A journal may be forged: every step's way must be free of links before the first move.
     for (const SwapStep& step : steps)
-        try {
-            StatBeneath(folders.handle, step.path);
-        } catch (const SystemError& error) {
+        if (const auto way = TryStatBeneath(folders.handle, step.path); !way)
             throw SwapError(
                 "the journal's step " + step.path +
-                " does not lie plainly in the module, nothing is undone: " + error.what());
-        }
+                " does not lie plainly in the module, nothing is undone: " + way.reason().what());
     if (!StatBeneath(folders.handle, kBackupName))
         MakeFolderBeneath(folders.handle, kBackupName, 0700);
     const Fd backup = OpenOwnFolder(folders, kBackupName);
@@ -110,48 +108,37 @@ void RemoveWorkingFolders(const WorkingFolders& folders) {
     Flush(folders.handle, folders.module.string());
 }
 
-// After the commit: what cannot be removed is moved aside under a name the next start sweeps, so
-// the journal can go and a later update is not held up. Answers what went wrong; throws only
-// when even the journal has to stay, which the next start then finishes.
-std::string ClearAfterCommit(const WorkingFolders& folders) {
-    try {
-        RemoveWorkingFolders(folders);
-        return {};
-    } catch (const Failure& error) {
-        const std::string problem = error.what();
-        for (const char* name : {kBackupName, kStagingName}) {
-            if (!StatBeneath(folders.handle, name))
+// What stays after a failed clean-up goes aside under a name the next start sweeps, so the
+// journal can go and a later update is not held up.
+void SetAsideAfterCommit(const WorkingFolders& folders) {
+    for (const char* name : {kBackupName, kStagingName}) {
+        if (!StatBeneath(folders.handle, name))
+            continue;
+        for (int n = 0;; ++n) {
+            const std::string aside = kSetAsidePrefix + std::to_string(n);
+            if (StatBeneath(folders.handle, aside))
                 continue;
-            for (int n = 0;; ++n) {
-                const std::string aside = kSetAsidePrefix + std::to_string(n);
-                if (StatBeneath(folders.handle, aside))
-                    continue;
-                RenameBeneath(folders.handle, name, folders.handle, aside);
-                break;
-            }
+            RenameBeneath(folders.handle, name, folders.handle, aside);
+            break;
         }
-        RemoveIfThere(folders, kJournalDraftName);
-        RemoveIfThere(folders, kJournalName);
-        Flush(folders.handle, folders.module.string());
-        return problem;
     }
+    RemoveIfThere(folders, kJournalDraftName);
+    RemoveIfThere(folders, kJournalName);
+    Flush(folders.handle, folders.module.string());
 }
 
 } // namespace
 
 Fd OpenOwnFolder(const WorkingFolders& folders, const std::string& name) {
-    Fd folder;
-    try {
-        folder = OpenFolderBeneath(folders.handle, name);
-    } catch (const SystemError& error) {
+    SystemResult<Fd> folder = TryOpenBeneath(folders.handle, name, O_RDONLY | O_DIRECTORY);
+    if (!folder)
         throw SwapError(folders.shown(name).string() +
-                        " is not a folder of the agent's, left alone: " + error.what());
-    }
+                        " is not a folder of the agent's, left alone: " + folder.reason().what());
     struct stat info {};
-    if (::fstat(folder.get(), &info) != 0 || info.st_uid != ::geteuid())
+    if (::fstat(folder->get(), &info) != 0 || info.st_uid != ::geteuid())
         throw SwapError(folders.shown(name).string() +
                         " belongs to another user, not to the agent; left alone");
-    return folder;
+    return *std::move(folder);
 }
 
 void RemoveOwnFolder(const WorkingFolders& folders, const std::string& name) {
@@ -181,7 +168,7 @@ std::vector<SwapStep> PlanSwap(const WorkingFolders& folders, int staging,
     });
 }
 
-std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps) {
+void SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps) {
     AsSwap([&] {
         if (StatBeneath(folders.handle, kJournalName) || StatBeneath(folders.handle, kBackupName))
             throw SwapError("an earlier swap in " + folders.module.string() +
@@ -213,11 +200,18 @@ std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector
         }
     });
     StopPoint("committed");
+}
+
+void ClearSwap(const WorkingFolders& folders) {
+    std::string problem;
     try {
-        return ClearAfterCommit(folders);
+        RemoveWorkingFolders(folders);
+        return;
     } catch (const Failure& error) {
-        return error.what(); // the journal stays committed: the next start finishes it
+        problem = error.what();
     }
+    AsSwap([&] { SetAsideAfterCommit(folders); });
+    throw SwapError(problem);
 }
 
 Recovery RecoverSwap(const WorkingFolders& folders) {
@@ -235,7 +229,14 @@ Recovery RecoverSwap(const WorkingFolders& folders) {
             UndoSteps(folders, journal->steps);
             RemoveWorkingFolders(folders);
         } else if (found == Recovery::Finished) {
-            ClearAfterCommit(folders);
+            try {
+                ClearSwap(folders);
+            } catch (const SwapError&) {
+                // Set aside, for the sweep that follows the recovery to remove or tell of; only a
+                // journal that stays ends the recovery.
+                if (StatBeneath(folders.handle, kJournalName))
+                    throw;
+            }
         } else {
             // Without a journal nothing of the module changed yet: staging and backups are
             // leftovers.

@@ -21,10 +21,15 @@ std::vector<SwapStep> PlanSwap(const WorkingFolders& folders, int staging,
 // folder's name still leads to it: the journal is made durable first, every replaced entry
 // is kept in the backup folder until the last step is made and flushed, and a failure at any step
 // undoes the steps made. Throws SwapError when the module is back as it was (or, when even that
-// failed, left to the journal for the next start). Once committed the update stands: the
-// clean-up that follows answers what it could not remove (empty when everything went), and what
-// stays is removed by a later start.
-std::string SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps);
+// failed, left to the journal for the next start). Once it returns, the swap is committed and the
+// update stands; ClearSwap follows.
+void SwapIn(const WorkingFolders& folders, int staging, const std::vector<SwapStep>& steps);
+
+// After the commit: removes the swap's working folders and its journal. What cannot be removed is
+// set aside under a name a later start sweeps, and the journal goes all the same; throws
+// SwapError saying what went wrong. When even that fails, the journal stays, committed, and the
+// next start finishes the clean-up.
+void ClearSwap(const WorkingFolders& folders);
 
 enum class Recovery {
     Nothing,          // no earlier run left anything

@@ -12,13 +12,11 @@
 
 namespace quillset {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // At most one byte more than a signature file may hold, so that an oversized one is refused
 // without reading it all; read as it comes, so a small one costs little.
-std::optional<std::string> ReadSignatureFile(int fd) {
+SystemResult<std::string> ReadSignatureFile(int fd, const std::string& subject) {
     std::string bytes;
     char buffer[1 << 16];
     while (bytes.size() <= kSignatureFileLimitV2) {
@@ -28,7 +26,7 @@ std::optional<std::string> ReadSignatureFile(int fd) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return std::nullopt;
+            return SystemRefusal("cannot read", subject);
         if (got == 0)
             break;
         bytes.append(buffer, std::size_t(got));
@@ -38,65 +36,64 @@ std::optional<std::string> ReadSignatureFile(int fd) {
 
 } // namespace
 
-Result<ReleaseStatement, std::string> Local::fetchStatement(const QString& address) {
+Step<ReleaseStatement> Local::fetchStatement(const QString& address) {
     const QString name = state_.ModuleName + QStringLiteral(".SIG");
-    try {
-        deleteLocalCopy(name);
-    } catch (const std::exception&) {
-        return Refuse(std::string("a signature file left by an earlier run cannot be removed"));
-    }
-    if (!TransferFile(transfer_, address, name, state_.ModuleFolder) ||
-        !FileExists(state_.ModuleFolder + name)) {
-        const QString why = transfer_.lastError();
-        return Refuse(name.toStdString() + " could not be fetched" +
-                      (why.isEmpty() ? std::string() : ": " + why.toStdString()));
-    }
-    std::optional<std::string> bytes;
-    try {
-        bytes = ReadSignatureFile(change_.openFile(localName(name)).get());
-    } catch (const SystemError&) {
-    }
-    try {
-        change_.removeFile(localName(name));
-    } catch (const SystemError&) {
-        // Removed by the next run's check before it fetches again.
-    }
+    const auto refused = [](const QString& reason) {
+        return StepFailed(QStringLiteral("signature"), reason);
+    };
+    if (const SystemResult<> removed = change_.removeFile(localName(name)); !removed)
+        return refused(
+            QStringLiteral("a signature file left by an earlier run cannot be removed: %1")
+                .arg(QString::fromUtf8(removed.reason().what())));
+    if (const Step<> copy = fetchLocalCopy(address, name); !copy)
+        return refused(name + QStringLiteral(" could not be fetched: ") + copy.reason().reason);
+    const SystemResult<Fd> file = change_.openFile(localName(name));
+    const SystemResult<std::string> bytes = file
+                                                ? ReadSignatureFile(file->get(), name.toStdString())
+                                                : SystemResult<std::string>(Refuse(file.reason()));
+    // One that stays is removed by the next run's check before it fetches again.
+    static_cast<void>(change_.removeFile(localName(name)));
     if (!bytes)
-        return Refuse("the fetched " + name.toStdString() + " cannot be read");
+        return refused(QStringLiteral("the fetched %1 cannot be read: %2")
+                           .arg(name, QString::fromUtf8(bytes.reason().what())));
     const auto sameVersion = [this](std::string_view text) {
         return LeadingNumber(QString::fromLatin1(text.data(), qsizetype(text.size()))) ==
                state_.ServerVersion;
     };
-    return CheckStatement({signingKey_, state_.ModuleName.toStdString(), sameVersion}, *bytes);
+    Result<ReleaseStatement, std::string> statement =
+        CheckStatement({signingKey_, state_.ModuleName.toStdString(), sameVersion}, *bytes);
+    if (!statement)
+        return StepFailed(QStringLiteral("signature"), statement.reason());
+    return *std::move(statement);
 }
 
-bool Local::checkWholeArchive() {
+Step<> Local::checkWholeArchive() {
     if (!statement_)
-        return true;
+        return {};
     const Result<void, std::string> verdict = CheckArchive(*statement_, archive_.path());
     if (!verdict)
-        logFailedStep(QStringLiteral("signature"), QString::fromStdString(verdict.reason()));
-    return bool(verdict);
+        return StepFailed(QStringLiteral("signature"), verdict.reason());
+    return {};
 }
 
-StepOutcome Local::checkStagedEntries(int staging) const {
+Step<> Local::checkStagedEntries(int staging) const {
     if (!statement_ || fetchedEntries_.empty())
-        return std::nullopt;
+        return {};
     const SignedManifest manifest(statement_->entries);
     for (const auto& [path, entry] : fetchedEntries_) {
-        std::string problem;
-        try {
+        Result<void, std::string> signedOne;
+        const Step<> read = Attempt(QStringLiteral("signature"), [&] {
             if (entry.isLink())
-                problem = manifest.contentProblem(ReadLinkBeneath(staging, path), entry);
+                signedOne = manifest.checkContent(ReadLinkBeneath(staging, path), entry);
             else if (!manifest.sameAsSigned(OpenFileBeneath(staging, path).get(), entry))
-                problem = "the fetched entry " + entry.name + " is not the one signed";
-        } catch (const SystemError& error) {
-            problem = error.what();
-        }
-        if (!problem.empty())
-            return StepProblem{QStringLiteral("signature"), QString::fromStdString(problem)};
+                signedOne = Refuse("the fetched entry " + entry.name + " is not the one signed");
+        });
+        if (!read)
+            return read;
+        if (!signedOne)
+            return StepFailed(QStringLiteral("signature"), signedOne.reason());
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace quillset

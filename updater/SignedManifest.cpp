@@ -12,17 +12,17 @@ SignedManifest::SignedManifest(const std::vector<SignedEntry>& entries) : entrie
         byName_.emplace(entry.name, &entry);
 }
 
-std::string
-SignedManifest::directoryProblem(const std::vector<zip::DirectoryEntry>& entries) const {
+Result<void, std::string>
+SignedManifest::checkDirectory(const std::vector<zip::DirectoryEntry>& entries) const {
     if (entries.size() != entries_.size())
-        return "the archive's directory lists " + std::to_string(entries.size()) +
-               " entries, the signed statement " + std::to_string(entries_.size());
+        return Refuse("the archive's directory lists " + std::to_string(entries.size()) +
+                      " entries, the signed statement " + std::to_string(entries_.size()));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const SignedEntry& signedEntry = entries_[i];
         if (entries[i].name != signedEntry.name || entries[i].size != signedEntry.size ||
             entries[i].unixMode != signedEntry.mode)
-            return "the archive's directory entry " + std::to_string(i + 1) + " (" +
-                   entries[i].name + ") is not the one signed";
+            return Refuse("the archive's directory entry " + std::to_string(i + 1) + " (" +
+                          entries[i].name + ") is not the one signed");
     }
     return {};
 }
@@ -40,8 +40,8 @@ bool SignedManifest::sameAsSigned(int fd, const zip::DirectoryEntry& entry) cons
     return digest && *digest == found->second->sha256;
 }
 
-std::string SignedManifest::contentProblem(std::string_view content,
-                                           const zip::DirectoryEntry& entry) const {
+Result<void, std::string> SignedManifest::checkContent(std::string_view content,
+                                                       const zip::DirectoryEntry& entry) const {
     const auto found = byName_.find(entry.name);
     std::array<std::uint8_t, 32> digest{};
     unsigned int length = 0;
@@ -49,7 +49,7 @@ std::string SignedManifest::contentProblem(std::string_view content,
         EVP_Digest(content.data(), content.size(), digest.data(), &length, EVP_sha256(), nullptr) !=
             1 ||
         digest != found->second->sha256)
-        return "the fetched entry " + entry.name + " is not the one signed";
+        return Refuse("the fetched entry " + entry.name + " is not the one signed");
     return {};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "signature/ReleaseSignatureFile.h"
 #include "zipdir/ZipDirectory.h"
 
@@ -16,14 +17,15 @@ class SignedManifest {
 public:
     explicit SignedManifest(const std::vector<SignedEntry>& entries);
 
-    // Why the archive's directory is not the one signed: the same entries, in the same order,
-    // with the same names, sizes and modes. Empty when it is.
-    std::string directoryProblem(const std::vector<zip::DirectoryEntry>& entries) const;
+    // Whether the archive's directory is the one signed: the same entries, in the same order,
+    // with the same names, sizes and modes; else why not.
+    Result<void, std::string> checkDirectory(const std::vector<zip::DirectoryEntry>& entries) const;
     // Whether the open regular file `fd` holds what was signed for `entry`: its size, its
     // permissions where the entry has any, and its SHA-256 digest.
     bool sameAsSigned(int fd, const zip::DirectoryEntry& entry) const;
-    // Why `content` (a link's target) is not what was signed for `entry`; empty when it is.
-    std::string contentProblem(std::string_view content, const zip::DirectoryEntry& entry) const;
+    // Whether `content` (a link's target) is what was signed for `entry`; else why not.
+    Result<void, std::string> checkContent(std::string_view content,
+                                           const zip::DirectoryEntry& entry) const;
 
 private:
     std::map<std::string, const SignedEntry*, std::less<>> byName_;

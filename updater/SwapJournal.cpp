@@ -98,14 +98,12 @@ std::optional<SwapJournal> ReadJournal(const WorkingFolders& folders) {
     const std::string journal = folders.shown(kJournalName).string();
     // Anyone who may write the module folder may have put something here: it is read only when it
     // is a plain file of ours of a journal's size, and never waited on.
-    Fd fd;
-    try {
-        fd = OpenFileBeneath(folders.handle, kJournalName);
-    } catch (const SystemError& error) {
-        if (error.error() == ENOENT)
-            return std::nullopt;
-        throw SwapError("cannot read the journal: " + std::string(error.what()));
-    }
+    SystemResult<Fd> opened = TryOpenFileBeneath(folders.handle, kJournalName);
+    if (!opened && opened.reason().error() == ENOENT)
+        return std::nullopt;
+    if (!opened)
+        throw SwapError("cannot read the journal: " + std::string(opened.reason().what()));
+    const Fd fd = *std::move(opened);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() ||
         info.st_size > kMaxJournalBytes)

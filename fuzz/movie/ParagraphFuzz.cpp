@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quillset::RecordingSurface surface(10, 10);
     surface.SetWidth(width);
     surface.SetHeight(std::numeric_limits<std::int32_t>::max());
-    quillset::PrintParagraphs(surface, text, "Courier New", 10, 0);
+    // A surface that only records takes any text: a refusal is a fault as much as a lost letter.
+    if (!quillset::PrintParagraphs(surface, text, "Courier New", 10, 0))
+        std::abort();
 
     QString drawn;
     for (const auto& op : surface.texts())

@@ -34,6 +34,7 @@ struct FormFixture {
     ScriptedDialogs dialogs;
     std::vector<ScheduleContents> printed;
     int ended = 0;
+    QStringList notLoaded; // the files told to the failure log
     std::unique_ptr<Form1> form;
 
     FormFixture() {
@@ -44,6 +45,10 @@ struct FormFixture {
         actions.dialogs = &dialogs;
         actions.printSchedule = [this](const ScheduleContents& c) { printed.push_back(c); };
         actions.endProgram = [this] { ++ended; };
+        actions.pictureNotLoaded = [this](const QString& file, const QString& reason) {
+            EXPECT_FALSE(reason.isEmpty()) << file.toStdString();
+            notLoaded << file;
+        };
         form = std::make_unique<Form1>(start, std::move(actions));
     }
 
@@ -160,11 +165,13 @@ TEST(Form1, ChoosingABitmapAsksForBmpFilesAndLoadsTheChosenOne) {
     EXPECT_EQ(f.dialogs.openDialogs()[0].filter, "Windows Bitmap (*.BMP)|*.BMP");
     EXPECT_EQ(f.child<PictureBox>("Picture2")->picture().naturalSize(), QSize(40, 30));
     EXPECT_EQ(f.child<PictureBox>("Picture1")->picture().naturalSize(), QSize(198, 189));
+    EXPECT_TRUE(f.notLoaded.isEmpty());
     f.click("Command4");
     EXPECT_EQ(f.printed.back().picture2.naturalSize(), QSize(40, 30));
 }
 
-// Nothing chosen, or nothing readable chosen: the old picture stays and nothing is said.
+// Nothing chosen, or nothing readable chosen: the old picture stays and the user is told
+// nothing; a chosen file that gave no picture goes to the failure log with its reason.
 TEST(Form1, ChoicesThatGiveNoPictureKeepTheOldOne) {
     PictureFiles files;
     for (const QString& answer :
@@ -178,6 +185,9 @@ TEST(Form1, ChoicesThatGiveNoPictureKeepTheOldOne) {
         EXPECT_EQ(f.child<PictureBox>("Picture1")->picture().naturalSize(), QSize(198, 189))
             << answer.toStdString();
         EXPECT_TRUE(f.dialogs.messages().empty());
+        const bool chosen = !answer.trimmed().isEmpty() && answer != "*.BMP";
+        EXPECT_EQ(f.notLoaded, chosen ? QStringList{answer} : QStringList())
+            << answer.toStdString();
     }
 }
 

@@ -15,7 +15,7 @@
 namespace quillset::test {
 namespace {
 
-using Opener = Fd (*)(int, const std::string&, int, mode_t);
+using Opener = SystemResult<Fd> (*)(int, const std::string&, int, mode_t);
 
 // A module folder with a link to a folder outside it, a link to a file outside it, a FIFO and a
 // subfolder.
@@ -46,22 +46,26 @@ int ErrorOf(const auto& operation) {
     }
 }
 
+// The same for a non-throwing form's answer.
+template <typename T> int ErrorOf(const SystemResult<T>& answer) {
+    return answer ? 0 : answer.reason().error();
+}
+
 struct OpenRow {
     const char* name;
     const char* path;
     int opened;   // errno of a plain open (0: opens)
-    int fileOpen; // errno of OpenFileBeneath
+    int fileOpen; // errno of TryOpenFileBeneath: is there a regular file here?
 };
 
 class Opens : public Beneath, public ::testing::WithParamInterface<OpenRow> {};
 
 TEST_P(Opens, ReachOnlyWhatIsBelowWithoutLinksAndNeverBlock) {
     const OpenRow& row = GetParam();
-    for (const Opener open : {&OpenBeneath, &OpenByParts})
-        EXPECT_EQ(ErrorOf([&] { open(folder.get(), row.path, O_RDONLY | O_NONBLOCK, 0); }),
-                  row.opened)
-            << (open == &OpenBeneath ? "openat2" : "by parts");
-    EXPECT_EQ(ErrorOf([&] { OpenFileBeneath(folder.get(), row.path); }), row.fileOpen);
+    for (const Opener open : {&TryOpenBeneath, &TryOpenByParts})
+        EXPECT_EQ(ErrorOf(open(folder.get(), row.path, O_RDONLY | O_NONBLOCK, 0)), row.opened)
+            << (open == &TryOpenBeneath ? "openat2" : "by parts");
+    EXPECT_EQ(ErrorOf(TryOpenFileBeneath(folder.get(), row.path)), row.fileOpen);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,11 +119,9 @@ TEST_F(Beneath, MountPointsAreNeverCrossed) {
     folder = OpenFolder(module.string()); // in the namespace that holds the mount
     // A removal makes the folders it empties writable: never this one.
     fs::permissions(outside, fs::perms(0500));
-    for (const Opener open : {&OpenBeneath, &OpenByParts}) {
-        EXPECT_EQ(ErrorOf([&] { open(folder.get(), "sub/deeper/secret.txt", O_RDONLY, 0); }),
-                  EXDEV);
-        EXPECT_EQ(ErrorOf([&] { open(folder.get(), "sub/deeper", O_RDONLY | O_DIRECTORY, 0); }),
-                  EXDEV);
+    for (const Opener open : {&TryOpenBeneath, &TryOpenByParts}) {
+        EXPECT_EQ(ErrorOf(open(folder.get(), "sub/deeper/secret.txt", O_RDONLY, 0)), EXDEV);
+        EXPECT_EQ(ErrorOf(open(folder.get(), "sub/deeper", O_RDONLY | O_DIRECTORY, 0)), EXDEV);
     }
     EXPECT_EQ(ErrorOf([&] { RemoveTreeBeneath(folder.get(), "sub"); }), EXDEV);
     EXPECT_EQ(ErrorOf([&] { RemoveTreeBeneath(folder.get(), "sub/deeper"); }), EXDEV);

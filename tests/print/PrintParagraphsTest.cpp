@@ -58,7 +58,7 @@ TEST_P(ParagraphLayout, DrawsTheLinesInTheCharacterGrid) {
     surface.SetWidth(c.width);
     surface.SetHeight(c.height);
     surface.SetCurrentY(5000);
-    PrintParagraphs(surface, c.text, "Courier New", kSize, kColour);
+    EXPECT_TRUE(PrintParagraphs(surface, c.text, "Courier New", kSize, kColour));
     const std::int32_t n = std::max<std::int32_t>(CharsPerLine(surface, "Courier New", kSize), 1);
     EXPECT_EQ(DrawnLines(surface, c.width / n), c.expected);
 }
@@ -127,7 +127,7 @@ TEST(PrintParagraphs, DrawsInTheGivenFontAndColourUpright) {
     surface.SetWidth(kTenCells);
     surface.SetHeight(10000);
     surface.SetFontItalic(true);
-    PrintParagraphs(surface, "the quick brown fox", " Courier New", 8.25f, kColour);
+    EXPECT_TRUE(PrintParagraphs(surface, "the quick brown fox", " Courier New", 8.25f, kColour));
     ASSERT_FALSE(surface.texts().empty());
     for (const auto& op : surface.texts()) {
         EXPECT_EQ(op.fontName, " Courier New");
@@ -161,22 +161,27 @@ private:
     int prints_ = 0;
 };
 
-TEST(PrintParagraphs, StopsSilentlyAtAFailureAndKeepsWhatWasDrawn) {
+// Nothing is thrown or shown: the reason is answered for the caller's failure log.
+TEST(PrintParagraphs, StopsAtAFailureWithItsReasonAndKeepsWhatWasDrawn) {
     struct Case {
         const char* name;
         int failingPrint;
         bool failMeasuring;
         std::int32_t width;
         qsizetype drawn;
+        const char* reason;
     };
-    for (const Case& c : {Case{"FailingTwelfthLetter", 12, false, kTenCells, 11},
-                          Case{"FailingMeasurement", 0, true, kTenCells, 0},
-                          Case{"CapacityBeyondSixteenBits", 0, false, 3276801, 0}}) {
+    for (const Case& c :
+         {Case{"FailingTwelfthLetter", 12, false, kTenCells, 11, "device lost"},
+          Case{"FailingMeasurement", 0, true, kTenCells, 0, "device lost"},
+          Case{"CapacityBeyondSixteenBits", 0, false, 3276801, 0, "exceeds 16 bits"}}) {
         FailingSurface surface(c.failingPrint, c.failMeasuring);
         surface.SetWidth(c.width);
         surface.SetHeight(10000);
-        EXPECT_NO_THROW(PrintParagraphs(surface, "the quick brown fox", "Courier New", 10, 0))
-            << c.name;
+        const Result<void> drawn =
+            PrintParagraphs(surface, "the quick brown fox", "Courier New", 10, 0);
+        ASSERT_FALSE(drawn) << c.name;
+        EXPECT_TRUE(drawn.reason().contains(c.reason)) << c.name;
         EXPECT_EQ(qsizetype(surface.texts().size()), c.drawn) << c.name;
     }
 }
@@ -200,7 +205,7 @@ TEST(PrintParagraphs, LosesNoCharacterOfAnyText) {
         const std::int32_t width = std::uniform_int_distribution(101, 6000)(random);
         surface.SetWidth(width);
         surface.SetHeight(10'000'000);
-        PrintParagraphs(surface, text, "Courier New", kSize, kColour);
+        ASSERT_TRUE(PrintParagraphs(surface, text, "Courier New", kSize, kColour));
 
         const int n = CharsPerLine(surface, "Courier New", kSize);
         QString drawn;
@@ -243,7 +248,7 @@ TEST(PrintParagraphs, LaysOutAMegabyteOnNarrowAndWideSurfaces) {
         CountingSurface surface;
         surface.SetWidth(width);
         surface.SetHeight(std::numeric_limits<std::int32_t>::max());
-        PrintParagraphs(surface, text, "Courier New", kSize, kColour);
+        ASSERT_TRUE(PrintParagraphs(surface, text, "Courier New", kSize, kColour));
         EXPECT_EQ(surface.drawn, expected) << "width " << width;
     }
 }

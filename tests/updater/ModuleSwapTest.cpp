@@ -127,6 +127,7 @@ TEST_F(Swap, PlanEntersSharedFoldersAndLeavesTheModulesOwnFiles) {
     EXPECT_EQ(steps, expected);
 
     SwapIn(folders, staged.get(), steps);
+    ClearSwap(folders);
     EXPECT_FALSE(fs::exists(staging));
     EXPECT_FALSE(fs::exists(backup));
     EXPECT_FALSE(fs::exists(journal));
