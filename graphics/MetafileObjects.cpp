@@ -76,8 +76,8 @@ GdiObject BrushFromRecord(const MetafileParams& p) {
         return BrushObject(QBrush(color));
     case 2: {
         static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,
-                                                     Qt::FDiagPattern, Qt::BDiagPattern,
-                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
+                                                      Qt::FDiagPattern, Qt::BDiagPattern,
+                                                      Qt::CrossPattern, Qt::DiagCrossPattern};
         return BrushObject(QBrush(color, hatch < 6 ? kHatches[hatch] : Qt::SolidPattern));
     }
     default: // the null brush; pattern brushes come in their own records
