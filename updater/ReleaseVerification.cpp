@@ -80,7 +80,10 @@ Step<> Local::checkStagedEntries(int staging) const {
     if (!statement_ || fetchedEntries_.empty())
         return {};
     const SignedManifest manifest(statement_->entries);
-    for (const auto& [path, entry] : fetchedEntries_) {
+    for (const auto& fetched : fetchedEntries_) {
+        // Named, not bound: a lambda may not capture a structured binding before C++20's clang 16.
+        const auto& path = fetched.first;
+        const auto& entry = fetched.second;
         Result<void, std::string> signedOne;
         const Step<> read = Attempt(QStringLiteral("signature"), [&] {
             if (entry.isLink())
