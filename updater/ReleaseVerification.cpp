@@ -81,7 +81,7 @@ Step<> Local::checkStagedEntries(int staging) const {
         return {};
     const SignedManifest manifest(statement_->entries);
     for (const auto& fetched : fetchedEntries_) {
-        // Named, not bound: a lambda may not capture a structured binding before C++20's clang 16.
+        // Named rather than bound: clang before 16 cannot capture a structured binding.
         const auto& path = fetched.first;
         const auto& entry = fetched.second;
         Result<void, std::string> signedOne;
