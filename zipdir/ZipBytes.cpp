@@ -19,6 +19,18 @@ void AppendLittle(std::string& bytes, std::uint64_t value, int size) {
     WriteLittle(bytes, bytes.size() - std::size_t(size), value, size);
 }
 
+std::optional<ExtraField> FindZip64Extra(std::string_view extra) {
+    for (std::size_t at = 0; at + 4 <= extra.size();) {
+        const std::size_t length = ReadLittle(extra, at + 2, 2);
+        if (at + 4 + length > extra.size())
+            return std::nullopt;
+        if (ReadLittle(extra, at, 2) == kZip64ExtraId)
+            return ExtraField{at + 4, length};
+        at += 4 + length;
+    }
+    return std::nullopt;
+}
+
 bool HasSignature(std::string_view bytes, std::size_t at, char third, char fourth) {
     return at + 4 <= bytes.size() && bytes[at] == 'P' && bytes[at + 1] == 'K' &&
            bytes[at + 2] == third && bytes[at + 3] == fourth;

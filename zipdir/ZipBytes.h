@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,14 @@ namespace quillset::zip {
 std::uint64_t ReadLittle(std::string_view bytes, std::size_t at, int size);
 void WriteLittle(std::string& bytes, std::size_t at, std::uint64_t value, int size);
 void AppendLittle(std::string& bytes, std::uint64_t value, int size);
+
+// Where the data of the first ZIP64 extra field among `extra`'s fields starts, and its length;
+// none when there is no such field or a field before it runs past the end.
+struct ExtraField {
+    std::size_t at = 0;
+    std::size_t length = 0;
+};
+std::optional<ExtraField> FindZip64Extra(std::string_view extra);
 
 // True when the four bytes at `at` are "PK" followed by `third` and `fourth`.
 bool HasSignature(std::string_view bytes, std::size_t at, char third, char fourth);

@@ -45,28 +45,22 @@ bool ApplyZip64Extra(std::string_view extra, bool size, bool compressed, bool of
                      DirectoryEntry& entry) {
     if (!size && !compressed && !offset)
         return true;
-    for (std::size_t at = 0; at + 4 <= extra.size();) {
-        const std::size_t length = ReadLittle(extra, at + 2, 2);
-        if (at + 4 + length > extra.size())
+    const std::optional<ExtraField> zip64 = FindZip64Extra(extra);
+    if (!zip64)
+        return false;
+    std::size_t field = zip64->at;
+    const std::size_t stop = zip64->at + zip64->length;
+    for (auto [wanted, value] :
+         {std::pair{size, &entry.size}, std::pair{compressed, &entry.compressedSize},
+          std::pair{offset, &entry.offset}}) {
+        if (!wanted)
+            continue;
+        if (field + 8 > stop)
             return false;
-        if (ReadLittle(extra, at, 2) == kZip64ExtraId) {
-            std::size_t field = at + 4;
-            const std::size_t stop = at + 4 + length;
-            for (auto [wanted, value] :
-                 {std::pair{size, &entry.size}, std::pair{compressed, &entry.compressedSize},
-                  std::pair{offset, &entry.offset}}) {
-                if (!wanted)
-                    continue;
-                if (field + 8 > stop)
-                    return false;
-                *value = ReadLittle(extra, field, 8);
-                field += 8;
-            }
-            return true;
-        }
-        at += 4 + length;
+        *value = ReadLittle(extra, field, 8);
+        field += 8;
     }
-    return false;
+    return true;
 }
 
 // The record at `at`; its size is recordSize, 0 when it is not a whole record.

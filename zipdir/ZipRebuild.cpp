@@ -18,20 +18,19 @@ bool MoveRecord(std::string& record, std::uint64_t offset) {
     const std::size_t nameLength = ReadLittle(record, 28, 2);
     const std::size_t extraLength = ReadLittle(record, 30, 2);
     const std::size_t extraAt = kDirectoryRecordSize + nameLength;
-    for (std::size_t at = extraAt; at + 4 <= extraAt + extraLength;) {
-        const std::size_t length = ReadLittle(record, at + 2, 2);
-        if (ReadLittle(record, at, 2) == kZip64ExtraId) {
-            // Its values come in the format's order: size, compressed size, offset.
-            std::size_t field = at + 4;
-            for (const std::size_t sizeField : {24, 20})
-                if (ReadLittle(record, sizeField, 4) == kInZip64)
-                    field += 8;
-            WriteLittle(record, field, offset, 8);
-            return true;
-        }
-        at += 4 + length;
-    }
-    return false;
+    const std::optional<ExtraField> zip64 =
+        FindZip64Extra(std::string_view(record).substr(extraAt, extraLength));
+    if (!zip64)
+        return false;
+    // Its values come in the format's order: size, compressed size, offset.
+    std::size_t field = extraAt + zip64->at;
+    for (const std::size_t sizeField : {24, 20})
+        if (ReadLittle(record, sizeField, 4) == kInZip64)
+            field += 8;
+    if (field + 8 > extraAt + zip64->at + zip64->length)
+        return false;
+    WriteLittle(record, field, offset, 8);
+    return true;
 }
 
 void AppendEndRecords(std::string& out, std::uint64_t count, std::uint64_t size,
