@@ -87,6 +87,15 @@ public:
         fs::copy_file(aside / "EDITOR.ZIP", serverFolder() / "EDITOR.ZIP",
                       fs::copy_options::overwrite_existing);
     }
+    // Publishes the new version signed, then puts in place an archive of it whose `name` holds
+    // `text` instead.
+    void swapInChangedRelease(const std::string& name, const std::string& text) {
+        publishSigned(serverFolder(), "EDITOR", newVersion, "2.0");
+        const fs::path evil = scratch("evil");
+        fs::copy(newVersion, evil, fs::copy_options::recursive);
+        WriteFile(evil / name, text);
+        replaceArchive(evil);
+    }
     void expectInstalled(const AgentRun& run) {
         ASSERT_TRUE(run.finished);
         EXPECT_TRUE(run.lines.contains(kUpdated));
@@ -341,24 +350,12 @@ const Forgery kForgeries[] = {
      "the signature is for the module OTHER, not EDITOR"},
     // The changed README.TXT's bytes rewritten, its size, name and mode kept.
     {"FetchedEntryNotTheOneSigned",
-     [](SignedUpdate& f) {
-         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
-         const fs::path evil = f.scratch("evil");
-         fs::copy(f.newVersion, evil, fs::copy_options::recursive);
-         WriteFile(evil / "README.TXT", "version 6.6\n");
-         f.replaceArchive(evil);
-     },
+     [](SignedUpdate& f) { f.swapInChangedRelease("README.TXT", "version 6.6\n"); },
      {},
      "the fetched entry README.TXT is not the one signed",
      true},
     {"DirectoryNotTheOneSigned",
-     [](SignedUpdate& f) {
-         f.publishSigned(f.serverFolder(), "EDITOR", f.newVersion, "2.0");
-         const fs::path evil = f.scratch("evil");
-         fs::copy(f.newVersion, evil, fs::copy_options::recursive);
-         WriteFile(evil / "EXTRA.TXT", "not signed\n");
-         f.replaceArchive(evil);
-     },
+     [](SignedUpdate& f) { f.swapInChangedRelease("EXTRA.TXT", "not signed\n"); },
      {},
      "the archive's directory lists",
      true},
